@@ -1,0 +1,55 @@
+// A port for tests: records every box and question, answers from a queue,
+// and turns fatal errors into FatalStop exceptions.
+#pragma once
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "app/diagnostics.h"
+
+namespace avelor::testing {
+
+struct ShownBox {
+    std::string caption;
+    BoxIcon icon;
+    std::string text;
+};
+
+class ScriptedPort final : public UserPort {
+public:
+    ScriptedPort()
+    {
+        set_user_port(this);
+        set_fatal_handler(throw_fatal_stop);
+        reset_error_count();
+    }
+    ~ScriptedPort() override
+    {
+        set_user_port(nullptr);
+        set_fatal_handler(nullptr);
+    }
+    ScriptedPort(const ScriptedPort&) = delete;
+    ScriptedPort& operator=(const ScriptedPort&) = delete;
+
+    void show_box(std::string_view caption, BoxIcon icon, std::string_view text) override
+    {
+        boxes.push_back({std::string(caption), icon, std::string(text)});
+    }
+    Answer ask(std::string_view text, bool with_cancel) override
+    {
+        questions.push_back(std::string(text));
+        asked_with_cancel.push_back(with_cancel);
+        if (answers.empty()) return Answer::Other;
+        Answer a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+
+    std::vector<ShownBox> boxes;
+    std::vector<std::string> questions;
+    std::vector<bool> asked_with_cancel;
+    std::deque<Answer> answers;
+};
+
+}  // namespace avelor::testing
