@@ -1,0 +1,105 @@
+#include "app/text_convert.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdlib>
+
+#include "app/diagnostics.h"
+
+namespace avelor {
+
+namespace {
+
+// "%02d": a sign counts toward the width, as printf does it.
+void append_two_digits(std::string& out, int value)
+{
+    if (value >= 0 && value < 10) out.push_back('0');
+    out.append(std::to_string(value));
+}
+
+int clamp_day(int day) { return std::clamp(day, 1, kDaysInYear); }
+
+}  // namespace
+
+std::string int_text(std::int32_t n) { return std::to_string(n); }
+
+std::string float_text(double x, int width)
+{
+    // to_chars with a precision is printf's %g in the C locale, so a
+    // caller's locale can never turn the decimal point into a comma.
+    std::string text(32, '\0');
+    auto [end, ec] = std::to_chars(text.data(), text.data() + text.size(), x,
+                                   std::chars_format::general, 6);
+    text.resize(ec == std::errc{} ? static_cast<std::size_t>(end - text.data()) : 0);
+
+    const std::size_t field = static_cast<std::size_t>(std::abs(static_cast<long>(width)));
+    if (text.size() < field) {
+        const std::size_t pad = field - text.size();
+        if (width < 0)
+            text.append(pad, ' ');
+        else
+            text.insert(0, pad, ' ');
+    }
+    return text;
+}
+
+TimeParts split_time(std::int32_t seconds)
+{
+    if (seconds < 0 || seconds > kSecondsInDay) {
+        report_error(ERROR, {"invalid time: ", int_text(seconds)});
+        seconds = std::clamp(seconds, std::int32_t{0}, kSecondsInDay);
+    }
+    return {seconds / 3600, seconds / 60 % 60, seconds % 60};
+}
+
+std::string time_text(std::int32_t seconds)
+{
+    const TimeParts t = split_time(seconds);
+    return hms_text(t.hours, t.minutes, t.seconds);
+}
+
+std::string hms_text(int hours, int minutes, int seconds)
+{
+    std::string text;
+    append_two_digits(text, hours);
+    text.push_back(':');
+    append_two_digits(text, minutes);
+    text.push_back(':');
+    append_two_digits(text, seconds);
+    return text;
+}
+
+int month_of(int day)
+{
+    day = clamp_day(day);
+    int month = 0;
+    while (days_before_month[static_cast<std::size_t>(month)] +
+               month_days[static_cast<std::size_t>(month)] <
+           day)
+        ++month;
+    return month + 1;
+}
+
+int day_in_month(int day)
+{
+    day = clamp_day(day);
+    return day - days_before_month[static_cast<std::size_t>(month_of(day) - 1)];
+}
+
+std::string day_text(int day)
+{
+    if (day < 1 || day > kDaysInYear) {
+        report_error(ERROR, {"invalid date: ", int_text(day)});
+        day = clamp_day(day);
+    }
+    std::string text(month_names[static_cast<std::size_t>(month_of(day) - 1)]);
+    append_two_digits(text, day_in_month(day));
+    return text;
+}
+
+std::string month_day_text(int day)
+{
+    return int_text(month_of(day)) + "/" + int_text(day_in_month(day));
+}
+
+}  // namespace avelor

@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds with AddressSanitizer and
+# UndefinedBehaviorSanitizer, and runs every test (views on the offscreen
+# platform).
+set -euo pipefail
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+BUILD="$ROOT/build/test"
+
+"$ROOT/scripts/setup.sh" "$BUILD" -DCMAKE_BUILD_TYPE=Debug -DAVELOR_SANITIZE=ON
+
+export QT_QPA_PLATFORM=offscreen
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+cd "$BUILD"
+ctest --output-on-failure --parallel "$(nproc)" --timeout 300
