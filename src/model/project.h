@@ -1,0 +1,103 @@
+// A project: every record list, the definitions, the contaminant order and
+// the project-wide settings. A project is made and dropped as a whole; its
+// records live in its pool and keep their addresses while it lives.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/lists.h"
+#include "app/memory.h"
+#include "model/airflow_element.h"
+#include "model/records.h"
+#include "model/species.h"
+
+namespace avelor {
+
+// The project-wide settings that the model needs; the project file's run
+// control section holds them.
+struct RunControl {
+    std::int16_t rows = 58;   // SketchPad size in cells
+    std::int16_t cols = 66;
+    std::int16_t ud = 0;      // default display units: 0 SI
+    std::int16_t uf = 0;      // default flow unit index
+    float T = 293.15f;        // default temperature of new zones, K
+    std::int16_t uT = 2;
+};
+
+class Project {
+public:
+    Project();
+    Project(const Project&) = delete;
+    Project& operator=(const Project&) = delete;
+
+    bool changed() const { return changed_; }
+    void mark_changed() { changed_ = true; }
+    void mark_saved() { changed_ = false; }
+
+    std::string description;
+    RunControl rc;
+
+    // Declared first so that it outlives every list carved from it.
+    BlockPool pool;
+
+    NumberedList<Level> levels;       // LevLst, lowest level first
+    NumberedList<Zone> zones;         // ZnLst
+    NumberedList<FlowPath> paths;     // PthLst
+    NumberedList<Junction> junctions; // JctLst
+    NumberedList<DuctSegment> ducts;  // DctLst
+    NumberedList<SourceSink> sources; // CssLst
+    NumberedList<Exposure> exposures; // PxLst
+    NumberedList<Annotation> notes;   // NtLst
+
+    NamedList<SimpleAhs> systems;        // kept in name order
+    std::vector<SimpleAhs*> system_index; // AhsLst: entry n-1 is system n
+
+    NamedList<Species> species;              // SpcsLst
+    NamedList<KineticReaction> reactions;    // KnrLst
+    NamedList<AirflowElement> elements;      // AfeLst
+
+    // The contaminants in contaminant order and their default
+    // concentrations; every per-contaminant array follows this order.
+    std::vector<Species*> Ctm;
+    std::vector<float> CC0;
+    int h2o_index = -1;
+    int nctm() const { return static_cast<int>(Ctm.size()); }
+
+    Level* lowest_level = nullptr;
+    Level* top_level = nullptr;
+    Level* current_level = nullptr;
+
+private:
+    bool changed_ = false;
+};
+
+// Defaults of new records.
+Zone new_zone(const Project& project);
+Exposure new_exposure(const Project& project);
+
+// Adds a record as number count + 1 on the current level and marks the
+// project changed.
+Zone* add_zone(Project& project, const Zone& zone);
+FlowPath* add_path(Project& project, const FlowPath& path);
+Junction* add_junction(Project& project, const Junction& junction);
+
+// Creates a simple air-handling system with its return and supply zones and
+// its recirculation, outdoor-air and exhaust paths, then renumbers the
+// systems. The zones and paths go on the current level.
+SimpleAhs* create_simple_ahs(Project& project, const std::string& name, const std::string& desc);
+// Removes a system with its two zones and three paths.
+void remove_simple_ahs(Project& project, SimpleAhs* system);
+// Numbers the systems 1..count in name order, gives every system icon its
+// system's new number and rebuilds the index.
+void renumber_simple_ahs(Project& project);
+
+// After the flow paths are read: every path icon shows its element's icon.
+void update_path_icons(Project& project);
+// After the duct segments are read: junctions' segment numbers become
+// references. A number outside the list is an error.
+void resolve_junction_ducts(Project& project);
+
+}  // namespace avelor
