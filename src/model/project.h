@@ -12,20 +12,10 @@
 #include "app/memory.h"
 #include "model/airflow_element.h"
 #include "model/records.h"
+#include "model/run_control.h"
 #include "model/species.h"
 
 namespace avelor {
-
-// The project-wide settings that the model needs; the project file's run
-// control section holds them.
-struct RunControl {
-    std::int16_t rows = 58;   // SketchPad size in cells
-    std::int16_t cols = 66;
-    std::int16_t ud = 0;      // default display units: 0 SI
-    std::int16_t uf = 0;      // default flow unit index
-    float T = 293.15f;        // default temperature of new zones, K
-    std::int16_t uT = 2;
-};
 
 class Project {
 public:
