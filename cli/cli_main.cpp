@@ -3,8 +3,10 @@
 #include <iostream>
 
 #include "app/diagnostics.h"
+#include "app/file_io.h"
 #include "app/startup.h"
 #include "app/version.h"
+#include "prjfile/project_file.h"
 
 namespace avelor::cli {
 
@@ -12,6 +14,11 @@ std::string usage_text()
 {
     return "usage: avelor [--yes|--no] COMMAND [ARGUMENTS]\n"
            "       avelor --version\n"
+           "\n"
+           "commands:\n"
+           "  read PROJECT.prj               open the project and report what it holds\n"
+           "  save PROJECT.prj [-o OUT.prj]  open the project and write it again, in place\n"
+           "                                 or to OUT.prj\n"
            "\n"
            "options:\n"
            "  --yes        answer Yes to every question the work asks\n"
@@ -54,6 +61,90 @@ CliOptions parse_cli(const std::vector<std::string>& args)
     return options;
 }
 
+namespace {
+
+// Options of a command after its project path.
+struct CommandArguments {
+    std::string project;
+    std::string output;
+    std::string error;
+};
+
+CommandArguments command_arguments(const std::vector<std::string>& args, bool allow_output)
+{
+    CommandArguments parsed;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (allow_output && arg == "-o") {
+            if (i + 1 >= args.size()) {
+                parsed.error = "-o needs a file name";
+                return parsed;
+            }
+            parsed.output = args[++i];
+        } else if (parsed.project.empty() && (arg.empty() || arg[0] != '-')) {
+            parsed.project = arg;
+        } else {
+            parsed.error = "unexpected argument " + arg;
+            return parsed;
+        }
+    }
+    if (parsed.project.empty() && parsed.error.empty()) parsed.error = "no project file given";
+    return parsed;
+}
+
+int read_command(const CommandArguments& args, const ReadOptions& read_options, std::ostream& out)
+{
+    ProjectDocument document;
+    if (!open_project(document, args.project, read_options)) return 1;
+    const Project& p = *document.project;
+    out << "Opened " << args.project << ": " << p.levels.count() << " levels, " << p.zones.count()
+        << " zones, " << p.paths.count() << " flow paths, " << p.junctions.count()
+        << " junctions, " << p.species.count() << " species (" << p.nctm() << " contaminants), "
+        << p.elements.count() << " flow elements\n";
+    return 0;
+}
+
+int save_command(const CommandArguments& args, const ReadOptions& read_options, std::ostream& out,
+                 std::ostream& err)
+{
+    ProjectDocument document;
+    if (!open_project(document, args.project, read_options)) return 1;
+    reset_error_count();
+    TextWriter text;
+    write_project(text, *document.project);
+    const std::string target = args.output.empty() ? args.project : args.output;
+    if (error_count() != 0) {
+        err << "avelor: the project has errors; " << target << " was not written\n";
+        return 1;
+    }
+    if (!write_file_atomically(target, text.text())) {
+        report_error(ERROR, {"Could not write the project file: ", target});
+        return 1;
+    }
+    out << "Saved " << target << "\n";
+    return 0;
+}
+
+}  // namespace
+
+int run_project_command(const CliOptions& options, const ProgramFolders& folders, std::ostream& out,
+                        std::ostream& err)
+{
+    const bool is_save = options.command == "save";
+    if (options.command != "read" && !is_save) {
+        err << "avelor: unknown command " << options.command << "\n" << usage_text();
+        return 2;
+    }
+    CommandArguments args = command_arguments(options.arguments, is_save);
+    if (!args.error.empty()) {
+        err << "avelor: " << args.error << "\n" << usage_text();
+        return 2;
+    }
+    ReadOptions read_options;
+    read_options.backup_path = folders.project_backup_path;
+    return is_save ? save_command(args, read_options, out, err) : read_command(args, read_options, out);
+}
+
 int run_command(const CliOptions& options, std::ostream& out, std::ostream& err)
 {
     if (!options.error.empty()) {
@@ -76,7 +167,8 @@ int run_cli(int argc, char** argv)
 {
     std::vector<std::string> args(argv + 1, argv + argc);
     CliOptions options = parse_cli(args);
-    if (!options.error.empty() || options.show_help || options.show_version)
+    const bool project_command = options.command == "read" || options.command == "save";
+    if (!options.error.empty() || options.show_help || options.show_version || !project_command)
         return run_command(options, std::cout, std::cerr);
 
     ConsolePort port(std::cerr, options.questions);
@@ -85,8 +177,8 @@ int run_cli(int argc, char** argv)
     StartupEnvironment env = process_environment(argc > 0 ? argv[0] : "avelor");
     env.change_directory = false;
     env.log_base_name = "avelor";
-    start_program(env);
-    int code = run_command(options, std::cout, std::cerr);
+    ProgramFolders folders = start_program(env);
+    int code = run_project_command(options, folders, std::cout, std::cerr);
     finish_run_log();
     set_user_port(nullptr);
     return code;

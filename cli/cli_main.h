@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/console_port.h"
+#include "app/startup.h"
 
 namespace avelor::cli {
 
@@ -20,8 +21,13 @@ struct CliOptions {
 
 CliOptions parse_cli(const std::vector<std::string>& args);
 
-// Runs one parsed command line; results go to out, messages to err.
+// Handles usage errors, --help and --version; results go to out, messages
+// to err.
 int run_command(const CliOptions& options, std::ostream& out, std::ostream& err);
+
+// Runs a project command (read, save) after the shared start-up.
+int run_project_command(const CliOptions& options, const ProgramFolders& folders, std::ostream& out,
+                        std::ostream& err);
 
 // The whole program; returns the exit code.
 int run_cli(int argc, char** argv);

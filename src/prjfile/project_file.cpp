@@ -1,0 +1,382 @@
+#include "prjfile/project_file.h"
+
+#include <filesystem>
+#include <fstream>
+#include <string_view>
+#include <vector>
+
+#include "app/description_line.h"
+#include "app/diagnostics.h"
+#include "app/file_io.h"
+#include "app/paths.h"
+#include "app/run_log.h"
+#include "app/text_convert.h"
+#include "app/version.h"
+#include "model/airflow_section.h"
+#include "model/species_section.h"
+#include "prjfile/network_sections.h"
+#include "prjfile/run_control_section.h"
+
+namespace avelor {
+
+namespace {
+
+// The definition sections whose records this build cannot hold yet. Each is
+// written empty; reading one that holds records is refused by name rather
+// than misread.
+void write_empty_section(TextWriter& out, const char* words)
+{
+    out.printf("%d ! %s:\n", 0, words);
+    out.printf("%d\n", -999);
+}
+
+void read_empty_section(DataReader& in, const char* words)
+{
+    const std::int32_t count = in.read_int(FieldKind::FirstOfNextLine);
+    if (error_count() != 0) return;
+    if (count != 0) {
+        report_error(ERROR, {"The ", words, " section holds ", int_text(count),
+                             " records; this version cannot read them"});
+        return;
+    }
+    if (in.read_short(FieldKind::FirstOfNextLine) != -999)
+        report_error(ERROR, {"PRJ read error; see LOG file"});
+}
+
+// Splits a line at blanks, commas and tabs.
+std::vector<std::string> words_of(const std::string& line)
+{
+    std::vector<std::string> words;
+    std::string word;
+    for (char c : line) {
+        if (c == ' ' || c == ',' || c == '\t' || c == '\r') {
+            if (!word.empty()) words.push_back(std::move(word));
+            word.clear();
+        } else {
+            word.push_back(c);
+        }
+    }
+    if (!word.empty()) words.push_back(std::move(word));
+    return words;
+}
+
+// The version test: true when the file holds a project of the current
+// version. Older versions are refused until their conversion exists.
+bool test_version(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    if (!file || std::filesystem::is_directory(path)) {
+        report_error(ERROR, {"Could not open file: ", path});
+        return false;
+    }
+    run_log().printf("\nTesting project file: %s\n", path.c_str());
+    std::string first;
+    std::getline(file, first);
+    if (first.size() > 255) first.resize(255);
+    const std::vector<std::string> words = words_of(first);
+    const std::string version(current_version_text());
+    if (words.empty() || words[0] != "AvelorW") {
+        std::string second;
+        std::getline(file, second);
+        const std::vector<std::string> second_words = words_of(second);
+        if (second_words.empty() || second_words[0] != "5") {
+            report_error(ERROR, {path, "Cannot convert to AvelorW ", version});
+            return false;
+        }
+        report_error(ERROR, {path, " is an AvelorW 1.0 project file; converting it is not "
+                                   "available in this version"});
+        return false;
+    }
+    const std::string file_version = words.size() > 1 ? words[1].substr(0, 3) : std::string();
+    const int index = version_index(file_version);
+    if (index <= 0) {
+        report_error(ERROR, {path, " is a AvelorW ", file_version, " file"});
+        return false;
+    }
+    if (index < kCurrentVersionIndex) {
+        report_error(ERROR, {path, " is a AvelorW ", file_version,
+                             " file; converting older project files is not available in this "
+                             "version"});
+        return false;
+    }
+    return true;
+}
+
+using SectionReader = void (*)(DataReader&, Project&);
+
+void read_sections(DataReader& in, Project& project)
+{
+    // Each step reads one section; reading stops at the first that left an
+    // error.
+    auto species = [](DataReader& r, Project& p) { read_species_section(r, p); };
+    auto levels = [](DataReader& r, Project& p) { read_levels(r, p); };
+    auto day_schedules = [](DataReader& r, Project&) { read_empty_section(r, "day-schedules"); };
+    auto week_schedules = [](DataReader& r, Project&) { read_empty_section(r, "week-schedules"); };
+    auto wind_profiles = [](DataReader& r, Project&) {
+        read_empty_section(r, "wind pressure profiles");
+    };
+    auto reactions = [](DataReader& r, Project& p) { read_reactions_section(r, p.reactions, p.species); };
+    auto filter_elements = [](DataReader& r, Project&) { read_empty_section(r, "filter elements"); };
+    auto filters = [](DataReader& r, Project&) { read_empty_section(r, "filters"); };
+    auto source_elements = [](DataReader& r, Project&) {
+        read_empty_section(r, "source/sink elements");
+    };
+    auto flow_elements = [](DataReader& r, Project& p) { read_flow_elements_section(r, p.elements); };
+    auto duct_elements = [](DataReader& r, Project&) { read_empty_section(r, "duct elements"); };
+    auto controls = [](DataReader& r, Project&) {
+        // The control super elements and the control nodes go together.
+        read_empty_section(r, "control super elements");
+        if (error_count() == 0) read_empty_section(r, "control nodes");
+    };
+    auto paths = [](DataReader& r, Project& p) {
+        read_paths(r, p);
+        if (error_count() == 0) check_simple_ahs_numbers(p);
+    };
+    auto ducts = [](DataReader& r, Project& p) {
+        read_ducts(r, p);
+        if (error_count() == 0) resolve_junction_ducts(p);
+    };
+    auto occupancy = [](DataReader& r, Project&) { read_empty_section(r, "occupancy schedules"); };
+
+    const SectionReader steps[] = {
+        species,  levels,   day_schedules, week_schedules, wind_profiles, reactions,
+        filter_elements, filters, source_elements, flow_elements, duct_elements, controls,
+        read_simple_ahs, read_zones, paths, read_junctions, ducts, read_sources, occupancy,
+        read_exposures, read_annotations};
+    for (SectionReader step : steps) {
+        step(in, project);
+        if (error_count() != 0) return;
+    }
+    update_path_icons(project);
+    // The rest of the line after the last annotation.
+    in.read_field(FieldKind::RestOfLine);
+}
+
+bool sketchpad_size_ok(const RunControl& rc)
+{
+    const std::int64_t cells = static_cast<std::int64_t>(rc.rows) * rc.cols;
+    return rc.rows >= 58 && rc.cols >= 66 && cells <= 53'290'000;
+}
+
+struct IconRule {
+    std::uint8_t first;
+    std::uint8_t last;
+    const char* message;
+};
+
+std::string icon_context(const Level& level, const IconEntry& icon)
+{
+    char text[96];
+    std::snprintf(text, sizeof text, ": level %d icon (%d %d %d %d)", level.nr, icon.code, icon.col,
+                  icon.row, icon.nr);
+    return text;
+}
+
+}  // namespace
+
+std::string ProjectDocument::title_name() const
+{
+    if (path.empty() || must_save_as_new) return {};
+    PathParts parts = PathSplit(path);
+    return parts.name + ".prj";
+}
+
+void write_project(TextWriter& out, Project& project)
+{
+    write_project_header(out, description_to_line(project.description), 0);
+    write_run_control(out, project.rc);
+    write_species_section(out, project);
+    write_levels(out, project);
+    write_empty_section(out, "day-schedules");
+    write_empty_section(out, "week-schedules");
+    write_empty_section(out, "wind pressure profiles");
+    write_reactions_section(out, project.reactions);
+    write_empty_section(out, "filter elements");
+    write_empty_section(out, "filters");
+    write_empty_section(out, "source/sink elements");
+    write_flow_elements_section(out, project.elements);
+    write_empty_section(out, "duct elements");
+    write_empty_section(out, "control super elements");
+    write_empty_section(out, "control nodes");
+    write_simple_ahs(out, project);
+    write_zones(out, project);
+    write_paths(out, project);
+    write_junctions(out, project);
+    write_ducts(out, project);
+    write_sources(out, project);
+    write_empty_section(out, "occupancy schedules");
+    write_exposures(out, project);
+    write_annotations(out, project);
+    out.write("* end project file.\n");
+}
+
+int read_project(const std::string& path, Project& project, const ReadOptions& options)
+{
+    if (!test_version(path)) return 1;
+
+    DataReader in;
+    if (in.open(path, 1) != 0) return 1;
+    run_log().printf("\nReading project file: %s\n", path.c_str());
+    const std::string version(current_version_text());
+    auto word = in.read_field();
+    if (!word || *word != "AvelorW") {
+        report_error(ERROR, {path, "Not a AvelorW ", version, " file"});
+        return 1;
+    }
+    auto file_version = in.read_field();
+    const std::string field = file_version ? *file_version : std::string();
+    if (field.substr(0, 3) != version) {
+        report_error(ERROR, {path, "\n is a AvelorW ", field, " file"});
+        return 1;
+    }
+    if (field.size() > 3 && kRevisionChar < field[3]) {
+        char text[80];
+        std::snprintf(text, sizeof text, "PRJ file may require revision (%c) of AvelorW %s", field[3],
+                      version.c_str());
+        report_error(WARNING, {text});
+    }
+
+    reset_error_count();
+    const std::int16_t echo = in.read_short();
+    in.set_echo(echo == 1);
+    auto description = in.read_field(FieldKind::NextDataLine, 72);
+    project.description = description ? description_from_line(*description) : std::string();
+    read_run_control(in, project.rc);
+    if (error_count() == 0 && !sketchpad_size_ok(project.rc)) {
+        report_error(ERROR, {"Invalid SketchPad size: ", int_text(project.rc.rows), " rows, ",
+                             int_text(project.rc.cols), " columns"});
+    }
+    if (error_count() == 0) read_sections(in, project);
+    in.close();
+
+    if (error_count() != 0) {
+        report_error(ERROR, {"Failed to read project file: \n", path});
+        return 1;
+    }
+    project.mark_saved();
+    if (!options.backup_path.empty() && !file_copy(path, options.backup_path)) {
+        // The project itself was read; only its safety copy is missing.
+        report_error(WARNING, {"Could not keep a backup copy of the project in ", options.backup_path});
+    }
+    return 0;
+}
+
+bool check_icons(Project& project)
+{
+    static const IconRule kRules[] = {
+        {5, 6, "Invalid zone #"},        {7, 7, "Invalid AMBT #"},
+        {11, 12, "Invalid wall #"},      {14, 22, "Invalid wall #"},
+        {23, 25, "Invalid path #"},      {27, 31, "Invalid path #"},
+        {128, 129, "Invalid path #"},    {42, 42, "Invalid note #"},
+        {130, 130, "Invalid AHS #"},     {131, 131, "Invalid exposure #"},
+        {133, 133, "Invalid source #"},  {145, 151, "Invalid duct #"},
+        {154, 157, "Invalid duct #"},    {158, 164, "Invalid junction #"},
+        {168, 180, "Invalid link #"},    {181, 187, "Invalid control #"},
+    };
+    const char* undefined = "\nThe icon has been set to undefined.";
+    const char* corrected = "\nThe icon has been corrected.";
+    const std::int32_t control_nodes = 0;  // the control network comes later
+
+    bool fatal = false;
+    const RunControl& rc = project.rc;
+    for (Level& level : project.levels) {
+        std::vector<IconEntry> kept;
+        kept.reserve(level.icons.size());
+        for (IconEntry icon : level.icons) {
+            const std::string context = icon_context(level, icon);
+            if (icon.row < 1 || icon.row > rc.rows - 2 || icon.col < 1 || icon.col > rc.cols - 2) {
+                // Outside the drawing: no cell can hold it.
+                report_error(ERROR, {"Invalid icon position", context, "\nThe icon has been removed."});
+                continue;
+            }
+            const IconRule* rule = nullptr;
+            for (const IconRule& r : kRules)
+                if (icon.code >= r.first && icon.code <= r.last) rule = &r;
+            if (!rule) {
+                report_error(ERROR, {"Invalid icon", context});
+                fatal = true;
+                kept.push_back(icon);
+                continue;
+            }
+            const std::int32_t n = icon.nr;
+            auto in_range = [n](std::int32_t low, std::int32_t high) { return n >= low && n <= high; };
+            const std::uint8_t c = icon.code;
+            if (c == 5 || c == 6) {
+                if (!(n == -2 || n == -1 || in_range(1, project.zones.count()))) {
+                    report_error(ERROR, {rule->message, context, undefined});
+                    icon.nr = -2;
+                }
+            } else if (c == 7) {
+                if (n != -1) {
+                    report_error(ERROR, {rule->message, context, corrected});
+                    icon.nr = -1;
+                }
+            } else if ((c >= 11 && c <= 12) || (c >= 14 && c <= 22)) {
+                if (n != 0) {
+                    report_error(ERROR, {rule->message, context, corrected});
+                    icon.nr = 0;
+                }
+            } else if (c >= 154 && c <= 157) {
+                if (!in_range(1, project.ducts.count())) {
+                    report_error(ERROR, {rule->message, context, "\nThis icon cannot be undefined."});
+                    fatal = true;
+                }
+            } else {
+                std::int32_t count = 0;
+                if (c == 42)
+                    count = project.notes.count();
+                else if (c == 130)
+                    count = project.systems.count();
+                else if (c == 131)
+                    count = project.exposures.count();
+                else if (c == 133)
+                    count = project.sources.count();
+                else if (c >= 145 && c <= 151)
+                    count = project.ducts.count();
+                else if (c >= 158 && c <= 164)
+                    count = project.junctions.count();
+                else if (c >= 168)
+                    count = control_nodes;
+                else
+                    count = project.paths.count();
+                if (!in_range(0, count)) {
+                    report_error(ERROR, {rule->message, context, undefined});
+                    icon.nr = 0;
+                }
+            }
+            kept.push_back(icon);
+        }
+        level.icons = std::move(kept);
+    }
+    return fatal;
+}
+
+bool open_project(ProjectDocument& document, const std::string& path, const ReadOptions& options)
+{
+    auto fresh = std::make_unique<Project>();
+    bool ok = read_project(path, *fresh, options) == 0;
+    if (ok && check_icons(*fresh)) {
+        report_error(ERROR, {"There are errors in the icon list in the project file: \n", path});
+        ok = false;
+    }
+    if (!ok) {
+        document.project = std::make_unique<Project>();
+        document.path.clear();
+        document.must_save_as_new = false;
+        document.results_available = false;
+        return false;
+    }
+    fresh->current_level = fresh->lowest_level;
+    fresh->mark_saved();
+    document.project = std::move(fresh);
+    document.path = path;
+    // A file that may not be written opens as untitled: Save asks for a name.
+    std::error_code ec;
+    const auto perms = std::filesystem::status(path, ec).permissions();
+    document.must_save_as_new =
+        !ec && (perms & std::filesystem::perms::owner_write) == std::filesystem::perms::none;
+    document.results_available = false;
+    return true;
+}
+
+}  // namespace avelor

@@ -1,0 +1,310 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "app/file_io.h"
+#include "prjfile/project_file.h"
+#include "support/scripted_port.h"
+
+namespace avelor {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ScriptedPort;
+
+std::string read_text(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+bool has_box_starting(const ScriptedPort& port, const std::string& start)
+{
+    for (const auto& box : port.boxes)
+        if (box.text.rfind(start, 0) == 0) return true;
+    return false;
+}
+
+// A small project made in memory: two levels, zones, a path with an element,
+// two contaminants.
+void build_small_project(Project& p)
+{
+    p.description = "Small test building";
+    for (const char* name : {"CO2", "N2", "O2"}) {
+        Species s;
+        s.name = name;
+        s.molwt = 28;
+        s.s = name[0] == 'C' ? 0 : 1;
+        s.t = name[0] == 'C' ? 0 : 1;
+        s.CCdef = name[0] == 'N' ? 0.77f : 0.23f;
+        p.species.insert_copy(s);
+    }
+    p.Ctm = {p.species.find_by_name("N2"), p.species.find_by_name("O2")};
+    p.CC0 = {0.77f, 0.23f};
+    NewElementState state;
+    AirflowElement orifice = new_airflow_element(kPlrOrfc, NewElementContext{}, state);
+    orifice.name = "orifice";
+    p.elements.insert_copy(orifice);
+
+    Level ground;
+    ground.name = "ground";
+    ground.delHt = 3;
+    Level* g = p.levels.add(ground);
+    p.current_level = g;
+    Zone office = new_zone(p);
+    office.name = "office";
+    office.Vol = 60;
+    add_zone(p, office);
+    FlowPath window;
+    window.element = p.elements.head();
+    window.zone_n = p.zones.at(1);
+    window.zone_m = ZoneRef::ambient();
+    window.icn = 23;
+    window.mult = 1;
+    add_path(p, window);
+    g->icons = {{5, 5, 5, 1}, {5, 10, 23, 1}};
+}
+
+class ProjectFileTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        dir = fs::path(::testing::TempDir()) / "project_file_test";
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+    }
+    std::string file(const std::string& name) { return (dir / name).string(); }
+    std::string write_small(const std::string& name)
+    {
+        Project p;
+        build_small_project(p);
+        TextWriter out;
+        write_project(out, p);
+        EXPECT_EQ(error_count(), 0) << (port.boxes.empty() ? "" : port.boxes[0].text);
+        EXPECT_TRUE(write_file_atomically(file(name), out.text()));
+        return out.text();
+    }
+
+    ScriptedPort port;
+    fs::path dir;
+};
+
+TEST_F(ProjectFileTest, WrittenProjectOpensAndWritesBackIdentically)
+{
+    const std::string text = write_small("small.prj");
+    ProjectDocument doc;
+    ReadOptions options;
+    options.backup_path = file("PROJECT.BKP");
+    ASSERT_TRUE(open_project(doc, file("small.prj"), options));
+    EXPECT_EQ(error_count(), 0);
+    EXPECT_EQ(doc.title_name(), "small.prj");
+    EXPECT_FALSE(doc.project->changed());
+    EXPECT_EQ(read_text(file("PROJECT.BKP")), text) << "the backup holds the file read";
+
+    TextWriter again;
+    write_project(again, *doc.project);
+    EXPECT_EQ(again.text(), text);
+    EXPECT_EQ(text.rfind("* end project file.\n"), text.size() - 20);
+}
+
+TEST_F(ProjectFileTest, VersionTests)
+{
+    std::string text = write_small("base.prj");
+    struct Case {
+        const char* name;
+        std::string first_line;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"older", "AvelorW 2.4 0", " is a AvelorW 2.4 file; converting older"},
+        {"first", "AvelorW 1.0 0", " is a AvelorW 1.0 file\n"},
+        {"unknown", "AvelorW 9.9 0", " is a AvelorW 9.9 file\n"},
+        {"foreign", "Something else", "Cannot convert to AvelorW 3.2"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string changed = c.first_line + text.substr(text.find('\n'));
+        ASSERT_TRUE(write_file_atomically(file("v.prj"), changed));
+        port.boxes.clear();
+        ProjectDocument doc;
+        EXPECT_FALSE(open_project(doc, file("v.prj"), {}));
+        ASSERT_FALSE(port.boxes.empty());
+        EXPECT_NE(port.boxes[0].text.find(c.message), std::string::npos) << port.boxes[0].text;
+    }
+}
+
+TEST_F(ProjectFileTest, NewerRevisionOpensWithAWarning)
+{
+    std::string text = write_small("rev.prj");
+    text.replace(0, text.find('\n'), "AvelorW 3.2a 0");
+    ASSERT_TRUE(write_file_atomically(file("rev.prj"), text));
+    ProjectDocument doc;
+    EXPECT_TRUE(open_project(doc, file("rev.prj"), {}));
+    ASSERT_FALSE(port.boxes.empty());
+    EXPECT_EQ(port.boxes[0].caption, "WARNING");
+    EXPECT_TRUE(has_box_starting(port, " PRJ file may require revision (a) of AvelorW 3.2\n"));
+}
+
+TEST_F(ProjectFileTest, FailedReadLeavesAnEmptyUntitledProject)
+{
+    std::string text = write_small("bad.prj");
+    text.replace(text.find("1 ! flow paths:"), 15, "3 ! flow paths:");
+    ASSERT_TRUE(write_file_atomically(file("bad.prj"), text));
+
+    ProjectDocument doc;
+    doc.path = "previous.prj";
+    EXPECT_FALSE(open_project(doc, file("bad.prj"), {}));
+    EXPECT_TRUE(has_box_starting(port, " Failed to read project file: \n" + file("bad.prj")));
+    EXPECT_EQ(doc.project->zones.count(), 0) << "nothing partly read survives";
+    EXPECT_TRUE(doc.path.empty());
+    EXPECT_EQ(doc.title_name(), "");
+}
+
+TEST_F(ProjectFileTest, MissingFileAndNonEmptyUnsupportedSections)
+{
+    ProjectDocument doc;
+    EXPECT_FALSE(open_project(doc, file("missing.prj"), {}));
+    EXPECT_TRUE(has_box_starting(port, " Could not open file: "));
+
+    reset_error_count();
+    std::string text = write_small("sched.prj");
+    text.replace(text.find("0 ! day-schedules:"), 18, "2 ! day-schedules:");
+    ASSERT_TRUE(write_file_atomically(file("sched.prj"), text));
+    port.boxes.clear();
+    EXPECT_FALSE(open_project(doc, file("sched.prj"), {}));
+    EXPECT_TRUE(has_box_starting(port, " The day-schedules section holds 2 records; this version "
+                                       "cannot read them\n"));
+}
+
+TEST_F(ProjectFileTest, SketchPadSizeIsChecked)
+{
+    std::string text = write_small("size.prj");
+    text.replace(text.find("    58   66"), 11, "    10   66");
+    ASSERT_TRUE(write_file_atomically(file("size.prj"), text));
+    ProjectDocument doc;
+    EXPECT_FALSE(open_project(doc, file("size.prj"), {}));
+    EXPECT_TRUE(has_box_starting(port, " Invalid SketchPad size: 10 rows, 66 columns\n"));
+}
+
+TEST_F(ProjectFileTest, CheckIconsCorrectsOrFails)
+{
+    struct Case {
+        IconEntry icon;
+        const char* message;
+        std::int32_t corrected_nr;  // the number afterwards
+        bool fatal;
+    };
+    const Case cases[] = {
+        {{5, 5, 5, 0}, "Invalid zone #: level 1 icon (5 5 5 0)\nThe icon has been set to undefined.",
+         -2, false},
+        {{5, 5, 7, 3}, "Invalid AMBT #: level 1 icon (7 5 5 3)\nThe icon has been corrected.", -1,
+         false},
+        {{5, 5, 11, 4}, "Invalid wall #: level 1 icon (11 5 5 4)\nThe icon has been corrected.", 0,
+         false},
+        {{5, 5, 23, 9}, "Invalid path #: level 1 icon (23 5 5 9)\nThe icon has been set to undefined.",
+         0, false},
+        {{5, 5, 130, 2}, "Invalid AHS #", 0, false},
+        {{5, 5, 154, 0}, "Invalid duct #: level 1 icon (154 5 5 0)\nThis icon cannot be undefined.", 0,
+         true},
+        {{5, 5, 13, 0}, "Invalid icon: level 1 icon (13 5 5 0)", 0, true},
+        {{5, 5, 5, 1}, nullptr, 1, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.message ? c.message : "valid");
+        Project p;
+        build_small_project(p);
+        p.levels.at(1)->nr = 1;
+        p.levels.at(1)->icons = {c.icon};
+        port.boxes.clear();
+        EXPECT_EQ(check_icons(p), c.fatal);
+        ASSERT_EQ(p.levels.at(1)->icons.size(), 1u);
+        EXPECT_EQ(p.levels.at(1)->icons[0].nr, c.corrected_nr);
+        if (c.message)
+            EXPECT_TRUE(has_box_starting(port, std::string(" ") + c.message));
+        else
+            EXPECT_TRUE(port.boxes.empty());
+    }
+}
+
+TEST_F(ProjectFileTest, IconsOutsideTheDrawingAreRemoved)
+{
+    Project p;
+    build_small_project(p);
+    p.levels.at(1)->nr = 1;
+    p.levels.at(1)->icons = {{0, 5, 5, 1}, {5, 65, 5, 1}, {57, 5, 5, 1}, {56, 64, 5, 1}};
+    EXPECT_FALSE(check_icons(p));
+    ASSERT_EQ(p.levels.at(1)->icons.size(), 1u);
+    EXPECT_EQ(p.levels.at(1)->icons[0].row, 56);
+    EXPECT_EQ(error_count(), 3);
+    EXPECT_TRUE(has_box_starting(port, " Invalid icon position: level 1 icon (5 5 0 1)\nThe icon "
+                                       "has been removed."));
+}
+
+TEST_F(ProjectFileTest, AtomicWriteKeepsTheOldFileOnFailure)
+{
+    ASSERT_TRUE(write_file_atomically(file("keep.prj"), "old contents\n"));
+    // A target inside a folder that does not exist cannot be written.
+    EXPECT_FALSE(write_file_atomically(file("no/such/folder/keep.prj"), "new"));
+    // A target that is a folder cannot be replaced; the folder stays.
+    fs::create_directories(dir / "adir");
+    fs::create_directories(dir / "adir" / "inner");
+    EXPECT_FALSE(write_file_atomically(file("adir"), "new"));
+    EXPECT_TRUE(fs::is_directory(dir / "adir"));
+    EXPECT_FALSE(fs::exists(file("adir.saving")));
+    EXPECT_EQ(read_text(file("keep.prj")), "old contents\n");
+}
+
+}  // namespace
+}  // namespace avelor
+
+#include "bench/project_generator.h"
+
+namespace avelor {
+namespace {
+
+TEST_F(ProjectFileTest, ShippedExamplesOpenAndWriteBackIdentically)
+{
+    for (const char* name : {"two_rooms.prj", "office.prj"}) {
+        SCOPED_TRACE(name);
+        const std::string path = std::string(AVELOR_SOURCE_DIR) + "/examples/" + name;
+        ProjectDocument doc;
+        ASSERT_TRUE(open_project(doc, path, {}));
+        EXPECT_GT(doc.project->zones.count(), 1);
+        EXPECT_GT(doc.project->paths.count(), 2);
+        TextWriter again;
+        write_project(again, *doc.project);
+        EXPECT_EQ(again.text(), read_text(path));
+    }
+    EXPECT_EQ(error_count(), 0);
+    EXPECT_TRUE(port.boxes.empty());
+}
+
+TEST_F(ProjectFileTest, GeneratedProjectsOpenAndWriteBackIdentically)
+{
+    Project p;
+    bench::GeneratorOptions options;
+    options.levels = 3;
+    options.room_rows = 3;
+    options.room_cols = 4;
+    bench::generate_project(p, options);
+    TextWriter out;
+    write_project(out, p);
+    ASSERT_EQ(error_count(), 0);
+    ASSERT_TRUE(write_file_atomically(file("generated.prj"), out.text()));
+
+    ProjectDocument doc;
+    ASSERT_TRUE(open_project(doc, file("generated.prj"), {}));
+    EXPECT_EQ(doc.project->zones.count(), 36);
+    EXPECT_EQ(doc.project->paths.count(), 3 * (12 * 3 + 3 + 4));
+    TextWriter again;
+    write_project(again, *doc.project);
+    EXPECT_EQ(again.text(), out.text());
+    EXPECT_TRUE(port.boxes.empty()) << port.boxes.front().text;
+}
+
+}  // namespace
+}  // namespace avelor
