@@ -14,11 +14,13 @@
 #include "app/run_log.h"
 #include "app/text_convert.h"
 #include "support/scripted_port.h"
+#include "support/test_files.h"
 
 namespace avelor {
 namespace {
 
 using testing::ScriptedPort;
+using testing::read_file;
 
 // A file under the test's temporary folder, named after the running test so
 // that tests run in parallel never share one.
@@ -36,12 +38,6 @@ std::string write_file(const std::string& tag, const std::string& content)
     const std::string path = temp_path(tag);
     std::ofstream(path, std::ios::binary) << content;
     return path;
-}
-
-std::string read_file(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 std::string crlf(const std::string& text)

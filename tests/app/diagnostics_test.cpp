@@ -9,19 +9,13 @@
 #include "app/diagnostics.h"
 #include "app/run_log.h"
 #include "support/scripted_port.h"
+#include "support/test_files.h"
 
 namespace avelor {
 namespace {
 
 using testing::ScriptedPort;
-
-std::string read_file(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using testing::read_file;
 
 class DiagnosticsTest : public ::testing::Test {
 protected:

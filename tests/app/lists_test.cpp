@@ -10,35 +10,13 @@
 
 #include "app/run_log.h"
 #include "support/scripted_port.h"
+#include "support/test_files.h"
 
 namespace avelor {
 namespace {
 
+using testing::RunLogFile;
 using testing::ScriptedPort;
-
-class RunLogFile {
-public:
-    RunLogFile() : path_(::testing::TempDir() + "avelor_lists_test.log") { run_log().open(path_); }
-    ~RunLogFile()
-    {
-        run_log().close();
-        std::remove(path_.c_str());
-    }
-    RunLogFile(const RunLogFile&) = delete;
-    RunLogFile& operator=(const RunLogFile&) = delete;
-
-    std::vector<std::string> lines() const
-    {
-        run_log().flush();
-        std::ifstream in(path_, std::ios::binary);
-        std::vector<std::string> all;
-        for (std::string line; std::getline(in, line);) all.push_back(line);
-        return all;
-    }
-
-private:
-    std::string path_;
-};
 
 template <class F>
 std::string fatal_text(F&& action)

@@ -12,36 +12,13 @@
 
 #include "app/run_log.h"
 #include "support/scripted_port.h"
+#include "support/test_files.h"
 
 namespace avelor {
 namespace {
 
+using testing::RunLogFile;
 using testing::ScriptedPort;
-
-// Sends the run log to a file of its own for one test.
-class RunLogFile {
-public:
-    RunLogFile() : path_(::testing::TempDir() + "avelor_memory_test.log") { run_log().open(path_); }
-    ~RunLogFile()
-    {
-        run_log().close();
-        std::remove(path_.c_str());
-    }
-    RunLogFile(const RunLogFile&) = delete;
-    RunLogFile& operator=(const RunLogFile&) = delete;
-
-    std::string text() const
-    {
-        run_log().flush();
-        std::ifstream in(path_, std::ios::binary);
-        std::ostringstream all;
-        all << in.rdbuf();
-        return all.str();
-    }
-
-private:
-    std::string path_;
-};
 
 bool all_zero(const std::byte* data, std::size_t size)
 {

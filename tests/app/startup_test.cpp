@@ -11,20 +11,14 @@
 #include "app/startup.h"
 #include "app/version.h"
 #include "support/scripted_port.h"
+#include "support/test_files.h"
 
 namespace avelor {
 namespace {
 
 namespace fs = std::filesystem;
 using testing::ScriptedPort;
-
-std::string read_file(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using testing::read_file;
 
 struct SplitCase {
     const char* path;

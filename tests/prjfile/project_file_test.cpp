@@ -7,20 +7,14 @@
 #include "app/file_io.h"
 #include "prjfile/project_file.h"
 #include "support/scripted_port.h"
+#include "support/test_files.h"
 
 namespace avelor {
 namespace {
 
 namespace fs = std::filesystem;
 using testing::ScriptedPort;
-
-std::string read_text(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using testing::read_file;
 
 bool has_box_starting(const ScriptedPort& port, const std::string& start)
 {
@@ -103,7 +97,7 @@ TEST_F(ProjectFileTest, WrittenProjectOpensAndWritesBackIdentically)
     EXPECT_EQ(error_count(), 0);
     EXPECT_EQ(doc.title_name(), "small.prj");
     EXPECT_FALSE(doc.project->changed());
-    EXPECT_EQ(read_text(file("PROJECT.BKP")), text) << "the backup holds the file read";
+    EXPECT_EQ(read_file(file("PROJECT.BKP")), text) << "the backup holds the file read";
 
     TextWriter again;
     write_project(again, *doc.project);
@@ -255,7 +249,7 @@ TEST_F(ProjectFileTest, AtomicWriteKeepsTheOldFileOnFailure)
     EXPECT_FALSE(write_file_atomically(file("adir"), "new"));
     EXPECT_TRUE(fs::is_directory(dir / "adir"));
     EXPECT_FALSE(fs::exists(file("adir.saving")));
-    EXPECT_EQ(read_text(file("keep.prj")), "old contents\n");
+    EXPECT_EQ(read_file(file("keep.prj")), "old contents\n");
 }
 
 }  // namespace
@@ -277,7 +271,7 @@ TEST_F(ProjectFileTest, ShippedExamplesOpenAndWriteBackIdentically)
         EXPECT_GT(doc.project->paths.count(), 2);
         TextWriter again;
         write_project(again, *doc.project);
-        EXPECT_EQ(again.text(), read_text(path));
+        EXPECT_EQ(again.text(), read_file(path));
     }
     EXPECT_EQ(error_count(), 0);
     EXPECT_TRUE(port.boxes.empty());
