@@ -70,6 +70,7 @@ bool test_version(const std::string& path)
         return false;
     }
     run_log().printf("\nTesting project file: %s\n", path.c_str());
+    run_log().flush();
     std::string first;
     std::getline(file, first);
     if (first.size() > 255) first.resize(255);
@@ -217,6 +218,7 @@ int read_project(const std::string& path, Project& project, const ReadOptions& o
     DataReader in;
     if (in.open(path, 1) != 0) return 1;
     run_log().printf("\nReading project file: %s\n", path.c_str());
+    run_log().flush();
     const std::string version(current_version_text());
     auto word = in.read_field();
     if (!word || *word != "AvelorW") {

@@ -2,6 +2,9 @@
 
 #include <array>
 #include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <sys/wait.h>
 #include <memory>
 #include <sstream>
 
@@ -38,15 +41,51 @@ TEST(CliRun, VersionHelpAndUsageErrors)
     EXPECT_NE(err.str().find("unknown command frobnicate"), std::string::npos);
 }
 
+struct CliRunResult {
+    int code = -1;
+    std::string output;  // standard output and standard error together
+};
+
+// Runs the real avelor with its data folder in a temporary home.
+CliRunResult run_avelor(const std::string& arguments)
+{
+    std::string command = "HOME='" + ::testing::TempDir() + "cli_home' APPDATA= XDG_DATA_HOME= '" +
+                          AVELOR_CLI_PATH + "' " + arguments + " 2>&1";
+    FILE* pipe = popen(command.c_str(), "r");
+    CliRunResult run;
+    if (!pipe) return run;
+    std::array<char, 256> buffer{};
+    while (fgets(buffer.data(), static_cast<int>(buffer.size()), pipe)) run.output += buffer.data();
+    int status = pclose(pipe);
+    run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
 TEST(CliProgram, VersionFromTheRealBinary)
 {
-    std::string command = std::string("'") + AVELOR_CLI_PATH + "' --version";
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-    ASSERT_TRUE(pipe);
-    std::array<char, 128> buffer{};
-    std::string output;
-    while (fgets(buffer.data(), static_cast<int>(buffer.size()), pipe.get())) output += buffer.data();
-    EXPECT_EQ(output, "AvelorW 3.2\n");
+    CliRunResult run = run_avelor("--version");
+    EXPECT_EQ(run.code, 0);
+    EXPECT_EQ(run.output, "AvelorW 3.2\n");
+}
+
+TEST(CliProgram, ReadAndSaveAProject)
+{
+    const std::string example = std::string(AVELOR_SOURCE_DIR) + "/examples/two_rooms.prj";
+    CliRunResult read_run = run_avelor("read '" + example + "'");
+    EXPECT_EQ(read_run.code, 0) << read_run.output;
+    EXPECT_NE(read_run.output.find("2 zones, 4 flow paths"), std::string::npos) << read_run.output;
+
+    const std::string copy = ::testing::TempDir() + "cli_copy.prj";
+    CliRunResult save = run_avelor("save '" + example + "' -o '" + copy + "'");
+    EXPECT_EQ(save.code, 0) << save.output;
+    std::ifstream a(example, std::ios::binary), b(copy, std::ios::binary);
+    std::string left((std::istreambuf_iterator<char>(a)), {}), right((std::istreambuf_iterator<char>(b)), {});
+    EXPECT_EQ(left, right);
+
+    CliRunResult missing = run_avelor("read '" + ::testing::TempDir() + "no_such.prj'");
+    EXPECT_EQ(missing.code, 1);
+    EXPECT_NE(missing.output.find("ERROR: Could not open file: "), std::string::npos) << missing.output;
+    EXPECT_EQ(run_avelor("save").code, 2);
 }
 
 }  // namespace

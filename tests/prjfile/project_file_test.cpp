@@ -105,6 +105,22 @@ TEST_F(ProjectFileTest, WrittenProjectOpensAndWritesBackIdentically)
     EXPECT_EQ(text.rfind("* end project file.\n"), text.size() - 20);
 }
 
+TEST_F(ProjectFileTest, FailedBackupStillOpensAndReadOnlyFilesOpenUntitled)
+{
+    write_small("ro.prj");
+    fs::permissions(file("ro.prj"), fs::perms::owner_read | fs::perms::group_read);
+    ProjectDocument doc;
+    ReadOptions options;
+    options.backup_path = file("no/such/folder/PROJECT.BKP");
+    ASSERT_TRUE(open_project(doc, file("ro.prj"), options));
+    EXPECT_EQ(error_count(), 0);
+    ASSERT_EQ(port.boxes.size(), 1u);
+    EXPECT_EQ(port.boxes[0].caption, "WARNING");
+    EXPECT_TRUE(doc.must_save_as_new);
+    EXPECT_EQ(doc.title_name(), "") << "a read-only project is saved under a new name";
+    fs::permissions(file("ro.prj"), fs::perms::owner_all);
+}
+
 TEST_F(ProjectFileTest, VersionTests)
 {
     std::string text = write_small("base.prj");
