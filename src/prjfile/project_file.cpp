@@ -1,7 +1,7 @@
 #include "prjfile/project_file.h"
 
 #include <filesystem>
-#include <fstream>
+#include <system_error>
 #include <string_view>
 #include <vector>
 
@@ -64,22 +64,23 @@ std::vector<std::string> words_of(const std::string& line)
 // version. Older versions are refused until their conversion exists.
 bool test_version(const std::string& path)
 {
-    std::ifstream file(path, std::ios::binary);
-    if (!file || std::filesystem::is_directory(path)) {
+    std::error_code ec;
+    DataReader test;
+    if (!std::filesystem::is_regular_file(path, ec)) {
         report_error(ERROR, {"Could not open file: ", path});
         return false;
     }
+    if (test.open(path, 0) != 0) return false;
     run_log().printf("\nTesting project file: %s\n", path.c_str());
     run_log().flush();
-    std::string first;
-    std::getline(file, first);
-    if (first.size() > 255) first.resize(255);
+    auto first_line = test.read_line(256);
+    std::string first = first_line ? *first_line : std::string();
     const std::vector<std::string> words = words_of(first);
     const std::string version(current_version_text());
     if (words.empty() || words[0] != "AvelorW") {
-        std::string second;
-        std::getline(file, second);
-        const std::vector<std::string> second_words = words_of(second);
+        auto second_line = test.read_line(256);
+        const std::vector<std::string> second_words =
+            words_of(second_line ? *second_line : std::string());
         if (second_words.empty() || second_words[0] != "5") {
             report_error(ERROR, {path, "Cannot convert to AvelorW ", version});
             return false;
