@@ -132,7 +132,11 @@ void read_sections(DataReader& in, Project& project)
     };
     auto paths = [](DataReader& r, Project& p) {
         read_paths(r, p);
-        if (error_count() == 0) check_simple_ahs_numbers(p);
+        if (error_count() != 0) return;
+        check_simple_ahs_numbers(p);
+        // Paths and icons came with the file's system numbers; from here on
+        // the systems are numbered in name order, as they are written.
+        renumber_simple_ahs(p);
     };
     auto ducts = [](DataReader& r, Project& p) {
         read_ducts(r, p);

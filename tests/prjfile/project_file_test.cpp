@@ -121,6 +121,48 @@ TEST_F(ProjectFileTest, FailedBackupStillOpensAndReadOnlyFilesOpenUntitled)
     fs::permissions(file("ro.prj"), fs::perms::owner_all);
 }
 
+TEST_F(ProjectFileTest, SystemsOutOfNameOrderKeepTheirIcons)
+{
+    Project p;
+    build_small_project(p);
+    create_simple_ahs(p, "A", "first");
+    SimpleAhs* b = create_simple_ahs(p, "B", "second");
+    FlowPath supply;
+    supply.flags = kPathAhs;
+    supply.ahs = b;
+    supply.zone_n = p.zones.at(1);
+    supply.zone_m = p.zones.at(1);
+    supply.icn = 128;
+    FlowPath* sp = add_path(p, supply);
+    p.levels.at(1)->icons.push_back({20, 20, kIconSimpleAhs, b->nr});
+    p.levels.at(1)->icons.push_back({20, 30, 128, sp->nr});
+    TextWriter out;
+    write_project(out, p);
+    ASSERT_EQ(error_count(), 0);
+
+    // A hand-edited file that lists B as system 1 and A as system 2.
+    std::string text = out.text();
+    auto swap_names = [&](const std::string& from, const std::string& to) {
+        auto at = text.find(from);
+        ASSERT_NE(at, std::string::npos) << from;
+        text.replace(at, from.size(), to);
+    };
+    swap_names(" A\nfirst\n", " B\nsecond\n");
+    swap_names(" B\nsecond\n-999", " A\nfirst\n-999");
+    // Every reference to system 2 (B) now says 1, and the other way round.
+    swap_names(" 130  20  20   2\n", " 130  20  20   1\n");
+    ASSERT_TRUE(write_file_atomically(file("ahs.prj"), text));
+
+    ProjectDocument doc;
+    ASSERT_TRUE(open_project(doc, file("ahs.prj"), {})) << port.boxes.front().text;
+    // Written back in name order, B's icon must follow B to number 2.
+    TextWriter again;
+    write_project(again, *doc.project);
+    EXPECT_EQ(error_count(), 0);
+    EXPECT_NE(again.text().find(" 130  20  20   2\n"), std::string::npos);
+    EXPECT_NE(again.text().find(" B\nsecond\n-999"), std::string::npos);
+}
+
 TEST_F(ProjectFileTest, VersionTests)
 {
     std::string text = write_small("base.prj");
