@@ -7,6 +7,9 @@
 #include "app/startup.h"
 #include "app/version.h"
 #include "prjfile/project_file.h"
+#include "sketchpad/cell_codes.h"
+#include "sketchpad/level_navigation.h"
+#include "sketchpad/zone_detection.h"
 
 namespace avelor::cli {
 
@@ -16,7 +19,18 @@ std::string usage_text()
            "       avelor --version\n"
            "\n"
            "commands:\n"
-           "  read PROJECT.prj               open the project and report what it holds\n"
+           "  read PROJECT.prj [--zones LEVEL]\n"
+           "                                 open the project and report what it holds;\n"
+           "                                 with --zones, detect the zones of LEVEL (its\n"
+           "                                 number or name) and print, in row order, one\n"
+           "                                 line per zone icon, then one per flow path icon:\n"
+           "                                   zone ROW COL ZONE CELLS\n"
+           "                                   path ROW COL PATH DIR FROM TO\n"
+           "                                 ZONE, FROM and TO are zone numbers, \"ambient\",\n"
+           "                                 \"undefined\" or \"none\"; CELLS counts the cells\n"
+           "                                 of the icon's region; DIR is the path's direction\n"
+           "                                 code 1..6 (0 for an undefined path); the exit\n"
+           "                                 code is 1 when the detection reports an error\n"
            "  save PROJECT.prj [-o OUT.prj]  open the project and write it again, in place\n"
            "                                 or to OUT.prj\n"
            "\n"
@@ -67,15 +81,22 @@ namespace {
 struct CommandArguments {
     std::string project;
     std::string output;
+    std::string zones_level;  // empty unless --zones was given
     std::string error;
 };
 
-CommandArguments command_arguments(const std::vector<std::string>& args, bool allow_output)
+CommandArguments command_arguments(const std::vector<std::string>& args, bool is_save)
 {
     CommandArguments parsed;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        if (allow_output && arg == "-o") {
+        if (!is_save && arg == "--zones") {
+            if (i + 1 >= args.size()) {
+                parsed.error = "--zones needs a level";
+                return parsed;
+            }
+            parsed.zones_level = args[++i];
+        } else if (is_save && arg == "-o") {
             if (i + 1 >= args.size()) {
                 parsed.error = "-o needs a file name";
                 return parsed;
@@ -92,16 +113,76 @@ CommandArguments command_arguments(const std::vector<std::string>& args, bool al
     return parsed;
 }
 
-int read_command(const CommandArguments& args, const ReadOptions& read_options, std::ostream& out)
+// A level by its number or, failing that, its name.
+Level* find_level(Project& p, const std::string& wanted)
+{
+    for (Level& level : p.levels)
+        if (std::to_string(level.nr) == wanted) return &level;
+    for (Level& level : p.levels)
+        if (level.name == wanted) return &level;
+    return nullptr;
+}
+
+std::string zone_id_text(std::int32_t id)
+{
+    if (id == ZONE_AMBIENT) return "ambient";
+    if (id == ZONE_UNDEFINED) return "undefined";
+    return id > 0 ? std::to_string(id) : "none";
+}
+
+std::string zone_ref_text(const ZoneRef& ref)
+{
+    if (ref.is_ambient()) return "ambient";
+    return ref.zone() ? std::to_string(ref.zone()->nr) : "none";
+}
+
+// The zone detection of one level, as lines of text.
+void print_zones(Project& p, Level& level, std::ostream& out)
+{
+    SketchGrid grid;
+    if (!allocate_sketch_arrays(grid, p.rc.rows, p.rc.cols)) return;
+    goto_level(p, grid, level);
+    relink_icons(p, grid);
+    out << "level " << level.nr << " " << level.name << "\n";
+    const LevelCells& cells = grid.current();
+    for (int r = 1; r <= grid.rows() - 2; ++r)
+        for (int c = 1; c <= grid.cols() - 2; ++c)
+            if (cells.Sketch(r, c) == ICN_ZONE || cells.Sketch(r, c) == ICN_PHANTOM ||
+                cells.Sketch(r, c) == ICN_AMBIENT)
+                out << "zone " << r << " " << c << " " << zone_id_text(cells.Paths(r, c)) << " "
+                    << count_region_cells(grid, kCurrentLevel, r, c) << "\n";
+    for (int r = 1; r <= grid.rows() - 2; ++r) {
+        for (int c = 1; c <= grid.cols() - 2; ++c) {
+            const std::uint8_t code = cells.Sketch(r, c);
+            if (!has_flag(code, CC_PATH_ICON) || code == ICN_AHS) continue;
+            const std::int32_t number = cells.Paths(r, c);
+            const FlowPath* path = number > 0 ? p.paths.at(number) : nullptr;
+            out << "path " << r << " " << c << " " << (path ? number : 0) << " "
+                << (path ? int{path->dir} : 0) << " " << (path ? zone_ref_text(path->zone_n) : "none")
+                << " " << (path ? zone_ref_text(path->zone_m) : "none") << "\n";
+        }
+    }
+}
+
+int read_command(const CommandArguments& args, const ReadOptions& read_options, std::ostream& out,
+                 std::ostream& err)
 {
     ProjectDocument document;
     if (!open_project(document, args.project, read_options)) return 1;
-    const Project& p = *document.project;
+    Project& p = *document.project;
     out << "Opened " << args.project << ": " << p.levels.count() << " levels, " << p.zones.count()
         << " zones, " << p.paths.count() << " flow paths, " << p.junctions.count()
         << " junctions, " << p.species.count() << " species (" << p.nctm() << " contaminants), "
         << p.elements.count() << " flow elements\n";
-    return 0;
+    if (args.zones_level.empty()) return 0;
+    Level* level = find_level(p, args.zones_level);
+    if (!level) {
+        err << "avelor: " << args.project << " has no level " << args.zones_level << "\n";
+        return 1;
+    }
+    reset_error_count();
+    print_zones(p, *level, out);
+    return error_count() == 0 ? 0 : 1;
 }
 
 int save_command(const CommandArguments& args, const ReadOptions& read_options, std::ostream& out,
@@ -142,7 +223,7 @@ int run_project_command(const CliOptions& options, const ProgramFolders& folders
     }
     ReadOptions read_options;
     read_options.backup_path = folders.project_backup_path;
-    return is_save ? save_command(args, read_options, out, err) : read_command(args, read_options, out);
+    return is_save ? save_command(args, read_options, out, err) : read_command(args, read_options, out, err);
 }
 
 int run_command(const CliOptions& options, std::ostream& out, std::ostream& err)

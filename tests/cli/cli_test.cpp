@@ -88,5 +88,24 @@ TEST(CliProgram, ReadAndSaveAProject)
     EXPECT_EQ(run_avelor("save").code, 2);
 }
 
+TEST(CliProgram, ReadPrintsTheZonesOfALevel)
+{
+    const std::string example = std::string(AVELOR_SOURCE_DIR) + "/examples/two_rooms.prj";
+    CliRunResult run = run_avelor("read '" + example + "' --zones ground");
+    EXPECT_EQ(run.code, 0) << run.output;
+    const std::string zones = run.output.substr(run.output.find('\n') + 1);
+    EXPECT_EQ(zones,
+              "level 1 ground\n"
+              "zone 17 18 1 143\n"
+              "zone 17 29 2 77\n"
+              "path 11 18 1 4 ambient 1\n"
+              "path 17 25 2 2 1 2\n"
+              "path 17 33 3 2 2 ambient\n"
+              "path 23 18 4 1 ambient 1\n");
+    CliRunResult missing = run_avelor("read '" + example + "' --zones 2");
+    EXPECT_EQ(missing.code, 1);
+    EXPECT_NE(missing.output.find("has no level 2"), std::string::npos) << missing.output;
+}
+
 }  // namespace
 }  // namespace avelor::cli
