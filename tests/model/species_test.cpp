@@ -13,22 +13,14 @@
 #include "model/species_section.h"
 #include "model/units.h"
 #include "support/scripted_port.h"
+#include "support/species_fixtures.h"
 
 namespace avelor {
 namespace {
 
 using testing::ScriptedPort;
 
-Species* add_species(Project& project, const std::string& name, std::int16_t t, float CCdef,
-                     std::int16_t s = 1)
-{
-    Species species = new_species();
-    species.name = name;
-    species.t = t;
-    species.s = s;
-    species.CCdef = CCdef;
-    return project.species.insert_copy(species);
-}
+using testing::add_species;
 
 std::vector<std::string> names_of(const std::vector<Species*>& order)
 {
