@@ -34,6 +34,8 @@ BoxIcon icon_for_caption(std::string_view caption);
 
 enum class Answer { Yes, No, Cancel, Other };
 
+enum class FileChoice { Open, Save };
+
 // The one way the core reaches a person.
 class UserPort {
 public:
@@ -42,6 +44,16 @@ public:
     virtual void show_box(std::string_view caption, BoxIcon icon, std::string_view text) = 0;
     // A question box with caption "Question": Yes/No, or Yes/No/Cancel.
     virtual Answer ask(std::string_view text, bool with_cancel) = 0;
+    // A file dialog: the filter text ("Bitmap Files (*.BMP)"), the default
+    // extension without the dot, and the proposed path. The chosen path, or
+    // empty when the user cancelled (the default: nothing to choose from).
+    virtual std::string choose_file(FileChoice /*kind*/, std::string_view /*filter*/,
+                                    std::string_view /*default_extension*/, std::string_view /*proposed*/)
+    {
+        return {};
+    }
+    // A short text in the status bar ("Reading Project"); empty clears it.
+    virtual void show_status(std::string_view /*text*/) {}
 };
 
 // The port in use; without one installed, boxes go to standard error and

@@ -53,4 +53,14 @@ bool file_copy(const std::string& from, const std::string& to)
     return !ec;
 }
 
+long long free_disk_bytes(const std::string& path)
+{
+    std::error_code ec;
+    std::filesystem::path p(path);
+    std::filesystem::path dir = p.has_parent_path() ? p.parent_path() : std::filesystem::path(".");
+    const std::filesystem::space_info info = std::filesystem::space(dir, ec);
+    if (ec) return -1;
+    return static_cast<long long>(info.available);
+}
+
 }  // namespace avelor

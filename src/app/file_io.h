@@ -14,4 +14,7 @@ bool write_file_atomically(const std::string& path, const std::string& text);
 // Copies a file over another (replacing it); false on any failure.
 bool file_copy(const std::string& from, const std::string& to);
 
+// Free bytes on the file system that would hold a file, or -1 when unknown.
+long long free_disk_bytes(const std::string& path);
+
 }  // namespace avelor

@@ -46,6 +46,23 @@ public:
         return a;
     }
 
+    std::string choose_file(FileChoice kind, std::string_view filter, std::string_view, std::string_view) override
+    {
+        file_requests.push_back({kind, std::string(filter)});
+        if (files.empty()) return {};
+        std::string f = files.front();
+        files.pop_front();
+        return f;
+    }
+    void show_status(std::string_view text) override { statuses.push_back(std::string(text)); }
+
+    struct FileRequest {
+        FileChoice kind;
+        std::string filter;
+    };
+    std::vector<FileRequest> file_requests;
+    std::deque<std::string> files;  // answers of choose_file; empty = cancelled
+    std::vector<std::string> statuses;
     std::vector<ShownBox> boxes;
     std::vector<std::string> questions;
     std::vector<bool> asked_with_cancel;

@@ -1,0 +1,133 @@
+#include "sketchpad/editor_session.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "app/diagnostics.h"
+#include "app/file_io.h"
+#include "app/paths.h"
+#include "app/startup.h"
+#include "app/text_writer.h"
+#include "sketchpad/level_navigation.h"
+
+namespace avelor {
+
+namespace {
+
+// A project always has at least one level to draw on.
+void ensure_first_level(Project& project)
+{
+    if (project.levels.head()) {
+        if (!project.lowest_level) project.lowest_level = project.levels.head();
+        if (!project.top_level) {
+            Level* top = project.lowest_level;
+            while (top->above) top = top->above;
+            project.top_level = top;
+        }
+        return;
+    }
+    Level first;
+    first.name = "<1>";
+    first.refHt = 0;
+    first.delHt = 3;
+    first.u = {project.rc.us, project.rc.us};
+    Level* stored = project.levels.add(first);
+    project.lowest_level = project.top_level = stored;
+    project.current_level = stored;
+    project.mark_saved();
+}
+
+}  // namespace
+
+void prepare_sketchpad(EditorSession& session)
+{
+    Project& project = session.project();
+    ensure_first_level(project);
+    SketchGrid& grid = session.grid;
+    const int rows = project.rc.rows;
+    const int cols = project.rc.cols;
+    if (grid.allocated()) free_sketch_arrays(grid);
+    if (!allocate_sketch_arrays(grid, rows, cols)) return;
+    project.current_level = nullptr;  // nothing of the project is in the grid yet
+    goto_level(project, grid, *project.lowest_level);
+    session.view.reset(grid);
+}
+
+bool save_session(EditorSession& session, bool choose_name)
+{
+    ProjectDocument& doc = session.document;
+    std::string target = doc.path;
+    if (choose_name || target.empty() || doc.must_save_as_new) {
+        std::string proposed;
+        if (!doc.path.empty()) {
+            const PathParts parts = PathSplit(doc.path);
+            proposed = parts.drive + parts.directory + (doc.must_save_as_new ? "untitled" : parts.name) + ".prj";
+        }
+        target = user_port().choose_file(FileChoice::Save, "Project Files (*.PRJ)", "prj", proposed);
+        if (target.empty()) return false;
+    }
+    store_current_level(session.project(), session.grid);
+    user_port().show_status(" Saving project file");
+    reset_error_count();
+    TextWriter text;
+    write_project(text, session.project());
+    user_port().show_status("");
+    if (error_count() != 0) {
+        report_error(ERROR, {"Did not save project file because of errors"});
+        return false;
+    }
+    if (!write_file_atomically(target, text.text())) {
+        report_error(ERROR, {" Failed to open ", target});
+        doc.must_save_as_new = true;
+        return false;
+    }
+    doc.path = target;
+    doc.must_save_as_new = false;
+    session.project().mark_saved();
+    return true;
+}
+
+bool settle_unsaved_changes(EditorSession& session)
+{
+    const ProjectDocument& doc = session.document;
+    if (!session.project().changed() && !doc.must_save_as_new) return true;
+    const std::string name = doc.title_name().empty() ? "(untitled)" : doc.title_name();
+    const int answer = ask_question_or_cancel("Save changes to current project file: " + name + " ?");
+    if (answer == -1) return false;
+    if (answer == 1) return save_session(session, false);
+    return true;
+}
+
+bool open_in_session(EditorSession& session, const std::string& path)
+{
+    // Nothing of the old project may stay in the grid once it is dropped.
+    if (session.grid.allocated()) free_sketch_arrays(session.grid);
+    user_port().show_status("Reading Project");
+    const bool ok = open_project(session.document, path, session.read_options);
+    user_port().show_status("");
+    prepare_sketchpad(session);
+    // The project's control network decides whether links are shown; the
+    // projects read so far carry no control nodes.
+    session.view.flags.control_links = false;
+    return ok;
+}
+
+bool open_from_menu(EditorSession& session)
+{
+    if (!settle_unsaved_changes(session)) return false;
+    const std::string path = user_port().choose_file(FileChoice::Open, "Project Files (*.PRJ)", "prj", "");
+    if (path.empty()) return false;
+    std::error_code ec;
+    if (!std::filesystem::exists(path, ec)) {
+        show_message(ERROR, {"Could not find file: ", path});
+        return false;
+    }
+    return open_in_session(session, path);
+}
+
+std::string session_title(const EditorSession& session)
+{
+    return window_title(session.document.title_name());
+}
+
+}  // namespace avelor

@@ -1,0 +1,54 @@
+// One editing session: the project document, the SketchPad grid that shows
+// it and the view of that grid. The editor window and tests drive the same
+// session; nothing here needs a display.
+#pragma once
+
+#include <string>
+
+#include "prjfile/project_file.h"
+#include "sketchpad/sketch_grid.h"
+#include "sketchpad/sketch_view.h"
+
+namespace avelor {
+
+struct EditorSession {
+    ProjectDocument document;
+    SketchGrid grid;
+    SketchView view;
+    ReadOptions read_options;
+
+    Project& project() { return *document.project; }
+    const Project& project() const { return *document.project; }
+};
+
+// Gives the session's project a grid of its size and shows its lowest
+// level (making a first level for a project that has none).
+void prepare_sketchpad(EditorSession& session);
+
+// Before the project is replaced or the program ends: when it has unsaved
+// changes, asks "Save changes to current project file: %s ?" with Yes, No
+// and Cancel; Yes saves (asking for a name when it has none). False when
+// the user cancelled or the save failed, and the caller must stop.
+bool settle_unsaved_changes(EditorSession& session);
+
+// Saves the project to its file, or to a file the user chooses when it is
+// untitled or must be saved under a new name. Writing is atomic.
+bool save_session(EditorSession& session, bool choose_name);
+
+// File > Open after the file has been chosen: clears the current project
+// and the grid, opens the file (every problem reported), sets up the grid
+// at the project's size on its lowest level, resets the view, and turns
+// the control links on exactly when the project has control nodes. On a
+// failed open the session holds an empty untitled project. True on success.
+bool open_in_session(EditorSession& session, const std::string& path);
+
+// File > Open from the start: the unsaved-changes question, the file
+// choice ("Project Files (*.PRJ)"), then open_in_session. False when
+// cancelled or failed.
+bool open_from_menu(EditorSession& session);
+
+// The main window's title for the session: "AVELORW3 - NAME.prj" or
+// "AVELORW3 - (untitled)".
+std::string session_title(const EditorSession& session);
+
+}  // namespace avelor
