@@ -8,7 +8,11 @@
 #include "app/version.h"
 #include "prjfile/project_file.h"
 #include "sketchpad/cell_codes.h"
+#include "sketchpad/editor_session.h"
+#include "sketchpad/glyphs.h"
+#include "sketchpad/image_export.h"
 #include "sketchpad/level_navigation.h"
+#include "sketchpad/renderer.h"
 #include "sketchpad/zone_detection.h"
 
 namespace avelor::cli {
@@ -33,6 +37,13 @@ std::string usage_text()
            "                                 code is 1 when the detection reports an error\n"
            "  save PROJECT.prj [-o OUT.prj]  open the project and write it again, in place\n"
            "                                 or to OUT.prj\n"
+           "  render PROJECT.prj [--level LEVEL] [--cell N] [--below] -o FILE.png|FILE.bmp\n"
+           "                                 draw the whole SketchPad of LEVEL (its number\n"
+           "                                 or name; the lowest level without --level) at\n"
+           "                                 N pixels a cell (1, 2, 3, 4, 5, 8 or 16; 8\n"
+           "                                 without --cell), with --below showing the\n"
+           "                                 level below, and write it as a PNG or, for\n"
+           "                                 any other name, as a 16-bit bitmap"
            "\n"
            "options:\n"
            "  --yes        answer Yes to every question the work asks\n"
@@ -110,6 +121,53 @@ CommandArguments command_arguments(const std::vector<std::string>& args, bool is
         }
     }
     if (parsed.project.empty() && parsed.error.empty()) parsed.error = "no project file given";
+    return parsed;
+}
+
+// The arguments of render.
+struct RenderArguments {
+    std::string project;
+    std::string output;
+    std::string level;  // empty: the lowest level
+    int cell_size = 8;
+    bool below = false;
+    std::string error;
+};
+
+RenderArguments render_arguments(const std::vector<std::string>& args)
+{
+    RenderArguments parsed;
+    for (std::size_t i = 0; i < args.size() && parsed.error.empty(); ++i) {
+        const std::string& arg = args[i];
+        const bool takes_value = arg == "--level" || arg == "--cell" || arg == "-o";
+        if (takes_value && i + 1 >= args.size()) {
+            parsed.error = arg + " needs a value";
+        } else if (arg == "--level") {
+            parsed.level = args[++i];
+        } else if (arg == "--cell") {
+            const std::string& value = args[++i];
+            int size = 0;
+            for (int s : kCellSizes)
+                if (value == std::to_string(s)) size = s;
+            if (size == 0)
+                parsed.error = "--cell must be one of 1, 2, 3, 4, 5, 8, 16, not " + value;
+            else
+                parsed.cell_size = size;
+        } else if (arg == "-o") {
+            parsed.output = args[++i];
+        } else if (arg == "--below") {
+            parsed.below = true;
+        } else if (parsed.project.empty() && (arg.empty() || arg[0] != '-')) {
+            parsed.project = arg;
+        } else {
+            parsed.error = "unexpected argument " + arg;
+        }
+    }
+    if (!parsed.error.empty()) return parsed;
+    if (parsed.project.empty())
+        parsed.error = "no project file given";
+    else if (parsed.output.empty())
+        parsed.error = "render needs -o FILE.png or -o FILE.bmp";
     return parsed;
 }
 
@@ -206,12 +264,62 @@ int save_command(const CommandArguments& args, const ReadOptions& read_options, 
     return 0;
 }
 
+int render_command(const RenderArguments& args, const ReadOptions& read_options, std::ostream& out,
+                   std::ostream& err)
+{
+    EditorSession session;
+    session.read_options = read_options;
+    if (!open_in_session(session, args.project)) return 1;
+    Project& p = session.project();
+    if (!session.grid.allocated()) {
+        err << "avelor: the drawing of " << args.project << " cannot be held in memory\n";
+        return 1;
+    }
+    if (!args.level.empty()) {
+        Level* level = find_level(p, args.level);
+        if (!level) {
+            err << "avelor: " << args.project << " has no level " << args.level << "\n";
+            return 1;
+        }
+        goto_level(p, session.grid, *level);
+    }
+    if (!session.view.set_cell_size(args.cell_size, session.grid)) {
+        err << "avelor: cell size " << args.cell_size << " is not available\n";
+        return 1;
+    }
+    session.view.flags.reveal_below = args.below;
+    RenderSettings settings = render_settings(session.view, p, session.grid);
+    settings.show_cursor = false;
+    const std::uint64_t width = level_image_width(session.grid, settings.cell_size);
+    const std::uint64_t height = level_image_height(session.grid, settings.cell_size);
+    if (image_format_for(args.output) == ImageFormat::Bmp && !bmp_layout_fits(bmp_layout(width, height))) {
+        report_error(ERROR, {"Failed to create bitmap."});
+        return 1;
+    }
+    if (!write_level_image(session.grid, &p, settings, args.output)) {
+        report_error(ERROR, {"File Not Saved.", " ", args.output});
+        return 1;
+    }
+    out << "Wrote " << args.output << " (" << width << " x " << height << " pixels)\n";
+    return 0;
+}
+
 }  // namespace
 
 int run_project_command(const CliOptions& options, const ProgramFolders& folders, std::ostream& out,
                         std::ostream& err)
 {
     const bool is_save = options.command == "save";
+    ReadOptions read_options;
+    read_options.backup_path = folders.project_backup_path;
+    if (options.command == "render") {
+        const RenderArguments render = render_arguments(options.arguments);
+        if (!render.error.empty()) {
+            err << "avelor: " << render.error << "\n" << usage_text();
+            return 2;
+        }
+        return render_command(render, read_options, out, err);
+    }
     if (options.command != "read" && !is_save) {
         err << "avelor: unknown command " << options.command << "\n" << usage_text();
         return 2;
@@ -221,8 +329,6 @@ int run_project_command(const CliOptions& options, const ProgramFolders& folders
         err << "avelor: " << args.error << "\n" << usage_text();
         return 2;
     }
-    ReadOptions read_options;
-    read_options.backup_path = folders.project_backup_path;
     return is_save ? save_command(args, read_options, out, err) : read_command(args, read_options, out, err);
 }
 
@@ -248,7 +354,8 @@ int run_cli(int argc, char** argv)
 {
     std::vector<std::string> args(argv + 1, argv + argc);
     CliOptions options = parse_cli(args);
-    const bool project_command = options.command == "read" || options.command == "save";
+    const bool project_command =
+        options.command == "read" || options.command == "save" || options.command == "render";
     if (!options.error.empty() || options.show_help || options.show_version || !project_command)
         return run_command(options, std::cout, std::cerr);
 

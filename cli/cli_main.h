@@ -25,7 +25,7 @@ CliOptions parse_cli(const std::vector<std::string>& args);
 // to err.
 int run_command(const CliOptions& options, std::ostream& out, std::ostream& err);
 
-// Runs a project command (read, save) after the shared start-up.
+// Runs a project command (read, save, render) after the shared start-up.
 int run_project_command(const CliOptions& options, const ProgramFolders& folders, std::ostream& out,
                         std::ostream& err);
 

@@ -90,7 +90,6 @@ private:
     void fill(int x, int y, int w, int h, std::uint32_t c);
     void glyph(std::uint8_t code, int x, int y, std::uint32_t c);
     void invert(int x, int y, int w, int h);
-    void line(int x0, int y0, int x1, int y1, int width, std::uint32_t c);
 
     std::uint32_t background_of(int row, int col, bool& overlaid) const;
     bool icon_highlighted(std::uint8_t code, std::int32_t nr) const;
@@ -312,46 +311,33 @@ void CellPainter::cell(int row, int col, int x, int y)
     if (st_.show_origin && st_.origin == GridCell{row, col}) glyph(ICN_ORIGIN, x, y, role(pal.undefined));
 }
 
-// A thick line as a run of squares along a Bresenham walk.
-void CellPainter::line(int x0, int y0, int x1, int y1, int width, std::uint32_t c)
-{
-    const int dx = std::abs(x1 - x0), dy = -std::abs(y1 - y0);
-    const int sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1;
-    int err = dx + dy;
-    const int lo = -(width - 1) / 2;
-    for (;;) {
-        fill(x0 + lo, y0 + lo, width, width, c);
-        if (x0 == x1 && y0 == y1) break;
-        const int e2 = 2 * err;
-        if (e2 >= dy) err += dy, x0 += sx;
-        if (e2 <= dx) err += dx, y0 += sy;
-    }
-}
-
 void CellPainter::results(int first_row, int first_col)
 {
     const ResultsOverlay* r = st_.results;
     if (!r) return;
     const int pen = result_pen_width(s_);
-    // Lines never reach further than the image; longer ones are clipped.
-    const double limit = double(image_.width) + double(image_.height) + s_;
+    const int lo = -(pen - 1) / 2;
+    // Every line runs along a row or a column of pixels: a rectangle of the
+    // pen's width, cut to the image before it is filled.
     auto draw = [&](const ResultMark& m, float value, float scale, std::uint32_t c) {
         if (value == 0) return;
-        double len = result_line_length(s_, value, scale);
+        const double len = result_line_length(s_, value, scale);
         if (len < 0) return;
-        len = std::min(len, limit);
         int d = m.dir;
         if (d < 1 || d > 6) return;
         if (value < 0) d = d + 3 > 6 ? d + 3 - 6 : d + 3;
-        int ux = 0, uy = 0;
-        if (d == 2) ux = 1;
-        else if (d == 5) ux = -1;
-        else if (d == 1 || d == 3) uy = -1;
-        else uy = 1;
-        const int cx = (m.col - first_col) * s_ + s_ / 2;
-        const int cy = (m.row - first_row) * s_ + s_ / 2;
-        const int n = static_cast<int>(std::lround(len));
-        line(cx, cy, cx + ux * n, cy + uy * n, pen, c);
+        const long long cx = (static_cast<long long>(m.col) - first_col) * s_ + s_ / 2;
+        const long long cy = (static_cast<long long>(m.row) - first_row) * s_ + s_ / 2;
+        const long long n = static_cast<long long>(std::min(std::llround(std::min(len, 4.0e9)), 4000000000LL));
+        long long x0 = cx + lo, y0 = cy + lo, x1 = cx + lo + pen, y1 = cy + lo + pen;  // half-open
+        if (d == 2) x1 += n;
+        else if (d == 5) x0 -= n;
+        else if (d == 1 || d == 3) y0 -= n;
+        else y1 += n;
+        x0 = std::max(x0, 0LL), y0 = std::max(y0, 0LL);
+        x1 = std::min<long long>(x1, image_.width), y1 = std::min<long long>(y1, image_.height);
+        if (x0 >= x1 || y0 >= y1) return;
+        fill(int(x0), int(y0), int(x1 - x0), int(y1 - y0), c);
     };
     for (const ResultMark& m : r->marks) {
         if (r->lines != ResultLines::PressureOnly) draw(m, m.flow, r->flow_scale, role(st_.palette.flow_results));

@@ -4,10 +4,10 @@
 #include <system_error>
 
 #include "app/diagnostics.h"
-#include "app/run_log.h"
 #include "app/paths.h"
+#include "app/run_log.h"
 #include "app/startup.h"
-#include "prjfile/project_file.h"
+#include "sketchpad/editor_session.h"
 #include "ui/main_window.h"
 #include "ui/qt_port.h"
 
@@ -21,24 +21,25 @@ int main(int argc, char** argv)
     avelor::ProgramFolders folders =
         avelor::start_program(avelor::process_environment(argc > 0 ? argv[0] : "avelorw"));
 
-    avelor::ui::MainWindow window;
+    avelor::EditorSession session;
+    session.read_options.backup_path = folders.project_backup_path;
+    avelor::prepare_sketchpad(session);
+
+    avelor::ui::MainWindow window(session);
     port.set_main_window(&window);
-    avelor::ProjectDocument document;
+    window.show();
     if (argc > 1) {
         std::string project = avelor::command_line_project(argv[1], folders);
         if (!project.empty()) {
             avelor::PathParts parts = avelor::PathSplit(project);
             std::error_code ec;
             std::filesystem::current_path(parts.drive + parts.directory, ec);
-            avelor::ReadOptions options;
-            options.backup_path = folders.project_backup_path;
             QApplication::setOverrideCursor(Qt::WaitCursor);
-            avelor::open_project(document, project, options);
+            avelor::open_in_session(session, project);
             QApplication::restoreOverrideCursor();
         }
     }
-    window.set_project_name(document.title_name());
-    window.show();
+    window.project_replaced();
     int code = app.exec();
     port.set_main_window(nullptr);
     avelor::finish_run_log();

@@ -1,42 +1,390 @@
 #include "ui/main_window.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QLayout>
+#include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QPainter>
+#include <QScreen>
 #include <QStatusBar>
+#include <QStyle>
+#include <QToolBar>
 
 #include "app/startup.h"
+#include "app/version.h"
+#include "model/project.h"
+#include "sketchpad/image_export.h"
+#include "sketchpad/level_navigation.h"
+#include "sketchpad/status_text.h"
+#include "ui/command_table.h"
+#include "ui/floating_status.h"
+#include "ui/navigator_window.h"
+#include "ui/project_config_dialog.h"
+#include "ui/shift_drawing_dialog.h"
+#include "ui/sketchpad_widget.h"
 #include "ui/text_1252.h"
 
 namespace avelor::ui {
 
-MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
+namespace {
+
+QString text_of(std::string_view text) { return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())); }
+
+// A toolbar picture for the zoom buttons: a magnifier with a plus or minus.
+QIcon zoom_icon(bool larger)
+{
+    QPixmap picture(16, 16);
+    picture.fill(Qt::transparent);
+    QPainter painter(&picture);
+    painter.setPen(QPen(Qt::black, 1.5));
+    painter.drawEllipse(QRectF(1.5, 1.5, 10, 10));
+    painter.drawLine(QPointF(10, 10), QPointF(15, 15));
+    painter.drawLine(QPointF(4, 6.5), QPointF(9, 6.5));
+    if (larger) painter.drawLine(QPointF(6.5, 4), QPointF(6.5, 9));
+    return QIcon(picture);
+}
+
+QIcon tool_icon(int command, const QStyle* style)
+{
+    switch (command) {
+    case cmd::OpenProject: return style->standardIcon(QStyle::SP_DialogOpenButton);
+    case cmd::SaveProject: return style->standardIcon(QStyle::SP_DialogSaveButton);
+    case cmd::LevelAbove: return style->standardIcon(QStyle::SP_ArrowUp);
+    case cmd::LevelBelow: return style->standardIcon(QStyle::SP_ArrowDown);
+    case cmd::LargerIcons: return zoom_icon(true);
+    case cmd::SmallerIcons: return zoom_icon(false);
+    default: return {};
+    }
+}
+
+}  // namespace
+
+MainWindow::MainWindow(EditorSession& session, QWidget* parent) : QMainWindow(parent), session_(session)
 {
     setObjectName(QStringLiteral("AVELORW3"));
-    set_project_name("");
-
-    auto* sketchpad = new QWidget(this);
-    sketchpad->setObjectName(QStringLiteral("SketchPadWindow"));
-    setCentralWidget(sketchpad);
+    sketchpad_ = new SketchPadWidget(session_, this);
+    setCentralWidget(sketchpad_);
     build_menus();
-    statusBar()->showMessage(QString());
+    build_toolbar();
+    build_status_bar();
+    connect(sketchpad_, &SketchPadWidget::cursorMoved, this, &MainWindow::view_changed);
 
     const WindowSize size = initial_main_window_size();
     resize(size.width, size.height);
     move(x(), 0);
+    update_title();
+    update_commands();
+    update_status();
+    sketchpad_->setFocus();
 }
 
-void MainWindow::set_project_name(const std::string& name_with_extension)
-{
-    setWindowTitle(from_1252(window_title(name_with_extension)));
-}
+MainWindow::~MainWindow() = default;
 
 void MainWindow::build_menus()
 {
-    QMenu* file = menuBar()->addMenu(tr("&File"));
-    file->setObjectName(QStringLiteral("FileMenu"));
-    exit_action_ = file->addAction(tr("E&xit"));
-    exit_action_->setObjectName(QStringLiteral("ExitAction"));
-    connect(exit_action_, &QAction::triggered, this, &QWidget::close);
+    std::map<std::string_view, QMenu*> menus;
+    for (const MenuRow& row : menu_rows()) {
+        QMenu* menu = menuBar()->addMenu(text_of(row.title));
+        QString name = text_of(row.title).remove(QLatin1Char('&'));
+        menu->setObjectName(name + QStringLiteral("Menu"));
+        menu->menuAction()->setStatusTip(text_of(row.hint));
+        connect(menu, &QMenu::aboutToShow, this, &MainWindow::update_commands);
+        menus[row.title] = menu;
+    }
+    std::map<std::pair<std::string_view, std::string_view>, QMenu*> submenus;
+    for (const CommandRow& row : command_rows()) {
+        QMenu* menu = menus.at(row.menu);
+        if (!row.submenu.empty()) {
+            QMenu*& sub = submenus[{row.menu, row.submenu}];
+            if (!sub) {
+                sub = menu->addMenu(text_of(row.submenu));
+                connect(sub, &QMenu::aboutToShow, this, &MainWindow::update_commands);
+            }
+            menu = sub;
+        }
+        if (row.command == 0) {
+            menu->addSeparator();
+            continue;
+        }
+        QAction* action = menu->addAction(text_of(row.caption));
+        action->setObjectName(QStringLiteral("Command%1").arg(row.command));
+        if (!row.keys.empty()) action->setShortcut(QKeySequence(text_of(row.keys), QKeySequence::PortableText));
+        action->setCheckable(row.checked_item);
+        const int command = row.command;
+        connect(action, &QAction::triggered, this, [this, command] { run_command(command); });
+        actions_[command] = action;
+    }
+}
+
+void MainWindow::build_toolbar()
+{
+    QToolBar* bar = addToolBar(QStringLiteral("Toolbar"));
+    bar->setObjectName(QStringLiteral("Toolbar"));
+    bar->setMovable(false);
+    bar->setIconSize(QSize(16, 16));
+    for (const ToolButtonRow& row : tool_button_rows()) {
+        QAction* action = command_action(row.command);
+        if (!action) continue;
+        action->setToolTip(text_of(row.tooltip));
+        action->setIcon(tool_icon(row.command, style()));
+        bar->addAction(action);
+    }
+}
+
+void MainWindow::build_status_bar()
+{
+    status_label_ = new QLabel(this);
+    status_label_->setObjectName(QStringLiteral("StatusText"));
+    position_label_ = new QLabel(this);
+    position_label_->setObjectName(QStringLiteral("PositionText"));
+    position_label_->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("Col 00000, Row 00000")));
+    statusBar()->addWidget(status_label_, 1);
+    statusBar()->addPermanentWidget(position_label_);
+}
+
+QAction* MainWindow::command_action(int command) const
+{
+    auto it = actions_.find(command);
+    return it == actions_.end() ? nullptr : it->second;
+}
+
+QString MainWindow::status_text() const { return status_label_->text(); }
+QString MainWindow::position_text() const { return position_label_->text(); }
+
+void MainWindow::update_title() { setWindowTitle(from_1252(session_title(session_))); }
+
+void MainWindow::update_status()
+{
+    const SketchGrid& grid = session_.grid;
+    if (!grid.allocated()) {
+        status_label_->clear();
+        position_label_->clear();
+        return;
+    }
+    const Project& project = session_.project();
+    status_label_->setText(from_1252(item_text(project, grid, grid.cursor)));
+    position_label_->setText(from_1252(avelor::position_text(project, grid.cursor)));
+    update_floating_status();
+}
+
+void MainWindow::update_floating_status()
+{
+    const SketchGrid& grid = session_.grid;
+    const SketchView& view = session_.view;
+    if (!view.flags.floating_status || !isVisible() || isMinimized() || !grid.allocated()) {
+        if (floating_) floating_->hide();
+        return;
+    }
+    if (!floating_) {
+        floating_ = new FloatingStatusBox(this);
+        floating_->setObjectName(QStringLiteral("FloatingStatus"));
+    }
+    const QPoint cell(view.cell_x(grid.cursor.col), view.cell_y(grid.cursor.row));
+    const QPoint corner = sketchpad_->viewport()->mapToGlobal(cell);
+    floating_->show_text(item_text(session_.project(), grid, grid.cursor), corner, view.cell_size());
+}
+
+void MainWindow::show_navigator(bool on)
+{
+    if (!on) {
+        if (navigator_) navigator_->hide();
+        return;
+    }
+    if (!navigator_) {
+        navigator_ = new NavigatorWindow(session_, this);
+        navigator_->installEventFilter(this);
+        connect(navigator_, &NavigatorWindow::cursorPlaced, sketchpad_, &SketchPadWidget::refresh);
+    } else {
+        navigator_->level_changed();
+    }
+    navigator_->show();
+    navigator_->raise();
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    // Closing the navigator from its own frame switches it off.
+    if (watched == navigator_ && event->type() == QEvent::Close && session_.view.flags.navigator) {
+        session_.view.flags.navigator = false;
+        update_commands();
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::update_commands()
+{
+    const ViewFlags& flags = session_.view.flags;
+    const LevelCommands levels = level_commands(session_.project());
+    auto set = [this](int command, bool enabled) {
+        if (QAction* a = command_action(command)) a->setEnabled(enabled);
+    };
+    auto check = [this](int command, bool on) {
+        if (QAction* a = command_action(command)) a->setChecked(on);
+    };
+    set(cmd::LargerIcons, session_.view.can_enlarge());
+    set(cmd::SmallerIcons, session_.view.can_reduce());
+    set(cmd::LevelAbove, levels.above);
+    set(cmd::TopLevel, levels.above);
+    set(cmd::LevelBelow, levels.below);
+    set(cmd::BottomLevel, levels.below);
+    set(cmd::ColourZonesBelow, flags.reveal_below);
+    set(cmd::SetOrigin, session_.project().rc.showGeom != 0);
+    check(cmd::ControlLinks, flags.control_links);
+    check(cmd::RevealLevelBelow, flags.reveal_below);
+    check(cmd::ColourZonesBelow, flags.reveal_below && flags.colour_zones_below);
+    check(cmd::FloatingStatus, flags.floating_status);
+    check(cmd::SketchNavigator, flags.navigator);
+}
+
+void MainWindow::view_changed()
+{
+    update_status();
+    if (navigator_) navigator_->view_changed();
+}
+
+void MainWindow::level_changed()
+{
+    if (navigator_) navigator_->level_changed();
+    sketchpad_->refresh();
+    update_commands();
+}
+
+void MainWindow::toggle_flag(bool ViewFlags::*flag)
+{
+    session_.view.flags.*flag = !(session_.view.flags.*flag);
+    sketchpad_->viewport()->update();
+    if (navigator_) navigator_->level_changed();  // it draws with the same colours
+    update_commands();
+}
+
+void MainWindow::project_replaced()
+{
+    update_title();
+    fit_to_sketchpad();
+    level_changed();
+}
+
+void MainWindow::fit_to_sketchpad()
+{
+    if (isMaximized() || isFullScreen() || !session_.grid.allocated()) return;
+    if (QLayout* frame = layout()) frame->activate();
+    // Everything of the window that is not the SketchPad: menu, toolbar,
+    // status bar.
+    const QSize chrome = size() - sketchpad_->size();
+    QSize wanted = sketchpad_->full_size() + chrome;
+    if (const QScreen* screen = this->screen()) {
+        const QSize border = frameGeometry().size() - geometry().size();
+        wanted = wanted.boundedTo(screen->availableGeometry().size() - border);
+    }
+    resize(wanted);
+}
+
+void MainWindow::run_command(int command)
+{
+    QAction* action = command_action(command);
+    if (action && !action->isEnabled()) return;
+    EditorSession& s = session_;
+    switch (command) {
+    case cmd::NewProject:
+        if (!settle_unsaved_changes(s)) break;
+        free_sketch_arrays(s.grid);
+        s.document = ProjectDocument{};
+        s.view.flags.control_links = false;
+        prepare_sketchpad(s);
+        project_replaced();
+        break;
+    case cmd::OpenProject: {
+        const Project* before = s.document.project.get();
+        const bool opened = open_from_menu(s);
+        // A failed read leaves an empty project behind, which is shown too.
+        if (opened || s.document.project.get() != before) project_replaced();
+        break;
+    }
+    case cmd::SaveProject:
+    case cmd::SaveProjectAs:
+        save_session(s, command == cmd::SaveProjectAs);
+        update_title();
+        break;
+    case cmd::SaveSketchPadBitmap:
+        export_sketchpad_bitmap(s, nullptr);
+        break;
+    case cmd::Exit: close(); break;
+    case cmd::ShiftDrawing: {
+        ShiftDrawingDialog dialog(s, this);
+        if (dialog.exec() == QDialog::Accepted) level_changed();
+        break;
+    }
+    case cmd::ProjectOptions: {
+        ProjectConfigDialog dialog(s, this);
+        if (dialog.exec() == QDialog::Accepted) level_changed();
+        break;
+    }
+    case cmd::ControlLinks: toggle_flag(&ViewFlags::control_links); break;
+    case cmd::LargerIcons:
+    case cmd::SmallerIcons:
+        if (command == cmd::LargerIcons ? s.view.larger_cells(s.grid) : s.view.smaller_cells(s.grid))
+            sketchpad_->refresh();
+        update_commands();
+        break;
+    case cmd::SketchNavigator:
+        s.view.flags.navigator = !s.view.flags.navigator;
+        show_navigator(s.view.flags.navigator);
+        update_commands();
+        break;
+    case cmd::SetOrigin:
+        if (!set_origin(s.project(), s.grid)) QApplication::beep();
+        sketchpad_->viewport()->update();
+        update_status();
+        break;
+    case cmd::FloatingStatus:
+        toggle_flag(&ViewFlags::floating_status);
+        update_floating_status();
+        break;
+    case cmd::ColourDucts: toggle_flag(&ViewFlags::colour_ducts); break;
+    case cmd::ColourZones: toggle_flag(&ViewFlags::colour_zones); break;
+    case cmd::HighlightScheduled: toggle_flag(&ViewFlags::highlight_scheduled); break;
+    case cmd::HighlightValuesFile: toggle_flag(&ViewFlags::highlight_values_file); break;
+    case cmd::HighlightFiltered: toggle_flag(&ViewFlags::highlight_filtered); break;
+    case cmd::HighlightControlled: toggle_flag(&ViewFlags::highlight_controlled); break;
+    case cmd::RevealLevelBelow: toggle_flag(&ViewFlags::reveal_below); break;
+    case cmd::ColourZonesBelow: toggle_flag(&ViewFlags::colour_zones_below); break;
+    case cmd::LevelAbove:
+        if (!level_up(s.project(), s.grid)) QApplication::beep();
+        level_changed();
+        break;
+    case cmd::LevelBelow:
+        if (!level_down(s.project(), s.grid)) QApplication::beep();
+        level_changed();
+        break;
+    case cmd::TopLevel:
+        if (s.project().top_level) goto_level(s.project(), s.grid, *s.project().top_level);
+        level_changed();
+        break;
+    case cmd::BottomLevel:
+        if (s.project().lowest_level) goto_level(s.project(), s.grid, *s.project().lowest_level);
+        level_changed();
+        break;
+    case cmd::About:
+        QMessageBox::about(this, QStringLiteral("About Avelor"),
+                           QStringLiteral("AvelorW %1").arg(text_of(current_version_text())));
+        break;
+    default: break;
+    }
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    if (!settle_unsaved_changes(session_)) {
+        event->ignore();
+        return;
+    }
+    if (floating_) floating_->hide();
+    if (navigator_) navigator_->hide();
+    event->accept();
 }
 
 }  // namespace avelor::ui

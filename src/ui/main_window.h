@@ -1,25 +1,74 @@
-// The editor's main window: menu bar, the SketchPad area and the status bar.
+// The editor's main window: the menus and toolbar built from the command
+// table, the SketchPad, and the status bar with the cursor cell's item and
+// position. It works on one editing session and dispatches every command.
 #pragma once
 
 #include <QMainWindow>
-#include <string>
+#include <QPointer>
+#include <map>
+
+#include "sketchpad/editor_session.h"
 
 class QAction;
+class QLabel;
 
 namespace avelor::ui {
+
+class SketchPadWidget;
+class NavigatorWindow;
+class FloatingStatusBox;
 
 class MainWindow final : public QMainWindow {
     Q_OBJECT
 public:
-    explicit MainWindow(QWidget* parent = nullptr);
+    explicit MainWindow(EditorSession& session, QWidget* parent = nullptr);
+    ~MainWindow() override;
 
-    // Shows "AVELORW3 - NAME" or "AVELORW3 - (untitled)".
-    void set_project_name(const std::string& name_with_extension);
-    QAction* exit_action() const { return exit_action_; }
+    EditorSession& session() const { return session_; }
+    SketchPadWidget* sketchpad() const { return sketchpad_; }
+
+    // After the session's project was replaced (opened, made new): the
+    // title, the SketchPad, the window's size (fitted to the drawing unless
+    // maximised, within the screen), the status texts and the commands.
+    void project_replaced();
+
+    // Runs a command of the command table, as its menu item does; commands
+    // that are not available do nothing.
+    void run_command(int command);
+    QAction* command_action(int command) const;
+    QAction* exit_action() const { return command_action(106); }
+
+    // The status bar's two fields: the cursor cell's item and its position.
+    QString status_text() const;
+    QString position_text() const;
+
+    // The enabled state and check marks of every command, from the session.
+    void update_commands();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void build_menus();
-    QAction* exit_action_ = nullptr;
+    void build_toolbar();
+    void build_status_bar();
+    void update_title();
+    void update_status();
+    void fit_to_sketchpad();
+    void view_changed();
+    void level_changed();
+    void toggle_flag(bool ViewFlags::*flag);
+    void show_navigator(bool on);
+    void update_floating_status();
+
+    EditorSession& session_;
+    SketchPadWidget* sketchpad_ = nullptr;
+    QLabel* status_label_ = nullptr;
+    QLabel* position_label_ = nullptr;
+    std::map<int, QAction*> actions_;
+    QPointer<NavigatorWindow> navigator_;
+    QPointer<FloatingStatusBox> floating_;
 };
 
 }  // namespace avelor::ui

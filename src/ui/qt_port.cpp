@@ -1,6 +1,10 @@
 #include "ui/qt_port.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QFileDialog>
+#include <QMainWindow>
+#include <QStatusBar>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QScreen>
@@ -23,6 +27,20 @@ QMessageBox::Icon qt_icon(BoxIcon icon)
 }
 
 }  // namespace
+
+QString file_dialog_filter(std::string_view filter)
+{
+    QString text = from_1252(filter);
+    const qsizetype open = text.indexOf(QLatin1Char('('));
+    const qsizetype close = text.lastIndexOf(QLatin1Char(')'));
+    if (open < 0 || close <= open) return text;
+    QStringList patterns;
+    const QStringList given = text.mid(open + 1, close - open - 1).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    for (const QString& pattern : given)
+        for (const QString& form : {pattern, pattern.toUpper(), pattern.toLower()})
+            if (!patterns.contains(form)) patterns.append(form);
+    return text.left(open + 1) + patterns.join(QLatin1Char(' ')) + text.mid(close);
+}
 
 QWidget* QtUserPort::owner() const
 {
@@ -71,6 +89,38 @@ Answer QtUserPort::ask(std::string_view text, bool with_cancel)
     case QMessageBox::No: return Answer::No;
     case QMessageBox::Cancel: return Answer::Cancel;
     default: return Answer::Other;
+    }
+}
+
+std::string QtUserPort::choose_file(FileChoice kind, std::string_view filter,
+                                    std::string_view default_extension, std::string_view proposed)
+{
+    // Paths are the file system's own bytes, not project text.
+    const QString proposed_path = QFile::decodeName(QByteArray(proposed.data(), static_cast<qsizetype>(proposed.size())));
+    QFileDialog dialog(owner(), kind == FileChoice::Open ? QStringLiteral("Open") : QStringLiteral("Save As"));
+    dialog.setAcceptMode(kind == FileChoice::Open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
+    dialog.setFileMode(kind == FileChoice::Open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    dialog.setNameFilter(file_dialog_filter(filter));
+    dialog.setDefaultSuffix(from_1252(default_extension));
+    if (!proposed_path.isEmpty()) dialog.selectFile(proposed_path);
+    if (dialog.exec() != QDialog::Accepted) return {};
+    const QStringList chosen = dialog.selectedFiles();
+    if (chosen.isEmpty()) return {};
+    return QFile::encodeName(chosen.first()).toStdString();
+}
+
+void QtUserPort::show_status(std::string_view text)
+{
+    auto* window = qobject_cast<QMainWindow*>(main_window_.data());
+    if (!window) return;
+    QStatusBar* bar = window->statusBar();
+    if (text.empty()) {
+        bar->clearMessage();
+    } else {
+        bar->showMessage(from_1252(text));
+        // The text is for a long piece of work that runs before the next
+        // paint would come.
+        bar->repaint();
     }
 }
 

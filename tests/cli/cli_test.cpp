@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <memory>
 #include <sstream>
+#include <utility>
 
 #include "cli_main.h"
 
@@ -105,6 +106,67 @@ TEST(CliProgram, ReadPrintsTheZonesOfALevel)
     CliRunResult missing = run_avelor("read '" + example + "' --zones 2");
     EXPECT_EQ(missing.code, 1);
     EXPECT_NE(missing.output.find("has no level 2"), std::string::npos) << missing.output;
+}
+
+// Width and height from a PNG's header chunk, or -1, -1.
+std::pair<long, long> png_size(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::string b((std::istreambuf_iterator<char>(in)), {});
+    if (b.size() < 24 || b.compare(1, 3, "PNG") != 0 || b.compare(12, 4, "IHDR") != 0) return {-1, -1};
+    auto be32 = [&](std::size_t at) {
+        long v = 0;
+        for (std::size_t i = 0; i < 4; ++i) v = v * 256 + static_cast<unsigned char>(b[at + i]);
+        return v;
+    };
+    return {be32(16), be32(20)};
+}
+
+TEST(CliProgram, RenderDrawsALevel)
+{
+    const std::string example = std::string(AVELOR_SOURCE_DIR) + "/examples/two_rooms.prj";
+    // two_rooms.prj is 58 rows by 66 columns of cells.
+    const std::string png = ::testing::TempDir() + "cli_render.png";
+    std::remove(png.c_str());
+    CliRunResult run = run_avelor("render '" + example + "' --level ground --cell 4 --below -o '" + png + "'");
+    EXPECT_EQ(run.code, 0) << run.output;
+    EXPECT_EQ(png_size(png), (std::pair<long, long>{66 * 4, 58 * 4}));
+
+    const std::string bmp = ::testing::TempDir() + "cli_render.bmp";
+    std::remove(bmp.c_str());
+    run = run_avelor("render '" + example + "' -o '" + bmp + "'");
+    EXPECT_EQ(run.code, 0) << run.output;
+    std::ifstream in(bmp, std::ios::binary);
+    std::string b((std::istreambuf_iterator<char>(in)), {});
+    ASSERT_GE(b.size(), 2u);
+    EXPECT_EQ(b.substr(0, 2), "BM");
+    // Rows of 66 * 8 pixels, 2 bytes each, already a multiple of 4.
+    EXPECT_EQ(b.size(), 14u + 40u + 4u * 40u + 66u * 8u * 2u * 58u * 8u);
+}
+
+TEST(CliProgram, RenderRefusals)
+{
+    const std::string example = std::string(AVELOR_SOURCE_DIR) + "/examples/two_rooms.prj";
+    const std::string out = ::testing::TempDir() + "cli_refused.png";
+    std::remove(out.c_str());
+    struct Case {
+        std::string arguments;
+        int code;
+        std::string message;
+    };
+    const Case cases[] = {
+        {"--cell 7 -o '" + out + "'", 2, "--cell must be one of 1, 2, 3, 4, 5, 8, 16"},
+        {"--cell x -o '" + out + "'", 2, "--cell must be one of"},
+        {"--level attic -o '" + out + "'", 1, "has no level attic"},
+        {"--cell 8", 2, "render needs -o"},
+    };
+    for (const Case& c : cases) {
+        CliRunResult run = run_avelor("render '" + example + "' " + c.arguments);
+        EXPECT_EQ(run.code, c.code) << c.arguments << "\n" << run.output;
+        EXPECT_NE(run.output.find(c.message), std::string::npos) << run.output;
+    }
+    std::ifstream written(out);
+    EXPECT_FALSE(written.good());
 }
 
 }  // namespace

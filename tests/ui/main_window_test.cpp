@@ -6,20 +6,49 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
 #include <QtTest>
 
 #include "app/diagnostics.h"
+#include "app/startup.h"
+#include "model/project.h"
+#include "sketchpad/editor_session.h"
+#include "support/scripted_port.h"
+#include "ui/command_table.h"
 #include "ui/main_window.h"
 #include "ui/qt_port.h"
+#include "ui/sketchpad_widget.h"
 #include "ui/text_1252.h"
 
 using namespace avelor;
+
+namespace {
+
+const std::string kOffice = std::string(AVELOR_SOURCE_DIR) + "/examples/office.prj";
+
+// A session on an untitled project, ready for a window.
+struct FreshSession {
+    FreshSession() { prepare_sketchpad(session); }
+    EditorSession session;
+};
+
+}  // namespace
 
 class MainWindowTest : public QObject {
     Q_OBJECT
 private slots:
     void starts_untitled_with_sketchpad_size();
+    void menus_keep_their_titles();
+    void toolbar_tooltips();
     void exit_closes_the_window();
+    void open_from_menu_sets_title_and_fits_window();
+    void level_commands_follow_the_level();
+    void new_project_replaces_the_open_one();
+    void cell_size_commands_stop_at_the_ends();
+    void view_toggles_and_their_enabling();
+    void close_cancelled_keeps_window();
+    void file_filter_matches_either_case();
     void error_box_has_caption_icon_and_stays_on_screen();
     void question_escape_is_cancel();
     void text_1252_round_trip();
@@ -27,31 +56,244 @@ private slots:
 
 void MainWindowTest::starts_untitled_with_sketchpad_size()
 {
-    ui::MainWindow window;
+    FreshSession fresh;
+    ui::MainWindow window(fresh.session);
     QCOMPARE(window.windowTitle(), QStringLiteral("AVELORW3 - (untitled)"));
     QCOMPARE(window.size(), QSize(66 * 8 + 25, 58 * 8 + 100));
-    QVERIFY(window.statusBar() != nullptr);
-    QVERIFY(window.findChild<QWidget*>(QStringLiteral("SketchPadWindow")) != nullptr);
-    window.set_project_name("office.prj");
-    QCOMPARE(window.windowTitle(), QStringLiteral("AVELORW3 - office.prj"));
+    QVERIFY(window.findChild<QWidget*>(QStringLiteral("SketchPadWindow")) == window.sketchpad());
+    QCOMPARE(window.position_text(), QStringLiteral("Col 1, Row 1"));
+}
+
+void MainWindowTest::menus_keep_their_titles()
+{
+    FreshSession fresh;
+    ui::MainWindow window(fresh.session);
+    QStringList titles;
+    for (QAction* a : window.menuBar()->actions()) titles << a->text();
+    QCOMPARE(titles, (QStringList{"&File", "&Edit", "&View", "&Level", "&Help"}));
+    struct Case {
+        int command;
+        const char* caption;
+        const char* keys;
+    };
+    const Case cases[] = {
+        {101, "&Open Project...", "Ctrl+O"},   {252, "L&arger Icons", "Ctrl+PgUp"},
+        {253, "S&maller Icons", "Ctrl+PgDown"}, {400, "Reveal Level &Below", "Ctrl+Shift+B"},
+        {408, "Level &Above", "PgUp"},          {409, "Level Belo&w", "PgDown"},
+        {4071, "Control &Links", "Alt+L"},      {285, "Floa&ting Status", "Ctrl+T"},
+        {4088, "Color &Zones", "Ctrl+Z"},       {294, "Color D&ucts", "Ctrl+U"},
+    };
+    for (const Case& c : cases) {
+        QAction* action = window.command_action(c.command);
+        QVERIFY2(action != nullptr, c.caption);
+        QCOMPARE(action->text(), QString::fromLatin1(c.caption));
+        QCOMPARE(action->shortcut(), QKeySequence(QString::fromLatin1(c.keys)));
+    }
+    auto* go_to = qobject_cast<QMenu*>(window.command_action(408)->parent());
+    QVERIFY(go_to != nullptr);
+    QCOMPARE(go_to->title(), QStringLiteral("&Go to"));
+}
+
+void MainWindowTest::toolbar_tooltips()
+{
+    FreshSession fresh;
+    ui::MainWindow window(fresh.session);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    auto* bar = window.findChild<QToolBar*>(QStringLiteral("Toolbar"));
+    QVERIFY(bar != nullptr);
+    const std::pair<int, const char*> cases[] = {
+        {101, "Open Project"},
+        {102, "Save Project"},
+        {408, "Move up one level"},
+        {409, "Move down one level"},
+        {252, "Zoom SketchPad - Increase cell size"},
+        {253, "Zoom SketchPad - Reduce cell size"},
+    };
+    for (const auto& [command, tooltip] : cases) {
+        auto* button = qobject_cast<QToolButton*>(bar->widgetForAction(window.command_action(command)));
+        QVERIFY2(button != nullptr, tooltip);
+        QCOMPARE(button->toolTip(), QString::fromLatin1(tooltip));
+    }
 }
 
 void MainWindowTest::exit_closes_the_window()
 {
-    ui::MainWindow window;
+    FreshSession fresh;
+    ui::MainWindow window(fresh.session);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     auto* file = window.menuBar()->findChild<QMenu*>(QStringLiteral("FileMenu"));
     QVERIFY(file != nullptr);
-    QCOMPARE(file->title(), QStringLiteral("&File"));
     QVERIFY(file->actions().contains(window.exit_action()));
     window.exit_action()->trigger();
     QVERIFY(!window.isVisible());
 }
 
+void MainWindowTest::open_from_menu_sets_title_and_fits_window()
+{
+    FreshSession fresh;
+    ui::MainWindow window(fresh.session);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    testing::ScriptedPort port;
+    port.files.push_back(kOffice);
+    window.command_action(101)->trigger();
+    QCOMPARE(port.file_requests.size(), std::size_t{1});
+    QCOMPARE(port.file_requests[0].filter, std::string("Project Files (*.PRJ)"));
+    QVERIFY(port.boxes.empty());
+    QCOMPARE(window.windowTitle(), QStringLiteral("AVELORW3 - office.prj"));
+    QCOMPARE(fresh.session.project().current_level->name, std::string("L1"));
+    // The whole drawing shows when the screen has room for it.
+    const QSize whole = window.sketchpad()->full_size();
+    const QSize room = window.screen()->availableGeometry().size();
+    if (whole.width() + 100 < room.width() && whole.height() + 200 < room.height())
+        QCOMPARE(window.sketchpad()->viewport()->size(), whole);
+    else
+        QVERIFY(window.frameGeometry().width() <= room.width());
+}
+
+void MainWindowTest::level_commands_follow_the_level()
+{
+    EditorSession session;
+    testing::ScriptedPort port;
+    QVERIFY(open_in_session(session, kOffice));
+    ui::MainWindow window(session);
+    window.project_replaced();
+    QAction* up = window.command_action(ui::cmd::LevelAbove);
+    QAction* down = window.command_action(ui::cmd::LevelBelow);
+    QAction* top = window.command_action(ui::cmd::TopLevel);
+    QAction* bottom = window.command_action(ui::cmd::BottomLevel);
+    struct Step {
+        QAction* action;
+        const char* level;
+        bool up_enabled;
+        bool down_enabled;
+    };
+    const Step steps[] = {
+        {nullptr, "L1", true, false}, {up, "L2", true, true},  {up, "L3", false, true},
+        {down, "L2", true, true},      {bottom, "L1", true, false}, {top, "L3", false, true},
+    };
+    for (const Step& step : steps) {
+        if (step.action) step.action->trigger();
+        QCOMPARE(session.project().current_level->name, std::string(step.level));
+        QCOMPARE(up->isEnabled(), step.up_enabled);
+        QCOMPARE(top->isEnabled(), step.up_enabled);
+        QCOMPARE(down->isEnabled(), step.down_enabled);
+        QCOMPARE(bottom->isEnabled(), step.down_enabled);
+    }
+    // A disabled command does nothing, from the menu or through the table.
+    window.run_command(ui::cmd::LevelAbove);
+    QCOMPARE(session.project().current_level->name, std::string("L3"));
+    QVERIFY(port.boxes.empty());
+}
+
+void MainWindowTest::new_project_replaces_the_open_one()
+{
+    EditorSession session;
+    testing::ScriptedPort port;
+    QVERIFY(open_in_session(session, kOffice));
+    ui::MainWindow window(session);
+    window.project_replaced();
+    session.grid.cursor = {4, 4};
+    window.sketchpad()->refresh();
+    QVERIFY(!window.status_text().isEmpty());
+
+    window.command_action(ui::cmd::NewProject)->trigger();
+    QVERIFY(port.questions.empty());
+    QCOMPARE(window.windowTitle(), QStringLiteral("AVELORW3 - (untitled)"));
+    QCOMPARE(session.project().levels.count(), 1);
+    QCOMPARE(session.grid.cursor, (GridCell{1, 1}));
+    QVERIFY(window.status_text().isEmpty());
+    QVERIFY(!window.command_action(ui::cmd::LevelAbove)->isEnabled());
+    QVERIFY(!window.command_action(ui::cmd::LevelBelow)->isEnabled());
+}
+
+void MainWindowTest::cell_size_commands_stop_at_the_ends()
+{
+    FreshSession fresh;
+    ui::MainWindow window(fresh.session);
+    QAction* larger = window.command_action(ui::cmd::LargerIcons);
+    QAction* smaller = window.command_action(ui::cmd::SmallerIcons);
+    const SketchView& view = fresh.session.view;
+    QCOMPARE(view.cell_size(), 8);
+    larger->trigger();
+    QCOMPARE(view.cell_size(), 16);
+    QVERIFY(!larger->isEnabled());
+    QVERIFY(smaller->isEnabled());
+    window.run_command(ui::cmd::LargerIcons);
+    QCOMPARE(view.cell_size(), 16);
+    std::vector<int> seen;
+    while (smaller->isEnabled()) {
+        smaller->trigger();
+        seen.push_back(view.cell_size());
+    }
+    QCOMPARE(seen, (std::vector<int>{8, 5, 4, 3, 2, 1}));
+    QVERIFY(larger->isEnabled());
+    QCOMPARE(fresh.session.view.visible_cols(), std::min(fresh.session.grid.cols(),
+                                                         window.sketchpad()->viewport()->width()));
+}
+
+void MainWindowTest::view_toggles_and_their_enabling()
+{
+    FreshSession fresh;
+    ui::MainWindow window(fresh.session);
+    const ViewFlags& flags = fresh.session.view.flags;
+    QAction* below = window.command_action(ui::cmd::RevealLevelBelow);
+    QAction* zones_below = window.command_action(ui::cmd::ColourZonesBelow);
+    QVERIFY(!zones_below->isEnabled());
+    below->trigger();
+    QVERIFY(flags.reveal_below);
+    QVERIFY(below->isChecked());
+    QVERIFY(zones_below->isEnabled());
+    zones_below->trigger();
+    QVERIFY(flags.colour_zones_below && zones_below->isChecked());
+
+    window.command_action(ui::cmd::ColourZones)->trigger();
+    window.command_action(ui::cmd::HighlightFiltered)->trigger();
+    window.command_action(ui::cmd::ControlLinks)->trigger();
+    QVERIFY(flags.colour_zones && flags.highlight_filtered && flags.control_links);
+    QVERIFY(window.command_action(ui::cmd::ControlLinks)->isChecked());
+
+    // The origin can be set only while the pseudo-geometry is shown.
+    QAction* origin = window.command_action(ui::cmd::SetOrigin);
+    QVERIFY(!origin->isEnabled());
+    fresh.session.project().rc.showGeom = 1;
+    window.update_commands();
+    QVERIFY(origin->isEnabled());
+    fresh.session.grid.cursor = {7, 5};
+    origin->trigger();
+    QCOMPARE(fresh.session.project().rc.orgRow, std::int16_t{7});
+    QCOMPARE(fresh.session.project().rc.orgCol, std::int16_t{5});
+}
+
+void MainWindowTest::close_cancelled_keeps_window()
+{
+    FreshSession fresh;
+    ui::MainWindow window(fresh.session);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    testing::ScriptedPort port;
+    fresh.session.project().mark_changed();
+    port.answers.push_back(Answer::Cancel);
+    QVERIFY(!window.close());
+    QVERIFY(window.isVisible());
+    QCOMPARE(port.questions, (std::vector<std::string>{"Save changes to current project file: (untitled) ?"}));
+    port.answers.push_back(Answer::No);
+    QVERIFY(window.close());
+}
+
+void MainWindowTest::file_filter_matches_either_case()
+{
+    QCOMPARE(ui::file_dialog_filter("Project Files (*.PRJ)"), QStringLiteral("Project Files (*.PRJ *.prj)"));
+    QCOMPARE(ui::file_dialog_filter("Bitmap Files (*.bmp)"), QStringLiteral("Bitmap Files (*.bmp *.BMP)"));
+    QCOMPARE(ui::file_dialog_filter("All Files"), QStringLiteral("All Files"));
+}
+
 void MainWindowTest::error_box_has_caption_icon_and_stays_on_screen()
 {
-    ui::MainWindow window;
+    FreshSession fresh;
+    ui::MainWindow window(fresh.session);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     ui::QtUserPort port;
@@ -80,6 +322,12 @@ void MainWindowTest::error_box_has_caption_icon_and_stays_on_screen()
     QCOMPARE(icon, QMessageBox::Critical);
     const QRect area = window.screen()->availableGeometry();
     QVERIFY(area.contains(geometry.topLeft()));
+
+    // Status texts of long work go to the status bar and are cleared.
+    port.show_status("Reading Project");
+    QCOMPARE(window.statusBar()->currentMessage(), QStringLiteral("Reading Project"));
+    port.show_status("");
+    QVERIFY(window.statusBar()->currentMessage().isEmpty());
 }
 
 void MainWindowTest::question_escape_is_cancel()

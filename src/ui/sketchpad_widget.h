@@ -1,0 +1,58 @@
+// The SketchPad window: shows the visible cells of the session's grid,
+// moves the cursor by keys and clicks, and scrolls. It holds nothing of the
+// model; every picture comes from the core renderer and every move from
+// the session's view.
+#pragma once
+
+#include <QAbstractScrollArea>
+
+#include "sketchpad/editor_session.h"
+#include "sketchpad/renderer.h"
+
+namespace avelor::ui {
+
+class SketchPadWidget final : public QAbstractScrollArea {
+    Q_OBJECT
+public:
+    explicit SketchPadWidget(EditorSession& session, QWidget* parent = nullptr);
+
+    EditorSession& session() const { return session_; }
+
+    // After the grid, the cell size or the view changed elsewhere: fits the
+    // view to the window, keeps the cursor in sight, sets the scroll bars
+    // and repaints. Emits cursorMoved().
+    void refresh();
+
+    // The pixels the whole grid takes at the current cell size.
+    QSize full_size() const;
+
+    // What a paint draws with (the caret shown while the window has focus).
+    RenderSettings paint_settings() const;
+
+    QSize sizeHint() const override;
+
+signals:
+    // After every move of the cursor or the view.
+    void cursorMoved();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+
+private:
+    void sync_scroll_bars();
+    void changed();
+
+    EditorSession& session_;
+    PixelImage image_;  // the last picture, reused while the size stays
+    bool syncing_ = false;
+    QPoint wheel_rest_;  // wheel movement not yet turned into cells
+};
+
+}  // namespace avelor::ui
