@@ -3,6 +3,7 @@
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QPainter>
+#include <QPalette>
 #include <QScreen>
 #include <algorithm>
 #include <limits>
@@ -39,10 +40,14 @@ QScreen* screen_nearest(QPoint point)
 }  // namespace
 
 FloatingStatusBox::FloatingStatusBox(QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus)
+    : QWidget(parent, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus)
 {
     setObjectName(QStringLiteral("FloatingStatusBox"));
     setAttribute(Qt::WA_ShowWithoutActivating);
+    QPalette colours = palette();
+    colours.setColor(QPalette::Window, kBoxBackground);
+    setPalette(colours);
+    setAutoFillBackground(true);
     font_ = QFont(QStringLiteral("Arial"));
     font_.setStyleHint(QFont::SansSerif);
     font_.setPointSize(8);
