@@ -72,8 +72,7 @@ public:
                 PixelImage& image)
         : grid_(grid), project_(project), st_(settings), image_(image), s_(settings.cell_size)
     {
-        const Rgb white{255, 255, 255};
-        background_ = colour(st_.palette.background, white);
+        background_ = pixel_of(sketch_colour(st_.palette.background, Rgb{255, 255, 255}));
         for (int i = 0; i < kSketchColourCount; ++i) table_[std::size_t(i)] = pixel_of(sketch_colour_table()[std::size_t(i)]);
     }
 
@@ -82,7 +81,6 @@ public:
     void problem_and_cursor(int first_row, int first_col);
 
 private:
-    std::uint32_t colour(int index, Rgb fallback) const { return pixel_of(sketch_colour(index, fallback)); }
     std::uint32_t role(std::uint8_t index) const
     {
         return index < kSketchColourCount ? table_[index] : background_;

@@ -57,7 +57,9 @@ enum class ResultLines { FlowOnly = 0, Both = 1, PressureOnly = 2 };
 struct ResultsOverlay {
     std::vector<ResultMark> marks;
     ResultLines lines = ResultLines::Both;
-    float flow_scale = 1;      // a line of a quarter cell per 40.5 ... of this
+    // A value v draws a line of (cell size / 4) * |v| * 40.5 / scale pixels;
+    // a scale that is not positive draws no line.
+    float flow_scale = 1;
     float pressure_scale = 1;
 };
 
