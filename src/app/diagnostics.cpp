@@ -179,6 +179,8 @@ void log_message(int severity, std::string_view text)
     if (severity == FATAL) end_fatal(std::string(text));
 }
 
+void beep() { user_port().beep(); }
+
 int ask_question(std::string_view text)
 {
     return user_port().ask(text, false) == Answer::Yes ? 1 : 0;

@@ -54,6 +54,8 @@ public:
     }
     // A short text in the status bar ("Reading Project"); empty clears it.
     virtual void show_status(std::string_view /*text*/) {}
+    // The short sound of a refused command.
+    virtual void beep() {}
 };
 
 // The port in use; without one installed, boxes go to standard error and
@@ -106,6 +108,8 @@ void log_message(int severity, std::string_view text);
 
 // 1 for Yes, 0 for anything else.
 int ask_question(std::string_view text);
+// Tells the user that a command was refused, by sound.
+void beep();
 // 1 Yes, 0 No, -1 Cancel (also a box closed with Escape), -2 anything else.
 int ask_question_or_cancel(std::string_view text);
 

@@ -11,6 +11,7 @@ constexpr std::array kMenus = {
     MenuRow{"&Edit", "Undo, cut, copy, paste, find and replace"},
     MenuRow{"&View", "Select viewing mode"},
     MenuRow{"&Level", "Level management options"},
+    MenuRow{"&Tools", "Program configuration"},
     MenuRow{"&Help", "Help features"},
 };
 
@@ -24,6 +25,11 @@ constexpr std::array kCommands = {
     CommandRow{0, "&File", "", "", "", false},
     CommandRow{cmd::Exit, "&File", "", "E&xit", "", false},
 
+    CommandRow{cmd::Cut, "&Edit", "", "Cu&t", "Ctrl+X", false},
+    CommandRow{cmd::Copy, "&Edit", "", "&Copy", "Ctrl+C", false},
+    CommandRow{cmd::Paste, "&Edit", "", "&Paste", "Ctrl+V", false},
+    CommandRow{cmd::Delete, "&Edit", "", "&Delete", "Del", false},
+    CommandRow{0, "&Edit", "", "", "", false},
     CommandRow{cmd::ShiftDrawing, "&Edit", "", "&Shift Drawing...", "", false},
 
     CommandRow{cmd::ControlLinks, "&View", "", "Control &Links", "Alt+L", true},
@@ -50,12 +56,36 @@ constexpr std::array kCommands = {
     CommandRow{cmd::TopLevel, "&Level", "&Go to", "&Top Level", "", false},
     CommandRow{cmd::BottomLevel, "&Level", "&Go to", "&Bottom Level", "", false},
 
+    CommandRow{cmd::DrawWalls, "&Tools", "", "Draw &Walls", "Ctrl+W", true},
+    CommandRow{cmd::DrawBoxes, "&Tools", "", "Draw &Boxes", "Ctrl+B", true},
+    CommandRow{cmd::FirstDrawIcon + 0, "&Tools", "Draw &Icon", "&Zone", "Z", false},
+    CommandRow{cmd::FirstDrawIcon + 1, "&Tools", "Draw &Icon", "Phanto&m", "P", false},
+    CommandRow{cmd::FirstDrawIcon + 2, "&Tools", "Draw &Icon", "&Ambient", "A", false},
+    CommandRow{cmd::FirstDrawIcon + 3, "&Tools", "Draw &Icon", "&Flow Path", "F", false},
+    CommandRow{cmd::FirstDrawIcon + 4, "&Tools", "Draw &Icon", "Air &Handling System", "H", false},
+    CommandRow{cmd::FirstDrawIcon + 5, "&Tools", "Draw &Icon", "&Supply", "I", false},
+    CommandRow{cmd::FirstDrawIcon + 6, "&Tools", "Draw &Icon", "&Return", "O", false},
+    CommandRow{cmd::FirstDrawIcon + 7, "&Tools", "Draw &Icon", "Source/S&ink", "S", false},
+    CommandRow{cmd::FirstDrawIcon + 8, "&Tools", "Draw &Icon", "E&xposure", "X", false},
+    CommandRow{cmd::FirstDrawIcon + 9, "&Tools", "Draw &Icon", "A&nnotation", "N", false},
+    CommandRow{0, "&Tools", "", "", "", false},
+    CommandRow{cmd::DeleteByRegion, "&Tools", "", "Delete by &Region", "", true},
+    CommandRow{cmd::DeleteByBox, "&Tools", "", "Delete by Bo&x", "", true},
+    CommandRow{cmd::DeleteByCoordinates, "&Tools", "", "Delete by &Coordinates...", "", false},
+
     CommandRow{cmd::About, "&Help", "", "&About Avelor...", "Alt+?", false},
 };
 
 constexpr std::array kToolButtons = {
     ToolButtonRow{2, cmd::OpenProject, "Open Project"},
     ToolButtonRow{3, cmd::SaveProject, "Save Project"},
+    ToolButtonRow{4, cmd::Cut, "Cut"},
+    ToolButtonRow{5, cmd::Copy, "Copy selected item to clipboard"},
+    ToolButtonRow{6, cmd::Paste, "Paste item from clipboard"},
+    ToolButtonRow{8, cmd::DrawWalls, "Draw Walls"},
+    ToolButtonRow{9, cmd::DrawBoxes, "Draw Boxes"},
+    ToolButtonRow{12, cmd::DeleteByBox, "Box Delete"},
+    ToolButtonRow{13, cmd::DeleteByRegion, "Area Delete"},
     ToolButtonRow{14, cmd::LevelAbove, "Move up one level"},
     ToolButtonRow{15, cmd::LevelBelow, "Move down one level"},
     ToolButtonRow{42, cmd::LargerIcons, "Zoom SketchPad - Increase cell size"},

@@ -38,6 +38,23 @@ inline constexpr int LevelBelow = 409;
 inline constexpr int TopLevel = 410;
 inline constexpr int BottomLevel = 411;
 inline constexpr int About = 904;
+inline constexpr int Cut = 201;
+inline constexpr int Copy = 202;
+inline constexpr int Paste = 203;
+inline constexpr int Delete = 4030;
+inline constexpr int DrawWalls = 4011;
+inline constexpr int DrawBoxes = 4012;
+inline constexpr int DeleteByRegion = 4099;
+inline constexpr int DeleteByBox = 4097;
+inline constexpr int DeleteByCoordinates = 4102;
+// "Draw Icon" items in IconCommand order: 4040..4049; the SketchPad's
+// context menu has its own numbers for the same commands, 4001..4010.
+inline constexpr int FirstDrawIcon = 4040;
+inline constexpr int FirstContextIcon = 4001;
+inline constexpr int ContextSetOrigin = 40007;
+inline constexpr int ContextCopy = 4200;
+inline constexpr int ContextCut = 4201;
+inline constexpr int ContextPaste = 4202;
 }  // namespace cmd
 
 // One menu item, in menu order. A row with command 0 is a separator.

@@ -20,7 +20,9 @@
 #include "sketchpad/image_export.h"
 #include "sketchpad/level_navigation.h"
 #include "sketchpad/status_text.h"
+#include "sketchpad/icon_editing.h"
 #include "ui/command_table.h"
+#include "ui/edit_dialogs.h"
 #include "ui/floating_status.h"
 #include "ui/navigator_window.h"
 #include "ui/project_config_dialog.h"
@@ -48,6 +50,53 @@ QIcon zoom_icon(bool larger)
     return QIcon(picture);
 }
 
+// Small line pictures for the edit and drawing buttons.
+QIcon drawn_icon(int command)
+{
+    QPixmap picture(16, 16);
+    picture.fill(Qt::transparent);
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(Qt::black, 1.5));
+    switch (command) {
+    case cmd::Cut:
+        painter.drawLine(QPointF(4, 1), QPointF(11, 11));
+        painter.drawLine(QPointF(12, 1), QPointF(5, 11));
+        painter.drawEllipse(QRectF(1.5, 10.5, 4, 4));
+        painter.drawEllipse(QRectF(10.5, 10.5, 4, 4));
+        break;
+    case cmd::Copy:
+        painter.drawRect(QRectF(1.5, 1.5, 8, 10));
+        painter.drawRect(QRectF(6.5, 4.5, 8, 10));
+        break;
+    case cmd::Paste:
+        painter.drawRect(QRectF(2.5, 2.5, 11, 12));
+        painter.fillRect(QRectF(5, 1, 6, 3), Qt::black);
+        break;
+    case cmd::DrawWalls:
+        painter.setPen(QPen(Qt::black, 2.5));
+        painter.drawPolyline(QPolygonF({QPointF(2, 14), QPointF(2, 3), QPointF(13, 3), QPointF(13, 9)}));
+        break;
+    case cmd::DrawBoxes:
+        painter.setPen(QPen(Qt::black, 2.5));
+        painter.drawRect(QRectF(2.5, 2.5, 11, 11));
+        break;
+    case cmd::DeleteByBox:
+    case cmd::DeleteByRegion:
+        painter.setPen(QPen(Qt::black, 1, Qt::DashLine));
+        if (command == cmd::DeleteByBox)
+            painter.drawRect(QRectF(1.5, 1.5, 13, 13));
+        else
+            painter.drawEllipse(QRectF(1.5, 1.5, 13, 13));
+        painter.setPen(QPen(Qt::red, 1.5));
+        painter.drawLine(QPointF(5, 5), QPointF(11, 11));
+        painter.drawLine(QPointF(11, 5), QPointF(5, 11));
+        break;
+    default: break;
+    }
+    return QIcon(picture);
+}
+
 QIcon tool_icon(int command, const QStyle* style)
 {
     switch (command) {
@@ -57,6 +106,13 @@ QIcon tool_icon(int command, const QStyle* style)
     case cmd::LevelBelow: return style->standardIcon(QStyle::SP_ArrowDown);
     case cmd::LargerIcons: return zoom_icon(true);
     case cmd::SmallerIcons: return zoom_icon(false);
+    case cmd::Cut:
+    case cmd::Copy:
+    case cmd::Paste:
+    case cmd::DrawWalls:
+    case cmd::DrawBoxes:
+    case cmd::DeleteByBox:
+    case cmd::DeleteByRegion: return drawn_icon(command);
     default: return {};
     }
 }
@@ -66,12 +122,20 @@ QIcon tool_icon(int command, const QStyle* style)
 MainWindow::MainWindow(EditorSession& session, QWidget* parent) : QMainWindow(parent), session_(session)
 {
     setObjectName(QStringLiteral("AVELORW3"));
+    dialogs_ = std::make_unique<QtEditorDialogs>(this);
+    editor_ = std::make_unique<SketchEditor>(session_, *dialogs_);
     sketchpad_ = new SketchPadWidget(session_, this);
+    sketchpad_->set_editor(editor_.get());
     setCentralWidget(sketchpad_);
     build_menus();
     build_toolbar();
     build_status_bar();
     connect(sketchpad_, &SketchPadWidget::cursorMoved, this, &MainWindow::view_changed);
+    connect(sketchpad_, &SketchPadWidget::edited, this, &MainWindow::edited);
+    connect(sketchpad_, &SketchPadWidget::contextMenuWanted, this, [this](const QPoint& global) {
+        const std::unique_ptr<QMenu> menu = make_context_menu();
+        menu->exec(global);
+    });
 
     const WindowSize size = initial_main_window_size();
     resize(size.width, size.height);
@@ -93,6 +157,7 @@ void MainWindow::build_menus()
         menu->setObjectName(name + QStringLiteral("Menu"));
         menu->menuAction()->setStatusTip(text_of(row.hint));
         connect(menu, &QMenu::aboutToShow, this, &MainWindow::update_commands);
+        connect(menu, &QMenu::aboutToHide, this, &MainWindow::enable_edit_keys);
         menus[row.title] = menu;
     }
     std::map<std::pair<std::string_view, std::string_view>, QMenu*> submenus;
@@ -238,6 +303,76 @@ void MainWindow::update_commands()
     check(cmd::ColourZonesBelow, flags.reveal_below && flags.colour_zones_below);
     check(cmd::FloatingStatus, flags.floating_status);
     check(cmd::SketchNavigator, flags.navigator);
+
+    // The edit commands follow the cursor cell while a menu shows them.
+    const EditMenuState edit = edit_menu_state(*editor_);
+    for (int i = 0; i < 10; ++i) set(cmd::FirstDrawIcon + i, edit.icons[static_cast<std::size_t>(i)]);
+    set(cmd::Cut, edit.cut);
+    set(cmd::Copy, edit.copy);
+    set(cmd::Paste, edit.paste);
+    set(cmd::Delete, edit.del);
+    for (int tool : {cmd::DrawWalls, cmd::DrawBoxes, cmd::DeleteByRegion, cmd::DeleteByBox, cmd::DeleteByCoordinates})
+        set(tool, edit.tools);
+    const DrawingTool active = editor_->tool;
+    check(cmd::DrawWalls, active == DrawingTool::Walls);
+    check(cmd::DrawBoxes, active == DrawingTool::Boxes);
+    check(cmd::DeleteByRegion, active == DrawingTool::DeleteByRegion);
+    check(cmd::DeleteByBox, active == DrawingTool::DeleteByBox);
+}
+
+void MainWindow::enable_edit_keys()
+{
+    // Outside the menus the keys of the edit commands always reach the
+    // editor, which beeps where a command cannot act.
+    for (int i = 0; i < 10; ++i)
+        if (QAction* a = command_action(cmd::FirstDrawIcon + i)) a->setEnabled(true);
+    for (int command : {cmd::Cut, cmd::Copy, cmd::Paste, cmd::Delete})
+        if (QAction* a = command_action(command)) a->setEnabled(true);
+}
+
+std::unique_ptr<QMenu> MainWindow::make_context_menu()
+{
+    auto menu = std::make_unique<QMenu>();
+    menu->setObjectName(QStringLiteral("SketchPadContextMenu"));
+    const EditMenuState state = edit_menu_state(*editor_);
+    auto item = [&](int command, int same_as, bool enabled) {
+        const CommandRow* row = find_command(same_as);
+        QAction* action = menu->addAction(row ? text_of(row->caption) : QString());
+        action->setObjectName(QStringLiteral("Command%1").arg(command));
+        action->setEnabled(enabled);
+        connect(action, &QAction::triggered, this, [this, same_as] { run_command(same_as); });
+    };
+    for (int i = 0; i < 10; ++i)
+        item(cmd::FirstContextIcon + i, cmd::FirstDrawIcon + i, state.icons[static_cast<std::size_t>(i)]);
+    menu->addSeparator();
+    item(cmd::ContextSetOrigin, cmd::SetOrigin, state.set_origin);
+    menu->addSeparator();
+    item(cmd::ContextCut, cmd::Cut, state.cut);
+    item(cmd::ContextCopy, cmd::Copy, state.copy);
+    item(cmd::ContextPaste, cmd::Paste, state.paste);
+    return menu;
+}
+
+void MainWindow::edit_command(EditAction action, IconCommand icon, DrawingTool tool)
+{
+    EditCommand command;
+    command.action = action;
+    command.icon = icon;
+    command.tool = tool;
+    sketchpad_->run_edit(command);
+}
+
+void MainWindow::edited(bool navigator, bool tool_changed)
+{
+    if (navigator && navigator_) navigator_->level_changed();
+    if (tool_changed) update_commands();
+    enable_edit_keys();
+}
+
+void MainWindow::before_level_change()
+{
+    // A stroke belongs to the level it was begun on.
+    if (editor_->stroke.in_progress) edit_command(EditAction::RightClick);
 }
 
 void MainWindow::view_changed()
@@ -291,6 +426,7 @@ void MainWindow::run_command(int command)
     switch (command) {
     case cmd::NewProject:
         if (!settle_unsaved_changes(s)) break;
+        editor_->project_replaced();
         free_sketch_arrays(s.grid);
         s.document = ProjectDocument{};
         s.view.flags.control_links = false;
@@ -301,7 +437,10 @@ void MainWindow::run_command(int command)
         const Project* before = s.document.project.get();
         const bool opened = open_from_menu(s);
         // A failed read leaves an empty project behind, which is shown too.
-        if (opened || s.document.project.get() != before) project_replaced();
+        if (opened || s.document.project.get() != before) {
+            editor_->project_replaced();
+            project_replaced();
+        }
         break;
     }
     case cmd::SaveProject:
@@ -353,26 +492,44 @@ void MainWindow::run_command(int command)
     case cmd::RevealLevelBelow: toggle_flag(&ViewFlags::reveal_below); break;
     case cmd::ColourZonesBelow: toggle_flag(&ViewFlags::colour_zones_below); break;
     case cmd::LevelAbove:
+        before_level_change();
         if (!level_up(s.project(), s.grid)) QApplication::beep();
         level_changed();
         break;
     case cmd::LevelBelow:
+        before_level_change();
         if (!level_down(s.project(), s.grid)) QApplication::beep();
         level_changed();
         break;
     case cmd::TopLevel:
+        before_level_change();
         if (s.project().top_level) goto_level(s.project(), s.grid, *s.project().top_level);
         level_changed();
         break;
     case cmd::BottomLevel:
+        before_level_change();
         if (s.project().lowest_level) goto_level(s.project(), s.grid, *s.project().lowest_level);
         level_changed();
         break;
+    case cmd::Cut: edit_command(EditAction::Cut); break;
+    case cmd::Copy: edit_command(EditAction::Copy); break;
+    case cmd::Paste: edit_command(EditAction::Paste); break;
+    case cmd::Delete: edit_command(EditAction::Delete); break;
+    case cmd::DrawWalls: edit_command(EditAction::ToggleTool, IconCommand::Zone, DrawingTool::Walls); break;
+    case cmd::DrawBoxes: edit_command(EditAction::ToggleTool, IconCommand::Zone, DrawingTool::Boxes); break;
+    case cmd::DeleteByRegion:
+        edit_command(EditAction::ToggleTool, IconCommand::Zone, DrawingTool::DeleteByRegion);
+        break;
+    case cmd::DeleteByBox: edit_command(EditAction::ToggleTool, IconCommand::Zone, DrawingTool::DeleteByBox); break;
+    case cmd::DeleteByCoordinates: edit_command(EditAction::DeleteByCoordinates); break;
     case cmd::About:
         QMessageBox::about(this, QStringLiteral("About Avelor"),
                            QStringLiteral("AvelorW %1").arg(text_of(current_version_text())));
         break;
-    default: break;
+    default:
+        if (command >= cmd::FirstDrawIcon && command < cmd::FirstDrawIcon + 10)
+            edit_command(EditAction::PlaceIcon, static_cast<IconCommand>(command - cmd::FirstDrawIcon));
+        break;
     }
 }
 

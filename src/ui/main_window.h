@@ -6,11 +6,14 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <map>
+#include <memory>
 
 #include "sketchpad/editor_session.h"
+#include "sketchpad/sketch_editor.h"
 
 class QAction;
 class QLabel;
+class QMenu;
 
 namespace avelor::ui {
 
@@ -26,6 +29,7 @@ public:
 
     EditorSession& session() const { return session_; }
     SketchPadWidget* sketchpad() const { return sketchpad_; }
+    SketchEditor& editor() const { return *editor_; }
 
     // After the session's project was replaced (opened, made new): the
     // title, the SketchPad, the window's size (fitted to the drawing unless
@@ -45,6 +49,9 @@ public:
     // The enabled state and check marks of every command, from the session.
     void update_commands();
 
+    // The SketchPad's context menu for the cursor cell, built but not shown.
+    std::unique_ptr<QMenu> make_context_menu();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -61,8 +68,14 @@ private:
     void toggle_flag(bool ViewFlags::*flag);
     void show_navigator(bool on);
     void update_floating_status();
+    void edited(bool navigator, bool tool_changed);
+    void edit_command(EditAction action, IconCommand icon = IconCommand::Zone, DrawingTool tool = DrawingTool::None);
+    void enable_edit_keys();
+    void before_level_change();
 
     EditorSession& session_;
+    std::unique_ptr<EditorDialogs> dialogs_;
+    std::unique_ptr<SketchEditor> editor_;
     SketchPadWidget* sketchpad_ = nullptr;
     QLabel* status_label_ = nullptr;
     QLabel* position_label_ = nullptr;

@@ -109,6 +109,8 @@ std::string QtUserPort::choose_file(FileChoice kind, std::string_view filter,
     return QFile::encodeName(chosen.first()).toStdString();
 }
 
+void QtUserPort::beep() { QApplication::beep(); }
+
 void QtUserPort::show_status(std::string_view text)
 {
     auto* window = qobject_cast<QMainWindow*>(main_window_.data());

@@ -25,6 +25,7 @@ public:
     std::string choose_file(FileChoice kind, std::string_view filter, std::string_view default_extension,
                             std::string_view proposed) override;
     void show_status(std::string_view text) override;
+    void beep() override;
 
 private:
     QWidget* owner() const;

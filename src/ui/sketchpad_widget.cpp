@@ -51,29 +51,43 @@ RenderSettings SketchPadWidget::paint_settings() const
     return settings;
 }
 
-void SketchPadWidget::paintEvent(QPaintEvent* /*event*/)
+void SketchPadWidget::paintEvent(QPaintEvent* event)
 {
     QPainter painter(viewport());
     const int width = viewport()->width();
     const int height = viewport()->height();
     const QColor outside = palette().color(QPalette::Window);
     if (width <= 0 || height <= 0) return;
-    if (!session_.grid.allocated() ||
-        ((image_.width != width || image_.height != height) && !image_.resize(width, height))) {
+    if (!session_.grid.allocated()) {
         painter.fillRect(viewport()->rect(), outside);
+        return;
+    }
+    // Only the cells under the part to repaint are drawn: while a stroke is
+    // dragged that is the stroke's own box.
+    const SketchView& view = session_.view;
+    const int s = view.cell_size();
+    const QRect wanted = event->rect().intersected(viewport()->rect());
+    if (wanted.isEmpty()) return;
+    const int col0 = wanted.left() / s;
+    const int row0 = wanted.top() / s;
+    const int col1 = wanted.right() / s;
+    const int row1 = wanted.bottom() / s;
+    const int part_width = (col1 - col0 + 1) * s;
+    const int part_height = (row1 - row0 + 1) * s;
+    if ((image_.width != part_width || image_.height != part_height) && !image_.resize(part_width, part_height)) {
+        painter.fillRect(wanted, outside);
         return;
     }
     // Beyond the grid's last row and column the window shows its own colour.
     std::fill(image_.pixels.begin(), image_.pixels.end(), static_cast<std::uint32_t>(outside.rgb()));
-    const SketchView& view = session_.view;
-    render_cells(session_.grid, &session_.project(), paint_settings(), view.first_row(), view.first_col(),
-                 image_);
-    const QImage picture(reinterpret_cast<const uchar*>(image_.pixels.data()), width, height,
-                         static_cast<qsizetype>(width) * 4, QImage::Format_RGB32);
+    render_cells(session_.grid, &session_.project(), paint_settings(), view.first_row() + row0,
+                 view.first_col() + col0, image_);
+    const QImage picture(reinterpret_cast<const uchar*>(image_.pixels.data()), part_width, part_height,
+                         static_cast<qsizetype>(part_width) * 4, QImage::Format_RGB32);
     // On a high-density screen every image pixel becomes a block of device
     // pixels, never a blend of neighbours.
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    painter.drawImage(QRect(0, 0, width, height), picture);
+    painter.drawImage(QRect(col0 * s, row0 * s, part_width, part_height), picture);
 }
 
 void SketchPadWidget::resizeEvent(QResizeEvent* /*event*/)
@@ -119,15 +133,65 @@ void SketchPadWidget::scrollContentsBy(int /*dx*/, int /*dy*/)
     changed();
 }
 
+EditOutcome SketchPadWidget::run_edit(const EditCommand& command)
+{
+    if (!editor_) return {};
+    const SketchView& view = session_.view;
+    const int first_row = view.first_row();
+    const int first_col = view.first_col();
+    const GridCell cursor = session_.grid.cursor;
+    const EditOutcome outcome = editor_->apply(command);
+    const bool scrolled = view.first_row() != first_row || view.first_col() != first_col;
+    if (scrolled) sync_scroll_bars();
+    if (outcome.repaint_all || scrolled) {
+        viewport()->update();
+    } else {
+        const int s = view.cell_size();
+        auto cells = [&](int r0, int c0, int r1, int c1) {
+            viewport()->update(QRect(view.cell_x(c0), view.cell_y(r0), (c1 - c0 + 1) * s, (r1 - r0 + 1) * s));
+        };
+        if (outcome.damage) {
+            const CellBounds& b = *outcome.damage;
+            cells(b.min_row, b.min_col, b.max_row, b.max_col);
+        }
+        // The cursor cell is drawn inverted where it was and where it is.
+        const GridCell now = session_.grid.cursor;
+        if (!(now == cursor)) {
+            cells(cursor.row, cursor.col, cursor.row, cursor.col);
+            cells(now.row, now.col, now.row, now.col);
+        }
+    }
+    if (!editor_->stroke.in_progress) viewport()->setMouseTracking(false);
+    emit edited(outcome.navigator, outcome.tool_changed);
+    emit cursorMoved();
+    return outcome;
+}
+
+EditOutcome SketchPadWidget::edit(EditAction action)
+{
+    EditCommand command;
+    command.action = action;
+    return run_edit(command);
+}
+
 void SketchPadWidget::keyPressEvent(QKeyEvent* event)
 {
     const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
     ViewDirection direction;
+    int step = 0;
     switch (event->key()) {
-    case Qt::Key_Up: direction = ViewDirection::North; break;
-    case Qt::Key_Down: direction = ViewDirection::South; break;
-    case Qt::Key_Left: direction = ViewDirection::West; break;
-    case Qt::Key_Right: direction = ViewDirection::East; break;
+    case Qt::Key_Up: direction = ViewDirection::North, step = 1; break;
+    case Qt::Key_Down: direction = ViewDirection::South, step = 4; break;
+    case Qt::Key_Left: direction = ViewDirection::West, step = 8; break;
+    case Qt::Key_Right: direction = ViewDirection::East, step = 2; break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        // Enter clicks with a tool and defines the item without one.
+        if (editor_) edit(drawing() ? EditAction::LeftClick : EditAction::Define);
+        return;
+    case Qt::Key_Escape:
+        if (drawing()) edit(EditAction::RightClick);
+        return;
     case Qt::Key_PageUp:
     case Qt::Key_PageDown:
         // A level or zoom key reaches the window only when its command is
@@ -136,6 +200,14 @@ void SketchPadWidget::keyPressEvent(QKeyEvent* event)
         return;
     default:
         QAbstractScrollArea::keyPressEvent(event);
+        return;
+    }
+    if (editor_ && editor_->stroke.in_progress) {
+        // A stroke moves by its own step, one at a time.
+        EditCommand command;
+        command.action = EditAction::StepCursor;
+        command.direction = step;
+        run_edit(command);
         return;
     }
     const CursorMove how = (mods & Qt::ControlModifier) ? CursorMove::ToItem
@@ -148,13 +220,58 @@ void SketchPadWidget::keyPressEvent(QKeyEvent* event)
 void SketchPadWidget::mousePressEvent(QMouseEvent* event)
 {
     setFocus(Qt::MouseFocusReason);
-    if (event->button() != Qt::LeftButton) return;
     // Mouse events of the viewport come in its own coordinates.
+    const QPoint at = event->position().toPoint();
+    GridCell cell;
+    const bool on_grid = session_.view.cell_at(at.x(), at.y(), session_.grid, cell);
+    if (event->button() == Qt::RightButton) {
+        if (drawing()) {
+            edit(EditAction::RightClick);
+            return;
+        }
+        if (on_grid) {
+            session_.view.place_cursor(session_.grid, cell);
+            changed();
+        }
+        emit contextMenuWanted(event->globalPosition().toPoint());
+        return;
+    }
+    if (event->button() != Qt::LeftButton || !on_grid) return;
+    if (drawing()) {
+        // The first click starts where the pointer is; the stroke itself
+        // follows the pointer until the second click ends it.
+        if (!editor_->stroke.in_progress) session_.view.place_cursor(session_.grid, cell);
+        viewport()->setMouseTracking(true);
+        edit(EditAction::LeftClick);
+        return;
+    }
+    session_.view.place_cursor(session_.grid, cell);
+    changed();
+}
+
+void SketchPadWidget::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton || drawing() || !editor_) {
+        mousePressEvent(event);
+        return;
+    }
     const QPoint at = event->position().toPoint();
     GridCell cell;
     if (!session_.view.cell_at(at.x(), at.y(), session_.grid, cell)) return;
     session_.view.place_cursor(session_.grid, cell);
-    changed();
+    edit(EditAction::Define);
+}
+
+void SketchPadWidget::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!editor_ || !editor_->stroke.in_progress) return;
+    const QPoint at = event->position().toPoint();
+    GridCell cell;
+    if (!session_.view.cell_at(at.x(), at.y(), session_.grid, cell)) return;
+    EditCommand command;
+    command.action = EditAction::PointerAt;
+    command.cell = cell;
+    run_edit(command);
 }
 
 void SketchPadWidget::wheelEvent(QWheelEvent* event)

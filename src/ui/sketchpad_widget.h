@@ -8,6 +8,7 @@
 
 #include "sketchpad/editor_session.h"
 #include "sketchpad/renderer.h"
+#include "sketchpad/sketch_editor.h"
 
 namespace avelor::ui {
 
@@ -31,15 +32,28 @@ public:
 
     QSize sizeHint() const override;
 
+    // Editing: without an editor the SketchPad only shows and moves the
+    // cursor. With one, clicks, drags and keys draw with its tools.
+    void set_editor(SketchEditor* editor) { editor_ = editor; }
+    SketchEditor* editor() const { return editor_; }
+    // Runs an edit and repaints what it changed.
+    EditOutcome run_edit(const EditCommand& command);
+
 signals:
     // After every move of the cursor or the view.
     void cursorMoved();
+    // After an edit; navigator says the overview picture changed too.
+    void edited(bool navigator, bool tool_changed);
+    // A right click outside any drawing tool, at a global position.
+    void contextMenuWanted(const QPoint& global);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
@@ -48,8 +62,11 @@ protected:
 private:
     void sync_scroll_bars();
     void changed();
+    bool drawing() const { return editor_ && editor_->tool != DrawingTool::None; }
+    EditOutcome edit(EditAction action);
 
     EditorSession& session_;
+    SketchEditor* editor_ = nullptr;
     PixelImage image_;  // the last picture, reused while the size stays
     bool syncing_ = false;
     QPoint wheel_rest_;  // wheel movement not yet turned into cells

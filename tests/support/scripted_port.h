@@ -55,6 +55,7 @@ public:
         return f;
     }
     void show_status(std::string_view text) override { statuses.push_back(std::string(text)); }
+    void beep() override { ++beeps; }
 
     struct FileRequest {
         FileChoice kind;
@@ -63,6 +64,7 @@ public:
     std::vector<FileRequest> file_requests;
     std::deque<std::string> files;  // answers of choose_file; empty = cancelled
     std::vector<std::string> statuses;
+    int beeps = 0;
     std::vector<ShownBox> boxes;
     std::vector<std::string> questions;
     std::vector<bool> asked_with_cancel;

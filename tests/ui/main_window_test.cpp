@@ -70,7 +70,7 @@ void MainWindowTest::menus_keep_their_titles()
     ui::MainWindow window(fresh.session);
     QStringList titles;
     for (QAction* a : window.menuBar()->actions()) titles << a->text();
-    QCOMPARE(titles, (QStringList{"&File", "&Edit", "&View", "&Level", "&Help"}));
+    QCOMPARE(titles, (QStringList{"&File", "&Edit", "&View", "&Level", "&Tools", "&Help"}));
     struct Case {
         int command;
         const char* caption;
@@ -82,6 +82,8 @@ void MainWindowTest::menus_keep_their_titles()
         {408, "Level &Above", "PgUp"},          {409, "Level Belo&w", "PgDown"},
         {4071, "Control &Links", "Alt+L"},      {285, "Floa&ting Status", "Ctrl+T"},
         {4088, "Color &Zones", "Ctrl+Z"},       {294, "Color D&ucts", "Ctrl+U"},
+        {4011, "Draw &Walls", "Ctrl+W"},        {4030, "&Delete", "Del"},
+        {4040, "&Zone", "Z"},                   {4049, "A&nnotation", "N"},
     };
     for (const Case& c : cases) {
         QAction* action = window.command_action(c.command);
@@ -109,6 +111,10 @@ void MainWindowTest::toolbar_tooltips()
         {409, "Move down one level"},
         {252, "Zoom SketchPad - Increase cell size"},
         {253, "Zoom SketchPad - Reduce cell size"},
+        {201, "Cut"},
+        {4011, "Draw Walls"},
+        {4097, "Box Delete"},
+        {4099, "Area Delete"},
     };
     for (const auto& [command, tooltip] : cases) {
         auto* button = qobject_cast<QToolButton*>(bar->widgetForAction(window.command_action(command)));

@@ -1,0 +1,216 @@
+// Wall editing on a 2000 x 2000 drawing of 45 x 45 generated rooms:
+// - committing a box stroke that crosses 46 walls (validation, commit and
+//   the zone detection that follows), and that detection alone;
+// - one step of a box being dragged (the live feedback of every move);
+// - deleting everything, or only the flow paths, inside an area of
+//   1000 x 1000 cells (1,000,000 cells claimed by the interior fill).
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "app/diagnostics.h"
+#include "project_generator.h"
+#include "sketchpad/editor_session.h"
+#include "sketchpad/level_navigation.h"
+#include "sketchpad/sketch_editor.h"
+#include "sketchpad/wall_drawing.h"
+#include "sketchpad/zone_detection.h"
+
+namespace {
+
+using avelor::AreaDeleteOptions;
+using avelor::DrawingTool;
+using avelor::GridCell;
+using avelor::IconEntry;
+using avelor::Project;
+using avelor::SketchGrid;
+
+constexpr int kSide = 2000;
+
+class BenchDialogs final : public avelor::EditorDialogs {
+public:
+    GridCell a, b;
+    AreaDeleteOptions options;
+    bool area_delete_options(avelor::AreaDeleteForm& form) override
+    {
+        const auto levels = form.options.levels;
+        form.options = options;
+        form.options.levels = levels;
+        return true;
+    }
+    bool delete_coordinates(avelor::CoordinatesForm& form) override
+    {
+        form.a = a;
+        form.b = b;
+        return true;
+    }
+    bool annotation(avelor::AnnotationForm&) override { return false; }
+};
+
+// The generated rooms are 5 x 5 cells on a pitch of 6; stretched by 7 their
+// walls lie on rows and columns 1 + 42k, all on the wall lattice.
+struct Drawing {
+    avelor::EditorSession session;
+    BenchDialogs dialogs;
+    avelor::SketchEditor editor{session, dialogs};
+    SketchGrid& grid() { return session.grid; }
+};
+
+std::unique_ptr<Drawing> make_drawing()
+{
+    auto d = std::make_unique<Drawing>();
+    Project& p = d->session.project();
+    avelor::bench::GeneratorOptions options;
+    options.levels = 1;
+    options.room_rows = 45;
+    options.room_cols = 45;
+    avelor::bench::generate_project(p, options);
+    for (IconEntry& icon : p.lowest_level->icons) {
+        icon.row = static_cast<std::int16_t>(1 + (icon.row - 1) * 7);
+        icon.col = static_cast<std::int16_t>(1 + (icon.col - 1) * 7);
+    }
+    p.rc.rows = kSide;
+    p.rc.cols = kSide;
+    p.current_level = nullptr;
+    if (!avelor::allocate_sketch_arrays(d->grid(), kSide, kSide)) return nullptr;
+    avelor::goto_level(p, d->grid(), *p.lowest_level);
+    return d;
+}
+
+// Quiet boxes: the benchmark must not stop on a message.
+class QuietPort final : public avelor::UserPort {
+public:
+    int boxes = 0;
+    void show_box(std::string_view, avelor::BoxIcon, std::string_view) override { ++boxes; }
+    avelor::Answer ask(std::string_view, bool) override { return avelor::Answer::Yes; }
+};
+
+void BM_CommitBoxStroke2000(benchmark::State& state)
+{
+    QuietPort port;
+    avelor::set_user_port(&port);
+    auto d = make_drawing();
+    if (!d) {
+        state.SkipWithError("no memory for the grid");
+        return;
+    }
+    SketchGrid& g = d->grid();
+    const std::vector<std::uint8_t> walls(g.current().Walls.data(), g.current().Walls.data() + g.cells());
+    int rejected = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::memcpy(g.current().Walls.data(), walls.data(), walls.size());
+        d->editor.tool = DrawingTool::Boxes;
+        g.cursor = {21, 21};
+        avelor::begin_stroke(d->editor);
+        d->editor.stroke.previous = g.cursor;
+        g.cursor = {1001, 1001};
+        avelor::extend_stroke(d->editor);
+        state.ResumeTiming();
+        rejected += avelor::finish_wall_stroke(d->editor);
+    }
+    avelor::set_user_port(nullptr);
+    if (rejected) state.SkipWithError("the stroke was rejected");
+    state.counters["boxes"] = port.boxes;
+}
+BENCHMARK(BM_CommitBoxStroke2000)->Unit(benchmark::kMillisecond);
+
+// The share of the commit that is zone detection over the whole level.
+void BM_ZoneDetectionAfterCommit2000(benchmark::State& state)
+{
+    auto d = make_drawing();
+    if (!d) {
+        state.SkipWithError("no memory for the grid");
+        return;
+    }
+    SketchGrid& g = d->grid();
+    for (auto _ : state) {
+        avelor::prepare_zone_cells(g, avelor::kCurrentLevel);
+        avelor::fill_zones(g, avelor::kCurrentLevel, true);
+        avelor::relink_icons(d->session.project(), g);
+        benchmark::DoNotOptimize(g.current().Zones.data());
+    }
+}
+BENCHMARK(BM_ZoneDetectionAfterCommit2000)->Unit(benchmark::kMillisecond);
+
+void BM_DragBox2000(benchmark::State& state)
+{
+    auto d = make_drawing();
+    if (!d) {
+        state.SkipWithError("no memory for the grid");
+        return;
+    }
+    SketchGrid& g = d->grid();
+    d->editor.tool = DrawingTool::Boxes;
+    g.cursor = {3, 3};
+    avelor::begin_stroke(d->editor);
+    d->editor.stroke.previous = g.cursor;
+    g.cursor = {1995, 1995};
+    avelor::extend_stroke(d->editor);
+    bool down = true;
+    for (auto _ : state) {
+        d->editor.reset_outcome();
+        d->editor.stroke.previous = g.cursor;
+        g.cursor.row += down ? 2 : -2;
+        down = !down;
+        avelor::extend_stroke(d->editor);
+        benchmark::DoNotOptimize(g.Scolors.data());
+    }
+}
+BENCHMARK(BM_DragBox2000)->Unit(benchmark::kMicrosecond);
+
+void area_deletion(benchmark::State& state, const AreaDeleteOptions& options)
+{
+    QuietPort port;
+    avelor::set_user_port(&port);
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto d = make_drawing();
+        if (!d) {
+            state.SkipWithError("no memory for the grid");
+            break;
+        }
+        d->dialogs.a = {500, 500};
+        d->dialogs.b = {1501, 1501};
+        d->dialogs.options = options;
+        avelor::select_by_coordinates(d->editor);
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(avelor::delete_in_area(d->editor));
+        state.PauseTiming();
+        // What is left inside the area shows that the deletion happened.
+        const avelor::LevelCells& l = d->grid().current();
+        int walls = 0, icons = 0;
+        for (int r = 501; r <= 1500; ++r)
+            for (int c = 501; c <= 1500; ++c) walls += l.Walls(r, c) != 0, icons += l.Sketch(r, c) != 0;
+        state.counters["walls_left"] = walls;
+        state.counters["icons_left"] = icons;
+        d.reset();
+        state.ResumeTiming();
+    }
+    avelor::set_user_port(nullptr);
+    state.counters["cells"] = 1000.0 * 1000.0;
+}
+
+// Walls (and so the zones with them), flow paths and notes: 576 rooms go.
+void BM_AreaDeleteEverything1M(benchmark::State& state)
+{
+    AreaDeleteOptions o;
+    o.walls = o.zones = o.paths = o.notes = true;
+    area_deletion(state, o);
+}
+BENCHMARK(BM_AreaDeleteEverything1M)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+void BM_AreaDeletePathsOnly1M(benchmark::State& state)
+{
+    AreaDeleteOptions o;
+    o.paths = true;
+    area_deletion(state, o);
+}
+BENCHMARK(BM_AreaDeletePathsOnly1M)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,283 @@
+// Editing the drawing: the drawing tools and their strokes, the icon
+// commands, the one-item clipboard and the deletion options, all held by
+// one SketchEditor per editing session.
+//
+// Every edit the window asks for goes through SketchEditor::apply(): it
+// runs the command, marks the project changed when the command changed
+// anything, and hands back the cells to repaint. The operations themselves
+// (wall_drawing.h, icon_editing.h) report what they touched and whether
+// they modified the project through the editor, never directly, so that a
+// later undo stack can wrap apply() alone.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "model/records.h"
+#include "sketchpad/editor_session.h"
+#include "sketchpad/sketch_grid.h"
+
+namespace avelor {
+
+enum class DisplayMode { Normal, Results, WindPressure };
+
+// The drawing tools; at most one is active.
+enum class DrawingTool { None, Walls, Boxes, Ducts, Links, DeleteByRegion, DeleteByBox };
+
+// A stroke being drawn with the active tool.
+struct StrokeState {
+    bool in_progress = false;
+    GridCell anchor;
+    GridCell previous;
+    int step = 2;       // 2 for walls, boxes and ducts; 1 for links and the delete tools
+    CellBounds touched;  // every cell the stroke marked so far
+    // Delete by region: the loop in drawing order, and whether it closed.
+    std::vector<GridCell> loop;
+    bool loop_closed = false;
+};
+
+// Which kinds an area deletion removes, and on which levels. Kept from one
+// deletion to the next while the program runs.
+struct AreaDeleteOptions {
+    bool walls = false;
+    bool zones = false;
+    bool paths = false;
+    bool simple_ahs = false;
+    bool supplies = false;
+    bool returns = false;
+    bool ducts = false;
+    bool sources = false;
+    bool occupants = false;
+    bool controls = false;
+    bool notes = false;
+    std::vector<std::int32_t> levels;  // level numbers
+};
+
+// The "Multiple Icon Deletion Options" dialog as data.
+struct AreaDeleteForm {
+    AreaDeleteOptions options;
+    // "%3d %15s" per level, highest level first, with its level number.
+    struct LevelRow {
+        std::int32_t level = 0;
+        std::string text;
+    };
+    std::vector<LevelRow> level_rows;
+
+    // Walls take the zones with them and a simple AHS its supply and
+    // return points: those boxes are then checked and disabled.
+    bool zones_enabled() const { return !options.walls; }
+    bool supplies_enabled() const { return !options.simple_ahs; }
+    bool returns_enabled() const { return !options.simple_ahs; }
+    void set_walls(bool on);
+    void set_simple_ahs(bool on);
+    void select_all_icons();
+    void select_all_levels();
+};
+
+// Builds the form from the kept options; the current level is selected.
+AreaDeleteForm make_area_delete_form(const Project& project, const AreaDeleteOptions& kept);
+
+// The "Delete by Coordinates" dialog: two corners, rows 1..rows-2 and
+// columns 1..cols-2.
+struct CoordinatesForm {
+    int max_row = 0;
+    int max_col = 0;
+    GridCell a;
+    GridCell b;
+    // The "Maximum:" texts beside the fields.
+    std::string max_row_text() const;
+    std::string max_col_text() const;
+    // Empty when acceptable, else the refusal.
+    std::string check() const;
+};
+
+// The "Annotation" dialog.
+struct AnnotationForm {
+    static constexpr std::size_t kMaxText = 70;
+    std::string text;
+};
+
+// What the clipboard holds.
+enum class ClipKind : int {
+    Empty = -999,
+    Zone = 32,
+    Note = 42,
+    Path = 64,
+    SupplyReturn = 128,
+    Ahs = 130,
+    Exposure = 131,
+    Source = 133,
+    DuctSegment = 512,
+    DuctNode = 1024,
+};
+
+struct Clipboard {
+    ClipKind kind = ClipKind::Empty;
+    std::uint8_t icon = 0;         // the icon code of the item
+    std::int32_t number = 0;       // its record number (the cell's Paths value)
+    std::int32_t zone_value = 0;   // Zones at the cell it came from
+    bool cut = false;              // the item moves when pasted
+    GridCell source;               // where a cut item stands
+    std::int32_t source_level = 0; // the number of that cell's level
+    // A full copy of the record, for the kinds that have one.
+    std::optional<FlowPath> path;
+    std::optional<SourceSink> source_sink;
+    std::optional<Exposure> exposure;
+    std::optional<Annotation> note;
+    std::optional<DuctSegment> duct;
+    std::optional<Junction> junction;
+
+    bool empty() const { return kind == ClipKind::Empty; }
+    void clear() { *this = Clipboard{}; }
+};
+
+// The property sheet a definition asks for.
+enum class SheetKind {
+    None,
+    Zone,
+    FlowPath,
+    SupplyPoint,
+    ReturnPoint,
+    SimpleAhs,
+    SourceSink,
+    Exposure,
+    Annotation,
+    Junction,
+    DuctSegment,
+    Sensor,
+    ControlNode,
+};
+struct SheetRequest {
+    SheetKind kind = SheetKind::None;
+    bool create = false;     // a new record, rather than editing number
+    std::int32_t number = 0;
+    GridCell cell;
+};
+// The sheet's title as the user knows it ("Zone Properties").
+std::string sheet_title(SheetKind kind);
+
+// The dialogs an edit may need. The window shows real ones; tests script
+// their answers. A dialog returns true when the user pressed OK.
+class EditorDialogs {
+public:
+    virtual ~EditorDialogs() = default;
+    virtual bool area_delete_options(AreaDeleteForm& form) = 0;
+    virtual bool delete_coordinates(CoordinatesForm& form) = 0;
+    virtual bool annotation(AnnotationForm& form) = 0;
+    // A property sheet of a record; true when it was accepted. The default
+    // says that the sheet is not there yet and changes nothing.
+    virtual bool property_sheet(const SheetRequest& request);
+};
+
+// What an edit asks of the view afterwards.
+struct EditOutcome {
+    bool modified = false;      // the project changed
+    bool repaint_all = false;
+    std::optional<CellBounds> damage;  // cells to repaint
+    bool navigator = false;     // the Sketch Navigator must repaint
+    bool tool_changed = false;  // the active tool changed (menu checks, buttons)
+    bool cursor_moved = false;
+    int result = 0;             // the operation's own result, where it has one
+};
+
+// The icons of the "Draw Icon" commands.
+enum class IconCommand { Zone, Phantom, Ambient, FlowPath, Ahs, Supply, Return, SourceSink, Exposure, Annotation };
+
+// Everything the window can ask of the editor.
+enum class EditAction {
+    ToggleTool,         // tool
+    LeftClick,          // at the cursor (mouse or Enter)
+    RightClick,         // mouse or Esc
+    StepCursor,         // direction: one step of the active tool (arrow key)
+    PointerAt,          // cell: the pointer moved while a stroke is in progress
+    PlaceIcon,          // icon
+    Define,             // at the cursor (double click or Enter outside the tools)
+    Delete,
+    Cut,
+    Copy,
+    Paste,
+    DeleteByCoordinates,
+};
+struct EditCommand {
+    EditAction action = EditAction::LeftClick;
+    DrawingTool tool = DrawingTool::None;
+    IconCommand icon = IconCommand::Zone;
+    int direction = 0;  // 1 north, 2 east, 4 south, 8 west
+    GridCell cell;
+};
+
+class SketchEditor {
+public:
+    SketchEditor(EditorSession& session, EditorDialogs& dialogs);
+    SketchEditor(const SketchEditor&) = delete;
+    SketchEditor& operator=(const SketchEditor&) = delete;
+
+    // The one way in for edits from the window.
+    EditOutcome apply(const EditCommand& command);
+
+    EditorSession& session() { return session_; }
+    Project& project() { return session_.project(); }
+    SketchGrid& grid() { return session_.grid; }
+    EditorDialogs& dialogs() { return dialogs_; }
+
+    // State the operations share.
+    DisplayMode mode = DisplayMode::Normal;
+    DrawingTool tool = DrawingTool::None;
+    StrokeState stroke;
+    Clipboard clipboard;
+    AreaDeleteOptions delete_options;
+
+    // For the operations: the project was modified; cells to repaint.
+    void modified() { outcome_.modified = true; }
+    void touched(GridCell cell);
+    void touched(const CellBounds& bounds);
+    void repaint_all() { outcome_.repaint_all = true; }
+    void navigator_changed() { outcome_.navigator = true; }
+
+    // Switches tools as the menu toggles do: the active tool again turns it
+    // off; another tool turns the active one off first (a delete tool
+    // leaving clears Sselect). A stroke in progress is discarded.
+    void toggle_tool(DrawingTool which);
+    // Ends any tool (opening a project, entering results mode).
+    void leave_tools();
+    // Another project is shown: no tool, normal mode, and an empty
+    // clipboard, whose records belonged to the project that went.
+    void project_replaced();
+
+    // The outcome gathered since the last apply() began; for tests that
+    // call operations directly.
+    const EditOutcome& outcome() const { return outcome_; }
+    void reset_outcome() { outcome_ = EditOutcome{}; }
+
+private:
+    EditorSession& session_;
+    EditorDialogs& dialogs_;
+    EditOutcome outcome_;
+};
+
+// What the edit commands of the menus, the toolbar and the SketchPad's
+// context menu may do at the cursor: the same rules serve all of them.
+struct EditMenuState {
+    std::array<bool, 10> icons{};  // in IconCommand order
+    bool set_origin = false;       // only while pseudo-geometry is shown
+    bool cut = false;
+    bool copy = false;
+    bool paste = false;
+    bool del = false;
+    bool tools = false;            // the drawing and delete tools (normal mode only)
+};
+EditMenuState edit_menu_state(SketchEditor& editor);
+
+// Dialogs that accept nothing: for the command-line tools and for tests that
+// need no dialog.
+class NoDialogs final : public EditorDialogs {
+public:
+    bool area_delete_options(AreaDeleteForm&) override { return false; }
+    bool delete_coordinates(CoordinatesForm&) override { return false; }
+    bool annotation(AnnotationForm&) override { return false; }
+};
+
+}  // namespace avelor

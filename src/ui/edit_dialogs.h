@@ -1,0 +1,78 @@
+// The dialogs that editing on the SketchPad asks for: the area deletion
+// options, the corners of a deletion by coordinates, and the annotation
+// text. Each binds one form of the editing core.
+#pragma once
+
+#include <QDialog>
+
+#include "sketchpad/sketch_editor.h"
+
+class QCheckBox;
+class QLineEdit;
+class QListWidget;
+class QSpinBox;
+
+namespace avelor::ui {
+
+class AreaDeleteDialog final : public QDialog {
+    Q_OBJECT
+public:
+    AreaDeleteDialog(AreaDeleteForm& form, QWidget* parent = nullptr);
+    void accept() override;
+
+private:
+    void sync_boxes();
+
+    AreaDeleteForm& form_;
+    QCheckBox* walls_ = nullptr;
+    QCheckBox* zones_ = nullptr;
+    QCheckBox* paths_ = nullptr;
+    QCheckBox* ahs_ = nullptr;
+    QCheckBox* supplies_ = nullptr;
+    QCheckBox* returns_ = nullptr;
+    QCheckBox* ducts_ = nullptr;
+    QCheckBox* sources_ = nullptr;
+    QCheckBox* occupants_ = nullptr;
+    QCheckBox* controls_ = nullptr;
+    QCheckBox* notes_ = nullptr;
+    QListWidget* levels_ = nullptr;
+};
+
+class CoordinatesDialog final : public QDialog {
+    Q_OBJECT
+public:
+    CoordinatesDialog(CoordinatesForm& form, QWidget* parent = nullptr);
+    void accept() override;
+
+private:
+    CoordinatesForm& form_;
+    QSpinBox* a_row_ = nullptr;
+    QSpinBox* a_col_ = nullptr;
+    QSpinBox* b_row_ = nullptr;
+    QSpinBox* b_col_ = nullptr;
+};
+
+class AnnotationDialog final : public QDialog {
+    Q_OBJECT
+public:
+    AnnotationDialog(AnnotationForm& form, QWidget* parent = nullptr);
+    void accept() override;
+
+private:
+    AnnotationForm& form_;
+    QLineEdit* text_ = nullptr;
+};
+
+// The editor's dialogs as real windows over a parent.
+class QtEditorDialogs final : public EditorDialogs {
+public:
+    explicit QtEditorDialogs(QWidget* parent) : parent_(parent) {}
+    bool area_delete_options(AreaDeleteForm& form) override;
+    bool delete_coordinates(CoordinatesForm& form) override;
+    bool annotation(AnnotationForm& form) override;
+
+private:
+    QWidget* parent_;
+};
+
+}  // namespace avelor::ui
