@@ -3,9 +3,12 @@
 // skip them eight at a time.
 #pragma once
 
+#include <array>
 #include <bit>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 namespace avelor::sketch_scan {
 
@@ -70,5 +73,71 @@ private:
     std::uint64_t steps_ = 0;
     std::uint64_t limit_ = 1;
 };
+
+// The scan-line fill of one layer from a seed, with a stack of row
+// segments: each entry is a run of row y already filled and the direction
+// dy of the row still to explore. classify(value) says what a cell is: 1 to
+// be filled, 0 a boundary (walls, the fill value itself), -1 foreign, which
+// ends the fill with 1. fill(row, col, cell) gives a cell its fill value
+// (after which classify must answer 0 for it). The stack grows as needed,
+// so any region fills in one pass and every cell is filled once.
+template <class T, class Classify, class Fill>
+int scanline_fill(T* cells, int rows, int cols, int row, int col, std::vector<std::array<std::int32_t, 4>>& stack,
+                  Classify&& classify, Fill&& fill)
+{
+    stack.clear();
+    auto push = [&](int y, int l, int r, int dy) {
+        if (y + dy >= 0 && y + dy < rows) stack.push_back({y, l, r, dy});
+    };
+    push(row, col, col, 1);
+    push(row + 1, col, col, -1);
+    int status = 0;
+    while (!stack.empty() && status == 0) {
+        const auto [y0, x1, x2, dy] = stack.back();
+        stack.pop_back();
+        const int y = y0 + dy;
+        T* const line = cells + static_cast<std::size_t>(y) * static_cast<std::size_t>(cols);
+        int x = x1;
+        for (; x >= 0; --x) {
+            const int k = classify(line[x]);
+            if (k == 0) break;
+            if (k < 0) {
+                status = 1;
+                break;
+            }
+            fill(y, x, line[x]);
+        }
+        int l = x + 1;
+        bool scanning = x < x1;
+        if (scanning) {
+            if (l < x1) push(y, l, x1 - 1, -dy);
+            x = x1 + 1;
+        } else {
+            x = x1;
+        }
+        for (;;) {
+            if (scanning) {
+                for (; x < cols && status == 0; ++x) {
+                    const int k = classify(line[x]);
+                    if (k == 0) break;
+                    if (k < 0) {
+                        status = 1;
+                        break;
+                    }
+                    fill(y, x, line[x]);
+                }
+                push(y, l, x - 1, dy);
+                if (x > x2 + 1) push(y, x2 + 1, x - 1, -dy);
+            }
+            for (++x; x <= x2 && classify(line[x]) != 1; ++x) {
+            }
+            if (x > x2) break;
+            l = x;
+            scanning = true;
+        }
+    }
+    stack.clear();
+    return status;
+}
 
 }  // namespace avelor::sketch_scan

@@ -841,46 +841,50 @@ bool delete_simple_ahs(SketchEditor& editor, int row, int col, Asking asking)
     return true;
 }
 
-bool delete_source_sink(SketchEditor& editor, int row, int col, Asking asking)
+namespace {
+
+// An icon whose record hangs on nothing else: a refusal while a control
+// link points into it (where it can have one), the question, the record
+// released and the cell cleared.
+bool delete_record_icon(SketchEditor& editor, int row, int col, Asking asking, std::uint8_t code,
+                        std::string_view linked_refusal, std::string_view question,
+                        void (*release)(SketchEditor&, std::int32_t))
 {
     if (!drawable(editor, row, col)) return false;
     SketchGrid& g = editor.grid();
     LevelCells& l = g.current();
-    if (l.Sketch(row, col) != ICN_SOURCE) return false;
-    if (count_link_inputs(g, row, col) > 0) {
-        refuse_for_links("This Source/Sink is referenced by the control network.\n You must remove all references "
-                         "to this Source/Sink before it can be deleted.");
+    if (l.Sketch(row, col) != code) return false;
+    if (!linked_refusal.empty() && count_link_inputs(g, row, col) > 0) {
+        refuse_for_links(linked_refusal);
         return false;
     }
-    if (asking == Asking::Interactive && ask_question("Delete this Source/Sink icon?") != 1) return false;
+    if (asking == Asking::Interactive && ask_question(question) != 1) return false;
     const std::int32_t n = l.Paths(row, col);
-    if (n > 0) release_source_record(editor, n);
+    if (n > 0) release(editor, n);
     clear_icon_cell(editor, row, col);
     return true;
+}
+
+}  // namespace
+
+bool delete_source_sink(SketchEditor& editor, int row, int col, Asking asking)
+{
+    return delete_record_icon(editor, row, col, asking, ICN_SOURCE,
+                              "This Source/Sink is referenced by the control network.\n You must remove all "
+                              "references to this Source/Sink before it can be deleted.",
+                              "Delete this Source/Sink icon?", release_source_record);
 }
 
 bool delete_exposure(SketchEditor& editor, int row, int col, Asking asking)
 {
-    if (!drawable(editor, row, col)) return false;
-    LevelCells& l = editor.grid().current();
-    if (l.Sketch(row, col) != ICN_EXPOSURE) return false;
-    if (asking == Asking::Interactive && ask_question("Delete this personal exposure?") != 1) return false;
-    const std::int32_t n = l.Paths(row, col);
-    if (n > 0) release_exposure_record(editor, n);
-    clear_icon_cell(editor, row, col);
-    return true;
+    return delete_record_icon(editor, row, col, asking, ICN_EXPOSURE, {}, "Delete this personal exposure?",
+                              release_exposure_record);
 }
 
 bool delete_annotation(SketchEditor& editor, int row, int col, Asking asking)
 {
-    if (!drawable(editor, row, col)) return false;
-    LevelCells& l = editor.grid().current();
-    if (l.Sketch(row, col) != ICN_NOTE) return false;
-    if (asking == Asking::Interactive && ask_question("Delete this annotation?") != 1) return false;
-    const std::int32_t n = l.Paths(row, col);
-    if (n > 0) release_note_record(editor, n);
-    clear_icon_cell(editor, row, col);
-    return true;
+    return delete_record_icon(editor, row, col, asking, ICN_NOTE, {}, "Delete this annotation?",
+                              release_note_record);
 }
 
 bool delete_at_cursor(SketchEditor& editor)

@@ -12,6 +12,7 @@
 #include "app/diagnostics.h"
 #include "app/run_log.h"
 #include "model/project.h"
+#include "sketchpad/cell_scan.h"
 #include "sketchpad/icon_editing.h"
 #include "sketchpad/level_navigation.h"
 #include "sketchpad/zone_detection.h"
@@ -438,67 +439,18 @@ struct AreaDeletion {
 template <class Claim>
 int fill_selection(SketchGrid& g, GridCell seed, std::uint8_t fv, Claim&& claim)
 {
-    const int rows = g.rows();
-    const int cols = g.cols();
-    std::uint8_t* const s = g.Sselect.data();
     const std::uint8_t ov = g.Sselect(seed.row, seed.col);
     if (ov == 1 || ov == fv) return 0;
-    std::vector<std::array<int, 4>> stack;
+    // A stack of its own: the deletions that claim cells may fill zones.
+    std::vector<std::array<std::int32_t, 4>> stack;
     stack.reserve(256);
-    auto push = [&](int y, int l, int r, int dy) {
-        if (y + dy >= 0 && y + dy < rows) stack.push_back({y, l, r, dy});
-    };
-    push(seed.row, seed.col, seed.col, 1);
-    push(seed.row + 1, seed.col, seed.col, -1);
-    int status = 0;
-    // 1 fill, 0 stop, -1 foreign.
-    auto kind = [&](std::uint8_t v) { return v == ov ? 1 : (v == 1 || v == fv) ? 0 : -1; };
-    while (!stack.empty() && status == 0) {
-        const auto [y0, x1, x2, dy] = stack.back();
-        stack.pop_back();
-        const int y = y0 + dy;
-        std::uint8_t* const line = s + static_cast<std::size_t>(y) * static_cast<std::size_t>(cols);
-        int x = x1;
-        for (; x >= 0; --x) {
-            const int k = kind(line[x]);
-            if (k == 0) break;
-            if (k < 0) {
-                status = 1;
-                break;
-            }
-            claim(y, x);
-            line[x] = fv;
-        }
-        int l = x + 1;
-        bool scanning = x < x1;
-        if (scanning) {
-            if (l < x1) push(y, l, x1 - 1, -dy);
-            x = x1 + 1;
-        } else {
-            x = x1;
-        }
-        for (;;) {
-            if (scanning) {
-                for (; x < cols && status == 0; ++x) {
-                    const int k = kind(line[x]);
-                    if (k == 0) break;
-                    if (k < 0) {
-                        status = 1;
-                        break;
-                    }
-                    claim(y, x);
-                    line[x] = fv;
-                }
-                push(y, l, x - 1, dy);
-                if (x > x2 + 1) push(y, x2 + 1, x - 1, -dy);
-            }
-            for (++x; x <= x2 && line[x] != ov; ++x) {
-            }
-            if (x > x2) break;
-            l = x;
-            scanning = true;
-        }
-    }
+    const int status = sketch_scan::scanline_fill(
+        g.Sselect.data(), g.rows(), g.cols(), seed.row, seed.col, stack,
+        [&](std::uint8_t v) { return v == ov ? 1 : (v == 1 || v == fv) ? 0 : -1; },
+        [&](int r, int c, std::uint8_t& cell) {
+            claim(r, c);
+            cell = fv;
+        });
     if (status != 0) {
         g.Scolors(seed.row, seed.col) = g.colours.errors;
         g.Sselect(seed.row, seed.col) = fv;

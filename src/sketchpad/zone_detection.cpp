@@ -105,71 +105,17 @@ int fill_zones(SketchGrid& grid, int which, bool report)
     return conflict;
 }
 
-// The scan-line fill with a stack of row segments: each entry is a run of
-// row y already filled and the direction dy of the row still to explore.
 // A cell holding the value being replaced is filled, a wall or the key
 // stops a scan, any other value is a conflict that ends the fill.
 int seed_fill(SketchGrid& grid, int which, int row, int col, std::int32_t key)
 {
     if (!grid.in_grid(row, col)) return 0;
     CellArray<std::int32_t>& zones = grid.level(which).Zones;
-    const int rows = grid.rows();
-    const int cols = grid.cols();
-    std::int32_t* const g = zones.data();
     const std::int32_t ov = zones(row, col);
-    auto& stack = grid.scratch.segments;
-    stack.clear();
-    auto push = [&](int y, int l, int r, int dy) {
-        if (y + dy >= 0 && y + dy < rows) stack.push_back({y, l, r, dy});
-    };
-    push(row, col, col, 1);
-    push(row + 1, col, col, -1);
-    int status = 0;
-    while (!stack.empty() && status == 0) {
-        const auto [y0, x1, x2, dy] = stack.back();
-        stack.pop_back();
-        const int y = y0 + dy;
-        std::int32_t* const line = g + static_cast<std::size_t>(y) * static_cast<std::size_t>(cols);
-        int x = x1;
-        for (; x >= 0; --x) {
-            const std::int32_t v = line[x];
-            if (v == ZONE_WALL || v == key) break;
-            if (v != ov) {
-                status = 1;
-                break;
-            }
-            line[x] = key;
-        }
-        int l = x + 1;
-        bool scanning = x < x1;
-        if (scanning) {
-            if (l < x1) push(y, l, x1 - 1, -dy);
-            x = x1 + 1;
-        } else {
-            x = x1;
-        }
-        for (;;) {
-            if (scanning) {
-                for (; x < cols && status == 0; ++x) {
-                    const std::int32_t v = line[x];
-                    if (v == ZONE_WALL || v == key) break;
-                    if (v != ov) {
-                        status = 1;
-                        break;
-                    }
-                    line[x] = key;
-                }
-                push(y, l, x - 1, dy);
-                if (x > x2 + 1) push(y, x2 + 1, x - 1, -dy);
-            }
-            for (++x; x <= x2 && line[x] != ov; ++x) {
-            }
-            if (x > x2) break;
-            l = x;
-            scanning = true;
-        }
-    }
-    stack.clear();
+    const int status = sketch_scan::scanline_fill(
+        zones.data(), grid.rows(), grid.cols(), row, col, grid.scratch.segments,
+        [&](std::int32_t v) { return (v == ZONE_WALL || v == key) ? 0 : v == ov ? 1 : -1; },
+        [&](int, int, std::int32_t& cell) { cell = key; });
     if (status != 0) {
         // Only the current level has an overlay to show the conflict on.
         if (which == kCurrentLevel) grid.Scolors(row, col) = grid.colours.errors;
