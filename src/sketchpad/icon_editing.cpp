@@ -921,6 +921,25 @@ bool delete_at_cursor(SketchEditor& editor)
 
 // ---------------------------------------------------------------- clipboard
 
+namespace {
+
+// The clipboard takes the item of a cell with the record copy in clip.
+void keep_in_clipboard(SketchEditor& editor, Clipboard clip, ClipKind kind, int row, int col, bool cut)
+{
+    const LevelCells& l = editor.grid().current();
+    const bool duct = kind == ClipKind::DuctSegment || kind == ClipKind::DuctNode;
+    clip.kind = kind;
+    clip.icon = duct ? l.Ducts(row, col) : l.Sketch(row, col);
+    clip.number = l.Paths(row, col);
+    clip.zone_value = l.Zones(row, col);
+    clip.cut = cut;
+    clip.source = {row, col};
+    clip.source_level = current_level_number(editor.project());
+    editor.clipboard = std::move(clip);
+}
+
+}  // namespace
+
 bool copy_icon(SketchEditor& editor)
 {
     SketchGrid& g = editor.grid();
@@ -940,14 +959,7 @@ bool copy_icon(SketchEditor& editor)
         beep();
         return false;
     }
-    const bool duct = kind == ClipKind::DuctSegment || kind == ClipKind::DuctNode;
-    clip.kind = kind;
-    clip.icon = duct ? l.Ducts(row, col) : l.Sketch(row, col);
-    clip.number = n;
-    clip.zone_value = l.Zones(row, col);
-    clip.source = {row, col};
-    clip.source_level = current_level_number(editor.project());
-    editor.clipboard = std::move(clip);
+    keep_in_clipboard(editor, std::move(clip), kind, row, col, false);
     return true;
 }
 
@@ -994,14 +1006,7 @@ bool cut_icon(SketchEditor& editor)
         beep();
         return false;
     }
-    clip.kind = kind;
-    clip.icon = kind == ClipKind::DuctSegment ? l.Ducts(row, col) : l.Sketch(row, col);
-    clip.number = n;
-    clip.zone_value = l.Zones(row, col);
-    clip.cut = true;
-    clip.source = {row, col};
-    clip.source_level = current_level_number(editor.project());
-    editor.clipboard = std::move(clip);
+    keep_in_clipboard(editor, std::move(clip), kind, row, col, true);
     return true;
 }
 
