@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "edit_fixture.h"
 #include "model/project.h"
 #include "sketchpad/level_navigation.h"
@@ -130,6 +132,8 @@ const StrokeCase kStrokes[] = {
     {"onto a zone icon", with(kRoom, 3, 3, '1'), DrawingTool::Boxes, {3, 3}, {S, E}, 1, {{3, 3}}, {}},
     {"stroke crossing a path", with(kRoom, 3, 1, 'A'), DrawingTool::Walls, {3, 1}, {E, E, E}, 1, {{3, 1}}, {}},
 };
+
+void PrintTo(const StrokeCase& c, std::ostream* os) { *os << c.name; }
 
 class StrokeTable : public ::testing::TestWithParam<StrokeCase> {};
 
@@ -277,6 +281,8 @@ const RunCase kRuns[] = {
     {"off the walls", kTwoRooms, {2, 2}, {}, 0, 0, "Delete must start at a wall symbol", {}},
 };
 
+void PrintTo(const RunCase& c, std::ostream* os) { *os << c.name; }
+
 class RunTable : public ::testing::TestWithParam<RunCase> {};
 
 TEST_P(RunTable, DeletesOneRun)
@@ -340,6 +346,8 @@ const RegionCase kRegions[] = {
     {"beside the start only closing", {E, E, S, S, W, W, N, W}, {true, true, true, true, true, true, true, false}, 8,
      false},
 };
+
+void PrintTo(const RegionCase& c, std::ostream* os) { *os << c.name; }
 
 class RegionTable : public ::testing::TestWithParam<RegionCase> {};
 
