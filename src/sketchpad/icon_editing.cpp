@@ -8,6 +8,7 @@
 #include "app/diagnostics.h"
 #include "model/airflow_element.h"
 #include "model/project.h"
+#include "sketchpad/path_sheet.h"
 #include "sketchpad/zone_detection.h"
 
 namespace avelor {
@@ -76,24 +77,11 @@ void clear_wind_data(FlowPath& path)
     path.wazm = -1;
 }
 
-bool is_fan_type(int type) { return type == kFanCmf || type == kFanCvf || type == kFanFan; }
-
-// The icon a path shows: a fan shows its flow direction, any other element
-// its own icon; without an element the icon stays.
+// The icon a path shows: its element's (a fan's follows the flow
+// direction); without an element the icon stays, but never a fan's.
 std::uint8_t path_icon(const FlowPath& path, std::uint8_t icon)
 {
-    if (path.element && path.has_element()) {
-        if (!is_fan_type(path.element->type)) return path.element->icon;
-        switch (path.dir) {
-        case kDirNorth:
-        case kDirUp: return 30;
-        case kDirEast: return 28;
-        case kDirSouth:
-        case kDirDown: return 31;
-        case kDirWest: return 29;
-        default: break;
-        }
-    }
+    if (path.element && path.has_element()) return path_icon_for(path);
     return icon >= 28 && icon <= 31 ? ICN_PATH : icon;
 }
 
