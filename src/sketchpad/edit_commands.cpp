@@ -52,8 +52,7 @@ EditOutcome SketchEditor::apply(const EditCommand& command)
             if (command.tool != DrawingTool::None &&
                 (mode != DisplayMode::Normal || !tool_is_available(command.tool) || !drawable)) {
                 if (!tool_is_available(command.tool))
-                    show_message(NOTE, {command.tool == DrawingTool::Ducts ? "Duct editing is not available yet."
-                                                                          : "Control link editing is not available yet."});
+                    show_message(NOTE, {command.tool == DrawingTool::Ducts ? kDuctsNotAvailable : kLinksNotAvailable});
                 else
                     beep();
                 break;

@@ -15,9 +15,6 @@ namespace avelor {
 
 namespace {
 
-constexpr std::string_view kDuctsNotAvailable = "Duct editing is not available yet.";
-constexpr std::string_view kLinksNotAvailable = "Control link editing is not available yet.";
-
 // Flow path icons proper: the default, the element icons and the fans.
 bool is_flow_path_code(std::uint8_t code)
 {

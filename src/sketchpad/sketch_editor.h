@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "model/records.h"
@@ -23,6 +24,11 @@
 namespace avelor {
 
 enum class DisplayMode { Normal, Results, WindPressure };
+
+// What the pieces of the duct and control-link tools say while those tools
+// are still to come.
+inline constexpr std::string_view kDuctsNotAvailable = "Duct editing is not available yet.";
+inline constexpr std::string_view kLinksNotAvailable = "Control link editing is not available yet.";
 
 // The drawing tools; at most one is active.
 enum class DrawingTool { None, Walls, Boxes, Ducts, Links, DeleteByRegion, DeleteByBox };

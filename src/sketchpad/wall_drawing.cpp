@@ -27,8 +27,6 @@ constexpr std::uint16_t kSouth = CC_DIR_S;
 constexpr std::uint16_t kWest = CC_DIR_W;
 constexpr std::array<std::uint16_t, 4> kDirections = {kNorth, kEast, kSouth, kWest};
 
-constexpr const char* kDuctsNotAvailable = "Duct editing is not available yet.";
-constexpr const char* kLinksNotAvailable = "Control link editing is not available yet.";
 constexpr const char* kNoClosedArea = "There is no closed area selected: nothing was deleted.";
 
 GridCell step(GridCell at, std::uint16_t d, int n = 1)
