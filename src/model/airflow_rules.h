@@ -94,6 +94,8 @@ struct ChooserContext {
 // The chooser's memory of its last choice, kept by its owner.
 struct ChooserState {
     int last_choice = kPlrOrfc;
+    // The once-per-run defaults of new elements.
+    NewElementState new_elements;
 };
 
 // The radio button that stands for a type: the three leakage types share

@@ -14,6 +14,7 @@
 #include "model/records.h"
 #include "model/run_control.h"
 #include "model/species.h"
+#include "model/sub_paths.h"
 
 namespace avelor {
 
@@ -41,6 +42,8 @@ public:
     NumberedList<SourceSink> sources; // CssLst
     NumberedList<Exposure> exposures; // PxLst
     NumberedList<Annotation> notes;   // NtLst
+    // The hidden sub-paths of the paths with a super element.
+    SubPathChains sub_paths;
 
     NamedList<SimpleAhs> systems;        // kept in name order
     std::vector<SimpleAhs*> system_index; // AhsLst: entry n-1 is system n

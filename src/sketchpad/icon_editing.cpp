@@ -641,6 +641,31 @@ SheetRequest sheet_for_cell(SketchEditor& editor, int row, int col)
     return request(SheetKind::Zone, k == ICN_ZONE ? n : z);
 }
 
+namespace {
+
+// The sheet of a request: the zone and path sheets run on their models,
+// every other kind is the dialogs' own.
+bool open_sheet(SketchEditor& editor, const SheetRequest& request)
+{
+    Project& p = editor.project();
+    SketchGrid& g = editor.grid();
+    EditorDialogs& dialogs = editor.dialogs();
+    switch (request.kind) {
+    case SheetKind::Zone: {
+        const ZoneSheetDialog run = [&](ZoneSheet& sheet) { return dialogs.zone_sheet(sheet, request); };
+        return (request.create ? create_zone(p, g, run) : edit_zone(p, request.number, run)) == 1;
+    }
+    case SheetKind::FlowPath: {
+        const PathSheetDialog run = [&](PathSheet& sheet) { return dialogs.path_sheet(sheet, request); };
+        return (request.create ? create_path(p, g, p.sub_paths, run)
+                               : edit_path(p, g, p.sub_paths, request.number, run)) == 1;
+    }
+    default: return dialogs.property_sheet(request);
+    }
+}
+
+}  // namespace
+
 bool define_icon(SketchEditor& editor)
 {
     SketchGrid& g = editor.grid();
@@ -658,7 +683,7 @@ bool define_icon(SketchEditor& editor)
         request.number = g.current().Paths(row, col);
         request.create = true;
     }
-    const bool accepted = editor.dialogs().property_sheet(request);
+    const bool accepted = open_sheet(editor, request);
     editor.touched(GridCell{row, col});
     if (accepted) {
         editor.modified();
@@ -672,6 +697,8 @@ bool define_icon(SketchEditor& editor)
 
 void release_path_record(SketchEditor& editor, std::int32_t number)
 {
+    Project& project = editor.project();
+    if (const FlowPath* path = project.paths.at(number)) project.sub_paths.release(project.paths, path);
     if (editor.project().paths.release(number)) editor.modified();
     Clipboard& clip = editor.clipboard;
     if ((clip.kind == ClipKind::Path || clip.kind == ClipKind::SupplyReturn) && clip.number == number)

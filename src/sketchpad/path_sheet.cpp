@@ -49,21 +49,6 @@ std::string shown_number(float value) { return format_number(value, 6); }
 
 // --- sub-path chains -------------------------------------------------------
 
-const std::vector<FlowPath*>& SubPathChains::of(const FlowPath* parent) const
-{
-    static const std::vector<FlowPath*> none;
-    auto it = chains_.find(parent);
-    return it == chains_.end() ? none : it->second;
-}
-
-void SubPathChains::release(Project& project, const FlowPath* parent)
-{
-    auto it = chains_.find(parent);
-    if (it == chains_.end()) return;
-    for (FlowPath* sub : it->second) project.paths.release(sub->nr);
-    chains_.erase(it);
-}
-
 void build_sub_paths(Project& project, SubPathChains& chains, FlowPath& parent)
 {
     if (!is_super(parent.element)) return;
@@ -133,6 +118,15 @@ float default_wall_azimuth(const FlowPath& path, float relative_north)
     if (azimuth < 0) azimuth += 360.0;
     if (azimuth >= 360.0) azimuth = 0;
     return static_cast<float>(azimuth);
+}
+
+std::optional<double> read_typed_value(std::string_view text)
+{
+    // The field's own check, on a scratch value without unit or bounds.
+    float scratch = 0;
+    UnitField field(scratch, UnitKind::Dimensionless, 0);
+    if (!field.validate(text)) return std::nullopt;
+    return parse_typed_number(text);
 }
 
 void read_path_zones(const Project& project, const SketchGrid& grid, GridCell cell, FlowPath& path)
@@ -247,6 +241,15 @@ void PathSheet::take_new_element(AirflowElement* element)
 {
     choose_element(element);
     if (element && is_two_way_type(element->type)) path_.relHt = 0;
+}
+
+ChooserContext PathSheet::chooser_context() const
+{
+    ChooserContext context;
+    const bool on_wall = grid_.in_drawing(cell_.row, cell_.col) && grid_.current().Walls(cell_.row, cell_.col) != 0;
+    context.place = on_wall ? PathPlace::OnWall : PathPlace::FromLevelBelow;
+    context.project_has_elements = project_.elements.count() > 0;
+    return context;
 }
 
 // Flow Path page.
@@ -412,6 +415,17 @@ bool PathSheet::set_wind_pressure(double shown)
     return set_value(path_.wPset, shown, UnitKind::PressureDifference, path_.u[kPathUnitPressure]);
 }
 
+double PathSheet::wind_pressure_shown() const
+{
+    return convert_units(path_.wPset, true, UnitKind::PressureDifference, path_.u[kPathUnitPressure]);
+}
+
+void PathSheet::set_pressure_unit(int unit)
+{
+    if (unit_index_valid(UnitKind::PressureDifference, unit))
+        path_.u[kPathUnitPressure] = static_cast<std::int16_t>(unit);
+}
+
 bool PathSheet::set_wind_modifier(double value)
 {
     if (!variable_fields_enabled()) return false;
@@ -531,6 +545,7 @@ PathSheetVerdict PathSheet::leave_page(PathPage page)
 
 PathSheetVerdict PathSheet::accept(SubPathChains& chains)
 {
+    if (accepted_) return {};
     for (PathPage page : {PathPage::FlowElement, PathPage::FlowPath, PathPage::WindPressure,
                           PathPage::Schedule, PathPage::Filter, PathPage::Cfd}) {
         PathSheetVerdict v = leave_page(page);
@@ -550,12 +565,13 @@ PathSheetVerdict PathSheet::accept(SubPathChains& chains)
         cells.Paths(cell_.row, cell_.col) = number_;
     } else {
         FlowPath* old = project_.paths.at(number_);
-        if (old) chains.release(project_, old);
+        if (old) chains.release(project_.paths, old);
         stored = project_.paths.put(number_, path_);
     }
     cells.Sketch(cell_.row, cell_.col) = stored->icn;
     build_sub_paths(project_, chains, *stored);
     project_.mark_changed();
+    accepted_ = true;
     return {};
 }
 

@@ -18,10 +18,12 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "model/airflow_rules.h"
 #include "model/project.h"
 #include "sketchpad/sketch_grid.h"
 #include "sketchpad/zone_sheet.h"
@@ -49,18 +51,6 @@ enum class PathPage { FlowElement, FlowPath, WindPressure, Schedule, Filter, Cfd
 enum class PathLimits { None, Pressure, Flow };
 enum class WindOption { None, Constant, Variable };
 
-// The sub-paths of each path with a super element, in sub-element order.
-class SubPathChains {
-public:
-    const std::vector<FlowPath*>& of(const FlowPath* parent) const;
-    // Releases every sub-path of parent's chain and forgets the chain.
-    void release(Project& project, const FlowPath* parent);
-    void append(const FlowPath* parent, FlowPath* sub) { chains_[parent].push_back(sub); }
-
-private:
-    std::map<const FlowPath*, std::vector<FlowPath*>> chains_;
-};
-
 // Adds one hidden path per sub-element of parent's super element (numbers
 // after the last path, current level) and makes them parent's chain.
 void build_sub_paths(Project& project, SubPathChains& chains, FlowPath& parent);
@@ -74,6 +64,11 @@ std::uint8_t path_icon_for(const FlowPath& path);
 // where ambient lies (the from side when neither or both are ambient):
 // south 180, west 270, north 0, east 90, less the relative north.
 float default_wall_azimuth(const FlowPath& path, float relative_north);
+
+// A number typed into one of the sheet's plain value fields, read as every
+// unit-bearing field reads one: nothing, after a WARNING box that says why,
+// when the text is not a number.
+std::optional<double> read_typed_value(std::string_view text);
 
 // The zone on each side of a path at a cell, read from the grid.
 void read_path_zones(const Project& project, const SketchGrid& grid, GridCell cell, FlowPath& path);
@@ -117,6 +112,9 @@ public:
     void choose_element(AirflowElement* element);
     // An element just made with "New Element" becomes the choice.
     void take_new_element(AirflowElement* element);
+    // What "New Element" tells the type chooser: a path on a wall piece or
+    // one through the floor to the level below.
+    ChooserContext chooser_context() const;
 
     // "Flow Path" page.
     bool set_relative_elevation(double shown);
@@ -157,6 +155,10 @@ public:
     bool constant_fields_enabled() const;
     bool variable_fields_enabled() const;
     bool set_wind_pressure(double shown);
+    // The constant wind pressure in the pressure unit it shares with the
+    // pressure limits, and that unit's box.
+    double wind_pressure_shown() const;
+    void set_pressure_unit(int unit);
     bool set_wind_modifier(double value);
     bool set_wall_azimuth(double degrees);
     std::vector<WindProfile*> profile_choices() const { return {}; }
@@ -193,7 +195,9 @@ public:
     // OK: every page's check, then the copy is stored (a new path added and
     // written into the cell, or the edited one put back). A refusal stores
     // nothing.
+    // Once accepted, a further accept() stores nothing and succeeds.
     PathSheetVerdict accept(SubPathChains& chains);
+    bool accepted() const { return accepted_; }
 
 private:
     PathSheetVerdict refuse(int severity, std::string text, PathPage page, std::string focus);
@@ -211,6 +215,7 @@ private:
     WindOption wind_ = WindOption::None;
     SchedulePage schedule_;
     std::string cfd_id_;
+    bool accepted_ = false;
 };
 
 // The dialog: true when the user pressed OK.

@@ -93,6 +93,10 @@ bool EditorDialogs::property_sheet(const SheetRequest& request)
     return false;
 }
 
+bool EditorDialogs::zone_sheet(ZoneSheet&, const SheetRequest& request) { return property_sheet(request); }
+
+bool EditorDialogs::path_sheet(PathSheet&, const SheetRequest& request) { return property_sheet(request); }
+
 SketchEditor::SketchEditor(EditorSession& session, EditorDialogs& dialogs)
     : session_(session), dialogs_(dialogs)
 {

@@ -19,6 +19,7 @@
 
 #include "model/records.h"
 #include "sketchpad/editor_session.h"
+#include "sketchpad/path_sheet.h"
 #include "sketchpad/sketch_grid.h"
 
 namespace avelor {
@@ -176,6 +177,11 @@ public:
     // A property sheet of a record; true when it was accepted. The default
     // says that the sheet is not there yet and changes nothing.
     virtual bool property_sheet(const SheetRequest& request);
+    // The zone and flow path sheets, on their models; request says which
+    // cell the sheet belongs beside. The defaults fall back on
+    // property_sheet.
+    virtual bool zone_sheet(ZoneSheet& sheet, const SheetRequest& request);
+    virtual bool path_sheet(PathSheet& sheet, const SheetRequest& request);
 };
 
 // What an edit asks of the view afterwards.

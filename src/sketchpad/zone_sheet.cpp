@@ -563,6 +563,22 @@ void ZoneSheet::store()
     p.mark_changed();
 }
 
+// ------------------------------------------------------------ placement
+
+ScreenPoint sheet_position(const ScreenRect& cell, int width, int height, const ScreenRect& monitor,
+                           const ScreenRect& work_area)
+{
+    ScreenPoint at;
+    const int right = cell.x + cell.width;
+    at.x = right + width <= monitor.x + monitor.width ? right : cell.x - width;
+    at.x = std::max(at.x, monitor.x);
+    at.y = cell.y;
+    const int lowest = work_area.y + work_area.height - kSheetBottomMargin;
+    if (at.y + height > lowest) at.y = lowest - height;
+    at.y = std::max(at.y, work_area.y);
+    return at;
+}
+
 // ------------------------------------------------------------ entry points
 
 int create_zone(Project& project, SketchGrid& grid, const ZoneSheetDialog& dialog)

@@ -271,6 +271,22 @@ private:
     bool accepted_ = false;
 };
 
+// Where a property sheet opens beside a cell of the SketchPad, in screen
+// pixels: right of the cell when it fits on the monitor that holds the
+// cell, else left of it; its top level with the cell, raised so that its
+// bottom stays kSheetBottomMargin pixels above the bottom of the monitor's
+// work area (never above the work area's top).
+struct ScreenRect {
+    int x = 0, y = 0, width = 0, height = 0;
+};
+struct ScreenPoint {
+    int x = 0, y = 0;
+    bool operator==(const ScreenPoint&) const = default;
+};
+inline constexpr int kSheetBottomMargin = 68;
+ScreenPoint sheet_position(const ScreenRect& cell, int width, int height, const ScreenRect& monitor,
+                           const ScreenRect& work_area);
+
 // The dialog: shows the sheet and returns true when it was accepted (its
 // OK calls accept() until that succeeds); false on Cancel.
 using ZoneSheetDialog = std::function<bool(ZoneSheet&)>;

@@ -12,6 +12,7 @@ constexpr std::array kMenus = {
     MenuRow{"&View", "Select viewing mode"},
     MenuRow{"&Level", "Level management options"},
     MenuRow{"&Tools", "Program configuration"},
+    MenuRow{"&Data", "Define airflow elements, contaminants and reactions"},
     MenuRow{"&Help", "Help features"},
 };
 
@@ -72,6 +73,12 @@ constexpr std::array kCommands = {
     CommandRow{cmd::DeleteByRegion, "&Tools", "", "Delete by &Region", "", true},
     CommandRow{cmd::DeleteByBox, "&Tools", "", "Delete by Bo&x", "", true},
     CommandRow{cmd::DeleteByCoordinates, "&Tools", "", "Delete by &Coordinates...", "", false},
+
+    CommandRow{cmd::AirflowElements, "&Data", "", "&Airflow Elements...", "", false},
+    CommandRow{cmd::SpeciesData, "&Data", "", "&Species...", "", false},
+    CommandRow{cmd::KineticReactions, "&Data", "", "&Kinetic Reactions...", "", false},
+    CommandRow{0, "&Data", "", "", "", false},
+    CommandRow{cmd::Contaminants, "&Data", "", "&Contaminants...", "", false},
 
     CommandRow{cmd::About, "&Help", "", "&About Avelor...", "Alt+?", false},
 };

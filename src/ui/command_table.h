@@ -49,6 +49,10 @@ inline constexpr int DeleteByBox = 4097;
 inline constexpr int DeleteByCoordinates = 4102;
 // "Draw Icon" items in IconCommand order: 4040..4049; the SketchPad's
 // context menu has its own numbers for the same commands, 4001..4010.
+inline constexpr int AirflowElements = 4018;
+inline constexpr int SpeciesData = 4073;
+inline constexpr int KineticReactions = 4057;
+inline constexpr int Contaminants = 4017;
 inline constexpr int FirstDrawIcon = 4040;
 inline constexpr int FirstContextIcon = 4001;
 inline constexpr int ContextSetOrigin = 40007;

@@ -15,6 +15,8 @@
 #include <algorithm>
 
 #include "app/diagnostics.h"
+#include "ui/element_dialogs.h"
+#include "ui/sheet_dialogs.h"
 #include "ui/text_1252.h"
 
 namespace avelor::ui {
@@ -229,6 +231,23 @@ bool QtEditorDialogs::annotation(AnnotationForm& form)
 {
     AnnotationDialog dialog(form, parent_);
     return dialog.exec() == QDialog::Accepted;
+}
+
+bool QtEditorDialogs::zone_sheet(ZoneSheet& sheet, const SheetRequest& request)
+{
+    return run_zone_sheet(parent_, sheet, cell_rect_(request.cell));
+}
+
+bool QtEditorDialogs::path_sheet(PathSheet& sheet, const SheetRequest& request)
+{
+    PathSheetHooks hooks;
+    hooks.new_element = [this](QWidget* parent, const ChooserContext& context) {
+        return create_element_dialog(parent, session_.project(), context, chooser_);
+    };
+    hooks.edit_element = [this](QWidget* parent, AirflowElement& element) {
+        return edit_element_dialog(parent, session_.project(), element, chooser_);
+    };
+    return run_path_sheet(parent_, sheet, session_.project().sub_paths, cell_rect_(request.cell), hooks);
 }
 
 }  // namespace avelor::ui

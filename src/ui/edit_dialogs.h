@@ -4,7 +4,10 @@
 #pragma once
 
 #include <QDialog>
+#include <QRect>
+#include <functional>
 
+#include "model/airflow_rules.h"
 #include "sketchpad/sketch_editor.h"
 
 class QCheckBox;
@@ -66,13 +69,24 @@ private:
 // The editor's dialogs as real windows over a parent.
 class QtEditorDialogs final : public EditorDialogs {
 public:
-    explicit QtEditorDialogs(QWidget* parent) : parent_(parent) {}
+    // cell_rect: where a cell of the current level shows on the screen, so
+    // that a sheet opens beside it.
+    QtEditorDialogs(QWidget* parent, EditorSession& session, ChooserState& chooser,
+                    std::function<QRect(GridCell)> cell_rect)
+        : parent_(parent), session_(session), chooser_(chooser), cell_rect_(std::move(cell_rect))
+    {
+    }
     bool area_delete_options(AreaDeleteForm& form) override;
     bool delete_coordinates(CoordinatesForm& form) override;
     bool annotation(AnnotationForm& form) override;
+    bool zone_sheet(ZoneSheet& sheet, const SheetRequest& request) override;
+    bool path_sheet(PathSheet& sheet, const SheetRequest& request) override;
 
 private:
     QWidget* parent_;
+    EditorSession& session_;
+    ChooserState& chooser_;
+    std::function<QRect(GridCell)> cell_rect_;
 };
 
 }  // namespace avelor::ui

@@ -23,6 +23,8 @@
 #include "sketchpad/icon_editing.h"
 #include "ui/command_table.h"
 #include "ui/edit_dialogs.h"
+#include "ui/element_manager.h"
+#include "ui/species_dialogs.h"
 #include "ui/floating_status.h"
 #include "ui/navigator_window.h"
 #include "ui/project_config_dialog.h"
@@ -122,7 +124,13 @@ QIcon tool_icon(int command, const QStyle* style)
 MainWindow::MainWindow(EditorSession& session, QWidget* parent) : QMainWindow(parent), session_(session)
 {
     setObjectName(QStringLiteral("AVELORW3"));
-    dialogs_ = std::make_unique<QtEditorDialogs>(this);
+    dialogs_ = std::make_unique<QtEditorDialogs>(this, session_, chooser_, [this](GridCell cell) {
+        const SketchView& view = session_.view;
+        const int size = view.cell_size();
+        QWidget* viewport = sketchpad_->viewport();
+        const QPoint corner = viewport->mapToGlobal(QPoint(view.cell_x(cell.col), view.cell_y(cell.row)));
+        return QRect(corner, QSize(size, size));
+    });
     editor_ = std::make_unique<SketchEditor>(session_, *dialogs_);
     sketchpad_ = new SketchPadWidget(session_, this);
     sketchpad_->set_editor(editor_.get());
@@ -369,6 +377,13 @@ void MainWindow::edited(bool navigator, bool tool_changed)
     enable_edit_keys();
 }
 
+void MainWindow::data_changed()
+{
+    sketchpad_->refresh();
+    update_status();
+    update_commands();
+}
+
 void MainWindow::before_level_change()
 {
     // A stroke belongs to the level it was begun on.
@@ -452,6 +467,22 @@ void MainWindow::run_command(int command)
         export_sketchpad_bitmap(s, nullptr);
         break;
     case cmd::Exit: close(); break;
+    case cmd::AirflowElements:
+        run_element_manager(this, s.project(), chooser_);
+        data_changed();
+        break;
+    case cmd::SpeciesData:
+        run_species_manager(this, s.project());
+        data_changed();
+        break;
+    case cmd::KineticReactions:
+        run_reaction_manager(this, s.project());
+        data_changed();
+        break;
+    case cmd::Contaminants:
+        run_project_species_dialog(this, s.project());
+        data_changed();
+        break;
     case cmd::ShiftDrawing: {
         ShiftDrawingDialog dialog(s, this);
         if (dialog.exec() == QDialog::Accepted) level_changed();

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "sketchpad/editor_session.h"
+#include "model/airflow_rules.h"
 #include "sketchpad/sketch_editor.h"
 
 class QAction;
@@ -72,8 +73,12 @@ private:
     void edit_command(EditAction action, IconCommand icon = IconCommand::Zone, DrawingTool tool = DrawingTool::None);
     void enable_edit_keys();
     void before_level_change();
+    // After a definition dialog: element icons may show on the drawing.
+    void data_changed();
 
     EditorSession& session_;
+    // The airflow element chooser's last choice, for this window's life.
+    ChooserState chooser_;
     std::unique_ptr<EditorDialogs> dialogs_;
     std::unique_ptr<SketchEditor> editor_;
     SketchPadWidget* sketchpad_ = nullptr;

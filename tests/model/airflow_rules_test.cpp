@@ -102,8 +102,8 @@ TEST(AirflowRules, ChooserPreselection)
         << "the leakage types share one button";
     EXPECT_EQ(chooser_preselection(on_wall, &stair, ChooserState{}), kPlrOrfc)
         << "a disabled preselection falls back to the orifice";
-    EXPECT_EQ(chooser_preselection(on_wall, nullptr, ChooserState{kQfrCrack}), kQfrCrack);
-    EXPECT_EQ(chooser_preselection(ChooserContext{}, nullptr, ChooserState{kSupAfe}), kPlrOrfc);
+    EXPECT_EQ(chooser_preselection(on_wall, nullptr, ChooserState{kQfrCrack, {}}), kQfrCrack);
+    EXPECT_EQ(chooser_preselection(ChooserContext{}, nullptr, ChooserState{kSupAfe, {}}), kPlrOrfc);
 }
 
 TEST(AirflowRules, SuperElementTakesNoSuperElementsAndOneSchedule)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <set>
 #include <string>
@@ -55,6 +56,18 @@ public:
         sheets.push_back(request);
         return sheet_accepts;
     }
+    bool zone_sheet(ZoneSheet& sheet, const SheetRequest& request) override
+    {
+        if (!fill_zone) return property_sheet(request);
+        sheets.push_back(request);
+        return fill_zone(sheet);
+    }
+    bool path_sheet(PathSheet& sheet, const SheetRequest& request) override
+    {
+        if (!fill_path) return property_sheet(request);
+        sheets.push_back(request);
+        return fill_path(sheet);
+    }
 
     std::deque<AreaDeleteOptions> area_answers;
     std::vector<AreaDeleteForm> area_forms;
@@ -63,6 +76,9 @@ public:
     std::deque<std::string> note_texts;
     std::vector<SheetRequest> sheets;
     bool sheet_accepts = false;
+    // What the user does on the zone and path sheets, when a test says.
+    std::function<bool(ZoneSheet&)> fill_zone;
+    std::function<bool(PathSheet&)> fill_path;
 };
 
 // Levels drawn from pictures (lowest first, all of one size); the lowest

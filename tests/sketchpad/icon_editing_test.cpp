@@ -738,3 +738,51 @@ TEST(IconClipboard, DeletingACutItemEmptiesTheClipboard)
 
 }  // namespace
 }  // namespace avelor
+
+namespace avelor {
+namespace {
+
+TEST(IconDefining, ZoneAndPathSheetsStoreTheirRecordsAndSubPathsGoWithTheirPath)
+{
+    EditFixture f;
+    f.build({kRooms});
+    f.dialogs.fill_zone = [](ZoneSheet& sheet) {
+        sheet.set_name("Lab");
+        return true;
+    };
+    f.at(4, 13);
+    ASSERT_TRUE(define_icon(f.editor));
+    const std::int32_t zone = f.cells().Paths(4, 13);
+    ASSERT_NE(f.project().zones.at(zone), nullptr);
+    EXPECT_EQ(f.project().zones.at(zone)->name, "Lab");
+    EXPECT_EQ(f.cells().Zones(2, 11), zone);
+
+    NewElementState state;
+    AirflowElement orifice = new_airflow_element(kPlrOrfc, {}, state);
+    orifice.name = "orf";
+    AirflowElement* sub = f.project().elements.insert_copy(orifice);
+    AirflowElement super = new_airflow_element(kSupAfe, {}, state);
+    super.name = "sup";
+    std::get<SuperData>(super.data).subs = {{sub, 0.5f, 0, 0}, {sub, 1.0f, 0, 0}};
+    AirflowElement* stored_super = f.project().elements.insert_copy(super);
+    f.dialogs.fill_path = [&](PathSheet& sheet) {
+        sheet.choose_element(stored_super);
+        return true;
+    };
+    f.at(4, 7);
+    const std::int32_t path = f.cells().Paths(4, 7);
+    const std::int32_t before = f.project().paths.count();
+    ASSERT_TRUE(define_icon(f.editor));
+    EXPECT_EQ(f.project().paths.at(path)->element, stored_super);
+    const std::vector<FlowPath*> subs = f.project().sub_paths.of(f.project().paths.at(path));
+    ASSERT_EQ(subs.size(), 2u);
+    EXPECT_EQ(f.project().paths.count(), before + 2);
+
+    f.port.answers.push_back(Answer::Yes);
+    ASSERT_TRUE(delete_at_cursor(f.editor));
+    EXPECT_EQ(f.project().paths.at(path), nullptr);
+    for (std::int32_t n = before + 1; n <= before + 2; ++n) EXPECT_EQ(f.project().paths.at(n), nullptr);
+}
+
+}  // namespace
+}  // namespace avelor

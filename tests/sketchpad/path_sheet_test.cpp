@@ -1,5 +1,6 @@
 #include "sketchpad/path_sheet.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -400,6 +401,72 @@ TEST(PathSheet, SuperElementGetsOneHiddenPathPerSubElementEachTimeItIsAccepted)
     ASSERT_EQ(f.chains.of(parent).size(), 3u);
     EXPECT_EQ(f.chains.of(parent)[0]->nr, 6);
     EXPECT_EQ(f.chains.of(parent)[2]->nr, 8);
+}
+
+TEST(PathSheet, DialogThatAcceptsItselfStoresThePathOnce)
+{
+    Sheets f;
+    AirflowElement* orifice = f.element("orf", kPlrOrfc);
+    f.undefined_icon(kSouthWall);
+    int accepted = 0;
+    EXPECT_EQ(create_path(f.project(), f.grid(), f.chains, [&](PathSheet& s) {
+                  s.choose_element(orifice);
+                  accepted += s.accept(f.chains) ? 1 : 0;
+                  return s.accepted();
+              }),
+              1);
+    EXPECT_EQ(accepted, 1);
+    EXPECT_EQ(f.project().paths.count(), 2);
+    EXPECT_EQ(f.cells().Paths(kSouthWall.row, kSouthWall.col), 2);
+}
+
+TEST(PathSheet, ChooserContextFollowsTheWallAtTheCell)
+{
+    Sheets f;
+    const PathSheet on_wall = f.sheet_at(kSouthWall);
+    EXPECT_EQ(on_wall.chooser_context().place, PathPlace::OnWall);
+    EXPECT_FALSE(on_wall.chooser_context().project_has_elements);
+    EXPECT_FALSE(on_wall.chooser_context().inside_super_dialog);
+    f.element("orf", kPlrOrfc);
+    const PathSheet in_room = f.sheet_at({2, 3});
+    EXPECT_EQ(in_room.chooser_context().place, PathPlace::FromLevelBelow);
+    EXPECT_TRUE(in_room.chooser_context().project_has_elements);
+}
+
+TEST(PathSheet, TypedValuesAreReadAsEveryFieldReadsThem)
+{
+    struct Case {
+        const char* text;
+        std::optional<double> value;
+        std::string box;
+    };
+    for (const Case& c : {Case{" 2.5e1 ", 25.0, ""}, Case{"-0.125", -0.125, ""},
+                          Case{"1,5", std::nullopt, " Not a valid number: \"1,5\"\n"},
+                          Case{"", std::nullopt, " Not a valid number: \"\"\n"}}) {
+        SCOPED_TRACE(c.text);
+        testing::ScriptedPort port;
+        EXPECT_EQ(read_typed_value(c.text), c.value);
+        if (c.box.empty()) {
+            EXPECT_TRUE(port.boxes.empty());
+        } else {
+            ASSERT_EQ(port.boxes.size(), 1u);
+            EXPECT_EQ(port.boxes[0].text, c.box);
+        }
+    }
+}
+
+TEST(PathSheet, ConstantWindPressureSharesThePressureLimitUnit)
+{
+    Sheets f;
+    PathSheet s = f.sheet_at(kSouthWall);
+    s.set_wind_option(WindOption::Constant);
+    s.set_pressure_unit(1);  // in. H2O
+    s.set_pressure_unit(2);  // beyond the two units of the kind: ignored
+    EXPECT_TRUE(s.set_wind_pressure(2));
+    EXPECT_NEAR(s.path().wPset, 2 * 248.84, 0.5);
+    EXPECT_NEAR(s.wind_pressure_shown(), 2.0, 1e-5);
+    s.set_limits(PathLimits::Pressure);
+    EXPECT_EQ(s.limit_unit(), 1);
 }
 
 TEST(PathSheet, DeletedFilterComesBackOnCancel)

@@ -405,5 +405,24 @@ TEST(ZoneSheet, EditZoneChangesTheRecordOnlyWhenAccepted)
     EXPECT_EQ(edit_zone(f.project(), 9, [](ZoneSheet&) { return true; }), 0);
 }
 
+TEST(ZoneSheet, SheetOpensBesideTheCellAndStaysOnTheMonitor)
+{
+    const ScreenRect monitor{0, 0, 1000, 800};
+    const ScreenRect work{0, 0, 1000, 760};  // a task bar at the bottom
+    struct Case {
+        const char* name;
+        ScreenRect cell;
+        ScreenPoint expected;
+    };
+    // A 300 x 400 sheet.
+    for (const Case& c : {Case{"right of the cell", {100, 50, 10, 10}, {110, 50}},
+                          Case{"left when the right is too narrow", {800, 50, 10, 10}, {500, 50}},
+                          Case{"raised above the work area's bottom margin", {100, 500, 10, 10}, {110, 292}}}) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(sheet_position(c.cell, 300, 400, monitor, work), c.expected);
+    }
+    EXPECT_EQ(sheet_position({100, 10, 10, 10}, 300, 900, monitor, work), (ScreenPoint{110, 0}));
+}
+
 }  // namespace
 }  // namespace avelor
