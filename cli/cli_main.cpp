@@ -7,6 +7,7 @@
 #include "app/startup.h"
 #include "app/version.h"
 #include "prjfile/project_file.h"
+#include "sketchpad/building_check.h"
 #include "sketchpad/cell_codes.h"
 #include "sketchpad/editor_session.h"
 #include "sketchpad/glyphs.h"
@@ -37,6 +38,9 @@ std::string usage_text()
            "                                 code is 1 when the detection reports an error\n"
            "  save PROJECT.prj [-o OUT.prj]  open the project and write it again, in place\n"
            "                                 or to OUT.prj\n"
+           "  check PROJECT.prj              run the full building check and print one line\n"
+           "                                 per problem: level NAME row R col C: TEXT;\n"
+           "                                 the exit code is 1 when any problem is found\n"
            "  render PROJECT.prj [--level LEVEL] [--cell N] [--below] -o FILE.png|FILE.bmp\n"
            "                                 draw the whole SketchPad of LEVEL (its number\n"
            "                                 or name; the lowest level without --level) at\n"
@@ -264,6 +268,21 @@ int save_command(const CommandArguments& args, const ReadOptions& read_options, 
     return 0;
 }
 
+int check_command(const CommandArguments& args, const ReadOptions& read_options, std::ostream& out)
+{
+    EditorSession session;
+    session.read_options = read_options;
+    if (!open_in_session(session, args.project)) return 1;
+    ProblemList problems;
+    const int result = check_building(session, problems, kCheckBuilding);
+    for (std::size_t i = 0; i < problems.size(); ++i) {
+        const Problem& p = problems.at(i);
+        out << "level " << (p.level ? p.level->name : std::string("-")) << " row " << p.row << " col " << p.col
+            << ": " << p.text << "\n";
+    }
+    return result != 0 || !problems.empty() ? 1 : 0;
+}
+
 int render_command(const RenderArguments& args, const ReadOptions& read_options, std::ostream& out,
                    std::ostream& err)
 {
@@ -320,6 +339,15 @@ int run_project_command(const CliOptions& options, const ProgramFolders& folders
         }
         return render_command(render, read_options, out, err);
     }
+    if (options.command == "check") {
+        if (options.arguments.size() != 1) {
+            err << "avelor: check needs one project file\n" << usage_text();
+            return 2;
+        }
+        CommandArguments check;
+        check.project = options.arguments[0];
+        return check_command(check, read_options, out);
+    }
     if (options.command != "read" && !is_save) {
         err << "avelor: unknown command " << options.command << "\n" << usage_text();
         return 2;
@@ -355,7 +383,8 @@ int run_cli(int argc, char** argv)
     std::vector<std::string> args(argv + 1, argv + argc);
     CliOptions options = parse_cli(args);
     const bool project_command =
-        options.command == "read" || options.command == "save" || options.command == "render";
+        options.command == "read" || options.command == "save" || options.command == "render" ||
+        options.command == "check";
     if (!options.error.empty() || options.show_help || options.show_version || !project_command)
         return run_command(options, std::cout, std::cerr);
 

@@ -190,6 +190,32 @@ public:
         if (n >= capacity()) grow(n + 1);
     }
 
+    // Renumbers the list 1..order.size() in the given order (each record of
+    // the chain at most once) and rebuilds the chain and the index to match.
+    // Chained records left out of order are dropped: they get number 0 and
+    // their storage is never handed out again, so a reference that still
+    // points at one cannot come to name another record. Not a change of the
+    // records: the change listener is not told.
+    void adopt_order(const std::vector<T*>& order)
+    {
+        for (T* r = head_; r; r = r->next) r->nr = 0;
+        for (T*& entry : index_.elements()) entry = nullptr;
+        const auto n = static_cast<RangedIndex>(order.size());
+        if (n >= capacity()) grow(n + 1);
+        head_ = tail_ = nullptr;
+        T* before = nullptr;
+        for (RangedIndex i = 1; i <= n; ++i) {
+            T* record = order[static_cast<std::size_t>(i - 1)];
+            record->nr = static_cast<std::int32_t>(i);
+            record->next = nullptr;
+            (before ? before->next : head_) = record;
+            before = record;
+            index_[i] = record;
+        }
+        tail_ = before;
+        count_ = static_cast<std::int32_t>(n);
+    }
+
     // Forgets every record, released ones too; their storage stays with
     // the pool.
     void clear()

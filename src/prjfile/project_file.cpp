@@ -15,6 +15,7 @@
 #include "model/airflow_section.h"
 #include "model/species_section.h"
 #include "prjfile/network_sections.h"
+#include "prjfile/project_pack.h"
 #include "prjfile/run_control_section.h"
 
 namespace avelor {
@@ -133,6 +134,8 @@ void read_sections(DataReader& in, Project& project)
     auto paths = [](DataReader& r, Project& p) {
         read_paths(r, p);
         if (error_count() != 0) return;
+        // The hidden sub-paths of super-element paths follow their parent.
+        rebuild_sub_paths(p);
         check_simple_ahs_numbers(p);
         // Paths and icons came with the file's system numbers; from here on
         // the systems are numbered in name order, as they are written.

@@ -15,6 +15,7 @@ struct ProjectDocument {
     std::unique_ptr<Project> project = std::make_unique<Project>();
     std::string path;             // empty while untitled
     bool must_save_as_new = false;  // converted or read-only: Save acts as Save As
+    bool must_save = false;  // renumbered since the last save: the project differs from its file
     bool results_available = false;
 
     // "NAME.prj", or empty while untitled.

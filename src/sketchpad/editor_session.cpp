@@ -83,6 +83,7 @@ bool save_session(EditorSession& session, bool choose_name)
     }
     doc.path = target;
     doc.must_save_as_new = false;
+    doc.must_save = false;
     session.project().mark_saved();
     return true;
 }
@@ -90,7 +91,7 @@ bool save_session(EditorSession& session, bool choose_name)
 bool settle_unsaved_changes(EditorSession& session)
 {
     const ProjectDocument& doc = session.document;
-    if (!session.project().changed() && !doc.must_save_as_new) return true;
+    if (!session.project().changed() && !doc.must_save && !doc.must_save_as_new) return true;
     const std::string name = doc.title_name().empty() ? "(untitled)" : doc.title_name();
     const int answer = ask_question_or_cancel("Save changes to current project file: " + name + " ?");
     if (answer == -1) return false;

@@ -8,6 +8,8 @@
 #include <memory>
 #include <sstream>
 #include <utility>
+#include <string>
+#include <vector>
 
 #include "cli_main.h"
 
@@ -106,6 +108,41 @@ TEST(CliProgram, ReadPrintsTheZonesOfALevel)
     CliRunResult missing = run_avelor("read '" + example + "' --zones 2");
     EXPECT_EQ(missing.code, 1);
     EXPECT_NE(missing.output.find("has no level 2"), std::string::npos) << missing.output;
+}
+
+// A copy of the example with text replaced, once each.
+std::string edited_example(const std::string& name, const std::vector<std::pair<std::string, std::string>>& edits)
+{
+    std::ifstream in(std::string(AVELOR_SOURCE_DIR) + "/examples/two_rooms.prj", std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(in)), {});
+    for (const auto& [from, to] : edits) {
+        const std::size_t at = text.find(from);
+        EXPECT_NE(at, std::string::npos) << from;
+        if (at != std::string::npos) text.replace(at, from.size(), to);
+    }
+    const std::string path = ::testing::TempDir() + name;
+    std::ofstream(path, std::ios::binary) << text;
+    return path;
+}
+
+TEST(CliProgram, CheckListsTheProblems)
+{
+    const std::string good = edited_example("check_good.prj", {});
+    CliRunResult clean = run_avelor("check '" + good + "'");
+    EXPECT_EQ(clean.code, 0) << clean.output;
+    EXPECT_EQ(clean.output, "");
+
+    // A transient run with the corridor's volume at zero.
+    const std::string bad = edited_example(
+        "check_bad.prj", {{"    0             30", "    2             30"},
+                          {"     0        1       0     1.00e-01", "     1        1       0     1.00e-01"},
+                          {"0.000    45 293.15", "0.000     0 293.15"}});
+    CliRunResult broken = run_avelor("check '" + bad + "'");
+    EXPECT_EQ(broken.code, 1) << broken.output;
+    EXPECT_NE(broken.output.find("level ground row 17 col 29: Error: Zone has zero volume.\n"), std::string::npos)
+        << broken.output;
+    EXPECT_EQ(broken.output.find("col 18: Error: Zone has zero volume."), std::string::npos) << broken.output;
+    EXPECT_EQ(run_avelor("check").code, 2);
 }
 
 // Width and height from a PNG's header chunk, or -1, -1.

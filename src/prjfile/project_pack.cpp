@@ -1,0 +1,276 @@
+#include "prjfile/project_pack.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "app/diagnostics.h"
+#include "model/airflow_element.h"
+
+namespace avelor {
+
+namespace {
+
+// New numbers for the records of one list, given in order of first
+// appearance. Nothing changes in the list until commit.
+template <class T>
+class Renumbering {
+public:
+    explicit Renumbering(NumberedList<T>& list)
+        : list_(list), new_of_(static_cast<std::size_t>(list.count()) + 1, 0)
+    {
+    }
+
+    // The record that has number old now, or null.
+    T* record(std::int32_t old) const
+    {
+        return old >= 1 && old <= list_.count() ? list_.at(old) : nullptr;
+    }
+
+    // Gives the record the next number unless it has one already and
+    // returns its new number; 0 for a record that is not in the list.
+    std::int32_t take(T* r)
+    {
+        if (!r || record(r->nr) != r) return 0;
+        std::int32_t& n = new_of_[static_cast<std::size_t>(r->nr)];
+        if (n == 0) {
+            order_.push_back(r);
+            n = static_cast<std::int32_t>(order_.size());
+        }
+        return n;
+    }
+    std::int32_t take_number(std::int32_t old) { return take(record(old)); }
+
+    // The new number of the record numbered old, 0 when no walk reached it.
+    std::int32_t new_number(std::int32_t old) const
+    {
+        return record(old) ? new_of_[static_cast<std::size_t>(old)] : 0;
+    }
+
+    // Rebuilds the list in the new order and verifies it.
+    void commit()
+    {
+        list_.adopt_order(order_);
+        list_check(list_);
+    }
+
+private:
+    NumberedList<T>& list_;
+    std::vector<std::int32_t> new_of_;  // by old number
+    std::vector<T*> order_;
+};
+
+// The levels from the top level down to the lowest.
+std::vector<Level*> levels_top_down(Project& project)
+{
+    std::vector<Level*> levels;
+    for (Level& level : project.levels) levels.push_back(&level);
+    return {levels.rbegin(), levels.rend()};
+}
+
+SimpleAhs* system_numbered(const Project& project, std::int32_t n)
+{
+    if (n < 1 || n > static_cast<std::int32_t>(project.system_index.size())) return nullptr;
+    return project.system_index[static_cast<std::size_t>(n - 1)];
+}
+
+bool is_path_icon(std::uint8_t code)
+{
+    return (code >= 23 && code <= 25) || (code >= 27 && code <= 31) || code == 128 || code == 129;
+}
+bool is_duct_piece_icon(std::uint8_t code) { return code >= 145 && code <= 151; }
+bool is_duct_segment_icon(std::uint8_t code) { return code >= 154 && code <= 157; }
+bool is_junction_icon(std::uint8_t code) { return code >= 158 && code <= 164; }
+
+constexpr std::uint8_t kIconZone = 5;
+constexpr std::uint8_t kIconPhantom = 6;
+constexpr std::uint8_t kIconNote = 42;
+constexpr std::uint8_t kIconExposure = 131;
+constexpr std::uint8_t kIconSource = 133;
+// A zone or phantom icon whose zone is gone.
+constexpr std::int32_t kUndefinedZone = -2;
+
+bool is_super_path(const FlowPath& path)
+{
+    return path.has_element() && path.element && path.element->type == kSupAfe;
+}
+
+}  // namespace
+
+bool pack_zones(Project& project)
+{
+    Renumbering<Zone> zones(project.zones);
+    // The systems' new zone numbers, by system number.
+    const std::size_t nsystems = project.system_index.size();
+    std::vector<std::int32_t> new_zr(nsystems + 1, 0);
+    std::vector<std::int32_t> new_zs(nsystems + 1, 0);
+    std::vector<bool> reached(nsystems + 1, false);
+
+    for (Level* level : levels_top_down(project)) {
+        std::vector<SimpleAhs*> systems;
+        for (const IconEntry& icon : level->icons) {
+            if (icon.nr < 1) continue;
+            if (icon.code == kIconZone) {
+                zones.take_number(icon.nr);
+            } else if (icon.code == kIconSimpleAhs) {
+                if (SimpleAhs* system = system_numbered(project, icon.nr)) systems.push_back(system);
+            }
+        }
+        if (systems.size() > kMaxSystemsPerLevel) {
+            report_error(ERROR, {"Too many systems on one level"});
+            return false;
+        }
+        for (SimpleAhs* system : systems) {
+            const auto n = static_cast<std::size_t>(system->nr);
+            if (n < 1 || n > nsystems || reached[n]) continue;
+            reached[n] = true;
+            new_zr[n] = zones.take_number(system->zr);
+            new_zs[n] = zones.take_number(system->zs);
+        }
+    }
+
+    for (Level& level : project.levels) {
+        for (IconEntry& icon : level.icons) {
+            if ((icon.code != kIconZone && icon.code != kIconPhantom) || icon.nr < 1) continue;
+            const std::int32_t n = zones.new_number(icon.nr);
+            icon.nr = n > 0 ? n : kUndefinedZone;
+        }
+    }
+    for (std::size_t n = 1; n <= nsystems; ++n) {
+        SimpleAhs* system = project.system_index[n - 1];
+        // A system no icon shows keeps no zones: its numbers become 0, which
+        // the writer refuses rather than pass to other zones.
+        system->zr = reached[n] ? new_zr[n] : zones.new_number(system->zr);
+        system->zs = reached[n] ? new_zs[n] : zones.new_number(system->zs);
+    }
+    zones.commit();
+    return true;
+}
+
+bool pack_network(Project& project)
+{
+    Renumbering<FlowPath> paths(project.paths);
+    Renumbering<Annotation> notes(project.notes);
+    Renumbering<Exposure> exposures(project.exposures);
+    Renumbering<SourceSink> sources(project.sources);
+    Renumbering<DuctSegment> ducts(project.ducts);
+    Renumbering<Junction> junctions(project.junctions);
+
+    // Filters have no list of their own yet, so the walk numbers none.
+    for (Level* level : levels_top_down(project)) {
+        for (const IconEntry& icon : level->icons) {
+            if (icon.nr < 1) continue;
+            const std::uint8_t code = icon.code;
+            if (is_path_icon(code)) {
+                FlowPath* path = paths.record(icon.nr);
+                if (!path) continue;
+                paths.take(path);
+                if (is_super_path(*path))
+                    for (FlowPath* sub : project.sub_paths.of(path)) paths.take(sub);
+            } else if (code == kIconNote) {
+                notes.take_number(icon.nr);
+            } else if (code == kIconExposure) {
+                exposures.take_number(icon.nr);
+            } else if (code == kIconSource) {
+                sources.take_number(icon.nr);
+            } else if (is_duct_segment_icon(code)) {
+                ducts.take_number(icon.nr);
+            } else if (is_junction_icon(code)) {
+                Junction* junction = junctions.record(icon.nr);
+                if (!junction) continue;
+                junctions.take(junction);
+                if (code <= 161)
+                    junction->t = 0;
+                else if (junction->t == 0)
+                    junction->t = 1;
+                if (junction->duct) ducts.take(junction->duct);
+            }
+        }
+    }
+    // The systems' own paths come after every drawn path.
+    for (SimpleAhs* system : project.system_index) {
+        system->pr = paths.take_number(system->pr);
+        system->ps = paths.take_number(system->ps);
+        system->px = paths.take_number(system->px);
+    }
+
+    for (Level& level : project.levels) {
+        for (IconEntry& icon : level.icons) {
+            if (icon.nr < 1) continue;
+            const std::uint8_t code = icon.code;
+            if (is_path_icon(code))
+                icon.nr = paths.new_number(icon.nr);
+            else if (code == kIconNote)
+                icon.nr = notes.new_number(icon.nr);
+            else if (code == kIconExposure)
+                icon.nr = exposures.new_number(icon.nr);
+            else if (code == kIconSource)
+                icon.nr = sources.new_number(icon.nr);
+            else if (is_duct_segment_icon(code) || is_duct_piece_icon(code))
+                icon.nr = ducts.new_number(icon.nr);
+            else if (is_junction_icon(code))
+                icon.nr = junctions.new_number(icon.nr);
+        }
+    }
+    paths.commit();
+    notes.commit();
+    exposures.commit();
+    sources.commit();
+    ducts.commit();
+    junctions.commit();
+    for (Junction& junction : project.junctions) junction.duct_nr = junction.duct ? junction.duct->nr : 0;
+    return true;
+}
+
+void set_wpc_flags(Project& project, bool wpc_in_use)
+{
+    constexpr std::uint16_t kWpc = kPathWpcPressure | kPathWpcConcentration;
+    for (FlowPath& path : project.paths) {
+        path.flags = static_cast<std::uint16_t>(path.flags & ~kWpc);
+        if (!wpc_in_use || !(path.zone_n.is_ambient() || path.zone_m.is_ambient())) continue;
+        const bool has_element = path.has_element() && path.element;
+        if (has_element || (path.flags & kPathOutdoorAir))
+            path.flags = static_cast<std::uint16_t>(path.flags | kWpc);
+        else if (!(path.flags & (kPathRecirculation | kPathExhaust)))
+            report_error(ERROR, {"WPC definition error for path ", std::to_string(path.nr)});
+    }
+    for (Junction& junction : project.junctions) {
+        junction.flags = static_cast<std::uint16_t>(junction.flags & ~kWpc);
+        if (wpc_in_use && junction.t == 3 && junction.zone.is_ambient())
+            junction.flags = static_cast<std::uint16_t>(junction.flags | kWpc);
+    }
+}
+
+void rebuild_sub_paths(Project& project)
+{
+    project.sub_paths.clear();
+    const std::int32_t count = project.paths.count();
+    std::vector<bool> shown(static_cast<std::size_t>(count) + 1, false);
+    for (const Level& level : project.levels)
+        for (const IconEntry& icon : level.icons)
+            if (is_path_icon(icon.code) && icon.nr >= 1 && icon.nr <= count)
+                shown[static_cast<std::size_t>(icon.nr)] = true;
+
+    for (std::int32_t i = 1; i <= count; ++i) {
+        FlowPath* parent = project.paths.at(i);
+        if (!parent || !is_super_path(*parent)) continue;
+        const auto* super = std::get_if<SuperData>(&parent->element->data);
+        if (!super || super->subs.empty()) continue;
+        const auto k = static_cast<std::int32_t>(super->subs.size());
+        if (k > count - i) continue;
+        std::vector<FlowPath*> subs;
+        for (std::int32_t j = i + 1; j <= i + k; ++j) {
+            FlowPath* sub = project.paths.at(j);
+            if (!sub || shown[static_cast<std::size_t>(j)] || (sub->flags & kPathAhs) || is_super_path(*sub))
+                break;
+            subs.push_back(sub);
+        }
+        if (static_cast<std::int32_t>(subs.size()) != k) continue;
+        for (FlowPath* sub : subs) project.sub_paths.append(parent, sub);
+        i += k;
+    }
+}
+
+}  // namespace avelor
