@@ -250,18 +250,20 @@ int read_command(const CommandArguments& args, const ReadOptions& read_options, 
 int save_command(const CommandArguments& args, const ReadOptions& read_options, std::ostream& out,
                  std::ostream& err)
 {
-    ProjectDocument document;
-    if (!open_project(document, args.project, read_options)) return 1;
-    reset_error_count();
-    TextWriter text;
-    write_project(text, *document.project);
-    const std::string target = args.output.empty() ? args.project : args.output;
-    if (error_count() != 0) {
-        err << "avelor: the project has errors; " << target << " was not written\n";
+    EditorSession session;
+    session.read_options = read_options;
+    if (!open_in_session(session, args.project)) return 1;
+    if (!session.grid.allocated()) {
+        err << "avelor: the drawing of " << args.project << " cannot be held in memory\n";
         return 1;
     }
-    if (!write_file_atomically(target, text.text())) {
-        report_error(ERROR, {"Could not write the project file: ", target});
+    const std::string target = args.output.empty() ? args.project : args.output;
+    if (check_building(session, kRenumberOnly) != 0) {
+        err << "avelor: the project could not be renumbered; " << target << " was not written\n";
+        return 1;
+    }
+    if (!write_session_file(session, target)) {
+        err << "avelor: " << target << " was not written\n";
         return 1;
     }
     out << "Saved " << target << "\n";
@@ -273,8 +275,8 @@ int check_command(const CommandArguments& args, const ReadOptions& read_options,
     EditorSession session;
     session.read_options = read_options;
     if (!open_in_session(session, args.project)) return 1;
-    ProblemList problems;
-    const int result = check_building(session, problems, kCheckBuilding);
+    const int result = check_building(session, kCheckBuilding);
+    const ProblemList& problems = session.problems;
     for (std::size_t i = 0; i < problems.size(); ++i) {
         const Problem& p = problems.at(i);
         out << "level " << (p.level ? p.level->name : std::string("-")) << " row " << p.row << " col " << p.col

@@ -75,11 +75,11 @@ public:
         // A hidden name beside the target: ".NAME.XXXXXX".
         const std::string folder = dir.string();
         const std::string name = target_.filename().string();
-        std::vector<char> buffer(folder.begin(), folder.end());
-        buffer.insert(buffer.end(), {'/', '.'});
-        buffer.insert(buffer.end(), name.begin(), name.end());
-        for (char c : std::string_view(".XXXXXX")) buffer.push_back(c);
-        buffer.push_back('\0');
+        std::string pattern = folder;
+        pattern += "/.";
+        pattern += name;
+        pattern += ".XXXXXX";
+        std::vector<char> buffer(pattern.c_str(), pattern.c_str() + pattern.size() + 1);
         const int fd = ::mkstemp(buffer.data());
         if (fd < 0) return fail(WriteStage::open);
         name_.assign(buffer.data());

@@ -52,11 +52,6 @@ std::vector<Problem> ProblemList::in_order() const
     return std::vector<Problem>(entries_.rbegin(), entries_.rend());
 }
 
-ProblemList& building_problems()
-{
-    static ProblemList list;
-    return list;
-}
 
 void add_problem(ProblemList& problems, Level* level, int row, int col, std::string_view text)
 {
@@ -684,7 +679,15 @@ int check_building(EditorSession& session, ProblemList& problems, int mode)
     return result;
 }
 
-int check_building(EditorSession& session, int mode) { return check_building(session, building_problems(), mode); }
+int check_building(EditorSession& session, int mode) { return check_building(session, session.problems, mode); }
+
+int run_building_check(EditorSession& session)
+{
+    const int result = check_building(session, session.problems, kCheckBuilding);
+    // The problems window says what failed; nothing else tells of a pass.
+    if (result == 0 && session.problems.empty()) show_message(NOTE, {"Building data is complete"});
+    return result;
+}
 
 int check_current_level(EditorSession& session, ProblemList& problems)
 {

@@ -13,55 +13,13 @@
 #include <vector>
 
 #include "model/records.h"
+#include "sketchpad/problem_list.h"
 
 namespace avelor {
 
 struct EditorSession;
 class Project;
 class SketchGrid;
-
-// Longest problem text kept; longer texts are cut.
-inline constexpr std::size_t kProblemTextLimit = 255;
-
-struct Problem {
-    Level* level = nullptr;
-    int row = 0;
-    int col = 0;
-    std::string text;
-};
-
-// The located problems of one check, newest first. An entry equal in level,
-// cell and text to one already listed is not added again; the test is a
-// hash look-up, so a long list costs nothing extra.
-class ProblemList {
-public:
-    // False when an equal entry is already listed.
-    bool add(Level* level, int row, int col, std::string_view text);
-    void clear();
-    bool empty() const { return entries_.empty(); }
-    std::size_t size() const { return entries_.size(); }
-    // Entry i in list order: 0 is the newest.
-    const Problem& at(std::size_t i) const { return entries_[entries_.size() - 1 - i]; }
-    // Every entry in list order.
-    std::vector<Problem> in_order() const;
-
-private:
-    struct Key {
-        const Level* level;
-        int row;
-        int col;
-        std::string text;
-        bool operator==(const Key&) const = default;
-    };
-    struct KeyHash {
-        std::size_t operator()(const Key& k) const;
-    };
-    std::vector<Problem> entries_;  // oldest first
-    std::unordered_set<Key, KeyHash> seen_;
-};
-
-// The program's problem list: the one the problems window shows.
-ProblemList& building_problems();
 
 // Adds a problem at a cell of a level.
 void add_problem(ProblemList& problems, Level* level, int row, int col, std::string_view text);
@@ -78,7 +36,10 @@ inline constexpr int kCheckBuilding = 1;
 // error was found (warnings are entries but not errors), 1 otherwise. The
 // caller shows the problems window when the list is not empty.
 int check_building(EditorSession& session, ProblemList& problems, int mode);
-int check_building(EditorSession& session, int mode);  // building_problems()
+int check_building(EditorSession& session, int mode);  // the session's problems
+// "Run Building Check": the check on the session's problems, and a note
+// when it found nothing.
+int run_building_check(EditorSession& session);
 
 // The per-level checks of the current level: zone detection (a conflict
 // ends the checks), unclaimed cells, zero volumes, icons in the ambient

@@ -8,6 +8,7 @@
 #include "app/paths.h"
 #include "app/startup.h"
 #include "app/text_writer.h"
+#include "sketchpad/building_check.h"
 #include "sketchpad/level_navigation.h"
 
 namespace avelor {
@@ -41,6 +42,8 @@ void ensure_first_level(Project& project)
 
 void prepare_sketchpad(EditorSession& session)
 {
+    // The problems of a check named the levels of the project shown before.
+    session.problems.clear();
     Project& project = session.project();
     ensure_first_level(project);
     SketchGrid& grid = session.grid;
@@ -53,9 +56,43 @@ void prepare_sketchpad(EditorSession& session)
     session.view.reset(grid);
 }
 
+bool write_session_file(EditorSession& session, const std::string& target)
+{
+    ProjectDocument& doc = session.document;
+    store_current_level(session.project(), session.grid);
+    user_port().show_status(" Saving project file");
+    reset_error_count();
+    TextWriter text;
+    write_project(text, session.project());
+    user_port().show_status("");
+    if (error_count() != 0) {
+        report_error(ERROR, {"Did not save project file because of errors"});
+        doc.must_save = true;
+        return false;
+    }
+    WriteFailure failure;
+    if (!write_file_atomically(target, text.text(), &failure)) {
+        const std::string why = failure.error != 0 ? std::generic_category().message(failure.error) : "";
+        if (failure.stage == WriteStage::open)
+            report_error(ERROR, {"Could not open temporary file beside: ", target, "\n", why});
+        else
+            report_error(ERROR, {"Did not save project file: ", target, "\n", std::string(write_stage_name(failure.stage)),
+                                 " failed", why.empty() ? "" : ": ", why});
+        // The project still holds work that is not on disk.
+        doc.must_save = true;
+        return false;
+    }
+    doc.path = target;
+    doc.must_save_as_new = false;
+    doc.must_save = false;
+    session.project().mark_saved();
+    return true;
+}
+
 bool save_session(EditorSession& session, bool choose_name)
 {
     ProjectDocument& doc = session.document;
+    if (check_building(session, kRenumberOnly) != 0) return false;
     std::string target = doc.path;
     if (choose_name || target.empty() || doc.must_save_as_new) {
         std::string proposed;
@@ -66,26 +103,7 @@ bool save_session(EditorSession& session, bool choose_name)
         target = user_port().choose_file(FileChoice::Save, "Project Files (*.PRJ)", "prj", proposed);
         if (target.empty()) return false;
     }
-    store_current_level(session.project(), session.grid);
-    user_port().show_status(" Saving project file");
-    reset_error_count();
-    TextWriter text;
-    write_project(text, session.project());
-    user_port().show_status("");
-    if (error_count() != 0) {
-        report_error(ERROR, {"Did not save project file because of errors"});
-        return false;
-    }
-    if (!write_file_atomically(target, text.text())) {
-        report_error(ERROR, {" Failed to open ", target});
-        doc.must_save_as_new = true;
-        return false;
-    }
-    doc.path = target;
-    doc.must_save_as_new = false;
-    doc.must_save = false;
-    session.project().mark_saved();
-    return true;
+    return write_session_file(session, target);
 }
 
 bool settle_unsaved_changes(EditorSession& session)

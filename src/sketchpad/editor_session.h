@@ -6,6 +6,7 @@
 #include <string>
 
 #include "prjfile/project_file.h"
+#include "sketchpad/problem_list.h"
 #include "sketchpad/sketch_grid.h"
 #include "sketchpad/sketch_view.h"
 
@@ -16,6 +17,8 @@ struct EditorSession {
     SketchGrid grid;
     SketchView view;
     ReadOptions read_options;
+    // What the last building check found; the problems window shows it.
+    ProblemList problems;
 
     Project& project() { return *document.project; }
     const Project& project() const { return *document.project; }
@@ -31,9 +34,15 @@ void prepare_sketchpad(EditorSession& session);
 // the user cancelled or the save failed, and the caller must stop.
 bool settle_unsaved_changes(EditorSession& session);
 
-// Saves the project to its file, or to a file the user chooses when it is
-// untitled or must be saved under a new name. Writing is atomic.
+// Save and Save As: renumbers the project (a renumbering error stops the
+// save), then saves it to its file, or to a file the user chooses when it
+// is untitled, must be saved under a new name, or choose_name is set.
 bool save_session(EditorSession& session, bool choose_name);
+
+// Writes the renumbered project to target through a temporary file; only a
+// complete write replaces the file. Every failure is reported and leaves
+// the project marked unsaved.
+bool write_session_file(EditorSession& session, const std::string& target);
 
 // File > Open after the file has been chosen: clears the current project
 // and the grid, opens the file (every problem reported), sets up the grid

@@ -13,6 +13,7 @@ constexpr std::array kMenus = {
     MenuRow{"&Level", "Level management options"},
     MenuRow{"&Tools", "Program configuration"},
     MenuRow{"&Data", "Define airflow elements, contaminants and reactions"},
+    MenuRow{"&Simulation", "Check the building and run simulations"},
     MenuRow{"&Help", "Help features"},
 };
 
@@ -56,6 +57,8 @@ constexpr std::array kCommands = {
     CommandRow{cmd::LevelBelow, "&Level", "&Go to", "Level Belo&w", "PgDown", false},
     CommandRow{cmd::TopLevel, "&Level", "&Go to", "&Top Level", "", false},
     CommandRow{cmd::BottomLevel, "&Level", "&Go to", "&Bottom Level", "", false},
+    CommandRow{0, "&Level", "", "", "", false},
+    CommandRow{cmd::CheckCurrentLevel, "&Level", "", "Check C&urrent Level", "", false},
 
     CommandRow{cmd::DrawWalls, "&Tools", "", "Draw &Walls", "Ctrl+W", true},
     CommandRow{cmd::DrawBoxes, "&Tools", "", "Draw &Boxes", "Ctrl+B", true},
@@ -79,6 +82,8 @@ constexpr std::array kCommands = {
     CommandRow{cmd::KineticReactions, "&Data", "", "&Kinetic Reactions...", "", false},
     CommandRow{0, "&Data", "", "", "", false},
     CommandRow{cmd::Contaminants, "&Data", "", "&Contaminants...", "", false},
+
+    CommandRow{cmd::RunBuildingCheck, "&Simulation", "", "Run Building C&heck", "", false},
 
     CommandRow{cmd::About, "&Help", "", "&About Avelor...", "Alt+?", false},
 };

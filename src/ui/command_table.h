@@ -37,6 +37,10 @@ inline constexpr int LevelAbove = 408;
 inline constexpr int LevelBelow = 409;
 inline constexpr int TopLevel = 410;
 inline constexpr int BottomLevel = 411;
+inline constexpr int CheckCurrentLevel = 4027;
+inline constexpr int RunBuildingCheck = 4024;
+// Issued by the problems window; the run itself is not in the menus yet.
+inline constexpr int RunSimulation = 4026;
 inline constexpr int About = 904;
 inline constexpr int Cut = 201;
 inline constexpr int Copy = 202;

@@ -14,9 +14,11 @@
 #include <QStyle>
 #include <QToolBar>
 
+#include "app/diagnostics.h"
 #include "app/startup.h"
 #include "app/version.h"
 #include "model/project.h"
+#include "sketchpad/building_check.h"
 #include "sketchpad/image_export.h"
 #include "sketchpad/level_navigation.h"
 #include "sketchpad/status_text.h"
@@ -27,6 +29,7 @@
 #include "ui/species_dialogs.h"
 #include "ui/floating_status.h"
 #include "ui/navigator_window.h"
+#include "ui/problems_window.h"
 #include "ui/project_config_dialog.h"
 #include "ui/shift_drawing_dialog.h"
 #include "ui/sketchpad_widget.h"
@@ -164,8 +167,14 @@ void MainWindow::build_menus()
         QString name = text_of(row.title).remove(QLatin1Char('&'));
         menu->setObjectName(name + QStringLiteral("Menu"));
         menu->menuAction()->setStatusTip(text_of(row.hint));
-        connect(menu, &QMenu::aboutToShow, this, &MainWindow::update_commands);
-        connect(menu, &QMenu::aboutToHide, this, &MainWindow::enable_edit_keys);
+        connect(menu, &QMenu::aboutToShow, this, [this] {
+            menu_open_ = true;
+            update_commands();
+        });
+        connect(menu, &QMenu::aboutToHide, this, [this] {
+            menu_open_ = false;
+            enable_edit_keys();
+        });
         menus[row.title] = menu;
     }
     std::map<std::pair<std::string_view, std::string_view>, QMenu*> submenus;
@@ -326,6 +335,9 @@ void MainWindow::update_commands()
     check(cmd::DrawBoxes, active == DrawingTool::Boxes);
     check(cmd::DeleteByRegion, active == DrawingTool::DeleteByRegion);
     check(cmd::DeleteByBox, active == DrawingTool::DeleteByBox);
+    // The menus show what the cursor cell allows; outside them the keys
+    // always reach the editor.
+    if (!menu_open_) enable_edit_keys();
 }
 
 void MainWindow::enable_edit_keys()
@@ -384,6 +396,38 @@ void MainWindow::data_changed()
     update_commands();
 }
 
+ProblemsWindow* MainWindow::problems_window() const { return problems_; }
+
+void MainWindow::show_problems()
+{
+    ProblemList& problems = session_.problems;
+    if (problems_) problems_->refresh();
+    if (problems.empty()) return;
+    if (!problems_) {
+        problems_ = new ProblemsWindow(session_, problems, this);
+        connect(problems_, &ProblemsWindow::rowShown, this, &MainWindow::problem_shown);
+        connect(problems_, &ProblemsWindow::buildingChecked, this, &MainWindow::building_checked);
+        connect(problems_, &ProblemsWindow::highlightCleared, this, [this] { sketchpad_->viewport()->update(); });
+        connect(problems_, &ProblemsWindow::runSimulationWanted, this, [this] { run_command(cmd::RunSimulation); });
+    }
+    problems_->show();
+    problems_->raise();
+}
+
+void MainWindow::building_checked()
+{
+    update_title();
+    level_changed();
+    update_status();
+}
+
+void MainWindow::problem_shown()
+{
+    // The entry's level is current and the cursor on its cell.
+    level_changed();
+    update_status();
+}
+
 void MainWindow::before_level_change()
 {
     // A stroke belongs to the level it was begun on.
@@ -413,6 +457,9 @@ void MainWindow::toggle_flag(bool ViewFlags::*flag)
 
 void MainWindow::project_replaced()
 {
+    // The listed problems point into the project that went.
+    session_.problems.clear();
+    if (problems_) problems_->close();
     update_title();
     fit_to_sketchpad();
     level_changed();
@@ -541,6 +588,18 @@ void MainWindow::run_command(int command)
         before_level_change();
         if (s.project().lowest_level) goto_level(s.project(), s.grid, *s.project().lowest_level);
         level_changed();
+        break;
+    case cmd::CheckCurrentLevel:
+        before_level_change();
+        check_current_level(s, s.problems);
+        building_checked();
+        show_problems();
+        break;
+    case cmd::RunBuildingCheck:
+        before_level_change();
+        run_building_check(s);
+        building_checked();
+        show_problems();
         break;
     case cmd::Cut: edit_command(EditAction::Cut); break;
     case cmd::Copy: edit_command(EditAction::Copy); break;

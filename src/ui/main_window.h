@@ -21,6 +21,7 @@ namespace avelor::ui {
 class SketchPadWidget;
 class NavigatorWindow;
 class FloatingStatusBox;
+class ProblemsWindow;
 
 class MainWindow final : public QMainWindow {
     Q_OBJECT
@@ -53,6 +54,12 @@ public:
     // The SketchPad's context menu for the cursor cell, built but not shown.
     std::unique_ptr<QMenu> make_context_menu();
 
+    // The problems window, while it exists.
+    ProblemsWindow* problems_window() const;
+    // Shows the problems window for the session's problem list, or brings
+    // an open one up to date; an empty list opens nothing.
+    void show_problems();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -75,10 +82,15 @@ private:
     void before_level_change();
     // After a definition dialog: element icons may show on the drawing.
     void data_changed();
+    // After a building check: icons may be renumbered, the must-save state
+    // moved, the current level shown again.
+    void building_checked();
+    void problem_shown();
 
     EditorSession& session_;
     // The airflow element chooser's last choice, for this window's life.
     ChooserState chooser_;
+    bool menu_open_ = false;  // a menu of the menu bar is showing
     std::unique_ptr<EditorDialogs> dialogs_;
     std::unique_ptr<SketchEditor> editor_;
     SketchPadWidget* sketchpad_ = nullptr;
@@ -87,6 +99,7 @@ private:
     std::map<int, QAction*> actions_;
     QPointer<NavigatorWindow> navigator_;
     QPointer<FloatingStatusBox> floating_;
+    QPointer<ProblemsWindow> problems_;
 };
 
 }  // namespace avelor::ui

@@ -281,5 +281,35 @@ TEST(EditorSession, UnsavedChangesQuestion)
     EXPECT_EQ(session_title(session), "AVELORW3 - office.prj");
 }
 
+TEST(EditorSession, FailedSaveKeepsTheFileAndTheWorkUnsaved)
+{
+    const std::string dir = std::getenv("TEST_TMPDIR");
+    const std::string copy = dir + "/fault.prj";
+    for (WriteStage stage : {WriteStage::open, WriteStage::write, WriteStage::flush, WriteStage::fsync,
+                             WriteStage::close, WriteStage::rename}) {
+        SCOPED_TRACE(std::string(write_stage_name(stage)));
+        testing::ScriptedPort port;
+        EditorSession session;
+        ASSERT_TRUE(file_copy(example("two_rooms.prj"), copy));
+        const std::string before = testing::read_file(copy);
+        ASSERT_TRUE(open_in_session(session, copy));
+        session.project().rc.orgCol = 3;
+        session.project().mark_changed();
+        {
+            ScopedWriteFault fault(stage);
+            EXPECT_FALSE(save_session(session, false));
+        }
+        EXPECT_EQ(testing::read_file(copy), before);
+        ASSERT_FALSE(port.boxes.empty());
+        // The box names the file that was not saved.
+        EXPECT_NE(port.boxes.back().text.find(copy), std::string::npos) << port.boxes.back().text;
+        // The close question still comes, and Yes now saves.
+        port.answers = {Answer::Yes};
+        EXPECT_TRUE(settle_unsaved_changes(session));
+        EXPECT_EQ(port.questions.size(), 1u);
+        EXPECT_NE(testing::read_file(copy).find("      56       3     0"), std::string::npos);
+    }
+}
+
 }  // namespace
 }  // namespace avelor

@@ -70,7 +70,7 @@ void MainWindowTest::menus_keep_their_titles()
     ui::MainWindow window(fresh.session);
     QStringList titles;
     for (QAction* a : window.menuBar()->actions()) titles << a->text();
-    QCOMPARE(titles, (QStringList{"&File", "&Edit", "&View", "&Level", "&Tools", "&Data", "&Help"}));
+    QCOMPARE(titles, (QStringList{"&File", "&Edit", "&View", "&Level", "&Tools", "&Data", "&Simulation", "&Help"}));
     struct Case {
         int command;
         const char* caption;
