@@ -13,6 +13,17 @@
 
 namespace avelor {
 
+namespace {
+
+std::string trim_blanks(const std::string& text)
+{
+    const std::size_t first = text.find_first_not_of(' ');
+    if (first == std::string::npos) return {};
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+}  // namespace
+
 // Adds the rows of one parameter record, bound to the form's working copy.
 template <class D>
 class ElementRowBuilder {
@@ -482,6 +493,36 @@ ElementVerdict ElementForm::accept(Project& project, AirflowElement* stored)
 ElementVerdict ElementForm::accept(NamedList<AirflowElement>& list, AirflowElement* stored)
 {
     return finish(accept_element(list, working_, stored));
+}
+
+std::vector<std::string> element_parameter_lines(const AirflowElement& element)
+{
+    std::vector<std::string> lines;
+    if (const auto* spline = std::get_if<SplineData>(&element.data)) {
+        lines.push_back("Data points: " + std::to_string(spline->size()));
+        return lines;
+    }
+    if (const auto* super = std::get_if<SuperData>(&element.data)) {
+        lines.push_back("Sub-elements: " + std::to_string(super->subs.size()));
+        return lines;
+    }
+    if (!ElementForm::handles(element.type)) return lines;
+    ElementForm form(element);
+    for (std::size_t i = 0; i < form.row_count(); ++i) {
+        const ElementRow& row = form.row(i);
+        std::string line = row.label + " ";
+        switch (row.kind) {
+        case ElementRowKind::Integer: line += form.integer_text(i); break;
+        case ElementRowKind::Check: line += form.checked(i) ? "Yes" : "No"; break;
+        case ElementRowKind::UnitValue:
+            line += trim_blanks(form.field(i).shown_text());
+            if (const UnitSelector* selector = form.selector(i)) line += " " + selector->label();
+            break;
+        default: line += trim_blanks(form.field(i).shown_text()); break;
+        }
+        lines.push_back(std::move(line));
+    }
+    return lines;
 }
 
 }  // namespace avelor

@@ -154,4 +154,9 @@ private:
     AirflowElement* stored_ = nullptr;
 };
 
+// The "Model Parameters:" lines of an element: each value its dialog shows,
+// as "label value unit" in the units the element keeps; the spline types
+// give their point count and the super element its sub-element count.
+std::vector<std::string> element_parameter_lines(const AirflowElement& element);
+
 }  // namespace avelor

@@ -109,6 +109,12 @@ ElementDialog::ElementDialog(QWidget* parent, Project& project, ElementForm& for
     top->addWidget(name_, 0, 1);
     top->addWidget(new QLabel(QStringLiteral("Description:"), this), 1, 0);
     top->addWidget(desc_, 1, 1);
+    category_ = new QLabel(this);
+    category_->setObjectName(QStringLiteral("summary_category"));
+    model_ = new QLabel(this);
+    model_->setObjectName(QStringLiteral("summary_model"));
+    top->addWidget(category_, 2, 1);
+    top->addWidget(model_, 3, 1);
     layout->addLayout(top);
 
     auto* grid = new QGridLayout;
@@ -231,6 +237,10 @@ ElementDialog::ElementDialog(QWidget* parent, Project& project, ElementForm& for
 // value or a leakage area that changed its kind.
 void ElementDialog::show_rows()
 {
+    // The leakage buttons change the type, and with it the model line.
+    const ElementSummary summary = element_summary(&form_.working());
+    category_->setText(from_1252(summary.category));
+    model_->setText(from_1252(summary.model));
     for (std::size_t i = 0; i < rows_.size(); ++i) {
         RowWidgets& w = rows_[i];
         if (w.combo) w.combo->refill();

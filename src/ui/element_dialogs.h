@@ -13,6 +13,7 @@
 
 class QButtonGroup;
 class QCheckBox;
+class QLabel;
 class QLineEdit;
 class QRadioButton;
 
@@ -79,6 +80,8 @@ private:
     AirflowElement* record_ = nullptr;
     QLineEdit* name_ = nullptr;
     QLineEdit* desc_ = nullptr;
+    QLabel* category_ = nullptr;  // the two summary lines of the type
+    QLabel* model_ = nullptr;
     std::vector<RowWidgets> rows_;
 };
 

@@ -25,6 +25,7 @@
 #include <string>
 #include <utility>
 
+#include "model/element_form.h"
 #include "model/unit_field.h"
 #include "sketchpad/palette.h"
 #include "ui/text_1252.h"
@@ -634,6 +635,9 @@ QWidget* PathSheetDialog::element_page()
     summary_formula_->setObjectName(QStringLiteral("summary_formula"));
     s_form->addRow(QStringLiteral("Type:"), summary_type_);
     s_form->addRow(QStringLiteral("Formula:"), summary_formula_);
+    summary_parameters_ = new QLabel;
+    summary_parameters_->setObjectName(QStringLiteral("summary_parameters"));
+    s_form->addRow(QStringLiteral("Model Parameters:"), summary_parameters_);
     form->addRow(summary);
     auto* buttons = new QHBoxLayout;
     edit_element_ = new QPushButton(QStringLiteral("Edit Element"));
@@ -871,6 +875,10 @@ void PathSheetDialog::refresh()
     const ElementSummary summary = sheet_.element_summary_lines();
     summary_type_->setText(from_1252(summary.category));
     summary_formula_->setText(from_1252(summary.model));
+    QStringList parameters;
+    if (const AirflowElement* element = sheet_.path().element)
+        for (const std::string& line : element_parameter_lines(*element)) parameters << from_1252(line);
+    summary_parameters_->setText(parameters.join(QLatin1Char('\n')));
     edit_element_->setEnabled(sheet_.can_edit_element() && static_cast<bool>(hooks_.edit_element));
     new_element_->setEnabled(static_cast<bool>(hooks_.new_element));
 

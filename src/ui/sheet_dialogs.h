@@ -118,6 +118,7 @@ private:
     std::vector<AirflowElement*> element_items_;
     QLabel* description_ = nullptr;
     QLabel* summary_type_ = nullptr;
+    QLabel* summary_parameters_ = nullptr;
     QLabel* summary_formula_ = nullptr;
     QPushButton* edit_element_ = nullptr;
     QPushButton* new_element_ = nullptr;

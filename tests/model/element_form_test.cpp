@@ -323,5 +323,28 @@ TEST(ElementForm, FanDataUnitsFollowTheProjectOrThePoints)
     EXPECT_EQ(with_points.fan_pressure_unit(), 0);
 }
 
+TEST(ElementForm, ParameterLinesShowWhatTheDialogShowsInTheStoredUnits)
+{
+    AirflowElement orifice = fresh(kPlrOrfc);
+    std::get<OrificeData>(orifice.data).u_A = 1;  // not the base unit
+    const std::vector<std::string> lines = element_parameter_lines(orifice);
+    ElementForm form(orifice);
+    ASSERT_EQ(lines.size(), form.row_count());
+    const std::size_t area = row_named(form, "area");
+    std::string shown = form.field(area).shown_text();
+    shown.erase(0, shown.find_first_not_of(' '));
+    EXPECT_EQ(lines[area], form.row(area).label + " " + shown + " " + form.selector(area)->label());
+    EXPECT_NE(form.selector(area)->label(), unit_display_name(UnitKind::Area, 0));
+
+    AirflowElement stair = fresh(kPlrStair);
+    const std::vector<std::string> stair_lines = element_parameter_lines(stair);
+    EXPECT_EQ(stair_lines.back(), "Open Treads No");
+
+    AirflowElement spline = fresh(kCsfFsp);
+    std::get<SplineData>(spline.data).x = {1, 2, 3, 4};
+    std::get<SplineData>(spline.data).y = {1, 2, 3, 4};
+    EXPECT_EQ(element_parameter_lines(spline), (std::vector<std::string>{"Data points: 4"}));
+}
+
 }  // namespace
 }  // namespace avelor

@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -99,6 +100,9 @@ void ElementDialogsTest::orifice_dialog_stores_a_diameter_typed_in_another_unit(
     dialog.show();
     QVERIFY(QTest::qWaitForWindowActive(&dialog));
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Powerlaw Model: Orifice"));
+    QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("summary_category"))->text(),
+             QStringLiteral("One-way flow using powerlaw"));
+    QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("summary_model"))->text(), QStringLiteral("Orifice area data"));
 
     auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("name"));
     auto* dia = dialog.findChild<ui::UnitFieldEdit*>(QStringLiteral("row_dia"));

@@ -238,6 +238,8 @@ void SheetDialogsTest::path_takes_the_chosen_element_multiplier_and_direction()
     element->setCurrentIndex(element->findText(QStringLiteral("orf")));
     QCOMPARE(sheet.path().element, orifice);
     QVERIFY(!child<QLabel>(dialog, "summary_type")->text().isEmpty());
+    // One line per value of the element's dialog.
+    QVERIFY(child<QLabel>(dialog, "summary_parameters")->text().count(QLatin1Char('\n')) >= 1);
 
     dialog.tabs()->setCurrentIndex(1);
     QCOMPARE(dialog.tabs()->currentIndex(), 1);
