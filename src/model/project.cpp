@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <unordered_map>
 
+#include "app/description_line.h"
 #include "app/diagnostics.h"
+#include "model/species_forms.h"
 
 namespace avelor {
 
@@ -181,6 +183,16 @@ void resolve_junction_ducts(Project& project)
         if (!junction.duct)
             report_error(ERROR, {"Invalid duct number, junction ", std::to_string(junction.nr)});
     }
+}
+
+bool set_project_description(Project& project, std::string_view text)
+{
+    std::string cleaned = clean_description(text);
+    if (cleaned.size() > kDescriptionLimit) cleaned.resize(kDescriptionLimit);
+    if (cleaned == project.description) return false;
+    project.description = std::move(cleaned);
+    project.mark_changed();
+    return true;
 }
 
 }  // namespace avelor

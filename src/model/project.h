@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/lists.h"
@@ -66,6 +67,11 @@ public:
 private:
     bool changed_ = false;
 };
+
+// The project description as the description dialog stores it: line
+// breaks become blanks and at most 70 characters are kept. True (and the
+// project marked changed) when the description changed.
+bool set_project_description(Project& project, std::string_view text);
 
 // Defaults of new records.
 Zone new_zone(const Project& project);

@@ -23,6 +23,7 @@ constexpr std::array kCommands = {
     CommandRow{cmd::SaveProject, "&File", "", "&Save Project", "Ctrl+S", false},
     CommandRow{cmd::SaveProjectAs, "&File", "", "Save Project &As...", "", false},
     CommandRow{0, "&File", "", "", "", false},
+    CommandRow{cmd::ProjectDescription, "&File", "", "Project &Description...", "", false},
     CommandRow{cmd::SaveSketchPadBitmap, "&File", "", "Save S&ketchPad to .BMP File...", "", false},
     CommandRow{0, "&File", "", "", "", false},
     CommandRow{cmd::Exit, "&File", "", "E&xit", "", false},

@@ -15,6 +15,7 @@ inline constexpr int NewProject = 100;
 inline constexpr int OpenProject = 101;
 inline constexpr int SaveProject = 102;
 inline constexpr int SaveProjectAs = 103;
+inline constexpr int ProjectDescription = 251;
 inline constexpr int Exit = 106;
 inline constexpr int SaveSketchPadBitmap = 4074;
 inline constexpr int ShiftDrawing = 40002;

@@ -4,6 +4,9 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QLabel>
+#include <QVBoxLayout>
+#include <QLineEdit>
+#include <QDialogButtonBox>
 #include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
@@ -18,6 +21,7 @@
 #include "app/startup.h"
 #include "app/version.h"
 #include "model/project.h"
+#include "model/species_forms.h"
 #include "sketchpad/building_check.h"
 #include "sketchpad/image_export.h"
 #include "sketchpad/level_navigation.h"
@@ -440,6 +444,25 @@ void MainWindow::view_changed()
     if (navigator_) navigator_->view_changed();
 }
 
+void MainWindow::edit_description()
+{
+    QDialog dialog(this);
+    dialog.setWindowTitle(QStringLiteral("Project Description"));
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->addWidget(new QLabel(QStringLiteral("Description:"), &dialog));
+    auto* text = new QLineEdit(from_1252(session_.project().description), &dialog);
+    text->setObjectName(QStringLiteral("description"));
+    text->setMaxLength(static_cast<int>(kDescriptionLimit));
+    text->setMinimumWidth(text->fontMetrics().averageCharWidth() * 72);
+    layout->addWidget(text);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    layout->addWidget(buttons);
+    connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    if (dialog.exec() == QDialog::Accepted && set_project_description(session_.project(), to_1252(text->text())))
+        update_title();
+}
+
 void MainWindow::level_changed()
 {
     if (navigator_) navigator_->level_changed();
@@ -494,7 +517,9 @@ void MainWindow::run_command(int command)
         s.view.flags.control_links = false;
         prepare_sketchpad(s);
         project_replaced();
+        edit_description();
         break;
+    case cmd::ProjectDescription: edit_description(); break;
     case cmd::OpenProject: {
         const Project* before = s.document.project.get();
         const bool opened = open_from_menu(s);

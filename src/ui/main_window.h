@@ -82,6 +82,8 @@ private:
     void before_level_change();
     // After a definition dialog: element icons may show on the drawing.
     void data_changed();
+    // "Project Description...": the one-line description of the project.
+    void edit_description();
     // After a building check: icons may be renumbered, the must-save state
     // moved, the current level shown again.
     void building_checked();

@@ -8,6 +8,8 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <QLineEdit>
+#include <QDialog>
 #include <QtTest>
 
 #include "app/diagnostics.h"
@@ -205,7 +207,21 @@ void MainWindowTest::new_project_replaces_the_open_one()
     window.sketchpad()->refresh();
     QVERIFY(!window.status_text().isEmpty());
 
+    // New asks for the new project's description at once.
+    bool described = false;
+    QTimer::singleShot(0, [&described] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        auto* text = dialog->findChild<QLineEdit*>(QStringLiteral("description"));
+        if (!text) return;
+        text->setText(QStringLiteral("Ventilation study\nof the lab"));
+        described = true;
+        dialog->accept();
+    });
     window.command_action(ui::cmd::NewProject)->trigger();
+    QVERIFY(described);
+    QCOMPARE(session.project().description, std::string("Ventilation study of the lab"));
+    QVERIFY(session.project().changed());
     QVERIFY(port.questions.empty());
     QCOMPARE(window.windowTitle(), QStringLiteral("AVELORW3 - (untitled)"));
     QCOMPARE(session.project().levels.count(), 1);
