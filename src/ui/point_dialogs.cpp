@@ -169,6 +169,31 @@ void draw(Chart& chart, const std::vector<Drawn>& drawn)
     }
 }
 
+// The Insert, Replace and Delete buttons under a point list, then OK and
+// Cancel, which accept or reject the dialog.
+struct PointButtons {
+    QPushButton* insert;
+    QPushButton* replace;
+    QPushButton* remove;
+};
+
+PointButtons add_point_buttons(QDialog* dialog, QVBoxLayout* left)
+{
+    auto* edits = new QHBoxLayout;
+    left->addLayout(edits);
+    const PointButtons b{button(dialog, "Insert", "insert"), button(dialog, "Replace", "replace"),
+                         button(dialog, "Delete", "delete")};
+    edits->addWidget(b.insert);
+    edits->addWidget(b.replace);
+    edits->addWidget(b.remove);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
+    buttons->setObjectName(QStringLiteral("buttons"));
+    left->addWidget(buttons);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+    return b;
+}
+
 std::unique_ptr<Chart> make_chart(QWidget* parent, QHBoxLayout* row)
 {
     auto* host = new QWidget(parent);
@@ -249,22 +274,12 @@ public:
         fields->addWidget(y_edit_, 1, 1);
         fields->addWidget(y_unit_, 1, 2);
 
-        auto* edits = new QHBoxLayout;
-        left->addLayout(edits);
-        insert_ = button(this, "Insert", "insert");
-        replace_ = button(this, "Replace", "replace");
-        delete_ = button(this, "Delete", "delete");
-        edits->addWidget(insert_);
-        edits->addWidget(replace_);
-        edits->addWidget(delete_);
-
-        auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-        buttons->setObjectName(QStringLiteral("buttons"));
-        left->addWidget(buttons);
+        const PointButtons edits = add_point_buttons(this, left);
+        insert_ = edits.insert;
+        replace_ = edits.replace;
+        delete_ = edits.remove;
         chart_ = make_chart(this, row);
 
-        connect(buttons, &QDialogButtonBox::accepted, this, &SplineDataDialog::accept);
-        connect(buttons, &QDialogButtonBox::rejected, this, &SplineDataDialog::reject);
         connect(insert_, &QPushButton::clicked, this, [this] { insert_point(); });
         connect(replace_, &QPushButton::clicked, this, [this] { replace_point(); });
         connect(delete_, &QPushButton::clicked, this, [this] { delete_point(); });
@@ -441,22 +456,12 @@ public:
         fields->addWidget(new QLabel(QStringLiteral("Revised Pressure Rise:"), this), 2, 0);
         fields->addWidget(revised_, 2, 1);
 
-        auto* edits = new QHBoxLayout;
-        left->addLayout(edits);
-        insert_ = button(this, "Insert", "insert");
-        replace_ = button(this, "Replace", "replace");
-        delete_ = button(this, "Delete", "delete");
-        edits->addWidget(insert_);
-        edits->addWidget(replace_);
-        edits->addWidget(delete_);
-
-        auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-        buttons->setObjectName(QStringLiteral("buttons"));
-        left->addWidget(buttons);
+        const PointButtons edits = add_point_buttons(this, left);
+        insert_ = edits.insert;
+        replace_ = edits.replace;
+        delete_ = edits.remove;
         chart_ = make_chart(this, row);
 
-        connect(buttons, &QDialogButtonBox::accepted, this, &FanPerformanceDialog::accept);
-        connect(buttons, &QDialogButtonBox::rejected, this, &FanPerformanceDialog::reject);
         connect(insert_, &QPushButton::clicked, this, [this] { insert_point(); });
         connect(replace_, &QPushButton::clicked, this, [this] { replace_point(); });
         connect(delete_, &QPushButton::clicked, this, [this] { delete_point(); });
