@@ -8,7 +8,7 @@ BUILD="$ROOT/build/release"
 "$ROOT/scripts/setup.sh" "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DAVELOR_BUILD_TESTS=OFF -DAVELOR_BUILD_BENCH=OFF
 
-EDITOR="$BUILD/src/ui/avelorw"
+EDITOR="$BUILD/bin/avelorw"
 if [ "$#" -gt 0 ]; then
   ARGS=("$@")
 elif [ -f "$ROOT/examples/office.prj" ]; then

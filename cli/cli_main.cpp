@@ -47,7 +47,15 @@ std::string usage_text()
            "                                 N pixels a cell (1, 2, 3, 4, 5, 8 or 16; 8\n"
            "                                 without --cell), with --below showing the\n"
            "                                 level below, and write it as a PNG or, for\n"
-           "                                 any other name, as a 16-bit bitmap"
+           "                                 any other name, as a 16-bit bitmap\n"
+           "  run PROJECT.prj [--yes]        check and save the project, run the engine\n"
+           "                                 AVELORX3 on it and wait for it; --yes answers\n"
+           "                                 the large-results question; the exit code is\n"
+           "                                 the engine's, or 2 when a check refused the run\n"
+           "  results PROJECT.prj [--day MmmDD] [--time HH:MM:SS] [--tsv]\n"
+           "                                 print one output time step of the project's\n"
+           "                                 results (the first without --day/--time): the\n"
+           "                                 flow paths, then the zones"
            "\n"
            "options:\n"
            "  --yes        answer Yes to every question the work asks\n"
@@ -341,6 +349,10 @@ int run_project_command(const CliOptions& options, const ProgramFolders& folders
         }
         return render_command(render, read_options, out, err);
     }
+    if (options.command == "run")
+        return run_simulation_command(options, read_options, folders, out, err);
+    if (options.command == "results")
+        return results_command(options, read_options, out, err);
     if (options.command == "check") {
         if (options.arguments.size() != 1) {
             err << "avelor: check needs one project file\n" << usage_text();
@@ -386,7 +398,7 @@ int run_cli(int argc, char** argv)
     CliOptions options = parse_cli(args);
     const bool project_command =
         options.command == "read" || options.command == "save" || options.command == "render" ||
-        options.command == "check";
+        options.command == "check" || options.command == "run" || options.command == "results";
     if (!options.error.empty() || options.show_help || options.show_version || !project_command)
         return run_command(options, std::cout, std::cerr);
 

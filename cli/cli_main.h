@@ -7,6 +7,7 @@
 
 #include "app/console_port.h"
 #include "app/startup.h"
+#include "prjfile/project_file.h"
 
 namespace avelor::cli {
 
@@ -33,5 +34,13 @@ int run_project_command(const CliOptions& options, const ProgramFolders& folders
 int run_cli(int argc, char** argv);
 
 std::string usage_text();
+
+// avelor run (cli/run_command.cpp): the Run Simulation command without a
+// display. Exit code: the engine's, or 2 when a check refused the run.
+int run_simulation_command(const CliOptions& options, const ReadOptions& read_options,
+                           const ProgramFolders& folders, std::ostream& out, std::ostream& err);
+// avelor results (cli/results_command.cpp): prints one output time step.
+int results_command(const CliOptions& options, const ReadOptions& read_options, std::ostream& out,
+                    std::ostream& err);
 
 }  // namespace avelor::cli

@@ -1,0 +1,98 @@
+// The airflow network of a project as the engine solves it: nodes (the
+// zones, then the junctions, then the ambient node last, exactly the order
+// of the results file's node map) and links (the flow paths by number,
+// then duct segments, terminals and leaks, the order of its path map).
+// Solving finds every unknown node pressure from the node mass balances
+// with Newton's method and leaves each link's driving pressure and flows.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace avelor {
+class Project;
+struct RunControl;
+}
+
+namespace avelor::engine {
+
+// A project the engine cannot simulate (a feature it does not handle, or
+// data that cannot be solved); the message says why, in the user's words.
+class EngineError : public std::runtime_error {
+public:
+    explicit EngineError(const std::string& text) : std::runtime_error(text) {}
+};
+
+enum class NodeKind : std::uint8_t { Zone, Junction, Terminal, Ambient };
+
+struct Node {
+    NodeKind kind = NodeKind::Zone;
+    std::int32_t number = 0;  // zone or junction number; 0 for ambient
+    bool unknown = false;     // pressure solved for (else fixed)
+    bool variable_ctm = false;  // concentrations solved for (else fixed)
+    double z = 0;       // elevation of the node's reference point, m
+    double T = 293.15;  // temperature, K
+    double p = 0;       // pressure relative to ambient at z, Pa
+    double rho = 1.2041;  // density, kg/m3
+    double volume = 0;  // m3
+};
+
+enum class LinkKind : std::uint8_t { FlowPath, DuctSegment, Terminal, Leak };
+
+struct Link {
+    LinkKind kind = LinkKind::FlowPath;
+    std::int32_t number = 0;  // path or segment number; junction number for terminals and leaks
+    int n = 0, m = 0;         // node indices; positive flow goes n -> m
+    double z = 0;             // elevation of the link, m
+    // Results of the last solve, as the results file reports them: the
+    // driving pressure at the link's elevation and the two flow parts
+    // (kg/s, positive n -> m). One-way links carry all in F0. A physical
+    // flow is reported once: a super-element path carries the sum of its
+    // sub-paths (positive parts in F0, negative in F1), the sub-paths zero.
+    double dP = 0, F0 = 0, F1 = 0;
+};
+
+// Outdoor conditions of one solve.
+struct Weather {
+    double Ta = 293.15;   // K
+    double Pb = 101325;   // Pa
+    double Ws = 0;        // m/s
+    double Wd = 0;        // degrees from north
+    int day_type = 1;
+};
+
+struct SolveReport {
+    int iterations = 0;
+    bool converged = false;
+    double max_residual = 0;  // kg/s
+    bool used_iterative_solver = false;
+};
+
+class AirflowNetwork {
+public:
+    // Builds the network of a project read by the core's reader, with the
+    // solver settings of its run control. Throws EngineError for what the
+    // engine cannot simulate.
+    explicit AirflowNetwork(const Project& project);
+    ~AirflowNetwork();
+    AirflowNetwork(AirflowNetwork&&) noexcept;
+    AirflowNetwork& operator=(AirflowNetwork&&) noexcept;
+
+    const std::vector<Node>& nodes() const;
+    const std::vector<Link>& links() const;
+    int ambient_index() const;  // always nodes().size() - 1
+
+    // Solves for the weather, starting from the last solution (the first
+    // solve of a network honours the linear initialization setting). The
+    // nodes' pressures and densities and the links' results are updated.
+    SolveReport solve(const Weather& weather);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace avelor::engine
