@@ -1,10 +1,202 @@
-// Placeholder replaced by the results work in progress.
+// avelor results: one output time step of a project's results, opened as
+// results mode opens them and chosen as "Go To Date/Time" chooses.
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/text_convert.h"
 #include "cli_main.h"
+#include "model/project.h"
+#include "simulation/results_mode.h"
+#include "sketchpad/editor_session.h"
 
 namespace avelor::cli {
-int results_command(const CliOptions&, const ReadOptions&, std::ostream&, std::ostream& err)
+
+namespace {
+
+struct ResultsArguments {
+    std::string project;
+    std::optional<int> day;
+    std::optional<std::int32_t> time;
+    bool tsv = false;
+    std::string error;
+};
+
+// 1 or 2 digits.
+std::optional<int> small_number(const std::string& text)
 {
-    err << "avelor: results is not available yet\n";
-    return 1;
+    if (text.empty() || text.size() > 2) return std::nullopt;
+    int n = 0;
+    for (char c : text) {
+        if (!std::isdigit(static_cast<unsigned char>(c))) return std::nullopt;
+        n = n * 10 + (c - '0');
+    }
+    return n;
 }
+
+// "MmmDD" (the month in any case): the day of the year.
+std::optional<int> parse_day(const std::string& text)
+{
+    if (text.size() < 4 || text.size() > 5) return std::nullopt;
+    std::string month = text.substr(0, 3);
+    for (char& c : month) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (std::size_t m = 0; m < month_names.size(); ++m) {
+        std::string name(month_names[m]);
+        for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (name != month) continue;
+        const std::optional<int> d = small_number(text.substr(3));
+        if (!d || *d < 1 || *d > month_days[m]) return std::nullopt;
+        return days_before_month[m] + *d;
+    }
+    return std::nullopt;
+}
+
+// "HH:MM:SS", each part one or two digits, at most 24:00:00.
+std::optional<std::int32_t> parse_time(const std::string& text)
+{
+    const std::size_t a = text.find(':');
+    const std::size_t b = a == std::string::npos ? a : text.find(':', a + 1);
+    if (b == std::string::npos) return std::nullopt;
+    const auto h = small_number(text.substr(0, a));
+    const auto m = small_number(text.substr(a + 1, b - a - 1));
+    const auto s = small_number(text.substr(b + 1));
+    if (!h || !m || !s || *m > 59 || *s > 59) return std::nullopt;
+    const std::int32_t t = *h * 3600 + *m * 60 + *s;
+    if (t > kSecondsPerDay) return std::nullopt;
+    return t;
+}
+
+ResultsArguments results_arguments(const std::vector<std::string>& args)
+{
+    ResultsArguments parsed;
+    for (std::size_t i = 0; i < args.size() && parsed.error.empty(); ++i) {
+        const std::string& arg = args[i];
+        if ((arg == "--day" || arg == "--time") && i + 1 >= args.size()) {
+            parsed.error = arg + " needs a value";
+        } else if (arg == "--day") {
+            parsed.day = parse_day(args[++i]);
+            if (!parsed.day) parsed.error = "--day must be a month and day such as Jan01, not " + args[i];
+        } else if (arg == "--time") {
+            parsed.time = parse_time(args[++i]);
+            if (!parsed.time) parsed.error = "--time must be HH:MM:SS from 00:00:00 to 24:00:00, not " + args[i];
+        } else if (arg == "--tsv") {
+            parsed.tsv = true;
+        } else if (parsed.project.empty() && (arg.empty() || arg[0] != '-')) {
+            parsed.project = arg;
+        } else {
+            parsed.error = "unexpected argument " + arg;
+        }
+    }
+    if (parsed.error.empty() && parsed.project.empty()) parsed.error = "no project file given";
+    return parsed;
+}
+
+std::string number_text(double value)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", value);
+    return text;
+}
+
+// Rows of cells: tab-separated, or right-aligned columns two blanks apart.
+void print_table(std::ostream& out, const std::vector<std::vector<std::string>>& rows, bool tsv)
+{
+    std::vector<std::size_t> width;
+    for (const auto& row : rows)
+        for (std::size_t c = 0; c < row.size(); ++c) {
+            if (width.size() <= c) width.push_back(0);
+            width[c] = std::max(width[c], row[c].size());
+        }
+    for (const auto& row : rows) {
+        std::string line;
+        for (std::size_t c = 0; c < row.size(); ++c) {
+            if (tsv) {
+                if (c > 0) line += '\t';
+                line += row[c];
+            } else {
+                if (c > 0) line += "  ";
+                line.append(width[c] - row[c].size(), ' ');
+                line += row[c];
+            }
+        }
+        out << line << "\n";
+    }
+}
+
+void print_step(std::ostream& out, ResultsMode& mode, const Project& p, bool tsv)
+{
+    ResultsReader& reader = mode.reader();
+    const ResultsIndices& ix = reader.indices();
+    out << "# " << day_text(mode.day()) << " " << time_text(mode.time()) << "\n";
+
+    std::vector<std::vector<std::string>> paths{{"path", "dP", "Flow0", "Flow1"}};
+    for (std::int32_t nr = 1; nr <= p.paths.count(); ++nr) {
+        const PathResult* r = reader.path(ResultsIndices::of(ix.path_index, nr));
+        if (r)
+            paths.push_back({std::to_string(nr), number_text(r->dP), number_text(r->F0), number_text(r->F1)});
+        else
+            paths.push_back({std::to_string(nr), "-", "-", "-"});
+    }
+    print_table(out, paths, tsv);
+    out << "\n";
+
+    std::vector<std::vector<std::string>> zones{{"zone", "T", "P", "density"}};
+    for (const Species* s : p.Ctm) zones.front().push_back(s ? s->name : std::string("-"));
+    NodeConcentrationResult cc;
+    for (std::int32_t nr = 1; nr <= p.zones.count(); ++nr) {
+        std::vector<std::string> row{std::to_string(nr)};
+        if (const NodeAirflowResult* n = reader.node(ResultsIndices::of(ix.zone_node, nr)))
+            row.insert(row.end(), {number_text(n->T), number_text(n->P), number_text(n->D)});
+        else
+            row.insert(row.end(), {"-", "-", "-"});
+        const bool have_cc =
+            reader.read_node_concentrations(ResultsIndices::of(ix.zone_ctm_node, nr), mode.step(), cc);
+        for (int c = 0; c < p.nctm(); ++c)
+            row.push_back(have_cc && static_cast<std::size_t>(c) < cc.cc.size()
+                              ? number_text(cc.cc[static_cast<std::size_t>(c)])
+                              : "-");
+        zones.push_back(std::move(row));
+    }
+    print_table(out, zones, tsv);
+}
+
+}  // namespace
+
+int results_command(const CliOptions& options, const ReadOptions& read_options, std::ostream& out,
+                    std::ostream& err)
+{
+    const ResultsArguments args = results_arguments(options.arguments);
+    if (!args.error.empty()) {
+        err << "avelor: " << args.error << "\n" << usage_text();
+        return 2;
+    }
+    EditorSession session;
+    session.read_options = read_options;
+    if (!open_in_session(session, args.project)) return 1;
+    update_results_availability(session);
+    ResultsMode mode;
+    // Entering reports why results cannot be shown.
+    if (!mode.enter(session)) return 1;
+    if (args.day || args.time) {
+        const ResultsPeriod period = mode.period();
+        const int day = args.day.value_or(period.day0);
+        const std::int32_t time = args.time.value_or(day == period.day0 ? period.time0 : 0);
+        const std::string fault = mode.go_to_fault(day, time);
+        if (!fault.empty()) {
+            err << "avelor: " << fault << "\n";
+            return 1;
+        }
+        if (!mode.go_to(day, time)) {
+            err << "avelor: the results of " << day_text(day) << " cannot be read\n";
+            return 1;
+        }
+    }
+    print_step(out, mode, session.project(), args.tsv);
+    mode.leave();
+    return 0;
+}
+
 }  // namespace avelor::cli

@@ -1,2 +1,664 @@
-// Placeholder replaced by the solver work in progress.
+// The airflow network solver: Newton's method on the mass balances of the
+// nodes with unknown pressure. Each link's flow follows its element from
+// the driving pressure across it, which holds the two nodes' pressures, the
+// stack effect of the densities between the node and link elevations and a
+// constant wind pressure on the outdoor side. The Jacobian is a weighted
+// graph Laplacian assembled into a fixed sparse pattern; it is factored by
+// a sparse LDL^T (the symbolic analysis once) or, when that fills in badly
+// or the settings ask for it, solved by conjugate gradients with an
+// incomplete Cholesky preconditioner.
 #include "airflow_network.h"
+
+#include <Eigen/IterativeLinearSolvers>
+#include <Eigen/OrderingMethods>
+#include <Eigen/SparseCholesky>
+#include <Eigen/SparseCore>
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <unordered_map>
+
+#include "airflow_elements.h"
+#include "app/run_log.h"
+#include "model/airflow_element.h"
+#include "model/project.h"
+#include "sketchpad/cell_codes.h"
+
+namespace avelor::engine {
+
+namespace {
+
+using SpMat = Eigen::SparseMatrix<double, Eigen::ColMajor, int>;
+using Vec = Eigen::VectorXd;
+
+// A link as the solver sees it. The first links are the public ones in
+// results order; sub-paths of super elements the project does not hold
+// follow them.
+struct SolverLink {
+    int n = 0, m = 0;
+    int model = -1;      // index into the element models; -1: no flow of its own
+    int parent = -1;     // the super-element link whose flow this is part of
+    bool fixed = false;  // a flow set by an air-handling system, not by pressures
+    double fixed_flow = 0;
+    double mult = 1;
+    double z = 0;
+    double wind = 0;     // added to the driving pressure
+    // Slots in the Jacobian's values: diagonal of n and m, off-diagonal.
+    int slot_nn = -1, slot_mm = -1, slot_nm = -1;
+};
+
+std::string path_text(const FlowPath& path) { return "flow path " + std::to_string(path.nr); }
+
+double level_height(const Level* level) { return level ? level->refHt : 0.0; }
+
+// A sparse LDL^T that tells the size of its factor from the symbolic
+// analysis alone, before any numeric work.
+template <class Ordering>
+class CountingLDLT : public Eigen::SimplicialLDLT<SpMat, Eigen::Lower, Ordering> {
+public:
+    long factor_nonzeros() const { return static_cast<long>(this->m_nonZerosPerCol.sum()); }
+};
+
+// The linear solver of the Newton step on the lower triangle of J.
+class LinearSolver {
+public:
+    void configure(bool iterative, bool natural_order, int max_iterations, double tolerance)
+    {
+        iterative_ = iterative;
+        natural_ = natural_order;
+        pcg_.setMaxIterations(std::max(1, max_iterations));
+        pcg_.setTolerance(tolerance > 0 ? tolerance : 1e-6);
+    }
+    bool iterative() const { return iterative_; }
+
+    // Factorizes J (the pattern analysed on the first call); false when the
+    // matrix cannot be factored.
+    bool factorize(const SpMat& J)
+    {
+        if (!iterative_) {
+            if (!analysed_) {
+                if (natural_) ldlt_natural_.analyzePattern(J);
+                else ldlt_amd_.analyzePattern(J);
+                analysed_ = true;
+                // A factor that fills in far beyond the matrix (3-D
+                // networks) costs more than the iterative solver.
+                const long factor = natural_ ? ldlt_natural_.factor_nonzeros() : ldlt_amd_.factor_nonzeros();
+                const long full = 2 * static_cast<long>(J.nonZeros()) - J.rows();
+                if (factor > 10 * full) iterative_ = true;
+            }
+        }
+        if (!iterative_) {
+            if (natural_) ldlt_natural_.factorize(J);
+            else ldlt_amd_.factorize(J);
+            return (natural_ ? ldlt_natural_.info() : ldlt_amd_.info()) == Eigen::Success;
+        }
+        if (!pcg_analysed_) {
+            pcg_.analyzePattern(J);
+            pcg_analysed_ = true;
+        }
+        pcg_.factorize(J);
+        return pcg_.info() == Eigen::Success;
+    }
+
+    void solve(const Vec& rhs, Vec& x)
+    {
+        if (!iterative_) {
+            x = natural_ ? Vec(ldlt_natural_.solve(rhs)) : Vec(ldlt_amd_.solve(rhs));
+            return;
+        }
+        x = pcg_.solve(rhs);
+    }
+
+private:
+    bool iterative_ = false, natural_ = false;
+    bool analysed_ = false, pcg_analysed_ = false;
+    CountingLDLT<Eigen::AMDOrdering<int>> ldlt_amd_;
+    CountingLDLT<Eigen::NaturalOrdering<int>> ldlt_natural_;
+    Eigen::ConjugateGradient<SpMat, Eigen::Lower, Eigen::IncompleteCholesky<double, Eigen::Lower, Eigen::AMDOrdering<int>>>
+        pcg_;
+};
+
+}  // namespace
+
+struct AirflowNetwork::Impl {
+    std::vector<Node> nodes;
+    std::vector<Link> links;
+    std::vector<SolverLink> solver_links;
+    std::vector<ElementModel> models;
+    std::vector<int> unknown_of;  // node -> unknown index, -1 when fixed
+    std::vector<int> node_of;     // unknown index -> node
+    SpMat J;
+    std::vector<int> diag_slot;   // unknown -> slot of its diagonal
+    LinearSolver solver;
+
+    // Settings.
+    double gravity = kStandardGravity;
+    bool sutherland = false;
+    bool linear_start = true;
+    bool trust_region = true;
+    int max_iterations = 30;
+    double relative_tolerance = 1e-5, absolute_tolerance = 1e-6;
+    double relaxation = 0.75;
+    bool solved_once = false;
+    bool warned_lift = false, warned_singular = false;  // each warning logged once
+
+    // Evaluation state.
+    double rho_a = kStandardDensity;
+    std::vector<double> mu;
+    Vec residual;
+    double flow_sum = 0;
+    std::vector<LinkFlow> flows;   // per solver link, multiplied
+    std::vector<double> dP;        // per solver link
+
+    void build(const Project& project);
+    void set_system_flows(const Project& project);
+    void build_pattern();
+    void update_densities(const Weather& w);
+    void evaluate(bool linear);
+    double driving_pressure(const SolverLink& l) const;
+    bool solve_step(Vec& delta);
+    void publish();
+};
+
+AirflowNetwork::AirflowNetwork(const Project& project) : impl_(std::make_unique<Impl>())
+{
+    impl_->build(project);
+}
+
+AirflowNetwork::~AirflowNetwork() = default;
+AirflowNetwork::AirflowNetwork(AirflowNetwork&&) noexcept = default;
+AirflowNetwork& AirflowNetwork::operator=(AirflowNetwork&&) noexcept = default;
+
+const std::vector<Node>& AirflowNetwork::nodes() const { return impl_->nodes; }
+const std::vector<Link>& AirflowNetwork::links() const { return impl_->links; }
+int AirflowNetwork::ambient_index() const { return static_cast<int>(impl_->nodes.size()) - 1; }
+
+void AirflowNetwork::Impl::build(const Project& project)
+{
+    const RunControl& rc = project.rc;
+    if (project.junctions.head() || project.ducts.head())
+        throw EngineError("Duct junctions, terminals and duct segments are not simulated by this engine yet.");
+
+    if (rc.rvals.size() > 1 && rc.rvals[1] >= 9 && rc.rvals[1] <= 10.5) gravity = rc.rvals[1];
+    sutherland = rc.Tadj == 1;
+    linear_start = rc.aflinit != 0;
+    trust_region = rc.afcalc != 0;
+    max_iterations = std::max(1, static_cast<int>(rc.afmaxi));
+    relative_tolerance = rc.afrcnvg;
+    absolute_tolerance = rc.afacnvg;
+    relaxation = rc.afrelax > 0 ? rc.afrelax : 0.75;
+    solver.configure(rc.af_slae == 1, rc.af_rs == 0, rc.aflmaxi, rc.aflcnvg);
+
+    // Nodes: the zones by number, then the ambient node.
+    const std::int32_t nzones = project.zones.count();
+    nodes.reserve(static_cast<std::size_t>(nzones) + 1);
+    for (std::int32_t i = 1; i <= nzones; ++i) {
+        const Zone* zone = project.zones.at(i);
+        if (!zone) throw EngineError("Zone " + std::to_string(i) + " is missing: the zones are not numbered 1 to " +
+                                     std::to_string(nzones) + ".");
+        const std::string what = "zone " + zone->name;
+        if (zone->schedule || zone->control || zone->cdvf.kind != 0)
+            throw EngineError("Schedules, controls and control values on zones (" + what +
+                              ") are not simulated by this engine yet.");
+        if (zone->axs != 0) throw EngineError("One-dimensional zones (" + what + ") are not simulated by this engine yet.");
+        if ((zone->flags & kZoneCfd) || !zone->cfd_name.empty())
+            throw EngineError("CFD zones (" + what + ") are not simulated by this engine yet.");
+        Node node;
+        node.kind = NodeKind::Zone;
+        node.number = zone->nr;
+        node.unknown = (zone->flags & kZoneVariablePressure) && !(zone->flags & kZoneAhs);
+        node.variable_ctm = (zone->flags & kZoneVariableContaminants) != 0;
+        node.z = level_height(zone->level) + zone->relHt;
+        node.T = zone->T0;
+        if (!(node.T > 0)) throw EngineError("The temperature of " + what + " is not above 0 K.");
+        if (!std::isfinite(node.z) || !std::isfinite(zone->P0) || !std::isfinite(zone->Vol))
+            throw EngineError("The elevation, pressure or volume of " + what + " is not a number.");
+        node.p = node.unknown ? 0 : zone->P0;
+        node.volume = zone->Vol;
+        nodes.push_back(node);
+    }
+    Node ambient;
+    ambient.kind = NodeKind::Ambient;
+    ambient.number = 0;
+    ambient.T = rc.steady.Ta;
+    nodes.push_back(ambient);
+    const int amb = static_cast<int>(nodes.size()) - 1;
+
+    const auto node_index = [&](const ZoneRef& ref, const FlowPath& path) {
+        if (ref.is_ambient()) return amb;
+        if (ref.zone() && ref.zone()->nr >= 1 && ref.zone()->nr <= nzones) return ref.zone()->nr - 1;
+        throw EngineError("The " + path_text(path) + " does not join two zones.");
+    };
+    std::unordered_map<const AirflowElement*, int> model_of;
+    const auto model_index = [&](const AirflowElement* element, const FlowPath& path) {
+        if (!element) throw EngineError("The " + path_text(path) + " has no airflow element.");
+        if (!is_airflow_type(element->type))
+            throw EngineError("The " + path_text(path) + " uses a duct element.");
+        auto [it, fresh] = model_of.emplace(element, static_cast<int>(models.size()));
+        if (fresh) models.emplace_back(*element);
+        return it->second;
+    };
+
+    // Which paths are the hidden sub-paths of a super element.
+    const std::int32_t npaths = project.paths.count();
+    std::map<const FlowPath*, int> sub_parent;
+    for (std::int32_t i = 1; i <= npaths; ++i) {
+        const FlowPath* path = project.paths.at(i);
+        if (!path) throw EngineError("Flow path " + std::to_string(i) + " is missing: the flow paths are not numbered 1 to " +
+                                     std::to_string(npaths) + ".");
+        for (const FlowPath* sub : project.sub_paths.of(path)) sub_parent[sub] = i - 1;
+    }
+
+    links.reserve(static_cast<std::size_t>(npaths));
+    solver_links.reserve(static_cast<std::size_t>(npaths));
+    std::vector<std::pair<int, const FlowPath*>> missing_subs;  // parents to synthesize for
+    for (std::int32_t i = 1; i <= npaths; ++i) {
+        const FlowPath& path = *project.paths.at(i);
+        if (path.schedule || path.control || path.cdvf.kind != 0)
+            throw EngineError("Schedules, controls and control values on flow paths (" + path_text(path) +
+                              ") are not simulated by this engine yet.");
+        if (path.flags & (kPathWpcPressure | kPathWpcConcentration))
+            throw EngineError("Wind pressure and contaminant files (" + path_text(path) +
+                              ") are not simulated by this engine yet.");
+        if ((path.flags & 0x01) && path.wind_profile)
+            throw EngineError("Wind pressure profiles (" + path_text(path) + ") are not simulated by this engine yet.");
+        if (!path.cfd_name.empty())
+            throw EngineError("CFD links (" + path_text(path) + ") are not simulated by this engine yet.");
+
+        if (!std::isfinite(level_height(path.level) + path.relHt) || !std::isfinite(path.mult) ||
+            !std::isfinite(path.wPset) || !std::isfinite(path.Fahs))
+            throw EngineError("The " + path_text(path) + " holds a value that is not a number.");
+        Link link;
+        link.kind = LinkKind::FlowPath;
+        link.number = path.nr;
+        if (path.flags & kPathNoElementMask) {
+            // Supply and return points and a system's own paths: flows the
+            // system sets, added once every path is known.
+            link.z = level_height(path.level) + path.relHt;
+            links.push_back(link);
+            SolverLink sl;
+            sl.fixed = true;
+            solver_links.push_back(sl);
+            continue;
+        }
+        link.n = node_index(path.zone_n, path);
+        link.m = node_index(path.zone_m, path);
+        link.z = level_height(path.level) + path.relHt;
+        links.push_back(link);
+
+        SolverLink sl;
+        sl.n = link.n;
+        sl.m = link.m;
+        sl.z = link.z;
+        sl.mult = path.mult;
+        if (path.flags & 0x01) {
+            if (link.n == amb) sl.wind = path.wPset;
+            else if (link.m == amb) sl.wind = -path.wPset;
+        }
+        if (auto it = sub_parent.find(&path); it != sub_parent.end()) sl.parent = it->second;
+        if (path.element && path.element->type == kSupAfe) {
+            if (project.sub_paths.of(&path).empty()) missing_subs.emplace_back(i - 1, &path);
+        } else {
+            sl.model = model_index(path.element, path);
+        }
+        solver_links.push_back(sl);
+    }
+    set_system_flows(project);
+    // Super elements whose sub-paths the project does not hold get them
+    // here, as the editor would make them.
+    for (const auto& [parent, path] : missing_subs) {
+        const auto* super = std::get_if<SuperData>(&path->element->data);
+        if (!super) continue;
+        for (const SubElement& sub : super->subs) {
+            if (!sub.element || sub.element->type == kSupAfe)
+                throw EngineError("The super element of the " + path_text(*path) + " has an unusable sub-element.");
+            SolverLink sl = solver_links[static_cast<std::size_t>(parent)];
+            sl.parent = parent;
+            sl.z += sub.relHt;
+            sl.model = model_index(sub.element, *path);
+            solver_links.push_back(sl);
+        }
+    }
+
+    unknown_of.assign(nodes.size(), -1);
+    for (std::size_t i = 0; i < nodes.size(); ++i)
+        if (nodes[i].unknown) {
+            unknown_of[i] = static_cast<int>(node_of.size());
+            node_of.push_back(static_cast<int>(i));
+        }
+    build_pattern();
+    flows.assign(solver_links.size(), LinkFlow{});
+    dP.assign(solver_links.size(), 0);
+    mu.assign(nodes.size(), kViscosityAir);
+}
+
+// A simple air-handling system moves its supply points' flows from its
+// supply zone into the rooms and its return points' flows from the rooms
+// into its return zone. Of the supply, the minimum outdoor air (the
+// recirculation path's Fahs) comes from outdoors, the rest is recirculated
+// return air; what is not recirculated leaves through the exhaust, a
+// negative exhaust flow drawing outdoor air in. The system's zones have a
+// fixed pressure, so its flows need no balance there.
+void AirflowNetwork::Impl::set_system_flows(const Project& project)
+{
+    const int amb = static_cast<int>(nodes.size()) - 1;
+    const int nzones = amb;
+    const auto zone_node = [&](std::int32_t nr, const FlowPath& path) {
+        if (nr < 1 || nr > nzones)
+            throw EngineError("The air-handling system of the " + path_text(path) + " has no zone " +
+                              std::to_string(nr) + ".");
+        return nr - 1;
+    };
+    const auto room_node = [&](const ZoneRef& ref, const FlowPath& path) {
+        if (ref.is_ambient()) return amb;
+        if (ref.zone() && ref.zone()->nr >= 1 && ref.zone()->nr <= nzones) return ref.zone()->nr - 1;
+        throw EngineError("The " + path_text(path) + " is not in a zone.");
+    };
+    std::map<const SimpleAhs*, std::pair<double, double>> totals;  // supply, return
+    const std::int32_t npaths = project.paths.count();
+    for (std::int32_t i = 1; i <= npaths; ++i) {
+        const FlowPath& path = *project.paths.at(i);
+        if (!(path.flags & kPathAhs)) continue;
+        if (!path.ahs) throw EngineError("The " + path_text(path) + " belongs to no air-handling system.");
+        const bool supply = path.icn == ICN_SUPPLY || (path.icn != ICN_RETURN && path.zone_n.is_none());
+        const double F = static_cast<double>(path.mult) * path.Fahs;
+        const std::size_t k = static_cast<std::size_t>(i - 1);
+        Link& link = links[k];
+        if (supply) {
+            link.n = zone_node(path.ahs->zs, path);
+            link.m = room_node(path.zone_m, path);
+            totals[path.ahs].first += F;
+        } else {
+            link.n = room_node(path.zone_n, path);
+            link.m = zone_node(path.ahs->zr, path);
+            totals[path.ahs].second += F;
+        }
+        solver_links[k].fixed_flow = F;
+    }
+    for (const SimpleAhs* system : project.system_index) {
+        if (!system) continue;
+        const auto [supply, back] = totals[system];
+        const FlowPath* pr = project.paths.at(system->pr);
+        const FlowPath* ps = project.paths.at(system->ps);
+        const FlowPath* px = project.paths.at(system->px);
+        if (!pr || !ps || !px)
+            throw EngineError("The air-handling system " + system->name + " lacks one of its three paths.");
+        const double outdoor = std::min(supply, static_cast<double>(pr->Fahs));
+        const double recirculated = supply - outdoor;
+        const double exhaust = back - recirculated;
+        const auto set = [&](const FlowPath* path, int n, int m, double F) {
+            const std::size_t k = static_cast<std::size_t>(path->nr - 1);
+            links[k].n = n;
+            links[k].m = m;
+            solver_links[k].fixed_flow = F;
+        };
+        set(pr, zone_node(system->zr, *pr), zone_node(system->zs, *pr), recirculated);
+        set(ps, amb, zone_node(system->zs, *ps), outdoor);
+        set(px, zone_node(system->zr, *px), amb, exhaust);
+    }
+    for (std::size_t k = 0; k < links.size(); ++k) {
+        solver_links[k].n = links[k].n;
+        solver_links[k].m = links[k].m;
+        solver_links[k].z = links[k].z;
+    }
+}
+
+void AirflowNetwork::Impl::build_pattern()
+{
+    const int nu = static_cast<int>(node_of.size());
+    std::vector<Eigen::Triplet<double, int>> entries;
+    entries.reserve(static_cast<std::size_t>(nu) + solver_links.size());
+    for (int u = 0; u < nu; ++u) entries.emplace_back(u, u, 0.0);
+    for (const SolverLink& l : solver_links) {
+        const int a = unknown_of[static_cast<std::size_t>(l.n)], b = unknown_of[static_cast<std::size_t>(l.m)];
+        if (l.model >= 0 && a >= 0 && b >= 0 && a != b) entries.emplace_back(std::max(a, b), std::min(a, b), 0.0);
+    }
+    J.resize(nu, nu);
+    J.setFromTriplets(entries.begin(), entries.end());
+    J.makeCompressed();
+    const auto slot = [&](int row, int col) {
+        const int* outer = J.outerIndexPtr();
+        const int* inner = J.innerIndexPtr();
+        const int* begin = inner + outer[col];
+        const int* end = inner + outer[col + 1];
+        const int* at = std::lower_bound(begin, end, row);
+        return static_cast<int>(at - inner);
+    };
+    diag_slot.resize(static_cast<std::size_t>(nu));
+    for (int u = 0; u < nu; ++u) diag_slot[static_cast<std::size_t>(u)] = slot(u, u);
+    for (SolverLink& l : solver_links) {
+        const int a = unknown_of[static_cast<std::size_t>(l.n)], b = unknown_of[static_cast<std::size_t>(l.m)];
+        if (l.model < 0) continue;
+        if (a >= 0) l.slot_nn = diag_slot[static_cast<std::size_t>(a)];
+        if (b >= 0) l.slot_mm = diag_slot[static_cast<std::size_t>(b)];
+        if (a >= 0 && b >= 0 && a != b) l.slot_nm = slot(std::max(a, b), std::min(a, b));
+    }
+}
+
+void AirflowNetwork::Impl::update_densities(const Weather& w)
+{
+    const double R = kGasConstantAir;
+    rho_a = w.Pb / (R * w.Ta);
+    for (std::size_t i = 0; i + 1 < nodes.size(); ++i) {
+        Node& node = nodes[i];
+        node.rho = (w.Pb - rho_a * gravity * node.z + node.p) / (R * node.T);
+        mu[i] = air_viscosity(node.T, sutherland);
+    }
+    Node& ambient = nodes.back();
+    ambient.T = w.Ta;
+    ambient.p = 0;
+    ambient.rho = rho_a;
+    mu.back() = air_viscosity(w.Ta, sutherland);
+}
+
+double AirflowNetwork::Impl::driving_pressure(const SolverLink& l) const
+{
+    const Node& a = nodes[static_cast<std::size_t>(l.n)];
+    const Node& b = nodes[static_cast<std::size_t>(l.m)];
+    const bool a_out = a.kind == NodeKind::Ambient, b_out = b.kind == NodeKind::Ambient;
+    const double stack_n = a_out ? 0 : (rho_a - a.rho) * (l.z - a.z);
+    const double stack_m = b_out ? 0 : (rho_a - b.rho) * (l.z - b.z);
+    return a.p - b.p + gravity * (stack_n - stack_m) + l.wind;
+}
+
+void AirflowNetwork::Impl::evaluate(bool linear)
+{
+    std::fill(J.valuePtr(), J.valuePtr() + J.nonZeros(), 0.0);
+    residual.setZero(static_cast<Eigen::Index>(node_of.size()));
+    flow_sum = 0;
+    double* values = J.valuePtr();
+    for (std::size_t k = 0; k < solver_links.size(); ++k) {
+        const SolverLink& l = solver_links[k];
+        if (l.fixed) {
+            dP[k] = 0;
+            flows[k] = LinkFlow{l.fixed_flow, 0, 0};
+            flow_sum += std::abs(l.fixed_flow);
+            const int un = unknown_of[static_cast<std::size_t>(l.n)], um = unknown_of[static_cast<std::size_t>(l.m)];
+            if (un >= 0) residual[un] += l.fixed_flow;
+            if (um >= 0) residual[um] -= l.fixed_flow;
+            continue;
+        }
+        const double d = driving_pressure(l);
+        dP[k] = d;
+        if (l.model < 0) {
+            flows[k] = LinkFlow{};
+            continue;
+        }
+        const Node& a = nodes[static_cast<std::size_t>(l.n)];
+        const Node& b = nodes[static_cast<std::size_t>(l.m)];
+        FlowState s;
+        s.rho_n = a.rho;
+        s.rho_m = b.rho;
+        s.mu_n = mu[static_cast<std::size_t>(l.n)];
+        s.mu_m = mu[static_cast<std::size_t>(l.m)];
+        s.T_n = a.T;
+        s.T_m = b.T;
+        s.gravity = gravity;
+        const ElementModel& model = models[static_cast<std::size_t>(l.model)];
+        LinkFlow f;
+        if (linear) {
+            f = model.linear(s);
+            f.F0 += f.g * d;
+        } else {
+            f = model.flow(d, s);
+        }
+        f.F0 *= l.mult;
+        f.F1 *= l.mult;
+        f.g *= l.mult;
+        flows[k] = f;
+        const double F = f.total();
+        flow_sum += std::abs(f.F0) + std::abs(f.F1);
+        const int un = unknown_of[static_cast<std::size_t>(l.n)], um = unknown_of[static_cast<std::size_t>(l.m)];
+        if (un >= 0) residual[un] += F;
+        if (um >= 0) residual[um] -= F;
+        if (l.slot_nn >= 0) values[l.slot_nn] += f.g;
+        if (l.slot_mm >= 0) values[l.slot_mm] += f.g;
+        if (l.slot_nm >= 0) values[l.slot_nm] -= f.g;
+    }
+}
+
+bool AirflowNetwork::Impl::solve_step(Vec& delta)
+{
+    const int nu = static_cast<int>(node_of.size());
+    double* values = J.valuePtr();
+    // Nodes whose links carry no slope (all closed, or constant flows
+    // only) leave a zero on the diagonal: give them a tiny one.
+    double mean = 0;
+    for (int u = 0; u < nu; ++u) mean += values[diag_slot[static_cast<std::size_t>(u)]];
+    mean = nu > 0 ? mean / nu : 0;
+    const double floor = 1e-12 * (mean > 0 ? mean : 1.0);
+    bool lifted = false;
+    for (int u = 0; u < nu; ++u) {
+        double& d = values[diag_slot[static_cast<std::size_t>(u)]];
+        if (!(d > floor)) {
+            d += floor;
+            lifted = true;
+        }
+    }
+    if (lifted && !warned_lift) {
+        run_log().write("Airflow: nodes without a flow slope; the Jacobian's diagonal was raised.\n");
+        warned_lift = true;
+    }
+    if (!solver.factorize(J)) {
+        // A part of the network without a fixed pressure: tie every node
+        // weakly to its current pressure and try once more.
+        for (int u = 0; u < nu; ++u) values[diag_slot[static_cast<std::size_t>(u)]] += floor;
+        if (!warned_singular) run_log().write("Airflow: singular Jacobian; the diagonal was raised.\n");
+        warned_singular = true;
+        if (!solver.factorize(J)) return false;
+    }
+    solver.solve(-residual, delta);
+    for (Eigen::Index i = 0; i < delta.size(); ++i)
+        if (!std::isfinite(delta[i])) return false;
+    return true;
+}
+
+void AirflowNetwork::Impl::publish()
+{
+    for (Link& link : links) link.F0 = link.F1 = 0;
+    for (std::size_t k = 0; k < solver_links.size(); ++k) {
+        const SolverLink& l = solver_links[k];
+        if (k < links.size()) {
+            links[k].dP = dP[k];
+            if (l.parent < 0) {
+                links[k].F0 = flows[k].F0;
+                links[k].F1 = flows[k].F1;
+            }
+        }
+        if (l.parent >= 0) {
+            // A sub-path's flow is reported once, by its parent.
+            Link& parent = links[static_cast<std::size_t>(l.parent)];
+            for (double part : {flows[k].F0, flows[k].F1}) {
+                if (part > 0) parent.F0 += part;
+                else parent.F1 += part;
+            }
+        }
+    }
+}
+
+SolveReport AirflowNetwork::solve(const Weather& weather)
+{
+    Impl& s = *impl_;
+    SolveReport report;
+    if (!(weather.Ta > 0) || !(weather.Pb > 0) || !std::isfinite(weather.Ta) || !std::isfinite(weather.Pb))
+        throw EngineError("The outdoor temperature and the barometric pressure must be above zero.");
+    const int nu = static_cast<int>(s.node_of.size());
+    Vec delta(nu);
+
+    const auto set_pressures = [&](const Vec& p) {
+        for (int u = 0; u < nu; ++u) s.nodes[static_cast<std::size_t>(s.node_of[static_cast<std::size_t>(u)])].p = p[u];
+    };
+    Vec p(nu);
+    for (int u = 0; u < nu; ++u) p[u] = s.nodes[static_cast<std::size_t>(s.node_of[static_cast<std::size_t>(u)])].p;
+
+    if (!s.solved_once && s.linear_start && nu > 0) {
+        s.update_densities(weather);
+        s.evaluate(true);
+        if (s.solve_step(delta)) {
+            p += delta;
+            set_pressures(p);
+        }
+    }
+    s.solved_once = true;
+
+    const auto phi = [&]() { return 0.5 * s.residual.squaredNorm(); };
+    const auto converged = [&]() {
+        if (nu == 0) return true;
+        const double sum = s.residual.lpNorm<1>();
+        const double biggest = s.residual.lpNorm<Eigen::Infinity>();
+        return sum <= s.relative_tolerance * s.flow_sum || biggest <= s.absolute_tolerance;
+    };
+
+    s.update_densities(weather);
+    s.evaluate(false);
+    double radius = 100;  // Pa, on the largest pressure change
+    Vec previous = Vec::Zero(nu);
+    while (!converged() && report.iterations < s.max_iterations) {
+        ++report.iterations;
+        if (!s.solve_step(delta)) break;
+        if (!s.trust_region) {
+            // Under-relaxation, stronger where the correction oscillates.
+            for (int u = 0; u < nu; ++u) {
+                double w = s.relaxation;
+                if (report.iterations > 1 && previous[u] != 0) {
+                    const double r = delta[u] / previous[u];
+                    if (r < -0.5) w = 1 / (1 - r);
+                }
+                p[u] += w * delta[u];
+            }
+            previous = delta;
+            set_pressures(p);
+            s.update_densities(weather);
+            s.evaluate(false);
+            continue;
+        }
+        const double step = delta.lpNorm<Eigen::Infinity>();
+        const double phi0 = phi();
+        for (int attempt = 0; attempt < 30; ++attempt) {
+            const double t = step > 0 ? std::min(1.0, radius / step) : 1.0;
+            const Vec trial = p + t * delta;
+            set_pressures(trial);
+            s.update_densities(weather);
+            s.evaluate(false);
+            const double predicted = phi0 * (1 - (1 - t) * (1 - t));
+            const double ratio = predicted > 0 ? (phi0 - phi()) / predicted : 1.0;
+            if (ratio < 0.25) radius = 0.25 * t * step;
+            else if (ratio > 0.75) radius *= 2;
+            if (ratio > 0 || radius <= 1e-12 || attempt == 29) {
+                p = trial;
+                break;
+            }
+        }
+    }
+    report.converged = converged();
+    report.max_residual = nu > 0 ? s.residual.lpNorm<Eigen::Infinity>() : 0;
+    report.used_iterative_solver = s.solver.iterative();
+    if (!report.converged)
+        run_log().printf("Airflow: not converged after %d iterations (largest imbalance %g kg/s).\n",
+                         report.iterations, report.max_residual);
+    s.publish();
+    return report;
+}
+
+}  // namespace avelor::engine

@@ -35,7 +35,18 @@ constexpr std::array kCommands = {
     CommandRow{0, "&Edit", "", "", "", false},
     CommandRow{cmd::ShiftDrawing, "&Edit", "", "&Shift Drawing...", "", false},
 
+    CommandRow{cmd::NormalMode, "&View", "", "&Normal Mode", "Alt+N", true},
+    CommandRow{cmd::ResultsMode, "&View", "", "&Results Mode", "Alt+R", true},
+    CommandRow{0, "&View", "", "", "", false},
     CommandRow{cmd::ControlLinks, "&View", "", "Control &Links", "Alt+L", true},
+    CommandRow{0, "&View", "", "", "", false},
+    CommandRow{cmd::NextTimeStep, "&View", "", "&Next Time Step", "End", false},
+    CommandRow{cmd::PreviousTimeStep, "&View", "", "&Previous Time Step", "Home", false},
+    CommandRow{cmd::FirstTimeStep, "&View", "", "&First Time Step", "Ctrl+Home", false},
+    CommandRow{cmd::LastTimeStep, "&View", "", "&Last Time Step", "Ctrl+End", false},
+    CommandRow{cmd::JumpAhead, "&View", "", "Jump &Ahead", "Shift+End", false},
+    CommandRow{cmd::JumpBack, "&View", "", "Jump &Back", "Shift+Home", false},
+    CommandRow{cmd::GoToDateTime, "&View", "", "&Go to Date/Time...", "Ctrl+G", false},
     CommandRow{0, "&View", "", "", "", false},
     CommandRow{cmd::LargerIcons, "&View", "", "L&arger Icons", "Ctrl+PgUp", false},
     CommandRow{cmd::SmallerIcons, "&View", "", "S&maller Icons", "Ctrl+PgDown", false},
@@ -84,6 +95,7 @@ constexpr std::array kCommands = {
     CommandRow{0, "&Data", "", "", "", false},
     CommandRow{cmd::Contaminants, "&Data", "", "&Contaminants...", "", false},
 
+    CommandRow{cmd::RunSimulation, "&Simulation", "", "&Run Simulation", "", false},
     CommandRow{cmd::RunBuildingCheck, "&Simulation", "", "Run Building C&heck", "", false},
 
     CommandRow{cmd::About, "&Help", "", "&About Avelor...", "Alt+?", false},

@@ -10,6 +10,7 @@
 #include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
+#include <QCoreApplication>
 #include <QMessageBox>
 #include <QPainter>
 #include <QScreen>
@@ -36,6 +37,8 @@
 #include "ui/problems_window.h"
 #include "ui/project_config_dialog.h"
 #include "ui/shift_drawing_dialog.h"
+#include "ui/simulation_runner.h"
+#include "ui/results_view.h"
 #include "ui/sketchpad_widget.h"
 #include "ui/text_1252.h"
 
@@ -152,6 +155,20 @@ MainWindow::MainWindow(EditorSession& session, QWidget* parent) : QMainWindow(pa
         menu->exec(global);
     });
 
+    RunHooks hooks;
+    hooks.building_checked = [this] {
+        building_checked();
+        show_problems();
+    };
+    hooks.refresh_status = [this] { update_status(); };
+    hooks.enter_results_mode = [this] { enter_results_mode(); };
+    hooks.leave_results_mode = [this] { leave_results_mode(); };
+    runner_ = new SimulationRunner(this, session_, std::move(hooks));
+    connect(runner_, &SimulationRunner::engineFinished, this, [this] {
+        update_title();
+        update_commands();
+    });
+
     const WindowSize size = initial_main_window_size();
     resize(size.width, size.height);
     move(x(), 0);
@@ -252,7 +269,8 @@ void MainWindow::update_status()
         return;
     }
     const Project& project = session_.project();
-    status_label_->setText(from_1252(item_text(project, grid, grid.cursor)));
+    const QString results = results_.active() ? QString::fromStdString(results_.status_text()) : QString();
+    status_label_->setText(results + from_1252(item_text(project, grid, grid.cursor)));
     position_label_->setText(from_1252(avelor::position_text(project, grid.cursor)));
     update_floating_status();
 }
@@ -324,6 +342,12 @@ void MainWindow::update_commands()
     check(cmd::ColourZonesBelow, flags.reveal_below && flags.colour_zones_below);
     check(cmd::FloatingStatus, flags.floating_status);
     check(cmd::SketchNavigator, flags.navigator);
+    const bool results = results_.active();
+    check(cmd::NormalMode, !results);
+    check(cmd::ResultsMode, results);
+    for (int step : {cmd::NextTimeStep, cmd::PreviousTimeStep, cmd::FirstTimeStep, cmd::LastTimeStep, cmd::JumpAhead,
+                     cmd::JumpBack, cmd::GoToDateTime})
+        set(step, results);
 
     // The edit commands follow the cursor cell while a menu shows them.
     const EditMenuState edit = edit_menu_state(*editor_);
@@ -465,6 +489,7 @@ void MainWindow::edit_description()
 
 void MainWindow::level_changed()
 {
+    if (results_.active()) refresh_results();
     if (navigator_) navigator_->level_changed();
     sketchpad_->refresh();
     update_commands();
@@ -483,9 +508,13 @@ void MainWindow::project_replaced()
     // The listed problems point into the project that went.
     session_.problems.clear();
     if (problems_) problems_->close();
+    leave_results_mode();
+    update_results_availability(session_);
     update_title();
     fit_to_sketchpad();
     level_changed();
+    // A project whose results match it opens showing them.
+    if (session_.document.results_available) enter_results_mode();
 }
 
 void MainWindow::fit_to_sketchpad()
@@ -507,6 +536,11 @@ void MainWindow::run_command(int command)
 {
     QAction* action = command_action(command);
     if (action && !action->isEnabled()) return;
+    // While the engine runs nothing may change the project it reads.
+    if (runner_ && runner_->running() && command != cmd::About) {
+        QApplication::beep();
+        return;
+    }
     EditorSession& s = session_;
     switch (command) {
     case cmd::NewProject:
@@ -621,10 +655,10 @@ void MainWindow::run_command(int command)
         show_problems();
         break;
     case cmd::RunBuildingCheck:
+    case cmd::RunSimulation:
         before_level_change();
-        run_building_check(s);
-        building_checked();
-        show_problems();
+        runner_->run(command == cmd::RunSimulation ? RunKind::Simulation : RunKind::BuildingCheck);
+        update_title();
         break;
     case cmd::Cut: edit_command(EditAction::Cut); break;
     case cmd::Copy: edit_command(EditAction::Copy); break;
@@ -637,15 +671,76 @@ void MainWindow::run_command(int command)
         break;
     case cmd::DeleteByBox: edit_command(EditAction::ToggleTool, IconCommand::Zone, DrawingTool::DeleteByBox); break;
     case cmd::DeleteByCoordinates: edit_command(EditAction::DeleteByCoordinates); break;
-    case cmd::About:
-        QMessageBox::about(this, QStringLiteral("About Avelor"),
-                           QStringLiteral("AvelorW %1").arg(text_of(current_version_text())));
-        break;
+    case cmd::About: show_about(); break;
+    case cmd::NormalMode: leave_results_mode(); break;
+    case cmd::ResultsMode: enter_results_mode(); break;
+    case cmd::NextTimeStep: move_in_results(ResultsMove::Next); break;
+    case cmd::PreviousTimeStep: move_in_results(ResultsMove::Previous); break;
+    case cmd::FirstTimeStep: move_in_results(ResultsMove::First); break;
+    case cmd::LastTimeStep: move_in_results(ResultsMove::Last); break;
+    case cmd::JumpAhead: move_in_results(ResultsMove::JumpAhead); break;
+    case cmd::JumpBack: move_in_results(ResultsMove::JumpBack); break;
+    case cmd::GoToDateTime: go_to_date_time(); break;
     default:
         if (command >= cmd::FirstDrawIcon && command < cmd::FirstDrawIcon + 10)
             edit_command(EditAction::PlaceIcon, static_cast<IconCommand>(command - cmd::FirstDrawIcon));
         break;
     }
+}
+
+void MainWindow::enter_results_mode()
+{
+    if (results_.active()) return;
+    if (!results_.enter(session_)) {
+        update_commands();
+        return;
+    }
+    editor_->leave_tools();
+    editor_->mode = DisplayMode::Results;
+    refresh_results();
+    update_commands();
+}
+
+void MainWindow::leave_results_mode()
+{
+    if (!results_.active()) return;
+    results_.leave();
+    editor_->mode = DisplayMode::Normal;
+    results_overlay_ = ResultsOverlay{};
+    sketchpad_->set_results_overlay(nullptr);
+    update_status();
+    update_commands();
+}
+
+void MainWindow::move_in_results(ResultsMove how)
+{
+    if (!results_.active()) return;
+    if (results_.move(how)) refresh_results();
+}
+
+void MainWindow::go_to_date_time()
+{
+    if (!results_.active()) return;
+    GoToDateTimeDialog dialog(results_, this);
+    if (dialog.exec() == QDialog::Accepted) refresh_results();
+}
+
+void MainWindow::refresh_results()
+{
+    results_.build_display_list(session_);
+    results_overlay_ = results_overlay(results_, ResultLines::Both);
+    sketchpad_->set_results_overlay(&results_overlay_);
+    update_status();
+}
+
+void MainWindow::show_about()
+{
+    const std::string program = QCoreApplication::applicationFilePath().toStdString();
+    const std::string engine = runner_->engine_path().toStdString();
+    const std::string text = about_version_line("AvelorW", program_version()) + "\n" + file_time_text(program) +
+                             "\n\n" + about_version_line("AvelorX", file_version(engine)) + "\n" +
+                             file_time_text(engine);
+    QMessageBox::about(this, QStringLiteral("About Avelor"), QString::fromStdString(text));
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

@@ -11,6 +11,8 @@
 #include "sketchpad/editor_session.h"
 #include "model/airflow_rules.h"
 #include "sketchpad/sketch_editor.h"
+#include "sketchpad/renderer.h"
+#include "simulation/results_mode.h"
 
 class QAction;
 class QLabel;
@@ -22,6 +24,7 @@ class SketchPadWidget;
 class NavigatorWindow;
 class FloatingStatusBox;
 class ProblemsWindow;
+class SimulationRunner;
 
 class MainWindow final : public QMainWindow {
     Q_OBJECT
@@ -54,11 +57,17 @@ public:
     // The SketchPad's context menu for the cursor cell, built but not shown.
     std::unique_ptr<QMenu> make_context_menu();
 
+    // Results mode: the results of the current step over the drawing.
+    const ResultsMode& results_mode() const { return results_; }
+
     // The problems window, while it exists.
     ProblemsWindow* problems_window() const;
     // Shows the problems window for the session's problem list, or brings
     // an open one up to date; an empty list opens nothing.
     void show_problems();
+
+    // Run Simulation and Run Building Check, and the engine while it runs.
+    SimulationRunner* simulation_runner() const { return runner_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -88,6 +97,16 @@ private:
     // moved, the current level shown again.
     void building_checked();
     void problem_shown();
+    // The Results Mode command after a run.
+    void enter_results_mode();
+    void leave_results_mode();
+    void move_in_results(ResultsMove how);
+    void go_to_date_time();
+    // The display list of the current level and its lines, after a move or
+    // a level change.
+    void refresh_results();
+    // "About Avelor...": versions and file times of the editor and the engine.
+    void show_about();
 
     EditorSession& session_;
     // The airflow element chooser's last choice, for this window's life.
@@ -102,6 +121,9 @@ private:
     QPointer<NavigatorWindow> navigator_;
     QPointer<FloatingStatusBox> floating_;
     QPointer<ProblemsWindow> problems_;
+    ResultsMode results_;
+    ResultsOverlay results_overlay_;
+    SimulationRunner* runner_ = nullptr;
 };
 
 }  // namespace avelor::ui

@@ -48,6 +48,7 @@ RenderSettings SketchPadWidget::paint_settings() const
 {
     RenderSettings settings = render_settings(session_.view, session_.project(), session_.grid);
     settings.show_cursor = hasFocus();
+    settings.results = results_overlay_;
     return settings;
 }
 

@@ -32,6 +32,14 @@ public:
 
     QSize sizeHint() const override;
 
+    // The results lines drawn over the paths in results mode; null draws
+    // none. The overlay must outlive its use here.
+    void set_results_overlay(const ResultsOverlay* overlay)
+    {
+        results_overlay_ = overlay;
+        viewport()->update();
+    }
+
     // Editing: without an editor the SketchPad only shows and moves the
     // cursor. With one, clicks, drags and keys draw with its tools.
     void set_editor(SketchEditor* editor) { editor_ = editor; }
@@ -67,6 +75,7 @@ private:
 
     EditorSession& session_;
     SketchEditor* editor_ = nullptr;
+    const ResultsOverlay* results_overlay_ = nullptr;
     PixelImage image_;  // the last picture, reused while the size stays
     bool syncing_ = false;
     QPoint wheel_rest_;  // wheel movement not yet turned into cells

@@ -1,0 +1,93 @@
+// The flow through one airflow element as a function of the driving
+// pressure: the mass flow from the link's n side to its m side and its
+// slope dF/d(dP), which the Newton solver assembles into its Jacobian.
+// An ElementModel is made once per element from the stored record (spline
+// tables built, fan curve checked) and evaluated many times.
+#pragma once
+
+#include <vector>
+
+#include "model/curve_fit.h"
+
+namespace avelor {
+struct AirflowElement;
+}
+
+namespace avelor::engine {
+
+// Air constants of the solver.
+inline constexpr double kGasConstantAir = 287.055;  // J/(kg K)
+inline constexpr double kViscosityAir = 1.81625e-5; // Pa s at 293.15 K
+inline constexpr double kStandardDensity = 1.2041;  // kg/m3
+inline constexpr double kStandardGravity = 9.8055;  // m/s2
+
+// The viscosity of air at T: the constant, or with the temperature
+// adjustment Sutherland's law scaled to the constant at 293.15 K.
+double air_viscosity(double T, bool temperature_adjusted);
+
+// What an element sees of the two nodes it joins.
+struct FlowState {
+    double rho_n = kStandardDensity, rho_m = kStandardDensity;  // kg/m3
+    double mu_n = kViscosityAir, mu_m = kViscosityAir;          // Pa s
+    double T_n = 293.15, T_m = 293.15;                           // K
+    double gravity = kStandardGravity;
+};
+
+// The flow through an element at one driving pressure: two parts for the
+// two-way elements (F0 the lower, F1 the upper opening or part), F0 alone
+// for the others; g = d(F0 + F1)/d(dP) >= 0.
+struct LinkFlow {
+    double F0 = 0, F1 = 0;
+    double g = 0;
+    double total() const { return F0 + F1; }
+};
+
+class ElementModel {
+public:
+    // Throws EngineError for a record the solver cannot use (a super
+    // element, a duct type, an unusable spline).
+    explicit ElementModel(const AirflowElement& element);
+
+    int type() const { return type_; }
+    bool two_way() const;
+    // The flow does not depend on the pressure (constant-flow fans).
+    bool constant_flow() const;
+
+    // F at the driving pressure dP (Pa, at the link's elevation: for a
+    // two-way element the bottom of the opening).
+    LinkFlow flow(double dP, const FlowState& state) const;
+
+    // The straight line F = F0 + g dP a linear initialization uses: power
+    // laws as if their exponent were 1 (their flow at 1 Pa per pascal),
+    // openings as orifices, constant flows as they are, the rest by their
+    // secant between -1 and +1 Pa.
+    LinkFlow linear(const FlowState& state) const;
+
+private:
+    LinkFlow one_way(double dP, const FlowState& state) const;
+    LinkFlow power_law(double dP, const FlowState& state, double lam, double turb, double n,
+                       double density_factor_n, double density_factor_m) const;
+    LinkFlow door(double dP, const FlowState& state) const;
+    LinkFlow two_openings(double dP, const FlowState& state) const;
+    LinkFlow fan(double dP, const FlowState& state) const;
+    LinkFlow spline(double dP, const FlowState& state) const;
+    double spline_value(double x, double* slope) const;  // with the odd extension
+    double spline_inverse(double y, double* slope) const;
+
+    int type_ = 0;
+    // Power-law family: F = sgn min(lam rho |dP| / mu, K |dP|^n).
+    double lam_ = 0, turb_ = 0, n_ = 0.5;
+    // Backdraft dampers: negative side.
+    double Cn_ = 0, xn_ = 0.5;
+    // Quadratic laws, vents, fans, openings.
+    double a_ = 0, b_ = 0;
+    double Qo_ = 0, dPo_ = 1, reverse_ = 0;
+    double flow_ = 0;
+    double dTmin_ = 0.01, height_ = 2, hmid_ = 0;
+    double rdens_ = kStandardDensity, free_flow_ = 0, cutoff_ = 0.1;
+    double c_[4] = {0, 0, 0, 0};
+    bool fan_on_ = false;
+    SplineTable table_;
+};
+
+}  // namespace avelor::engine

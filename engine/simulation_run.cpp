@@ -1,0 +1,441 @@
+#include "simulation_run.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <filesystem>
+#include <optional>
+
+#include "contaminant_solver.h"
+#include "model/project.h"
+#include "model/run_control.h"
+#include "restart_file.h"
+#include "simulation/results_writer.h"
+
+namespace avelor::engine {
+
+namespace {
+
+bool valid_day(int d) { return d >= 1 && d <= 365; }
+bool valid_time(int t) { return t >= 0 && t <= kSecondsPerDay; }
+int day_distance(int from, int to) { return to >= from ? to - from : to + 365 - from; }
+int add_days(int day, long long n) { return static_cast<int>((day - 1 + n) % 365) + 1; }
+bool is_transient(const RunControl& rc) { return rc.sim_af == 1 || rc.sim_mf == 2 || rc.sim_mf == 3; }
+std::int32_t flag(std::int32_t v) { return v != 0 ? 1 : 0; }
+
+}  // namespace
+
+std::string run_control_fault(const RunControl& rc)
+{
+    if (rc.sim_af != 0 && rc.sim_af != 1)
+        return "Airflow simulation methods other than steady and transient are not simulated by this engine yet.";
+    if (rc.sim_mf < 0 || rc.sim_mf > 3)
+        return "The contaminant simulation method " + std::to_string(rc.sim_mf) + " is not known.";
+    if (rc.sim_mf != 0 && rc.mf_solver != 0)
+        return "Contaminant solvers other than the default are not simulated by this engine yet.";
+    if (rc.sim_af == 1 && rc.weather_file != "null")
+        return "Weather files are not simulated by this engine yet.";
+    if (rc.sim_mf != 0 && rc.contaminant_file != "null")
+        return "Contaminant files are not simulated by this engine yet.";
+    if (rc.wpc_in_use())
+        return "WPC files are not simulated by this engine yet.";
+    if (rc.restart != 0)
+        return "Starting from a restart file is not simulated by this engine yet.";
+    if (rc.cfd != 0)
+        return "CFD coupling is not simulated by this engine yet.";
+    if (rc.t_list <= 0 || kSecondsPerDay % rc.t_list != 0)
+        return "The output time step (" + std::to_string(rc.t_list) + " s) must divide 24 hours.";
+    if (!is_transient(rc)) {
+        if (!valid_day(rc.date_st) || !valid_time(rc.time_st))
+            return "The steady simulation date or time is out of range.";
+        return {};
+    }
+    if (rc.t_step <= 0)
+        return "The calculation time step cannot be 00:00:00.";
+    if (rc.t_list % rc.t_step != 0)
+        return "The Output time step must be multiple of the Calculation time step";
+    if (rc.sim_mf == 3) {
+        if (!valid_day(rc.date_st))
+            return "The cyclic simulation day is out of range.";
+        return {};
+    }
+    if (!valid_day(rc.date_0) || !valid_day(rc.date_1) || !valid_time(rc.time_0) || !valid_time(rc.time_1))
+        return "The simulation start or end date or time is out of range.";
+    if (rc.time_0 % rc.t_list != 0)
+        return "The Start time must be a multiple of the Output time step";
+    if (rc.date_0 == rc.date_1 && rc.time_1 < rc.time_0)
+        return "The simulation ends before it starts.";
+    return {};
+}
+
+RunPlan plan_run(const RunControl& rc, int nctm)
+{
+    RunPlan plan;
+    plan.transient = is_transient(rc);
+    plan.contaminants = rc.sim_mf != 0 && nctm > 0;
+    plan.steady_contaminants = rc.sim_mf == 1;
+    plan.resolve_airflow = rc.sim_af == 1;
+    plan.t_step = rc.t_step;
+    plan.t_list = rc.t_list;
+    if (!plan.transient) {
+        plan.first_day = plan.last_day = rc.date_st;
+        plan.first_time = plan.last_time = rc.time_st;
+        return plan;
+    }
+    if (rc.sim_mf == 3) {
+        // The cyclic day: repeated until it repeats itself, then written.
+        plan.cyclic = true;
+        plan.first_day = plan.last_day = rc.date_st;
+        plan.first_time = 0;
+        plan.last_time = kSecondsPerDay;
+        plan.steps = kSecondsPerDay / rc.t_step;
+        return plan;
+    }
+    plan.first_day = rc.date_0;
+    plan.first_time = rc.time_0;
+    const int dist = day_distance(rc.date_0, rc.date_1);
+    const long long total = static_cast<long long>(dist) * kSecondsPerDay + rc.time_1 - rc.time_0;
+    plan.steps = total / rc.t_step;
+    // The last output instant, counted from midnight before the start.
+    const long long end = rc.time_0 + plan.steps * rc.t_step;
+    const long long last = end / rc.t_list * rc.t_list;
+    long long k = last / kSecondsPerDay;
+    long long tod = last % kSecondsPerDay;
+    if (tod == 0 && k > dist) {
+        --k;
+        tod = kSecondsPerDay;
+    }
+    plan.last_day = add_days(rc.date_0, k);
+    plan.last_time = static_cast<int>(tod);
+    return plan;
+}
+
+ResultsHeader results_header(const Project& project, const std::vector<Node>& nodes,
+                             const std::vector<Link>& links, const RunPlan& plan)
+{
+    const RunControl& rc = project.rc;
+    ResultsHeader h;
+    h.nzones = project.zones.count();
+    h.npaths = project.paths.count();
+    h.nctm = project.nctm();
+    h.njct = project.junctions.count();
+    h.nduct = project.ducts.count();
+    h.tstep = rc.t_list;
+    h.dtres0 = plan.first_day;
+    h.tmres0 = plan.first_time;
+    h.dtres1 = plan.last_day;
+    h.tmres1 = plan.last_time;
+    h.pf = flag(rc.pfsave);
+    h.zf = flag(rc.zfsave);
+    h.zc = rc.zcsave != 0 && plan.contaminants ? 1 : 0;
+    h.naf = h.ncn = static_cast<std::int32_t>(nodes.size());
+    h.npath = static_cast<std::int32_t>(links.size());
+    return h;
+}
+
+ResultsMaps results_maps(const std::vector<Node>& nodes, const std::vector<Link>& links)
+{
+    ResultsMaps m;
+    for (const Node& node : nodes) {
+        std::int32_t type = kResultsNodeZone;
+        if (node.kind == NodeKind::Junction)
+            type = kResultsNodeJunction;
+        else if (node.kind == NodeKind::Terminal)
+            type = kResultsNodeTerminal;
+        m.node_types.push_back(type);
+        m.node_numbers.push_back(node.kind == NodeKind::Ambient ? 0 : node.number);
+    }
+    m.ctm_node_types = m.node_types;
+    m.ctm_node_numbers = m.node_numbers;
+    for (const Link& link : links) {
+        std::int32_t type = kResultsPathFlowPath;
+        switch (link.kind) {
+        case LinkKind::FlowPath: type = kResultsPathFlowPath; break;
+        case LinkKind::DuctSegment: type = kResultsPathDuct; break;
+        case LinkKind::Terminal: type = kResultsPathTerminal; break;
+        case LinkKind::Leak: type = kResultsPathLeak; break;
+        }
+        m.path_types.push_back(type);
+        m.path_numbers.push_back(link.number);
+    }
+    return m;
+}
+
+RestartHeader restart_header(const Project& project)
+{
+    RestartHeader h;
+    h.nzones = project.zones.count();
+    h.npaths = project.paths.count();
+    h.nctm = project.nctm();
+    h.njct = project.junctions.count();
+    h.nduct = project.ducts.count();
+    h.nsources = project.sources.count();
+    h.ncontrols = 0;
+    return h;
+}
+
+std::string run_instant_text(int day, int time)
+{
+    static constexpr std::array<int, 12> kDays{31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    static constexpr std::array<const char*, 12> kMonths{"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                                         "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    int month = 0;
+    int d = std::clamp(day, 1, 365);
+    while (month < 11 && d > kDays[static_cast<std::size_t>(month)])
+        d -= kDays[static_cast<std::size_t>(month++)];
+    const int t = std::clamp(time, 0, kSecondsPerDay);
+    const auto two = [](int v) { return std::string(v < 10 ? "0" : "") + std::to_string(v); };
+    return kMonths[static_cast<std::size_t>(month)] + two(d) + " " + two(t / 3600) + ":" + two(t / 60 % 60) + ":" +
+           two(t % 60);
+}
+
+std::string beside_project(const std::string& project_path, const std::string& extension)
+{
+    std::filesystem::path p(project_path);
+    p.replace_extension(extension);
+    return p.string();
+}
+
+namespace {
+
+// The run's state and its two output files.
+class Run {
+public:
+    Run(const Project& project, FlowModel& flows, const RunOptions& options)
+        : project_(project), rc_(project.rc), flows_(flows), options_(options),
+          plan_(plan_run(project.rc, project.nctm()))
+    {
+        weather_.Ta = rc_.steady.Ta;
+        weather_.Pb = rc_.steady.Pb;
+        weather_.Ws = rc_.steady.Ws;
+        weather_.Wd = rc_.steady.Wd;
+        weather_.day_type = rc_.steady.day;
+        for (const Species* s : project.Ctm)
+            outdoor_.push_back(s->CCdef);
+    }
+
+    RunOutcome run(const std::string& results_path, const std::string& restart_path)
+    {
+        SolveReport report = flows_.solve(weather_);
+        const std::vector<Node>& nodes = flows_.nodes();
+        const std::vector<Link>& links = flows_.links();
+        if (nodes.empty() || nodes.back().kind != NodeKind::Ambient)
+            throw EngineError("The airflow network does not end with the ambient node.");
+        if (plan_.contaminants) {
+            contaminants_.emplace(contaminant_model(project_, nodes), nodes, links);
+            if (plan_.steady_contaminants)
+                contaminants_->solve_steady(nodes, links);
+        }
+        if (!results_.open(results_path, results_header(project_, nodes, links, plan_), results_maps(nodes, links)))
+            throw EngineError(results_.error());
+        if (!restart_.open(restart_path, restart_header(project_)))
+            throw EngineError(restart_.error());
+
+        if (!plan_.transient) {
+            progress(plan_.first_day, plan_.first_time, report.iterations, 1.0);
+            if (stop_requested())
+                return stop();
+            output(plan_.first_day, plan_.first_time);
+            save_day(plan_.first_day, plan_.first_time);
+            return finish();
+        }
+
+        if (plan_.cyclic && !converge_cycle(report))
+            return stop();
+        const int dist = plan_.cyclic ? 0 : day_distance(rc_.date_0, rc_.date_1);
+        emit(plan_.first_time, dist);
+        progress(plan_.first_day, plan_.first_time, report.iterations, 0.0);
+        long long abs = plan_.first_time;
+        for (long long s = 1; s <= plan_.steps; ++s) {
+            if (stop_requested())
+                return stop();
+            abs += plan_.t_step;
+            advance(report);
+            emit(abs, dist);
+            const auto [day, tod] = instant(abs);
+            progress(day, tod, report.iterations, static_cast<double>(s) / static_cast<double>(plan_.steps));
+        }
+        const auto [day, tod] = instant(abs);
+        if (restart_.blocks() == 0 || last_saved_ != abs)
+            save_day(day, tod);
+        return finish();
+    }
+
+private:
+    // One calculation step of the flows and concentrations.
+    void advance(SolveReport& report)
+    {
+        if (plan_.resolve_airflow)
+            report = flows_.solve(weather_);
+        else
+            report.iterations = 0;
+        if (contaminants_) {
+            if (plan_.steady_contaminants)
+                contaminants_->solve_steady(flows_.nodes(), flows_.links());
+            else
+                contaminants_->step(flows_.nodes(), flows_.links(), plan_.t_step);
+        }
+    }
+
+    // Repeats the cyclic day until the concentrations at its end equal
+    // those at its start, over-relaxing each repeat; false when stopped.
+    bool converge_cycle(SolveReport& report)
+    {
+        if (!contaminants_)
+            return true;
+        const SolverSet& set = rc_.cyclic;
+        const int cycles = std::max(1, static_cast<int>(set.maxi));
+        for (int cycle = 1; cycle <= cycles; ++cycle) {
+            const std::vector<double> before = contaminants_->concentrations();
+            for (long long s = 1; s <= plan_.steps; ++s) {
+                if (stop_requested())
+                    return false;
+                advance(report);
+            }
+            std::vector<double> after = contaminants_->concentrations();
+            double change = 0, size = 0;
+            for (std::size_t i = 0; i < after.size(); ++i) {
+                change = std::max(change, std::fabs(after[i] - before[i]));
+                size = std::max(size, std::fabs(after[i]));
+                after[i] = std::max(0.0, before[i] + set.relax * (after[i] - before[i]));
+            }
+            contaminants_->set_concentrations(after);
+            progress(plan_.first_day, kSecondsPerDay, cycle, 0.0);
+            if (change <= set.abscnvg || change <= set.relcnvg * size)
+                break;
+        }
+        return true;
+    }
+
+    // The day and time of an instant, 24:00 rather than 00:00 of the next day.
+    std::pair<int, int> instant(long long abs) const
+    {
+        long long k = abs / kSecondsPerDay, tod = abs % kSecondsPerDay;
+        if (tod == 0 && abs > 0) {
+            --k;
+            tod = kSecondsPerDay;
+        }
+        return {add_days(plan_.first_day, k), static_cast<int>(tod)};
+    }
+
+    // Writes what falls on an instant: nothing off the output grid; at
+    // midnight the end of one day and, within the period, the start of
+    // the next.
+    void emit(long long abs, int dist)
+    {
+        if (abs % plan_.t_list != 0)
+            return;
+        if (abs > 0 && abs % kSecondsPerDay == 0) {
+            const long long k = abs / kSecondsPerDay;
+            output(add_days(plan_.first_day, k - 1), kSecondsPerDay);
+            save_day(add_days(plan_.first_day, k - 1), kSecondsPerDay);
+            last_saved_ = abs;
+            if (k <= dist)
+                output(add_days(plan_.first_day, k), 0);
+            return;
+        }
+        output(add_days(plan_.first_day, abs / kSecondsPerDay), static_cast<int>(abs % kSecondsPerDay));
+    }
+
+    void output(int day, int time)
+    {
+        const std::vector<Node>& nodes = flows_.nodes();
+        const std::vector<Link>& links = flows_.links();
+        const ResultsHeader& h = results_.layout().header();
+        ResultsStep step;
+        step.day = static_cast<std::int16_t>(day);
+        step.day_type = static_cast<std::int16_t>(weather_.day_type);
+        step.time = time;
+        step.Ta = static_cast<float>(weather_.Ta);
+        step.Pb = static_cast<float>(weather_.Pb);
+        step.Ws = static_cast<float>(weather_.Ws);
+        step.Wd = static_cast<float>(weather_.Wd);
+        for (double c : outdoor_)
+            step.outdoor.push_back(static_cast<float>(c));
+        if (h.pf)
+            for (const Link& l : links)
+                step.paths.push_back(
+                    {static_cast<float>(l.dP), static_cast<float>(l.F0), static_cast<float>(l.F1)});
+        const std::size_t inner = nodes.size() - 1;
+        if (h.zf)
+            for (std::size_t i = 0; i < inner; ++i)
+                step.nodes.push_back({static_cast<float>(nodes[i].T), static_cast<float>(nodes[i].p),
+                                      static_cast<float>(nodes[i].rho)});
+        if (h.zc)
+            for (std::size_t i = 0; i < inner; ++i)
+                for (int a = 0; a < h.nctm; ++a)
+                    step.concentrations.push_back(
+                        static_cast<float>(contaminants_->concentration(static_cast<int>(i), a)));
+        if (!results_.write_step(step))
+            throw EngineError(results_.error());
+    }
+
+    void save_day(int day, int time)
+    {
+        const std::vector<Node>& nodes = flows_.nodes();
+        const std::size_t inner = nodes.size() - 1;
+        std::vector<double> p, T, C;
+        for (std::size_t i = 0; i < inner; ++i) {
+            p.push_back(nodes[i].p);
+            T.push_back(nodes[i].T);
+            for (int a = 0; a < project_.nctm(); ++a)
+                C.push_back(contaminants_ ? contaminants_->concentration(static_cast<int>(i), a)
+                                          : outdoor_[static_cast<std::size_t>(a)]);
+        }
+        if (!restart_.write_day(day, time, p, T, C))
+            throw EngineError(restart_.error());
+    }
+
+    void progress(int day, int time, int iterations, double fraction) const
+    {
+        if (options_.progress)
+            options_.progress(RunProgress{day, time, iterations, fraction});
+    }
+
+    bool stop_requested() const { return options_.stop && options_.stop->load(); }
+
+    RunOutcome stop()
+    {
+        results_.abandon();
+        restart_.close();
+        return RunOutcome::Stopped;
+    }
+
+    RunOutcome finish()
+    {
+        if (!results_.finish())
+            throw EngineError(results_.error());
+        if (!restart_.close())
+            throw EngineError(restart_.error());
+        return RunOutcome::Finished;
+    }
+
+    const Project& project_;
+    const RunControl& rc_;
+    FlowModel& flows_;
+    const RunOptions& options_;
+    RunPlan plan_;
+    Weather weather_;
+    std::vector<double> outdoor_;
+    std::optional<ContaminantSolver> contaminants_;
+    ResultsWriter results_;
+    RestartWriter restart_;
+    long long last_saved_ = -1;
+};
+
+}  // namespace
+
+RunOutcome run_simulation(const Project& project, FlowModel& flows, const std::string& results_path,
+                          const std::string& restart_path, const RunOptions& options)
+{
+    const std::string fault = run_control_fault(project.rc);
+    if (!fault.empty())
+        throw EngineError(fault);
+    for (const Zone& zone : project.zones)
+        if (zone.axs != 0)
+            throw EngineError("One-dimensional zones are not simulated by this engine yet.");
+    Run run(project, flows, options);
+    return run.run(results_path, restart_path);
+}
+
+}  // namespace avelor::engine

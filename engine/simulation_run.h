@@ -1,0 +1,111 @@
+// One run of the engine: the time loop over the simulated period, the
+// airflow and contaminant solves of every step, and the results and
+// restart files written as it goes.
+//
+// Cyclic runs repeat the steady date's day until the concentrations at its
+// end equal those at its start, then write that day.
+//
+// Steady runs solve once at the steady date and time and write that one
+// instant (and its maxima). Transient runs step from the start to the end
+// by the calculation time step, crossing from day 365 to day 1, and write
+// every instant whose time of day is a multiple of the output time step;
+// at 24:00 of a day that is not the last the instant is written twice, as
+// 24:00 of the day and as 00:00 of the next.
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "airflow_network.h"
+#include "simulation/results_layout.h"
+
+namespace avelor {
+class Project;
+struct RunControl;
+}
+
+namespace avelor::engine {
+
+// The airflows a run steps through: the project's airflow network, or in
+// tests a network with flows of their choosing.
+class FlowModel {
+public:
+    virtual ~FlowModel() = default;
+    virtual const std::vector<Node>& nodes() const = 0;
+    virtual const std::vector<Link>& links() const = 0;
+    virtual SolveReport solve(const Weather& weather) = 0;
+};
+
+// The project's airflow network as a flow model.
+class NetworkFlowModel final : public FlowModel {
+public:
+    explicit NetworkFlowModel(const Project& project) : network_(project) {}
+    const std::vector<Node>& nodes() const override { return network_.nodes(); }
+    const std::vector<Link>& links() const override { return network_.links(); }
+    SolveReport solve(const Weather& weather) override { return network_.solve(weather); }
+
+private:
+    AirflowNetwork network_;
+};
+
+// How the run-control settings are read.
+struct RunPlan {
+    bool transient = false;
+    bool contaminants = false;  // concentrations are solved (sim_mf != 0 and contaminants exist)
+    bool steady_contaminants = false;  // sim_mf 1: the steady state of the flows
+    bool resolve_airflow = false;      // sim_af 1: the airflow is solved every step
+    bool cyclic = false;               // sim_mf 3: the day date_st repeated until it repeats itself
+    int first_day = 1, first_time = 0;  // of the results
+    int last_day = 1, last_time = 0;
+    int t_step = 300, t_list = 3600;
+    long long steps = 0;  // calculation steps after the start
+};
+
+// What the engine refuses in the run control ("" when it can run): zero or
+// negative steps, an output step that does not divide a day or is not a
+// multiple of the calculation step, a start off the output grid, an end
+// before the start, and the methods and input files not simulated yet.
+std::string run_control_fault(const RunControl& rc);
+
+// The plan of a run; the run control must be free of faults.
+RunPlan plan_run(const RunControl& rc, int nctm);
+
+// The results file's header and maps for a project, its network and plan.
+ResultsHeader results_header(const Project& project, const std::vector<Node>& nodes,
+                             const std::vector<Link>& links, const RunPlan& plan);
+ResultsMaps results_maps(const std::vector<Node>& nodes, const std::vector<Link>& links);
+RestartHeader restart_header(const Project& project);
+
+// What a run reports while it goes, once per calculation step.
+struct RunProgress {
+    int day = 1;
+    int time = 0;           // s of the day
+    int iterations = 0;     // airflow iterations of the step
+    double fraction = 0;    // of the whole run, 0..1
+};
+
+struct RunOptions {
+    std::function<void(const RunProgress&)> progress;
+    // Checked once per step; when set the run stops, its results file is
+    // abandoned and its restart file closed.
+    const std::atomic<bool>* stop = nullptr;
+};
+
+enum class RunOutcome { Finished, Stopped };
+
+// Runs the project over its flow model and writes the results file and the
+// restart file. Throws EngineError when it cannot (the results file is
+// then left unwritten).
+RunOutcome run_simulation(const Project& project, FlowModel& flows, const std::string& results_path,
+                          const std::string& restart_path, const RunOptions& options);
+
+// "Jan01 06:00:00": a day of the year (1..365) and a time of day in s.
+std::string run_instant_text(int day, int time);
+
+// PROJECT.prj -> PROJECT<extension> in the same folder.
+std::string beside_project(const std::string& project_path, const std::string& extension);
+
+}  // namespace avelor::engine

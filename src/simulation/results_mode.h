@@ -1,0 +1,117 @@
+// Results mode of the SketchPad: the results file of the session's project
+// held open, one output time step current, the commands that step through
+// the simulated period, and what the view draws over the paths. The view
+// binds this state; nothing here needs a display.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "simulation/results_reader.h"
+
+namespace avelor {
+
+struct EditorSession;
+
+enum class SketchMode { Normal, Results, WindPressure };
+
+enum class ResultsMove { Next, Previous, First, Last, JumpAhead, JumpBack };
+
+// One path drawn with results: its cell on the level, the direction code
+// (1..6) positive flow leaves the cell in, its values and whether a value
+// lies outside the path's limits.
+struct ResultsDisplayEntry {
+    int row = 0;
+    int col = 0;
+    int dir = 0;
+    float dP = 0;  // Pa
+    float F0 = 0;  // kg/s
+    float F1 = 0;  // kg/s
+    bool limit = false;
+};
+
+// Texts of the "Go To Date/Time" dialog: its caption and the line above the
+// period it shows.
+inline constexpr std::string_view kGoToCaption = "Go To Date/Time";
+inline constexpr std::string_view kGoToAvailable = "Results are available";
+
+// The period the results cover, for the "Go To Date/Time" dialog.
+struct ResultsPeriod {
+    int day0 = 1;
+    std::int32_t time0 = 0;
+    int day1 = 1;
+    std::int32_t time1 = 0;
+};
+
+// Sets the document's results-available flag from the check of the
+// project's results file (cleared for an untitled project). Called when a
+// project has been opened.
+void update_results_availability(EditorSession& session);
+
+class ResultsMode {
+public:
+    SketchMode mode() const { return mode_; }
+    bool active() const { return mode_ == SketchMode::Results; }
+
+    // Time steps moved by Jump Ahead and Jump Back (at least 1).
+    int time_jump = 10;
+
+    // The Results Mode command: after a change, the silent building check
+    // and a fresh availability check; "SketchPad results not available."
+    // when there are none; then the check and the opening of the file, the
+    // first step and the status line. True when in results mode after it.
+    bool enter(EditorSession& session);
+    // The Normal Mode command: closes the results.
+    void leave();
+
+    // The navigation commands; false (and nothing changed) when the move
+    // needs a day the results do not hold, or outside results mode.
+    bool move(ResultsMove how);
+
+    // The period of the results file itself.
+    ResultsPeriod period() const;
+    // The check of the dialog's day and time: "" when acceptable, else the
+    // message ("Time too early; < ", "Time too late; > " with the limit).
+    std::string go_to_fault(int day, std::int32_t time) const;
+    // OK of the dialog: a time outside the period on a boundary day is
+    // moved to the period's edge, the step is the one at or before the time.
+    bool go_to(int day, std::int32_t time);
+
+    int day() const { return reader_.day(); }
+    std::int64_t step() const { return step_; }
+    std::int32_t time() const { return reader_.shown_time(step_); }
+    // The status line: "%5s/%s " with the day as "Jan01" and HH:MM:SS.
+    std::string status_text() const;
+
+    // The arrow scales: largest |dP| and largest |Flow0| over all days.
+    float pressure_scale() const { return reader_.max_dP(); }
+    float flow_scale() const { return reader_.max_flow(); }
+
+    // Rebuilt before drawing: the current step's time record and one entry
+    // per path or terminal icon of the current level with results. The
+    // internal paths of a simple air-handling system get dP 0.
+    const std::vector<ResultsDisplayEntry>& build_display_list(EditorSession& session);
+    const std::vector<ResultsDisplayEntry>& display_list() const { return entries_; }
+    const ResultsTimeRecord& time_record() const { return time_record_; }
+
+    ResultsReader& reader() { return reader_; }
+    const ResultsReader& reader() const { return reader_; }
+
+private:
+    // Loads the step and shows the status after a move.
+    void settle();
+    // The day after or before d within the results; 0 when d is the last
+    // (first) day.
+    int next_day(int d) const;
+    int previous_day(int d) const;
+
+    SketchMode mode_ = SketchMode::Normal;
+    ResultsReader reader_;
+    std::int64_t step_ = 0;
+    std::vector<ResultsDisplayEntry> entries_;
+    ResultsTimeRecord time_record_;
+};
+
+}  // namespace avelor

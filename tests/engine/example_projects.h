@@ -1,0 +1,308 @@
+// The shipped example projects with analytic answers, drawn the way a user
+// draws them: walls on the SketchPad, a zone icon in every room, flow path
+// icons on the walls, elements defined through the dialogs' derivations.
+// Each builder leaves a complete session that write_session_file saves in
+// the canonical form; the tests compare the shipped files with it.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "model/airflow_rules.h"
+#include "model/project.h"
+#include "model/species.h"
+#include "sketchpad/building_check.h"
+#include "sketchpad/editor_session.h"
+#include "sketchpad/level_navigation.h"
+#include "sketchpad/path_sheet.h"
+#include "sketchpad/sketch_drawing.h"
+#include "sketchpad/zone_detection.h"
+
+namespace avelor::testing::examples {
+
+// Physical data the derivations in the tests use as well.
+inline constexpr double kPb = 101325;          // Pa
+inline constexpr double kGravity = 9.8055;     // m/s2
+inline constexpr double kGasConstant = 287.055;  // J/(kg K)
+inline constexpr double kWarm = 293.15;        // K
+inline constexpr double kCold = 273.15;        // K
+inline constexpr int kSteadyDay = 15;          // Jan15
+inline constexpr int kSteadyTime = 43200;      // 12:00:00
+
+// Where the drawing sits on the smallest SketchPad.
+inline constexpr int kTop = 10;
+inline constexpr int kLeft = 10;
+
+// The drawing placed on an empty SketchPad of the minimum size.
+inline Picture on_sketchpad(const std::vector<std::string>& drawing)
+{
+    Picture page(static_cast<std::size_t>(kMinSketchRows), std::string(kMinSketchCols, '.'));
+    for (std::size_t r = 0; r < drawing.size(); ++r)
+        page[kTop + r].replace(kLeft, drawing[r].size(), drawing[r]);
+    return page;
+}
+
+// One flow path as the path sheet leaves it.
+struct PathSpec {
+    std::string element;
+    std::uint8_t dir = kDirNorth;
+    float relHt = 0;
+};
+
+struct ZoneSpec {
+    std::string name;
+    float volume = 100;
+    float T0 = static_cast<float>(kWarm);
+    std::uint16_t flags = kZoneVariablePressure | kZoneVariableContaminants;
+};
+
+// Run control shared by the examples: a steady run at one instant, tight
+// airflow convergence, standard air and gravity.
+inline void steady_run(RunControl& rc, double ambient_temperature)
+{
+    rc.steady.Ta = static_cast<float>(ambient_temperature);
+    rc.steady.Pb = static_cast<float>(kPb);
+    rc.steady.Ws = 0;
+    rc.steady.Wd = 0;
+    rc.sim_af = 0;
+    rc.sim_mf = 0;
+    rc.afrcnvg = 1e-8f;
+    rc.afacnvg = 1e-10f;
+    rc.rvals = {1.2041f, 9.8055f};
+    rc.date_st = kSteadyDay;
+    rc.time_st = kSteadyTime;
+}
+
+// An element made as its dialog's OK makes it.
+inline AirflowElement* define_element(Project& project, int type, const std::string& name,
+                                      const std::string& desc, const std::function<void(AirflowElement&)>& fill)
+{
+    NewElementState state;
+    AirflowElement copy = new_airflow_element(type, new_element_context(project), state);
+    copy.name = name;
+    copy.desc = desc;
+    fill(copy);
+    AcceptOutcome outcome = accept_element(project, copy, nullptr);
+    EXPECT_NE(outcome.record, nullptr) << name << ": " << outcome.verdict.text;
+    return outcome.record;
+}
+
+inline AirflowElement* orifice(Project& project, const std::string& name, const std::string& desc, float area,
+                               float cd)
+{
+    return define_element(project, kPlrOrfc, name, desc, [&](AirflowElement& e) {
+        OrificeData& d = std::get<OrificeData>(e.data);
+        orifice_set_area(d, area);
+        d.coef = cd;
+    });
+}
+
+inline AirflowElement* constant_mass_fan(Project& project, const std::string& name, const std::string& desc,
+                                         float flow)
+{
+    return define_element(project, kFanCmf, name, desc,
+                          [&](AirflowElement& e) { std::get<ConstantFlowData>(e.data).Flow = flow; });
+}
+
+// Draws one level from the picture, gives the drawn zones and paths their
+// records (zones and paths numbered in the picture's reading order) and
+// relinks and renumbers the whole as a save does.
+inline void draw_building(EditorSession& session, const std::vector<std::string>& drawing,
+                          const std::vector<ZoneSpec>& zones, const std::vector<PathSpec>& paths)
+{
+    Project& project = session.project();
+    prepare_sketchpad(session);
+    ASSERT_TRUE(session.grid.allocated());
+    Level& level = *project.lowest_level;
+    level.name = "ground";
+    const Picture page = on_sketchpad(drawing);
+    draw_plan(session.grid, Plan(page));
+    for (const ZoneSpec& spec : zones) {
+        Zone zone = new_zone(project);
+        zone.name = spec.name;
+        zone.Vol = spec.volume;
+        zone.T0 = spec.T0;
+        zone.flags = spec.flags;
+        add_zone(project, zone)->level = &level;
+    }
+    for (const PathSpec& spec : paths) {
+        FlowPath path;
+        path.mult = 1;
+        path.wazm = -1;
+        path.dir = spec.dir;
+        path.relHt = spec.relHt;
+        path.element = project.elements.find_by_name(spec.element);
+        ASSERT_NE(path.element, nullptr) << spec.element;
+        path.icn = path.element->icon;
+        path.level = &level;
+        add_path(project, path);
+    }
+    // Path icons show their element's icon, as the path sheet leaves them.
+    LevelCells& cells = session.grid.current();
+    for (int r = 0; r < session.grid.rows(); ++r)
+        for (int c = 0; c < session.grid.cols(); ++c)
+            if (cells.Sketch(r, c) == ICN_PATH) {
+                const FlowPath* path = project.paths.at(cells.Paths(r, c));
+                ASSERT_NE(path, nullptr);
+                cells.Sketch(r, c) = path->icn;
+            }
+    store_level_icons(session.grid, level);
+    ASSERT_EQ(check_building(session, kRenumberOnly), 0);
+    // Exterior walls face the way the path sheet says once a path has zones.
+    for (FlowPath& path : project.paths)
+        if (path.zone_n.is_ambient() || path.zone_m.is_ambient())
+            path.wazm = default_wall_azimuth(path, project.rc.N);
+}
+
+// (a) Stack effect through two orifices of one warm room on a cold day:
+// the lower one at 0.5 m, the upper at 2.5 m, both drawn from the outdoors
+// into the room.
+inline void stack_two_orifices(EditorSession& session)
+{
+    Project& project = session.project();
+    set_project_description(project, "Stack effect through two orifices of a warm room");
+    steady_run(project.rc, kCold);
+    orifice(project, "orifice", "Wall orifice, 0.01 m2", 0.01f, 0.6f);
+    draw_building(session,
+                  {"#########",
+                   "#.......#",
+                   "#...1...#",
+                   "#.......#",
+                   "##A###B##"},
+                  {{"room"}}, {{"orifice", kDirNorth, 0.5f}, {"orifice", kDirNorth, 2.5f}});
+}
+
+// (b) A constant mass flow fan blowing into a room that leaks out through
+// a wall leak; no temperature difference. Air crosses the plan from north
+// to south: the fan in the north wall, the leak in the south wall.
+inline void fan_and_leak(EditorSession& session)
+{
+    Project& project = session.project();
+    set_project_description(project, "Supply fan against a wall leak");
+    steady_run(project.rc, kWarm);
+    constant_mass_fan(project, "supply_fan", "Supply fan, 0.03 kg/s", 0.03f);
+    define_element(project, kPlrLeak1, "wall_leak", "Wall leakage, 0.01 m2 at 4 Pa", [](AirflowElement& e) {
+        LeakageData& d = std::get<LeakageData>(e.data);
+        d.area1 = 0.01f;
+        d.expt = 0.65f;
+        d.coef = 0.6f;
+        d.pres = 4;
+    });
+    draw_building(session,
+                  {"####A####",
+                   "#.......#",
+                   "#...1...#",
+                   "#.......#",
+                   "####B####"},
+                  {{"room"}}, {{"supply_fan", kDirSouth, 1.5f}, {"wall_leak", kDirSouth, 1.5f}});
+}
+
+// (d) A tracer in a room ventilated by a supply fan and an exhaust
+// orifice, released at 06:00 on Jan01 and followed for two days at
+// 5-minute steps with hourly results.
+inline constexpr float kTracerStart = 1.0e-3f;  // kg/kg
+inline void decay_ventilated_zone(EditorSession& session)
+{
+    Project& project = session.project();
+    set_project_description(project, "Tracer decay in a ventilated room");
+    RunControl& rc = project.rc;
+    steady_run(rc, kWarm);
+    rc.sim_mf = 2;
+    rc.t_step = 300;
+    rc.t_list = 3600;
+    rc.date_0 = 1;
+    rc.time_0 = 6 * 3600;
+    rc.date_1 = 2;
+    rc.time_1 = 86400;
+    rc.date_st = rc.date_0;
+    rc.time_st = rc.time_0;
+    Species tracer = new_species();
+    tracer.name = "tracer";
+    tracer.desc = "Inert tracer gas";
+    tracer.molwt = 146.06f;  // sulphur hexafluoride
+    tracer.t = 0;
+    tracer.s = 1;
+    tracer.CCdef = 0;
+    project.species.insert_copy(tracer);
+    ASSERT_EQ(rebuild_contaminants(project), 0);
+    constant_mass_fan(project, "supply_fan", "Supply fan, 0.05 kg/s", 0.05f);
+    orifice(project, "exhaust", "Exhaust opening, 0.05 m2", 0.05f, 0.6f);
+    draw_building(session,
+                  {"####A####",
+                   "#.......#",
+                   "#...1...#",
+                   "#.......#",
+                   "####B####"},
+                  {{"room"}}, {{"supply_fan", kDirSouth, 1.5f}, {"exhaust", kDirSouth, 1.5f}});
+    for (Zone& zone : project.zones) zone.CC0 = {kTracerStart};
+}
+
+// A warm room open to the cold outdoors through a single door: cold air
+// comes in low, warm air leaves high, and the net flow is zero.
+inline constexpr float kDoorHeight = 2.0f, kDoorWidth = 0.8f, kDoorCd = 0.78f;
+inline void door_temperature_difference(EditorSession& session)
+{
+    Project& project = session.project();
+    set_project_description(project, "Two-way flow through a door to the cold outdoors");
+    steady_run(project.rc, kCold);
+    define_element(project, kDorDoor, "door", "Open door, 2 m by 0.8 m", [](AirflowElement& e) {
+        DoorData& d = std::get<DoorData>(e.data);
+        d.ht = kDoorHeight;
+        d.wd = kDoorWidth;
+        d.cd = kDoorCd;
+    });
+    draw_building(session,
+                  {"#########",
+                   "#.......#",
+                   "#...1...#",
+                   "#.......#",
+                   "####A####"},
+                  {{"room", 60}}, {{"door", kDirNorth, 0}});
+}
+
+// Ambient -> room 1 -> room 2 -> ambient in a row: a supply fan in the west
+// wall, an interior orifice and an exterior orifice, all at floor height.
+inline constexpr float kSeriesFlow = 0.04f;                         // kg/s
+inline constexpr float kInnerArea = 0.02f, kOuterArea = 0.01f, kSeriesCd = 0.6f;  // m2, -
+inline void zones_in_series(EditorSession& session)
+{
+    Project& project = session.project();
+    set_project_description(project, "Two rooms in series behind a supply fan");
+    steady_run(project.rc, kWarm);
+    constant_mass_fan(project, "supply_fan", "Supply fan, 0.04 kg/s", kSeriesFlow);
+    orifice(project, "inner_opening", "Opening between the rooms, 0.02 m2", kInnerArea, kSeriesCd);
+    orifice(project, "outer_opening", "Exterior opening, 0.01 m2", kOuterArea, kSeriesCd);
+    draw_building(session,
+                  {"#############",
+                   "#.....#.....#",
+                   "A..1..B..2..C",
+                   "#.....#.....#",
+                   "#############"},
+                  {{"west_room", 50}, {"east_room", 40}},
+                  {{"supply_fan", kDirEast, 0}, {"inner_opening", kDirEast, 0}, {"outer_opening", kDirEast, 0}});
+}
+
+struct Example {
+    std::string file;  // under examples/
+    void (*build)(EditorSession&);
+};
+inline void PrintTo(const Example& example, std::ostream* os) { *os << example.file; }
+
+inline const std::vector<Example>& shipped_examples()
+{
+    static const std::vector<Example> all = {
+        {"stack_two_orifices.prj", stack_two_orifices},
+        {"fan_and_leak.prj", fan_and_leak},
+        {"decay_ventilated_zone.prj", decay_ventilated_zone},
+        {"door_temperature_difference.prj", door_temperature_difference},
+        {"zones_in_series.prj", zones_in_series},
+    };
+    return all;
+}
+
+}  // namespace avelor::testing::examples

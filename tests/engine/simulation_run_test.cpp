@@ -1,0 +1,491 @@
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <bit>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "app/text_writer.h"
+#include "model/project.h"
+#include "prjfile/project_file.h"
+#include "restart_file.h"
+#include "simulation/results_layout.h"
+#include "simulation_run.h"
+#include "support/species_fixtures.h"
+#include "support/test_files.h"
+
+namespace avelor::engine {
+namespace {
+
+constexpr double kRho = 1.2041;
+constexpr double kFlow = 0.05;
+constexpr double kVolume = 100;
+constexpr float kC0 = 1e-3f;
+
+std::string temp_file(const std::string& name) { return ::testing::TempDir() + name; }
+
+bool exists(const std::string& path) { return std::ifstream(path).good(); }
+
+std::int32_t i32_at(const std::string& bytes, std::int64_t pos)
+{
+    std::uint32_t u = 0;
+    for (int i = 3; i >= 0; --i)
+        u = (u << 8) | static_cast<unsigned char>(bytes.at(static_cast<std::size_t>(pos + i)));
+    return static_cast<std::int32_t>(u);
+}
+
+std::int16_t i16_at(const std::string& bytes, std::int64_t pos)
+{
+    return static_cast<std::int16_t>(i32_at(bytes, pos) & 0xffff);
+}
+
+float f32_at(const std::string& bytes, std::int64_t pos) { return std::bit_cast<float>(i32_at(bytes, pos)); }
+
+// One zone ventilated by a fan (path 1, ambient -> zone) and an opening
+// (path 2, zone -> ambient), both carrying 0.05 kg/s.
+class FixedFlows final : public FlowModel {
+public:
+    FixedFlows()
+    {
+        Node zone;
+        zone.kind = NodeKind::Zone;
+        zone.number = 1;
+        zone.unknown = zone.variable_ctm = true;
+        zone.volume = kVolume;
+        zone.rho = kRho;
+        Node ambient;
+        ambient.kind = NodeKind::Ambient;
+        nodes_ = {zone, ambient};
+        Link fan;
+        fan.number = 1;
+        fan.n = 1;
+        fan.m = 0;
+        Link opening;
+        opening.number = 2;
+        opening.n = 0;
+        opening.m = 1;
+        links_ = {fan, opening};
+    }
+    const std::vector<Node>& nodes() const override { return nodes_; }
+    const std::vector<Link>& links() const override { return links_; }
+    SolveReport solve(const Weather& weather) override
+    {
+        ++solves;
+        seen_Ta = weather.Ta;
+        nodes_[0].p = 1.75;
+        links_[0].dP = -1.75;
+        links_[1].dP = 1.75;
+        links_[0].F0 = links_[1].F0 = kFlow;
+        return {2, true, 0, false};
+    }
+    int solves = 0;
+    double seen_Ta = 0;
+
+private:
+    std::vector<Node> nodes_;
+    std::vector<Link> links_;
+};
+
+// A project that matches FixedFlows: one zone, two paths, one trace
+// contaminant with clean outdoor air; a transient run Jan 1 06:00 to Jan 2
+// 24:00, 300 s steps, hourly output.
+void fill_project(Project& project)
+{
+    Species* s = avelor::testing::add_species(project, "tracer", 0, 0);
+    project.Ctm = {s};
+    project.CC0 = {0};
+    Zone zone;
+    zone.flags = 3;
+    zone.Vol = static_cast<float>(kVolume);
+    zone.T0 = 293.15f;
+    zone.CC0 = {kC0};
+    add_zone(project, zone);
+    add_path(project, FlowPath{});
+    add_path(project, FlowPath{});
+    RunControl& rc = project.rc;
+    rc.sim_af = 0;
+    rc.sim_mf = 2;
+    rc.t_step = 300;
+    rc.t_list = 3600;
+    rc.date_0 = 1;
+    rc.time_0 = 21600;
+    rc.date_1 = 2;
+    rc.time_1 = 86400;
+    rc.steady.Ta = 280.0f;
+}
+
+TEST(SimulationRun, RunControlFaults)
+{
+    struct Case {
+        const char* name;
+        void (*change)(RunControl&);
+        const char* words;
+    };
+    const std::array<Case, 10> cases{{
+        {"calculation step 0", [](RunControl& rc) { rc.t_step = 0; }, "calculation time step cannot be"},
+        {"output step 0", [](RunControl& rc) { rc.t_list = 0; }, "must divide 24 hours"},
+        {"output step not dividing a day", [](RunControl& rc) { rc.t_list = 7000, rc.t_step = 1000; },
+         "must divide 24 hours"},
+        {"output step off the calculation grid", [](RunControl& rc) { rc.t_step = 700; },
+         "must be multiple of the Calculation"},
+        {"start off the output grid", [](RunControl& rc) { rc.time_0 = 1800; }, "Start time must be a multiple"},
+        {"end before start", [](RunControl& rc) { rc.date_1 = 1, rc.time_1 = 3600; }, "ends before it starts"},
+        {"day 366", [](RunControl& rc) { rc.date_1 = 366; }, "out of range"},
+        {"airflow method 2", [](RunControl& rc) { rc.sim_af = 2; }, "not simulated by this engine yet"},
+        {"weather file", [](RunControl& rc) { rc.sim_af = 1, rc.weather_file = "w.wth"; },
+         "Weather files are not simulated by this engine yet"},
+        {"restart", [](RunControl& rc) { rc.restart = 1; }, "restart file is not simulated"},
+    }};
+    Project project;
+    fill_project(project);
+    EXPECT_EQ(run_control_fault(project.rc), "");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RunControl rc = project.rc;
+        c.change(rc);
+        const std::string fault = run_control_fault(rc);
+        EXPECT_NE(fault.find(c.words), std::string::npos) << fault;
+    }
+    // A steady run does not step in time: its calculation step is not judged.
+    RunControl steady = project.rc;
+    steady.sim_mf = 1;
+    steady.t_step = 0;
+    EXPECT_EQ(run_control_fault(steady), "");
+}
+
+TEST(SimulationRun, PlansTheLastOutputInstant)
+{
+    struct Case {
+        const char* name;
+        int date_0, time_0, date_1, time_1, t_step, t_list;
+        int last_day, last_time;
+        long long steps;
+    };
+    const std::array<Case, 5> cases{{
+        {"to 24:00 of the last day", 1, 21600, 2, 86400, 300, 3600, 2, 86400, (86400 + 86400 - 21600) / 300},
+        {"to 00:00 of the last day", 10, 0, 11, 0, 600, 3600, 11, 0, 86400 / 600},
+        {"across the year's end", 365, 0, 1, 43200, 3600, 3600, 1, 43200, 36},
+        {"end off the output grid", 5, 0, 5, 5400, 300, 3600, 5, 3600, 18},
+        {"end off the calculation grid", 5, 0, 5, 5500, 300, 900, 5, 5400, 18},
+    }};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RunControl rc;
+        rc.sim_af = 1;
+        rc.date_0 = c.date_0, rc.time_0 = c.time_0, rc.date_1 = c.date_1, rc.time_1 = c.time_1;
+        rc.t_step = c.t_step, rc.t_list = c.t_list;
+        ASSERT_EQ(run_control_fault(rc), "");
+        const RunPlan plan = plan_run(rc, 0);
+        EXPECT_TRUE(plan.transient);
+        EXPECT_EQ(plan.first_day, c.date_0);
+        EXPECT_EQ(plan.first_time, c.time_0);
+        EXPECT_EQ(plan.last_day, c.last_day);
+        EXPECT_EQ(plan.last_time, c.last_time);
+        EXPECT_EQ(plan.steps, c.steps);
+    }
+}
+
+TEST(SimulationRun, TransientRunWritesEveryDayAndDecaysTheTracer)
+{
+    Project project;
+    fill_project(project);
+    FixedFlows flows;
+    const std::string sim = temp_file("decay.sim"), rst = temp_file("decay.rst");
+    int progress_calls = 0;
+    RunOptions options;
+    options.progress = [&](const RunProgress&) { ++progress_calls; };
+    ASSERT_EQ(run_simulation(project, flows, sim, rst, options), RunOutcome::Finished);
+    EXPECT_EQ(flows.solves, 1);  // steady weather, no schedules: one airflow solve
+    EXPECT_EQ(progress_calls, 1 + (86400 + 86400 - 21600) / 300);
+
+    const std::string bytes = avelor::testing::read_file(sim);
+    ASSERT_GE(bytes.size(), static_cast<std::size_t>(kResultsHeaderSize));
+    const ResultsHeader h = decode_results_header(reinterpret_cast<const unsigned char*>(bytes.data()));
+    EXPECT_EQ(h.nzones, 1);
+    EXPECT_EQ(h.npaths, 2);
+    EXPECT_EQ(h.nctm, 1);
+    EXPECT_EQ(h.tstep, 3600);
+    EXPECT_EQ(h.dtres0, 1);
+    EXPECT_EQ(h.tmres0, 21600);
+    EXPECT_EQ(h.dtres1, 2);
+    EXPECT_EQ(h.tmres1, 86400);
+    EXPECT_EQ(h.zc, 1);
+    EXPECT_EQ(h.naf, 2);
+    EXPECT_EQ(h.npath, 2);
+    ASSERT_EQ(results_header_fault(h, bytes.size()), "");
+    const ResultsLayout layout(h);
+    EXPECT_EQ(static_cast<std::int64_t>(bytes.size()), layout.file_size());
+
+    // Every output instant where the layout puts it, the tracer at
+    // C0 / (1 + lambda dt)^k after k calculation steps.
+    const double lambda = kFlow / (kRho * kVolume);
+    for (int day : {1, 2}) {
+        SCOPED_TRACE(day);
+        for (std::int64_t k = 0; k <= layout.last_step(day); ++k) {
+            const std::int64_t at = layout.step_position(day, k);
+            const std::int32_t time = layout.first_time(day) + static_cast<std::int32_t>(k) * 3600;
+            EXPECT_EQ(i16_at(bytes, at), day);
+            EXPECT_EQ(i32_at(bytes, at + 4), time);
+            EXPECT_EQ(f32_at(bytes, at + 8), 280.0f);
+            const long long steps = ((day - 1) * 86400LL + time - 21600) / 300;
+            const double expected = kC0 * std::pow(1 + lambda * 300, -static_cast<double>(steps));
+            EXPECT_EQ(i32_at(bytes, layout.conc_position(day, k, 1)), 1);
+            EXPECT_NEAR(f32_at(bytes, layout.conc_position(day, k, 1) + 4), expected, 1e-6 * expected + 1e-30);
+            EXPECT_EQ(f32_at(bytes, layout.path_position(day, k, 1) + 8), static_cast<float>(kFlow));
+            EXPECT_EQ(f32_at(bytes, layout.node_position(day, k, 1) + 8), 1.75f);
+        }
+    }
+    // 24:00 of day 1 and 00:00 of day 2 are one instant, stored twice.
+    const std::int64_t end1 = layout.step_position(1, layout.last_step(1));
+    const std::int64_t start2 = layout.step_position(2, 0);
+    EXPECT_EQ(i32_at(bytes, end1 + 4), 86400);
+    EXPECT_EQ(i32_at(bytes, start2 + 4), 0);
+    EXPECT_EQ(bytes.substr(static_cast<std::size_t>(end1 + 8), static_cast<std::size_t>(layout.step_size() - 8)),
+              bytes.substr(static_cast<std::size_t>(start2 + 8), static_cast<std::size_t>(layout.step_size() - 8)));
+    // The daily maxima: largest |dP| of each path.
+    EXPECT_EQ(f32_at(bytes, layout.path_position(2, layout.last_step(2) + 1, 1) + 4), 1.75f);
+
+    const std::string restart = avelor::testing::read_file(rst);
+    ASSERT_GE(restart.size(), static_cast<std::size_t>(kRestartHeaderSize));
+    const RestartHeader r = decode_restart_header(reinterpret_cast<const unsigned char*>(restart.data()));
+    EXPECT_EQ(r.nzones, 1);
+    EXPECT_EQ(r.npaths, 2);
+    EXPECT_EQ(r.nctm, 1);
+    EXPECT_EQ(r.first_day, 1);
+    EXPECT_EQ(r.last_day, 2);
+    // Two blocks of 16 bytes and 3 doubles (p, T, C of the zone).
+    EXPECT_EQ(restart.size(), static_cast<std::size_t>(kRestartHeaderSize + 2 * (16 + 3 * 8)));
+}
+
+TEST(SimulationRun, SteadyRunWritesOneInstantAndItsMaxima)
+{
+    Project project;
+    fill_project(project);
+    project.rc.sim_mf = 1;  // steady contaminants: outdoor air throughout
+    project.Ctm.front()->CCdef = 2e-5f;
+    project.rc.date_st = 200;
+    project.rc.time_st = 43200;
+    FixedFlows flows;
+    const std::string sim = temp_file("steady.sim"), rst = temp_file("steady.rst");
+    ASSERT_EQ(run_simulation(project, flows, sim, rst, RunOptions{}), RunOutcome::Finished);
+    const std::string bytes = avelor::testing::read_file(sim);
+    const ResultsHeader h = decode_results_header(reinterpret_cast<const unsigned char*>(bytes.data()));
+    EXPECT_EQ(h.dtres0, 200);
+    EXPECT_EQ(h.dtres1, 200);
+    EXPECT_EQ(h.tmres0, 43200);
+    EXPECT_EQ(h.tmres1, 43200);
+    const ResultsLayout layout(h);
+    EXPECT_EQ(layout.records_in_day(200), 2);
+    EXPECT_EQ(static_cast<std::int64_t>(bytes.size()), layout.file_size());
+    EXPECT_EQ(i32_at(bytes, layout.step_position(200, 0) + 4), 43200);
+    EXPECT_EQ(i32_at(bytes, layout.step_position(200, 1) + 4), 43200);
+    EXPECT_FLOAT_EQ(f32_at(bytes, layout.conc_position(200, 0, 1) + 4), 2e-5f);
+    EXPECT_FLOAT_EQ(f32_at(bytes, layout.step_position(200, 0) + 24), 2e-5f);  // outdoor
+}
+
+TEST(SimulationRun, CyclicRunWritesTheDayItConvergedTo)
+{
+    Project project;
+    fill_project(project);
+    project.rc.sim_mf = 3;
+    project.rc.date_st = 10;
+    project.Ctm.front()->CCdef = 2e-5f;
+    FixedFlows flows;
+    int cycles = 0;
+    RunOptions options;
+    options.progress = [&](const RunProgress& p) {
+        if (p.time == 86400 && p.fraction == 0.0)
+            cycles = p.iterations;
+    };
+    const std::string sim = temp_file("cyclic.sim"), rst = temp_file("cyclic.rst");
+    ASSERT_EQ(run_simulation(project, flows, sim, rst, options), RunOutcome::Finished);
+    EXPECT_GT(cycles, 1);
+    EXPECT_LE(cycles, project.rc.cyclic.maxi);
+    const std::string bytes = avelor::testing::read_file(sim);
+    const ResultsHeader h = decode_results_header(reinterpret_cast<const unsigned char*>(bytes.data()));
+    EXPECT_EQ(h.dtres0, 10);
+    EXPECT_EQ(h.dtres1, 10);
+    EXPECT_EQ(h.tmres0, 0);
+    EXPECT_EQ(h.tmres1, 86400);
+    const ResultsLayout layout(h);
+    ASSERT_EQ(static_cast<std::int64_t>(bytes.size()), layout.file_size());
+    // Constant flows of outdoor air: the repeating day holds the outdoor
+    // concentration at its start and at its end.
+    for (std::int64_t k : {std::int64_t{0}, layout.last_step(10)})
+        EXPECT_NEAR(f32_at(bytes, layout.conc_position(10, k, 1) + 4), 2e-5, 2e-5 * 1e-3) << k;
+}
+
+TEST(SimulationRun, StopAbandonsTheResultsAndClosesTheRestartFile)
+{
+    Project project;
+    fill_project(project);
+    FixedFlows flows;
+    const std::string sim = temp_file("stopped.sim"), rst = temp_file("stopped.rst");
+    {
+        std::ofstream earlier(sim, std::ios::binary);
+        earlier << "earlier results";
+    }
+    std::atomic<bool> stop{false};
+    int calls = 0;
+    RunOptions options;
+    options.stop = &stop;
+    // Stop half-way through day 2, after day 1 has ended.
+    options.progress = [&](const RunProgress& p) {
+        ++calls;
+        if (p.day == 2 && p.time == 43200)
+            stop.store(true);
+    };
+    EXPECT_EQ(run_simulation(project, flows, sim, rst, options), RunOutcome::Stopped);
+    EXPECT_EQ(calls, 1 + (86400 - 21600 + 43200) / 300);
+    EXPECT_EQ(avelor::testing::read_file(sim), "earlier results");
+    EXPECT_FALSE(exists(sim + ".part"));
+    // The restart file holds the finished day 1 and is complete.
+    const std::string restart = avelor::testing::read_file(rst);
+    ASSERT_EQ(restart.size(), static_cast<std::size_t>(kRestartHeaderSize + 16 + 3 * 8));
+    const RestartHeader r = decode_restart_header(reinterpret_cast<const unsigned char*>(restart.data()));
+    EXPECT_EQ(r.first_day, 1);
+    EXPECT_EQ(r.last_day, 1);
+}
+
+TEST(SimulationRun, InstantTextAndFileNames)
+{
+    EXPECT_EQ(run_instant_text(1, 21600), "Jan01 06:00:00");
+    EXPECT_EQ(run_instant_text(59, 86400), "Feb28 24:00:00");
+    EXPECT_EQ(run_instant_text(60, 3661), "Mar01 01:01:01");
+    EXPECT_EQ(run_instant_text(365, 0), "Dec31 00:00:00");
+    EXPECT_EQ(beside_project("/a/b/house.prj", ".sim"), "/a/b/house.sim");
+    EXPECT_EQ(beside_project("house.prj", ".rst"), "house.rst");
+}
+
+// --- The program -----------------------------------------------------------
+
+int run_program(const std::string& arguments, const std::string& output = "/dev/null")
+{
+    const std::string command = std::string("\"") + AVELOR_ENGINE_PATH + "\" " + arguments + " >\"" + output +
+                                "\" 2>&1";
+    const int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// The shipped two-room example, read and written again by the core with
+// the run control a test wants.
+std::string write_example(const std::string& name, void (*change)(RunControl&))
+{
+    Project project;
+    const std::string source = std::string(AVELOR_SOURCE_DIR) + "/examples/two_rooms.prj";
+    EXPECT_EQ(read_project(source, project, ReadOptions{}), 0);
+    change(project.rc);
+    TextWriter out;
+    write_project(out, project);
+    const std::string path = temp_file(name + ".prj");
+    std::ofstream(path, std::ios::binary) << out.text();
+    return path;
+}
+
+TEST(EngineProgram, VersionAndArguments)
+{
+    const std::string out = temp_file("version.txt");
+    EXPECT_EQ(run_program("--version", out), 0);
+    std::string expected = std::string("AVELORX3 ") + AVELOR_VERSION_TEXT;
+    for (std::size_t dots = std::count(expected.begin(), expected.end(), '.'); dots < 3; ++dots)
+        expected += ".0";
+    EXPECT_EQ(avelor::testing::read_file(out), expected + "\n");
+    EXPECT_GT(run_program(""), 1);
+    EXPECT_GT(run_program("\"" + temp_file("missing.prj") + "\" -w"), 1);
+    EXPECT_GT(run_program("\"" + temp_file("missing.prj") + "\" -x"), 1);
+}
+
+TEST(EngineProgram, RefusesWhatItCannotSimulate)
+{
+    const std::string prj = write_example("refused", [](RunControl& rc) { rc.sim_af = 3; });
+    const std::string out = temp_file("refused.txt");
+    EXPECT_GT(run_program("\"" + prj + "\" -w", out), 1);
+    EXPECT_NE(avelor::testing::read_file(out).find("not simulated by this engine yet"), std::string::npos)
+        << avelor::testing::read_file(out);
+    EXPECT_FALSE(exists(beside_project(prj, ".sim")));
+}
+
+TEST(EngineProgram, SimulatesAProjectWrittenByTheCore)
+{
+    struct Case {
+        const char* name;
+        void (*change)(RunControl&);
+        const char* mode;
+    };
+    const std::array<Case, 3> cases{{
+        {"steady", [](RunControl& rc) { rc.sim_af = 0, rc.sim_mf = 0; }, "-w"},
+        {"transient", [](RunControl& rc) {
+             rc.sim_af = 1, rc.date_0 = 365, rc.time_0 = 72000, rc.date_1 = 1, rc.time_1 = 7200;
+             rc.steady.Ta = 273.15f;
+         }, "-w"},
+        {"window", [](RunControl& rc) { rc.sim_af = 1, rc.date_1 = 1, rc.time_1 = 10800; }, "-d"},
+    }};
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string prj = write_example(std::string("engine_") + c.name, c.change);
+        const std::string out = temp_file(std::string(c.name) + ".txt");
+        ASSERT_EQ(run_program("\"" + prj + "\" " + c.mode, out), 0) << avelor::testing::read_file(out);
+        const std::string bytes = avelor::testing::read_file(beside_project(prj, ".sim"));
+        ASSERT_GE(bytes.size(), static_cast<std::size_t>(kResultsHeaderSize));
+        const ResultsHeader h = decode_results_header(reinterpret_cast<const unsigned char*>(bytes.data()));
+        ASSERT_EQ(results_header_fault(h, bytes.size()), "");
+        EXPECT_EQ(h.nzones, 2);
+        EXPECT_EQ(h.npaths, 4);
+        EXPECT_EQ(static_cast<std::int64_t>(bytes.size()), ResultsLayout(h).file_size());
+        EXPECT_TRUE(exists(beside_project(prj, ".rst")));
+    }
+}
+
+TEST(EngineProgram, TerminationSignalStopsWithCodeOne)
+{
+    // A year at one-second steps: far longer than the test waits. In the
+    // window ("-d", offscreen) the signal acts as the Stop button.
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    for (const char* mode : {"-w", "-d"}) {
+        SCOPED_TRACE(mode);
+        const std::string prj = write_example(std::string("engine_signal") + (mode[1] == 'w' ? "_w" : "_d"),
+                                               [](RunControl& rc) {
+                                                   rc.sim_af = 1, rc.date_0 = 1, rc.time_0 = 0, rc.date_1 = 365;
+                                                   rc.time_1 = 86400, rc.t_step = 1;
+                                               });
+        const std::string rst = beside_project(prj, ".rst");
+        const pid_t pid = fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            const int null = open("/dev/null", O_WRONLY);
+            dup2(null, 1);
+            dup2(null, 2);
+            execl(AVELOR_ENGINE_PATH, AVELOR_ENGINE_PATH, prj.c_str(), mode, static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        // The restart file appears once the run is under way.
+        for (int i = 0; i < 600 && !exists(rst); ++i)
+            usleep(50000);
+        EXPECT_TRUE(exists(rst));
+        kill(pid, SIGTERM);
+        int status = 0;
+        ASSERT_EQ(waitpid(pid, &status, 0), pid);
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), 1);
+        EXPECT_FALSE(exists(beside_project(prj, ".sim")));
+        EXPECT_FALSE(exists(beside_project(prj, ".sim") + ".part"));
+        const std::string restart = avelor::testing::read_file(rst);
+        ASSERT_GE(restart.size(), static_cast<std::size_t>(kRestartHeaderSize));
+        EXPECT_EQ(decode_restart_header(reinterpret_cast<const unsigned char*>(restart.data())).nzones, 2);
+    }
+}
+
+}  // namespace
+}  // namespace avelor::engine
