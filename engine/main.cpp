@@ -93,14 +93,15 @@ int simulate(const Project& project, const std::string& path, const std::functio
     return kExitFailed;
 }
 
-// "-w": one line per status step on standard output.
+// "-w": one line per status step on standard output: the simulated date
+// and time and the airflow iterations of that step ("Jan15 12:00:00  4").
 std::function<void(const RunProgress&)> console_progress(const RunControl& rc)
 {
     const int every = rc.t_scrn > 0 ? rc.t_scrn : 3600;
     return [every](const RunProgress& p) {
         if (p.time % every != 0 && p.fraction < 1.0)
             return;
-        std::cout << p.day << ' ' << run_instant_text(p.day, p.time).substr(6) << ' ' << p.iterations << '\n';
+        std::cout << run_instant_text(p.day, p.time) << "  " << p.iterations << '\n';
         std::cout.flush();
     };
 }

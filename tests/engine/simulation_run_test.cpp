@@ -24,6 +24,7 @@
 #include "simulation_run.h"
 #include "support/species_fixtures.h"
 #include "support/test_files.h"
+#include "support/le_bytes.h"
 
 namespace avelor::engine {
 namespace {
@@ -37,20 +38,9 @@ std::string temp_file(const std::string& name) { return ::testing::TempDir() + n
 
 bool exists(const std::string& path) { return std::ifstream(path).good(); }
 
-std::int32_t i32_at(const std::string& bytes, std::int64_t pos)
-{
-    std::uint32_t u = 0;
-    for (int i = 3; i >= 0; --i)
-        u = (u << 8) | static_cast<unsigned char>(bytes.at(static_cast<std::size_t>(pos + i)));
-    return static_cast<std::int32_t>(u);
-}
-
-std::int16_t i16_at(const std::string& bytes, std::int64_t pos)
-{
-    return static_cast<std::int16_t>(i32_at(bytes, pos) & 0xffff);
-}
-
-float f32_at(const std::string& bytes, std::int64_t pos) { return std::bit_cast<float>(i32_at(bytes, pos)); }
+using avelor::testing::f32_at;
+using avelor::testing::i16_at;
+using avelor::testing::i32_at;
 
 // One zone ventilated by a fan (path 1, ambient -> zone) and an opening
 // (path 2, zone -> ambient), both carrying 0.05 kg/s.

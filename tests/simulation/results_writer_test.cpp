@@ -10,6 +10,7 @@
 
 #include "simulation/results_writer.h"
 #include "support/test_files.h"
+#include "support/le_bytes.h"
 
 namespace avelor {
 namespace {
@@ -24,22 +25,9 @@ bool exists(const std::string& path)
     return f != nullptr;
 }
 
-std::int32_t i32_at(const std::string& bytes, std::int64_t pos)
-{
-    std::uint32_t u = 0;
-    for (int i = 3; i >= 0; --i)
-        u = (u << 8) | static_cast<unsigned char>(bytes.at(static_cast<std::size_t>(pos + i)));
-    return static_cast<std::int32_t>(u);
-}
-
-std::int16_t i16_at(const std::string& bytes, std::int64_t pos)
-{
-    const auto lo = static_cast<unsigned char>(bytes.at(static_cast<std::size_t>(pos)));
-    const auto hi = static_cast<unsigned char>(bytes.at(static_cast<std::size_t>(pos + 1)));
-    return static_cast<std::int16_t>(lo | (hi << 8));
-}
-
-float f32_at(const std::string& bytes, std::int64_t pos) { return std::bit_cast<float>(i32_at(bytes, pos)); }
+using avelor::testing::f32_at;
+using avelor::testing::i16_at;
+using avelor::testing::i32_at;
 
 // Two zones, three paths, two contaminants; Jan 31 22:00 to Feb 1 01:00
 // hourly, so day 31 holds 22, 23 and 24 h and day 32 holds 0 and 1 h.
