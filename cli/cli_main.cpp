@@ -18,6 +18,15 @@
 
 namespace avelor::cli {
 
+void print_problems(const ProblemList& problems, std::ostream& out)
+{
+    for (std::size_t i = 0; i < problems.size(); ++i) {
+        const Problem& p = problems.at(i);
+        out << "level " << (p.level ? p.level->name : std::string("-")) << " row " << p.row << " col " << p.col
+            << ": " << p.text << "\n";
+    }
+}
+
 std::string usage_text()
 {
     return "usage: avelor [--yes|--no] COMMAND [ARGUMENTS]\n"
@@ -286,13 +295,8 @@ int check_command(const CommandArguments& args, const ReadOptions& read_options,
     session.read_options = read_options;
     if (!open_in_session(session, args.project)) return 1;
     const int result = check_building(session, kCheckBuilding);
-    const ProblemList& problems = session.problems;
-    for (std::size_t i = 0; i < problems.size(); ++i) {
-        const Problem& p = problems.at(i);
-        out << "level " << (p.level ? p.level->name : std::string("-")) << " row " << p.row << " col " << p.col
-            << ": " << p.text << "\n";
-    }
-    return result != 0 || !problems.empty() ? 1 : 0;
+    print_problems(session.problems, out);
+    return result != 0 || !session.problems.empty() ? 1 : 0;
 }
 
 int render_command(const RenderArguments& args, const ReadOptions& read_options, std::ostream& out,

@@ -8,6 +8,7 @@
 #include "app/console_port.h"
 #include "app/startup.h"
 #include "prjfile/project_file.h"
+#include "sketchpad/problem_list.h"
 
 namespace avelor::cli {
 
@@ -34,6 +35,10 @@ int run_project_command(const CliOptions& options, const ProgramFolders& folders
 int run_cli(int argc, char** argv);
 
 std::string usage_text();
+
+// The problems of a building check, one line each:
+// "level NAME row R col C: TEXT".
+void print_problems(const ProblemList& problems, std::ostream& out);
 
 // avelor run (cli/run_command.cpp): the Run Simulation command without a
 // display. Exit code: the engine's, or 2 when a check refused the run.

@@ -73,14 +73,7 @@ int run_simulation_command(const CliOptions& options, const ReadOptions& read_op
     }
 
     RunHooks hooks;
-    hooks.building_checked = [&session, &err] {
-        const ProblemList& problems = session.problems;
-        for (std::size_t i = 0; i < problems.size(); ++i) {
-            const Problem& p = problems.at(i);
-            err << "level " << (p.level ? p.level->name : std::string("-")) << " row " << p.row << " col "
-                << p.col << ": " << p.text << "\n";
-        }
-    };
+    hooks.building_checked = [&session, &err] { print_problems(session.problems, err); };
     SimulationRun run(session, std::move(hooks));
     run.set_engine_path(engine_path_in(folders.program_folder));
     // No display here: the engine always writes its progress to the console.

@@ -335,45 +335,55 @@ std::int32_t ResultsReader::shown_time(std::int64_t k) const
     return k == 0 && t == kSecondsPerDay ? 0 : t;
 }
 
+namespace {
+
+enum class BlockRead { Ok, Mismatch, Failed };
+
+// Reads count 16-byte records of one step in one block into records and
+// checks that record i holds index i + 1; reports message otherwise.
+template <typename Record, typename Read, typename Decode>
+BlockRead read_indexed_block(std::vector<unsigned char>& block, std::vector<Record>& records, std::size_t count,
+                             Read read, Decode decode, std::string_view message)
+{
+    block.resize(count * 16);
+    records.resize(count);
+    if (!read(block.data(), block.size())) {
+        report_error(ERROR, {message});
+        return BlockRead::Failed;
+    }
+    bool mismatch = false;
+    for (std::size_t i = 0; i < count; ++i) {
+        records[i] = decode(block.data() + 16 * i);
+        mismatch |= records[i].index != static_cast<std::int32_t>(i + 1);
+    }
+    if (!mismatch) return BlockRead::Ok;
+    report_error(ERROR, {message});
+    return BlockRead::Mismatch;
+}
+
+}  // namespace
+
 bool ResultsReader::load_step(std::int64_t k)
 {
     if (!file_ || k < 0 || k > last_step_) return false;
     const ResultsHeader& h = layout_.header();
-    bool ok = true;
     step_ = k;
+    bool ok = true;
     if (h.pf) {
-        block_.resize(static_cast<std::size_t>(h.npath) * 16);
-        paths_.resize(static_cast<std::size_t>(h.npath));
-        if (!read_at(layout_.path_position(day_, k, 1), block_.data(), block_.size())) {
-            report_error(ERROR, {".SIM read path error"});
-            return false;
-        }
-        bool mismatch = false;
-        for (std::size_t i = 0; i < paths_.size(); ++i) {
-            paths_[i] = decode_path(block_.data() + 16 * i);
-            mismatch |= paths_[i].index != static_cast<std::int32_t>(i + 1);
-        }
-        if (mismatch) {
-            report_error(ERROR, {".SIM read path error"});
-            ok = false;
-        }
+        const BlockRead r = read_indexed_block(
+            block_, paths_, static_cast<std::size_t>(h.npath),
+            [&](void* to, std::size_t bytes) { return read_at(layout_.path_position(day_, k, 1), to, bytes); },
+            decode_path, ".SIM read path error");
+        if (r == BlockRead::Failed) return false;
+        ok = r == BlockRead::Ok;
     }
     if (h.zf) {
-        block_.resize(static_cast<std::size_t>(h.naf - 1) * 16);
-        nodes_.resize(static_cast<std::size_t>(h.naf - 1));
-        if (!read_at(layout_.node_position(day_, k, 1), block_.data(), block_.size())) {
-            report_error(ERROR, {".SIM read zone error"});
-            return false;
-        }
-        bool mismatch = false;
-        for (std::size_t i = 0; i < nodes_.size(); ++i) {
-            nodes_[i] = decode_node(block_.data() + 16 * i);
-            mismatch |= nodes_[i].index != static_cast<std::int32_t>(i + 1);
-        }
-        if (mismatch) {
-            report_error(ERROR, {".SIM read zone error"});
-            ok = false;
-        }
+        const BlockRead r = read_indexed_block(
+            block_, nodes_, static_cast<std::size_t>(h.naf - 1),
+            [&](void* to, std::size_t bytes) { return read_at(layout_.node_position(day_, k, 1), to, bytes); },
+            decode_node, ".SIM read zone error");
+        if (r == BlockRead::Failed) return false;
+        ok = ok && r == BlockRead::Ok;
     }
     return ok;
 }

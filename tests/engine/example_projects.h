@@ -122,22 +122,22 @@ inline void draw_building(EditorSession& session, const std::vector<std::string>
     level.name = "ground";
     const Picture page = on_sketchpad(drawing);
     draw_plan(session.grid, Plan(page));
-    for (const ZoneSpec& spec : zones) {
+    for (const ZoneSpec& want : zones) {
         Zone zone = new_zone(project);
-        zone.name = spec.name;
-        zone.Vol = spec.volume;
-        zone.T0 = spec.T0;
-        zone.flags = spec.flags;
+        zone.name = want.name;
+        zone.Vol = want.volume;
+        zone.T0 = want.T0;
+        zone.flags = want.flags;
         add_zone(project, zone)->level = &level;
     }
-    for (const PathSpec& spec : paths) {
+    for (const PathSpec& want : paths) {
         FlowPath path;
         path.mult = 1;
         path.wazm = -1;
-        path.dir = spec.dir;
-        path.relHt = spec.relHt;
-        path.element = project.elements.find_by_name(spec.element);
-        ASSERT_NE(path.element, nullptr) << spec.element;
+        path.dir = want.dir;
+        path.relHt = want.relHt;
+        path.element = project.elements.find_by_name(want.element);
+        ASSERT_NE(path.element, nullptr) << want.element;
         path.icn = path.element->icon;
         path.level = &level;
         add_path(project, path);
