@@ -4,10 +4,10 @@
 #include <benchmark/benchmark.h>
 
 #include "app/diagnostics.h"
+#include "check/building_check.h"
+#include "editing/editor_session.h"
 #include "prjfile/project_pack.h"
 #include "project_generator.h"
-#include "sketchpad/building_check.h"
-#include "sketchpad/editor_session.h"
 
 namespace {
 

@@ -12,10 +12,10 @@
 #include <system_error>
 
 #include "../tests/support/results_file_maker.h"
+#include "editing/editor_session.h"
 #include "model/project.h"
 #include "simulation/results_mode.h"
 #include "simulation/results_reader.h"
-#include "sketchpad/editor_session.h"
 
 namespace {
 

@@ -12,11 +12,11 @@
 #include <vector>
 
 #include "app/diagnostics.h"
+#include "editing/editor_session.h"
+#include "editing/sketch_editor.h"
+#include "editing/wall_drawing.h"
 #include "project_generator.h"
-#include "sketchpad/editor_session.h"
 #include "sketchpad/level_navigation.h"
-#include "sketchpad/sketch_editor.h"
-#include "sketchpad/wall_drawing.h"
 #include "sketchpad/zone_detection.h"
 
 namespace {

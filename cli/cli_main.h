@@ -7,8 +7,8 @@
 
 #include "app/console_port.h"
 #include "app/startup.h"
+#include "check/problem_list.h"
 #include "prjfile/project_file.h"
-#include "sketchpad/problem_list.h"
 
 namespace avelor::cli {
 

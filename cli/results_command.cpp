@@ -9,9 +9,9 @@
 
 #include "app/text_convert.h"
 #include "cli_main.h"
+#include "editing/editor_session.h"
 #include "model/project.h"
 #include "simulation/results_mode.h"
-#include "sketchpad/editor_session.h"
 
 namespace avelor::cli {
 

@@ -7,10 +7,10 @@
 
 #include "app/console_port.h"
 #include "app/diagnostics.h"
+#include "check/building_check.h"
 #include "cli_main.h"
+#include "editing/editor_session.h"
 #include "simulation/run_command.h"
-#include "sketchpad/building_check.h"
-#include "sketchpad/editor_session.h"
 
 namespace avelor::cli {
 

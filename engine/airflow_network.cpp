@@ -22,8 +22,8 @@
 #include "airflow_elements.h"
 #include "app/run_log.h"
 #include "model/airflow_element.h"
+#include "model/cell_codes.h"
 #include "model/project.h"
-#include "sketchpad/cell_codes.h"
 
 namespace avelor::engine {
 

@@ -7,7 +7,7 @@ set -euo pipefail
 PACKAGES=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-charts-dev libqt6opengl6-dev libgl-dev
-  libgtest-dev libgmock-dev libbenchmark-dev zlib1g-dev libeigen3-dev
+  libgtest-dev libgmock-dev libbenchmark-dev zlib1g-dev libpng-dev libeigen3-dev
   fonts-dejavu-core xvfb xauth
 )
 

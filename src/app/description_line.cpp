@@ -1,5 +1,7 @@
 #include "app/description_line.h"
 
+#include <algorithm>
+
 namespace avelor {
 
 namespace {
@@ -19,6 +21,11 @@ std::string clean_description(std::string_view text)
     for (char& c : clean)
         if (c == '\n' || c == '\r') c = ' ';
     return clean;
+}
+
+std::string typed_description(std::string_view text)
+{
+    return clean_description(text.substr(0, std::min(text.size(), kDescriptionLimit)));
 }
 
 std::string description_to_line(std::string_view description)

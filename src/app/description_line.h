@@ -7,13 +7,21 @@
 // Lines that older files hold read and write back unchanged.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
 namespace avelor {
 
+// Descriptions hold at most this many characters, as typed.
+inline constexpr std::size_t kDescriptionLimit = 70;
+
 // What a description may hold: line breaks turned into blanks.
 std::string clean_description(std::string_view text);
+
+// A description as a dialog stores it: the first kDescriptionLimit
+// characters typed, cleaned.
+std::string typed_description(std::string_view text);
 
 // The line to write for a stored description (without its line end).
 std::string description_to_line(std::string_view description);

@@ -1,4 +1,4 @@
-#include "sketchpad/building_check.h"
+#include "check/building_check.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -8,12 +8,12 @@
 
 #include "app/diagnostics.h"
 #include "app/run_log.h"
+#include "check/path_position.h"
 #include "model/project.h"
 #include "prjfile/project_pack.h"
 #include "sketchpad/cell_scan.h"
-#include "sketchpad/editor_session.h"
-#include "sketchpad/icon_editing.h"
 #include "sketchpad/level_navigation.h"
+#include "sketchpad/sketch_view.h"
 #include "sketchpad/zone_detection.h"
 
 namespace avelor {
@@ -272,10 +272,10 @@ int check_junction_connections(const SketchGrid& grid, const Project& project, i
     return result;
 }
 
-int check_level(EditorSession& session, ProblemList& problems, bool check_mode)
+int check_level(CheckScope scope, ProblemList& problems, bool check_mode)
 {
-    Project& p = session.project();
-    SketchGrid& g = session.grid;
+    Project& p = scope.project;
+    SketchGrid& g = scope.grid;
     Level* level = p.current_level;
     if (!level || !g.allocated() || g.shown_level(kCurrentLevel) != level) return 0;
     const int rows = g.rows();
@@ -401,9 +401,9 @@ int check_level(EditorSession& session, ProblemList& problems, bool check_mode)
     return result;
 }
 
-int check_unlinked_nodes(EditorSession& session, ProblemList& problems)
+int check_unlinked_nodes(CheckScope scope, ProblemList& problems)
 {
-    Project& p = session.project();
+    Project& p = scope.project;
     const std::size_t zone_count = static_cast<std::size_t>(std::max(0, p.zones.count()));
     const std::size_t junction_count = static_cast<std::size_t>(std::max(0, p.junctions.count()));
     // Nodes: 0 ambient, 1..Z zones, Z+1..Z+J junctions by number.
@@ -503,7 +503,7 @@ int check_unlinked_nodes(EditorSession& session, ProblemList& problems)
     };
     for (Level* level = p.top_level; level; level = level->below) {
         if (std::none_of(level->icons.begin(), level->icons.end(), unlinked_icon)) continue;
-        if (session.grid.allocated()) goto_level(p, session.grid, *level);
+        if (scope.grid.allocated()) goto_level(p, scope.grid, *level);
         for (const IconEntry& icon : level->icons) {
             if (!unlinked_icon(icon)) continue;
             problems.add(level, icon.row, icon.col,
@@ -620,10 +620,10 @@ void add_warnings(Project& p, ProblemList& problems, const IconPlaces& places)
 
 }  // namespace
 
-int check_building(EditorSession& session, ProblemList& problems, int mode)
+int check_building(CheckScope scope, ProblemList& problems, int mode)
 {
-    Project& p = session.project();
-    SketchGrid& g = session.grid;
+    Project& p = scope.project;
+    SketchGrid& g = scope.grid;
     const bool check = mode >= kCheckBuilding;
     problems.clear();
     user_port().show_status(check ? " Checking building description" : " Renumbering building icons");
@@ -635,7 +635,7 @@ int check_building(EditorSession& session, ProblemList& problems, int mode)
     if (walk) {
         goto_level(p, g, *p.lowest_level);
         for (;;) {
-            if (check && check_level(session, problems, true) != 0) result = 1;
+            if (check && check_level(scope, problems, true) != 0) result = 1;
             relink_icons(p, g);
             if (!level_up(p, g)) break;
         }
@@ -655,7 +655,7 @@ int check_building(EditorSession& session, ProblemList& problems, int mode)
     set_wpc_flags(p, p.rc.wpc_in_use());
 
     if (p.changed()) {
-        session.document.must_save = true;
+        scope.must_save = true;
         p.mark_saved();
     }
     if (walk && remembered && remembered != p.current_level) {
@@ -667,7 +667,7 @@ int check_building(EditorSession& session, ProblemList& problems, int mode)
 
     if (check) {
         const IconPlaces places(p);
-        if (result == 0 && check_unlinked_nodes(session, problems) != 0) result = 1;
+        if (result == 0 && check_unlinked_nodes(scope, problems) != 0) result = 1;
         add_warnings(p, problems, places);
         if (check_values_file_names(p, problems, places) != 0) result = 1;
         if (p.rc.cfd > 0 && check_cfd(p, problems, places) != 0) result = 1;
@@ -679,20 +679,20 @@ int check_building(EditorSession& session, ProblemList& problems, int mode)
     return result;
 }
 
-int check_building(EditorSession& session, int mode) { return check_building(session, session.problems, mode); }
+int check_building(CheckScope scope, int mode) { return check_building(scope, scope.problems, mode); }
 
-int run_building_check(EditorSession& session)
+int run_building_check(CheckScope scope)
 {
-    const int result = check_building(session, session.problems, kCheckBuilding);
+    const int result = check_building(scope, scope.problems, kCheckBuilding);
     // The problems window says what failed; nothing else tells of a pass.
-    if (result == 0 && session.problems.empty()) show_message(NOTE, {"Building data is complete"});
+    if (result == 0 && scope.problems.empty()) show_message(NOTE, {"Building data is complete"});
     return result;
 }
 
-int check_current_level(EditorSession& session, ProblemList& problems)
+int check_current_level(CheckScope scope, ProblemList& problems)
 {
     problems.clear();
-    const int result = check_level(session, problems, false);
+    const int result = check_level(scope, problems, false);
     if (result == 0 && problems.empty()) show_message(NOTE, {"Level data is complete"});
     return result;
 }
@@ -708,12 +708,12 @@ std::vector<std::string> ProblemsWindowModel::rows(const ProblemList& problems)
     return out;
 }
 
-bool ProblemsWindowModel::show_row(EditorSession& session, const ProblemList& problems, std::size_t row)
+bool ProblemsWindowModel::show_row(CheckScope scope, const ProblemList& problems, std::size_t row)
 {
     if (row >= problems.size()) return false;
     const Problem& entry = problems.at(row);
-    Project& p = session.project();
-    SketchGrid& g = session.grid;
+    Project& p = scope.project;
+    SketchGrid& g = scope.grid;
     if (!g.allocated()) return false;
     // The window stays open while the user edits: the level may be gone.
     Level* level = nullptr;
@@ -725,16 +725,16 @@ bool ProblemsWindowModel::show_row(EditorSession& session, const ProblemList& pr
         return false;
     }
     if (p.current_level != level || g.shown_level(kCurrentLevel) != level) goto_level(p, g, *level);
-    clear_highlight(session);
+    clear_highlight(scope);
     g.cursor = {entry.row, entry.col};
-    session.view.place_cursor(g, g.cursor);
+    scope.view.place_cursor(g, g.cursor);
     g.Scolors(entry.row, entry.col) = g.colours.highlight;
     return true;
 }
 
-void ProblemsWindowModel::clear_highlight(EditorSession& session)
+void ProblemsWindowModel::clear_highlight(CheckScope scope)
 {
-    SketchGrid& g = session.grid;
+    SketchGrid& g = scope.grid;
     if (!g.allocated()) return;
     const std::size_t n = g.cells();
     std::uint8_t* colours = g.Scolors.data();

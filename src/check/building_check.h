@@ -12,14 +12,26 @@
 #include <unordered_set>
 #include <vector>
 
+#include "check/problem_list.h"
 #include "model/records.h"
-#include "sketchpad/problem_list.h"
 
 namespace avelor {
 
-struct EditorSession;
 class Project;
 class SketchGrid;
+class SketchView;
+
+// What the check works on: the project, the SketchPad grid and view that
+// show it, the flag that says the project must be saved before it is run,
+// and the list the problems window shows. An editing session passes itself
+// as one.
+struct CheckScope {
+    Project& project;
+    SketchGrid& grid;
+    SketchView& view;
+    bool& must_save;
+    ProblemList& problems;
+};
 
 // Adds a problem at a cell of a level.
 void add_problem(ProblemList& problems, Level* level, int row, int col, std::string_view text);
@@ -35,18 +47,18 @@ inline constexpr int kCheckBuilding = 1;
 // must-save flag and the current level is shown again at the end. 0 when no
 // error was found (warnings are entries but not errors), 1 otherwise. The
 // caller shows the problems window when the list is not empty.
-int check_building(EditorSession& session, ProblemList& problems, int mode);
-int check_building(EditorSession& session, int mode);  // the session's problems
-// "Run Building Check": the check on the session's problems, and a note
+int check_building(CheckScope scope, ProblemList& problems, int mode);
+int check_building(CheckScope scope, int mode);  // the scope's problem list
+// "Run Building Check": the check on the scope's problem list, and a note
 // when it found nothing.
-int run_building_check(EditorSession& session);
+int run_building_check(CheckScope scope);
 
 // The per-level checks of the current level: zone detection (a conflict
 // ends the checks), unclaimed cells, zero volumes, icons in the ambient
 // zone, path positions, duct node connections and undefined items. With
 // check_mode the path and duct node tests add entries; without it they show
 // message boxes. 0 or 1.
-int check_level(EditorSession& session, ProblemList& problems, bool check_mode);
+int check_level(CheckScope scope, ProblemList& problems, bool check_mode);
 
 // The flow path position test at a cell of the current level. With a list
 // (check mode) a refusal becomes an entry; without one it is a box (or a
@@ -65,13 +77,13 @@ int check_junction_connections(const SketchGrid& grid, const Project& project, i
 // flow depends on pressure. Unreached ones are written to the run log and,
 // on the highest level that shows one of them, become entries at their
 // icons (that level is shown). 0 or 1.
-int check_unlinked_nodes(EditorSession& session, ProblemList& problems);
+int check_unlinked_nodes(CheckScope scope, ProblemList& problems);
 
 // "Check Current Level": empties the list, checks the current level with
 // boxes for the path and duct node tests, and says "Level data is complete"
 // when it found no error. The caller shows the problems window when the
 // list is not empty.
-int check_current_level(EditorSession& session, ProblemList& problems);
+int check_current_level(CheckScope scope, ProblemList& problems);
 
 // What the problems window binds to.
 struct ProblemsWindowModel {
@@ -86,9 +98,9 @@ struct ProblemsWindowModel {
     // cell, which is scrolled into view and highlighted. A level that no
     // longer exists is refused; a cell outside the drawable area is the
     // error "Bad Highlight Cell". True when shown.
-    static bool show_row(EditorSession& session, const ProblemList& problems, std::size_t row);
+    static bool show_row(CheckScope scope, const ProblemList& problems, std::size_t row);
     // The window closes: the highlight goes.
-    static void clear_highlight(EditorSession& session);
+    static void clear_highlight(CheckScope scope);
 };
 
 }  // namespace avelor

@@ -1,4 +1,4 @@
-#include "sketchpad/editor_session.h"
+#include "editing/editor_session.h"
 
 #include <filesystem>
 #include <system_error>
@@ -8,7 +8,7 @@
 #include "app/paths.h"
 #include "app/startup.h"
 #include "app/text_writer.h"
-#include "sketchpad/building_check.h"
+#include "check/building_check.h"
 #include "sketchpad/level_navigation.h"
 
 namespace avelor {

@@ -5,8 +5,9 @@
 
 #include <string>
 
+#include "check/building_check.h"
+#include "check/problem_list.h"
 #include "prjfile/project_file.h"
-#include "sketchpad/problem_list.h"
 #include "sketchpad/sketch_grid.h"
 #include "sketchpad/sketch_view.h"
 
@@ -22,6 +23,10 @@ struct EditorSession {
 
     Project& project() { return *document.project; }
     const Project& project() const { return *document.project; }
+
+    // The building check works on the session's project, SketchPad and
+    // problem list.
+    operator CheckScope() { return {project(), grid, view, document.must_save, problems}; }
 };
 
 // Gives the session's project a grid of its size and shows its lowest

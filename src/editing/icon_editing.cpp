@@ -1,4 +1,4 @@
-#include "sketchpad/icon_editing.h"
+#include "editing/icon_editing.h"
 
 #include <algorithm>
 #include <optional>
@@ -6,9 +6,10 @@
 #include <vector>
 
 #include "app/diagnostics.h"
+#include "check/path_position.h"
+#include "forms/path_sheet.h"
 #include "model/airflow_element.h"
 #include "model/project.h"
-#include "sketchpad/path_sheet.h"
 #include "sketchpad/zone_detection.h"
 
 namespace avelor {
@@ -468,42 +469,6 @@ PasteTarget paste_target(SketchEditor& editor, const std::optional<CutSource>& s
 }  // namespace
 
 // ---------------------------------------------------------------- placing
-
-PathPositionCheck check_path_position(const SketchGrid& grid, const Project& project, int row, int col)
-{
-    PathPositionCheck check;
-    if (!grid.in_drawing(row, col)) return check;
-    const LevelCells& l = grid.current();
-    const std::uint8_t w = l.Walls(row, col);
-    // The same zone on both sides is an error unless neither side is known.
-    auto same = [](std::int32_t a, std::int32_t b) { return a == b && a != ZONE_NONE && a != ZONE_UNDEFINED; };
-    if (w == ICN_WALL_H || w == ICN_WALL_V) {
-        const bool h = w == ICN_WALL_H;
-        const std::int32_t a = h ? l.Zones(row - 1, col) : l.Zones(row, col - 1);
-        const std::int32_t b = h ? l.Zones(row + 1, col) : l.Zones(row, col + 1);
-        if (same(a, b)) {
-            check.message = "Same zone on both sides of wall";
-            return check;
-        }
-        check.ok = true;
-        return check;
-    }
-    if (w != 0) return check;  // a corner, tee or cross: only a beep
-    if (!level_below_exists(project)) {
-        check.message = "Path is not above a sublevel";
-        return check;
-    }
-    if (grid.below().Walls(row, col) != 0) {
-        check.message = "Path is above a sublevel wall";
-        return check;
-    }
-    if (same(l.Zones(row, col), grid.below().Zones(row, col))) {
-        check.message = "Same zone on both sides of \"floor\"";
-        return check;
-    }
-    check.ok = true;
-    return check;
-}
 
 bool can_place_icon(SketchEditor& editor, IconCommand icon, int row, int col)
 {

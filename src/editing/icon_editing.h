@@ -5,24 +5,14 @@
 
 #include <cstdint>
 
-#include "sketchpad/sketch_editor.h"
-#include "sketchpad/wall_drawing.h"
+#include "editing/sketch_editor.h"
+#include "editing/wall_drawing.h"
 
 namespace avelor {
 
 // Whether a Draw Icon command may place its icon at the cell (no message,
 // no beep): the menu, the keys and the context menu all ask this.
 bool can_place_icon(SketchEditor& editor, IconCommand icon, int row, int col);
-
-// The flow path position test at a cell: on a straight wall the two sides
-// must be different zones, off walls the path goes through the floor to a
-// level below. A refusal carries its message; on a wall piece that is not
-// straight the message is empty and placing only beeps.
-struct PathPositionCheck {
-    bool ok = false;
-    std::string message;  // shown as a WARNING box when not empty
-};
-PathPositionCheck check_path_position(const SketchGrid& grid, const Project& project, int row, int col);
 
 // Places an icon at the cursor, or beeps (and for sources and exposures
 // explains why). True when placed.

@@ -1,4 +1,4 @@
-#include "sketchpad/sketch_editor.h"
+#include "editing/sketch_editor.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -8,64 +8,6 @@
 #include "model/project.h"
 
 namespace avelor {
-
-void AreaDeleteForm::set_walls(bool on)
-{
-    options.walls = on;
-    if (on) options.zones = true;
-}
-
-void AreaDeleteForm::set_simple_ahs(bool on)
-{
-    options.simple_ahs = on;
-    if (on) options.supplies = options.returns = true;
-}
-
-void AreaDeleteForm::select_all_icons()
-{
-    AreaDeleteOptions& o = options;
-    o.walls = o.zones = o.paths = o.simple_ahs = o.supplies = o.returns = true;
-    o.ducts = o.sources = o.occupants = o.controls = o.notes = true;
-}
-
-void AreaDeleteForm::select_all_levels()
-{
-    options.levels.clear();
-    for (const LevelRow& row : level_rows) options.levels.push_back(row.level);
-}
-
-AreaDeleteForm make_area_delete_form(const Project& project, const AreaDeleteOptions& kept)
-{
-    AreaDeleteForm form;
-    form.options = kept;
-    form.options.levels.clear();
-    for (const Level* level = project.top_level; level; level = level->below) {
-        char number[16];
-        std::snprintf(number, sizeof number, "%3d ", static_cast<int>(level->nr));
-        std::string name = level->name;
-        if (name.size() < 15) name.insert(0, 15 - name.size(), ' ');
-        form.level_rows.push_back({level->nr, number + name});
-    }
-    if (project.current_level) form.options.levels.push_back(project.current_level->nr);
-    return form;
-}
-
-std::string CoordinatesForm::max_row_text() const { return "Maximum: " + std::to_string(max_row); }
-std::string CoordinatesForm::max_col_text() const { return "Maximum: " + std::to_string(max_col); }
-
-std::string CoordinatesForm::check() const
-{
-    for (const GridCell& p : {a, b}) {
-        if (p.row < 1 || p.row > max_row)
-            return "Row must be between 1 and " + std::to_string(max_row) + ".";
-        if (p.col < 1 || p.col > max_col)
-            return "Column must be between 1 and " + std::to_string(max_col) + ".";
-    }
-    // Opposite corners must leave at least one cell inside the box.
-    if (std::abs(a.row - b.row) < 2 || std::abs(a.col - b.col) < 2)
-        return "The corners must be at least two rows and two columns apart.";
-    return {};
-}
 
 std::string sheet_title(SheetKind kind)
 {

@@ -2,24 +2,29 @@
 // commands, the one-item clipboard and the deletion options, all held by
 // one SketchEditor per editing session.
 //
-// Every edit the window asks for goes through SketchEditor::apply(): it
-// runs the command, marks the project changed when the command changed
-// anything, and hands back the cells to repaint. The operations themselves
+// Every edit the window asks for is an Edit object, made from its command
+// by make_edit(), and goes through SketchEditor::apply(): the edit applies
+// itself, the project is marked changed when the edit changed anything,
+// and the cells to repaint are handed back. The operations themselves
 // (wall_drawing.h, icon_editing.h) report what they touched and whether
-// they modified the project through the editor, never directly, so that a
-// later undo stack can wrap apply() alone.
+// they modified the project through the editor, never directly, so that an
+// undo stack can wrap apply() alone.
 #pragma once
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "editing/editor_session.h"
+#include "forms/annotation_form.h"
+#include "forms/area_delete_form.h"
+#include "forms/delete_coordinates_form.h"
+#include "forms/path_sheet.h"
 #include "model/records.h"
-#include "sketchpad/editor_session.h"
-#include "sketchpad/path_sheet.h"
 #include "sketchpad/sketch_grid.h"
 
 namespace avelor {
@@ -44,67 +49,6 @@ struct StrokeState {
     // Delete by region: the loop in drawing order, and whether it closed.
     std::vector<GridCell> loop;
     bool loop_closed = false;
-};
-
-// Which kinds an area deletion removes, and on which levels. Kept from one
-// deletion to the next while the program runs.
-struct AreaDeleteOptions {
-    bool walls = false;
-    bool zones = false;
-    bool paths = false;
-    bool simple_ahs = false;
-    bool supplies = false;
-    bool returns = false;
-    bool ducts = false;
-    bool sources = false;
-    bool occupants = false;
-    bool controls = false;
-    bool notes = false;
-    std::vector<std::int32_t> levels;  // level numbers
-};
-
-// The "Multiple Icon Deletion Options" dialog as data.
-struct AreaDeleteForm {
-    AreaDeleteOptions options;
-    // "%3d %15s" per level, highest level first, with its level number.
-    struct LevelRow {
-        std::int32_t level = 0;
-        std::string text;
-    };
-    std::vector<LevelRow> level_rows;
-
-    // Walls take the zones with them and a simple AHS its supply and
-    // return points: those boxes are then checked and disabled.
-    bool zones_enabled() const { return !options.walls; }
-    bool supplies_enabled() const { return !options.simple_ahs; }
-    bool returns_enabled() const { return !options.simple_ahs; }
-    void set_walls(bool on);
-    void set_simple_ahs(bool on);
-    void select_all_icons();
-    void select_all_levels();
-};
-
-// Builds the form from the kept options; the current level is selected.
-AreaDeleteForm make_area_delete_form(const Project& project, const AreaDeleteOptions& kept);
-
-// The "Delete by Coordinates" dialog: two corners, rows 1..rows-2 and
-// columns 1..cols-2.
-struct CoordinatesForm {
-    int max_row = 0;
-    int max_col = 0;
-    GridCell a;
-    GridCell b;
-    // The "Maximum:" texts beside the fields.
-    std::string max_row_text() const;
-    std::string max_col_text() const;
-    // Empty when acceptable, else the refusal.
-    std::string check() const;
-};
-
-// The "Annotation" dialog.
-struct AnnotationForm {
-    static constexpr std::size_t kMaxText = 70;
-    std::string text;
 };
 
 // What the clipboard holds.
@@ -221,6 +165,20 @@ struct EditCommand {
     GridCell cell;
 };
 
+class SketchEditor;
+
+// One edit of the drawing or the project, which knows how to apply itself.
+class Edit {
+public:
+    virtual ~Edit() = default;
+    // Applies the edit through the editor; outcome gathers what the view
+    // must do afterwards and the operation's own result.
+    virtual void apply(SketchEditor& editor, EditOutcome& outcome) const = 0;
+};
+
+// The edit a command of the window stands for.
+std::unique_ptr<Edit> make_edit(const EditCommand& command);
+
 class SketchEditor {
 public:
     SketchEditor(EditorSession& session, EditorDialogs& dialogs);
@@ -228,6 +186,7 @@ public:
     SketchEditor& operator=(const SketchEditor&) = delete;
 
     // The one way in for edits from the window.
+    EditOutcome apply(const Edit& edit);
     EditOutcome apply(const EditCommand& command);
 
     EditorSession& session() { return session_; }

@@ -1,4 +1,4 @@
-#include "sketchpad/wall_drawing.h"
+#include "editing/wall_drawing.h"
 
 #include <algorithm>
 #include <array>
@@ -11,9 +11,9 @@
 
 #include "app/diagnostics.h"
 #include "app/run_log.h"
+#include "editing/icon_editing.h"
 #include "model/project.h"
 #include "sketchpad/cell_scan.h"
-#include "sketchpad/icon_editing.h"
 #include "sketchpad/level_navigation.h"
 #include "sketchpad/zone_detection.h"
 

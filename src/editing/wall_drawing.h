@@ -6,7 +6,7 @@
 #include <array>
 #include <cstdint>
 
-#include "sketchpad/sketch_editor.h"
+#include "editing/sketch_editor.h"
 
 namespace avelor {
 

@@ -1,4 +1,4 @@
-#include "model/element_form.h"
+#include "forms/element_form.h"
 
 #include <algorithm>
 #include <cmath>
@@ -9,7 +9,6 @@
 #include "app/description_line.h"
 #include "app/diagnostics.h"
 #include "model/project.h"
-#include "model/species_forms.h"
 
 namespace avelor {
 
@@ -312,7 +311,7 @@ const ElementForm::Row& ElementForm::at(std::size_t i) const
 
 void ElementForm::set_description(std::string_view text)
 {
-    working_.desc = clean_description(text.substr(0, std::min(text.size(), kDescriptionLimit)));
+    working_.desc = typed_description(text);
 }
 
 std::uint8_t ElementForm::small_icon() const

@@ -1,4 +1,4 @@
-#include "sketchpad/path_sheet.h"
+#include "forms/path_sheet.h"
 
 #include <cmath>
 #include <optional>
@@ -7,8 +7,8 @@
 
 #include "app/diagnostics.h"
 #include "app/lists.h"
+#include "model/cell_codes.h"
 #include "model/unit_field.h"
-#include "sketchpad/cell_codes.h"
 #include "sketchpad/zone_detection.h"
 
 namespace avelor {

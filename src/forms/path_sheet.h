@@ -23,10 +23,10 @@
 #include <string_view>
 #include <vector>
 
+#include "forms/zone_sheet.h"
 #include "model/airflow_rules.h"
 #include "model/project.h"
 #include "sketchpad/sketch_grid.h"
-#include "sketchpad/zone_sheet.h"
 
 namespace avelor {
 

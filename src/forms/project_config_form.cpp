@@ -1,4 +1,4 @@
-#include "sketchpad/project_config_form.h"
+#include "forms/project_config_form.h"
 
 #include <algorithm>
 #include <charconv>

@@ -15,7 +15,7 @@
 #include <string>
 #include <string_view>
 
-#include "model/species_forms.h"
+#include "forms/form_answer.h"
 #include "model/unit_field.h"
 #include "sketchpad/sketch_grid.h"
 

@@ -1,4 +1,4 @@
-#include "sketchpad/shift_drawing.h"
+#include "forms/shift_drawing_form.h"
 
 #include <algorithm>
 #include <climits>

@@ -1,4 +1,4 @@
-#include "model/super_element_form.h"
+#include "forms/super_element_form.h"
 
 #include <algorithm>
 #include <iterator>

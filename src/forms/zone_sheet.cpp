@@ -1,4 +1,4 @@
-#include "sketchpad/zone_sheet.h"
+#include "forms/zone_sheet.h"
 
 #include <algorithm>
 #include <cmath>

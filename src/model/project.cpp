@@ -5,7 +5,6 @@
 
 #include "app/description_line.h"
 #include "app/diagnostics.h"
-#include "model/species_forms.h"
 
 namespace avelor {
 

@@ -12,11 +12,11 @@
 #include "app/run_log.h"
 #include "app/text_convert.h"
 #include "app/version.h"
-#include "model/airflow_section.h"
-#include "model/species_section.h"
+#include "prjfile/airflow_section.h"
 #include "prjfile/network_sections.h"
 #include "prjfile/project_pack.h"
 #include "prjfile/run_control_section.h"
+#include "prjfile/species_section.h"
 
 namespace avelor {
 

@@ -1,4 +1,4 @@
-#include "model/species_section.h"
+#include "prjfile/species_section.h"
 
 #include <algorithm>
 #include <string>

@@ -4,10 +4,10 @@
 
 #include "app/diagnostics.h"
 #include "app/text_convert.h"
+#include "check/building_check.h"
+#include "editing/editor_session.h"
+#include "model/cell_codes.h"
 #include "model/project.h"
-#include "sketchpad/building_check.h"
-#include "sketchpad/cell_codes.h"
-#include "sketchpad/editor_session.h"
 
 namespace avelor {
 

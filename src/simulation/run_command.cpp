@@ -12,10 +12,10 @@
 #include "app/diagnostics.h"
 #include "app/paths.h"
 #include "app/run_log.h"
+#include "check/building_check.h"
+#include "editing/editor_session.h"
 #include "model/project.h"
 #include "model/run_control.h"
-#include "sketchpad/building_check.h"
-#include "sketchpad/editor_session.h"
 
 namespace avelor {
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "app/diagnostics.h"
-#include "sketchpad/cell_codes.h"
+#include "model/cell_codes.h"
 
 namespace avelor {
 

@@ -9,10 +9,11 @@
 #include <memory>
 #include <system_error>
 
+#include <png.h>
+
 #include "app/diagnostics.h"
 #include "app/file_io.h"
 #include "app/paths.h"
-#include "sketchpad/editor_session.h"
 
 namespace avelor {
 
@@ -175,13 +176,6 @@ void put_le32(std::vector<std::uint8_t>& out, std::uint64_t v)
     put_le16(out, (v >> 16) & 0xFFFF);
 }
 
-void put_be32(std::vector<std::uint8_t>& out, std::uint32_t v)
-{
-    out.push_back(std::uint8_t(v >> 24));
-    out.push_back(std::uint8_t(v >> 16));
-    out.push_back(std::uint8_t(v >> 8));
-    out.push_back(std::uint8_t(v));
-}
 
 }  // namespace
 
@@ -269,225 +263,73 @@ bool write_bmp(const std::string& path, ImageRows& rows)
 }
 
 // ---------------------------------------------------------------------------
-// Checksums
-
-namespace {
-
-constexpr std::array<std::uint32_t, 256> make_crc_table()
-{
-    std::array<std::uint32_t, 256> t{};
-    for (std::uint32_t n = 0; n < 256; ++n) {
-        std::uint32_t c = n;
-        for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-        t[n] = c;
-    }
-    return t;
-}
-
-constexpr std::array<std::uint32_t, 256> kCrcTable = make_crc_table();
-
-}  // namespace
-
-std::uint32_t crc32_update(std::uint32_t crc, const std::uint8_t* data, std::size_t size)
-{
-    std::uint32_t c = crc ^ 0xFFFFFFFFu;
-    for (std::size_t i = 0; i < size; ++i) c = kCrcTable[(c ^ data[i]) & 0xFF] ^ (c >> 8);
-    return c ^ 0xFFFFFFFFu;
-}
-
-std::uint32_t adler32_update(std::uint32_t adler, const std::uint8_t* data, std::size_t size)
-{
-    constexpr std::uint32_t kBase = 65521;
-    // 5552 bytes is the most that can be summed before the 32-bit sums
-    // must be reduced.
-    constexpr std::size_t kRun = 5552;
-    std::uint32_t a = adler & 0xFFFF, b = adler >> 16;
-    while (size > 0) {
-        const std::size_t n = std::min(size, kRun);
-        for (std::size_t i = 0; i < n; ++i) {
-            a += data[i];
-            b += a;
-        }
-        a %= kBase;
-        b %= kBase;
-        data += n;
-        size -= n;
-    }
-    return (b << 16) | a;
-}
-
-// ---------------------------------------------------------------------------
 // PNG
 
 namespace {
 
-// Deflate with the fixed codes of the format, finding only runs of a
-// repeated byte (distance 1). After the row filters a SketchPad picture is
-// mostly such runs: flat cells give runs of zeros, a row like the one above
-// gives a row of zeros.
-class FixedDeflate {
-public:
-    explicit FixedDeflate(std::vector<std::uint8_t>& out) : out_(out) {}
-
-    void begin()
-    {
-        put_bits(1, 1);  // the final block: there is only one
-        put_bits(1, 2);  // fixed codes
-    }
-    void add(const std::uint8_t* data, std::size_t size)
-    {
-        for (std::size_t i = 0; i < size; ++i) {
-            const std::uint8_t b = data[i];
-            if (have_last_ && b == last_) {
-                if (++run_ == kMaxMatch) {
-                    match(kMaxMatch);
-                    run_ = 0;
-                }
-                continue;
-            }
-            flush_run();
-            literal(b);
-            last_ = b;
-            have_last_ = true;
-        }
-    }
-    void finish()
-    {
-        flush_run();
-        symbol(256);
-        if (nbits_ > 0) {
-            out_.push_back(std::uint8_t(bits_));
-            bits_ = 0;
-            nbits_ = 0;
-        }
-    }
-private:
-    static constexpr int kMaxMatch = 258;
-
-    struct Code {
-        std::uint16_t bits = 0;  // reversed, ready for the LSB-first stream
-        std::uint8_t length = 0;
-    };
-    struct LengthCode {
-        std::uint16_t symbol = 0;
-        std::uint8_t extra_bits = 0;
-        std::uint16_t extra = 0;
-    };
-    struct Tables {
-        std::array<Code, 288> symbols{};
-        std::array<LengthCode, kMaxMatch + 1> lengths{};
-        Tables()
-        {
-            auto reversed = [](unsigned code, int len) {
-                unsigned r = 0;
-                for (int i = 0; i < len; ++i, code >>= 1) r = (r << 1) | (code & 1);
-                return std::uint16_t(r);
-            };
-            for (unsigned v = 0; v < 288; ++v) {
-                unsigned code = 0;
-                int len = 0;
-                if (v < 144) code = 0x30 + v, len = 8;
-                else if (v < 256) code = 0x190 + (v - 144), len = 9;
-                else if (v < 280) code = v - 256, len = 7;
-                else code = 0xC0 + (v - 280), len = 8;
-                symbols[v] = {reversed(code, len), std::uint8_t(len)};
-            }
-            static constexpr std::array<std::uint16_t, 29> base = {
-                3,  4,  5,  6,  7,  8,  9,  10, 11,  13,  15,  17,  19,  23, 27,
-                31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258};
-            static constexpr std::array<std::uint8_t, 29> extra = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1,
-                                                                   1, 1, 2, 2, 2, 2, 3, 3, 3, 3,
-                                                                   4, 4, 4, 4, 5, 5, 5, 5, 0};
-            for (std::size_t k = 0; k < base.size(); ++k) {
-                const int top = k + 1 < base.size() ? base[k + 1] : kMaxMatch + 1;
-                for (int len = base[k]; len < top && len <= kMaxMatch; ++len)
-                    lengths[std::size_t(len)] = {std::uint16_t(257 + k), extra[k], std::uint16_t(len - base[k])};
-            }
-        }
-    };
-    static const Tables& tables()
-    {
-        static const Tables t;
-        return t;
-    }
-
-    void put_bits(std::uint32_t value, int count)
-    {
-        bits_ |= std::uint64_t(value) << nbits_;
-        nbits_ += count;
-        while (nbits_ >= 8) {
-            out_.push_back(std::uint8_t(bits_));
-            bits_ >>= 8;
-            nbits_ -= 8;
-        }
-    }
-    void symbol(unsigned v)
-    {
-        const Code& c = tables().symbols[v];
-        put_bits(c.bits, c.length);
-    }
-    void literal(std::uint8_t b) { symbol(b); }
-    void match(int length)
-    {
-        const LengthCode& l = tables().lengths[std::size_t(length)];
-        symbol(l.symbol);
-        if (l.extra_bits) put_bits(l.extra, l.extra_bits);
-        put_bits(0, 5);  // distance code 0: one byte back
-    }
-    void flush_run()
-    {
-        if (run_ >= 3) match(run_);
-        else
-            for (int i = 0; i < run_; ++i) literal(last_);
-        run_ = 0;
-    }
-
-    std::vector<std::uint8_t>& out_;
-    std::uint64_t bits_ = 0;
-    int nbits_ = 0;
-    bool have_last_ = false;
-    std::uint8_t last_ = 0;
-    int run_ = 0;  // bytes equal to last_ not yet written
-};
-
-void write_chunk(StagedFile& file, const char type[4], const std::uint8_t* data, std::size_t size)
+void png_write_to_file(png_structp png, png_bytep data, png_size_t size)
 {
-    std::vector<std::uint8_t> head;
-    put_be32(head, std::uint32_t(size));
-    head.insert(head.end(), type, type + 4);
-    std::uint32_t crc = crc32_update(0, head.data() + 4, 4);
-    crc = crc32_update(crc, data, size);
-    file.write(head);
-    file.write(data, size);
-    std::vector<std::uint8_t> tail;
-    put_be32(tail, crc);
-    file.write(tail);
+    static_cast<StagedFile*>(png_get_io_ptr(png))->write(data, size);
 }
 
-// The PNG filter of a row with the smallest sum of magnitudes (the usual
-// rule of thumb): none, the pixel to the left, or the pixel above.
-void filter_row(const std::vector<std::uint8_t>& cur, const std::vector<std::uint8_t>& prev, bool first_row,
-                std::vector<std::uint8_t>& sub, std::vector<std::uint8_t>& up, std::vector<std::uint8_t>& chosen)
-{
-    const std::size_t n = cur.size();
-    std::uint64_t cost_none = 0, cost_sub = 0, cost_up = 0;
-    auto mag = [](std::uint8_t v) { return std::uint64_t(v < 128 ? v : 256 - v); };
-    for (std::size_t i = 0; i < n; ++i) {
-        const std::uint8_t s = std::uint8_t(cur[i] - (i >= 3 ? cur[i - 3] : 0));
-        const std::uint8_t u = std::uint8_t(cur[i] - (first_row ? 0 : prev[i]));
-        sub[i] = s;
-        up[i] = u;
-        cost_none += mag(cur[i]);
-        cost_sub += mag(s);
-        cost_up += mag(u);
+void png_flush_nothing(png_structp) {}
+
+// libpng reports a failure by jumping back to the setjmp of encode_png.
+[[noreturn]] void png_failed(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+
+void png_warned(png_structp, png_const_charp) {}
+
+// Owns libpng's write state.
+class PngWriter {
+public:
+    PngWriter()
+    {
+        png_ = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, png_failed, png_warned);
+        if (png_) info_ = png_create_info_struct(png_);
     }
-    chosen.resize(n + 1);
-    const std::vector<std::uint8_t>* pick = &cur;
-    std::uint8_t type = 0;
-    if (cost_sub < cost_none) pick = &sub, type = 1;
-    if (!first_row && cost_up < std::min(cost_none, cost_sub)) pick = &up, type = 2;
-    chosen[0] = type;
-    std::copy(pick->begin(), pick->end(), chosen.begin() + 1);
+    ~PngWriter() { png_destroy_write_struct(&png_, info_ ? &info_ : nullptr); }
+    PngWriter(const PngWriter&) = delete;
+    PngWriter& operator=(const PngWriter&) = delete;
+
+    bool ready() const { return png_ && info_; }
+    png_structp png() const { return png_; }
+    png_infop info() const { return info_; }
+
+private:
+    png_structp png_ = nullptr;
+    png_infop info_ = nullptr;
+};
+
+// Every libpng call that may fail happens in this frame, and nothing here
+// has a destructor for the jump to skip. The pixel rows go out one by one
+// into line, which holds 3 bytes a pixel.
+bool encode_png(png_structp png, png_infop info, ImageRows& rows, std::uint8_t* line, StagedFile& file)
+{
+    if (setjmp(png_jmpbuf(png))) return false;
+    const int w = rows.width(), h = rows.height();
+    png_set_write_fn(png, &file, png_write_to_file, png_flush_nothing);
+    png_set_IHDR(png, info, png_uint_32(w), png_uint_32(h), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    // A SketchPad picture is flat cells and thin lines: after the row
+    // filters it is mostly runs of zeros, which the fastest level packs
+    // nearly as well as the slowest.
+    png_set_compression_level(png, 1);
+    png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE | PNG_FILTER_SUB | PNG_FILTER_UP);
+    png_write_info(png, info);
+    for (int y = 0; y < h; ++y) {
+        const std::uint32_t* px = rows.row(y);
+        if (!px) return false;
+        for (int x = 0; x < w; ++x) {
+            const std::uint32_t p = px[x];
+            line[std::size_t(x) * 3] = std::uint8_t(p >> 16);
+            line[std::size_t(x) * 3 + 1] = std::uint8_t(p >> 8);
+            line[std::size_t(x) * 3 + 2] = std::uint8_t(p);
+        }
+        png_write_row(png, line);
+        if (!file.ok()) return false;
+    }
+    png_write_end(png, nullptr);
+    return true;
 }
 
 }  // namespace
@@ -496,56 +338,14 @@ bool write_png(const std::string& path, ImageRows& rows)
 {
     const int w = rows.width(), h = rows.height();
     if (w <= 0 || h <= 0) return false;
-    const std::uint64_t row_bytes = std::uint64_t(w) * 3;
-    if (row_bytes + 1 > std::numeric_limits<std::size_t>::max() / 4) return false;
+    // The format's limit on either side.
+    if (std::uint64_t(w) > 0x7FFFFFFFu / 3 || std::uint64_t(h) > 0x7FFFFFFFu) return false;
+    std::vector<std::uint8_t> line(std::size_t(w) * 3);
+    PngWriter writer;
+    if (!writer.ready()) return false;
     StagedFile file(path);
     if (!file.ok()) return false;
-
-    static constexpr std::uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
-    file.write(kSignature, sizeof kSignature);
-    std::vector<std::uint8_t> ihdr;
-    put_be32(ihdr, std::uint32_t(w));
-    put_be32(ihdr, std::uint32_t(h));
-    ihdr.insert(ihdr.end(), {8, 2, 0, 0, 0});  // 8 bits, RGB, deflate, filters, no interlace
-    write_chunk(file, "IHDR", ihdr.data(), ihdr.size());
-
-    constexpr std::size_t kChunkBytes = std::size_t{1} << 18;
-    std::vector<std::uint8_t> pending;
-    pending.reserve(kChunkBytes + 1024);
-    pending.push_back(0x78);  // deflate, 32K window
-    pending.push_back(0x01);  // no dictionary, fastest; (0x78 * 256 + 0x01) % 31 == 0
-    FixedDeflate deflate(pending);
-    deflate.begin();
-    std::uint32_t adler = 1;
-
-    const std::size_t n = std::size_t(row_bytes);
-    std::vector<std::uint8_t> cur(n), prev(n), sub(n), up(n), chosen(n + 1);
-    for (int y = 0; y < h && file.ok(); ++y) {
-        const std::uint32_t* px = rows.row(y);
-        if (!px) {
-            file.fail();
-            break;
-        }
-        for (int x = 0; x < w; ++x) {
-            const std::uint32_t p = px[x];
-            cur[std::size_t(x) * 3] = std::uint8_t(p >> 16);
-            cur[std::size_t(x) * 3 + 1] = std::uint8_t(p >> 8);
-            cur[std::size_t(x) * 3 + 2] = std::uint8_t(p);
-        }
-        filter_row(cur, prev, y == 0, sub, up, chosen);
-        adler = adler32_update(adler, chosen.data(), chosen.size());
-        deflate.add(chosen.data(), chosen.size());
-        if (pending.size() >= kChunkBytes) {
-            write_chunk(file, "IDAT", pending.data(), pending.size());
-            pending.clear();
-        }
-        cur.swap(prev);
-    }
-    if (!file.ok()) return file.commit();
-    deflate.finish();
-    put_be32(pending, adler);
-    write_chunk(file, "IDAT", pending.data(), pending.size());
-    write_chunk(file, "IEND", nullptr, 0);
+    if (!encode_png(writer.png(), writer.info(), rows, line.data(), file)) file.fail();
     return file.commit();
 }
 
@@ -580,68 +380,6 @@ std::string bitmap_size_question(std::uint64_t file_bytes)
     std::snprintf(number.data(), number.size(), "%.4g", megabytes);
     number.resize(std::size_t(std::max(n, 0)));
     return "The size of the bitmap is " + number + " Megabytes. Do you want to save the bitmap?";
-}
-
-namespace {
-
-// Clears the status text however the export ends.
-struct StatusText {
-    explicit StatusText(std::string_view text) { user_port().show_status(text); }
-    ~StatusText() { user_port().show_status(""); }
-    StatusText(const StatusText&) = delete;
-    StatusText& operator=(const StatusText&) = delete;
-};
-
-std::string proposed_bitmap_name(const ProjectDocument& document)
-{
-    if (document.path.empty()) return {};
-    const PathParts parts = PathSplit(document.path);
-    return parts.drive + parts.directory + parts.name + ".bmp";
-}
-
-}  // namespace
-
-bool export_sketchpad_bitmap(EditorSession& session, const ResultsOverlay* results)
-{
-    StatusText status("Creating Bitmap");
-    RenderSettings settings = render_settings(session.view, session.project(), session.grid);
-    settings.results = results;
-    settings.show_cursor = false;
-    settings.stroke_in_progress = false;
-    settings.show_problem = false;
-
-    const BmpLayout layout = bmp_layout(level_image_width(session.grid, settings.cell_size),
-                                        level_image_height(session.grid, settings.cell_size));
-    if (!bmp_layout_fits(layout)) {
-        report_error(ERROR, {"Failed to create bitmap."});
-        return false;
-    }
-    // The picture is drawn strip by strip while it is written; the memory
-    // that takes is taken now.
-    LevelStripRows rows(session.grid, &session.project(), settings);
-    if (!rows.ready()) {
-        report_error(ERROR, {"Failed to create bitmap."});
-        return false;
-    }
-
-    if (ask_question(bitmap_size_question(layout.file_bytes)) != 1) return false;
-    const std::string target =
-        user_port().choose_file(FileChoice::Save, "Bitmap Files (*.BMP)", "bmp", proposed_bitmap_name(session.document));
-    if (target.empty()) return false;
-
-    // The bitmap's size is the measure for a PNG too: a SketchPad picture,
-    // flat cells and thin lines, compresses far below it.
-    const long long free_bytes = free_disk_bytes(target);
-    if (free_bytes >= 0 && std::uint64_t(free_bytes) < layout.file_bytes) {
-        report_error(ERROR, {"Not enough disk space to save the bitmap."});
-        return false;
-    }
-    const bool written = write_image(target, rows);
-    if (!written) {
-        report_error(WARNING, {"File Not Saved."});
-        return false;
-    }
-    return true;
 }
 
 }  // namespace avelor

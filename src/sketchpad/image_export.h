@@ -16,7 +16,6 @@
 
 namespace avelor {
 
-struct EditorSession;
 
 // Where a writer takes its pixels from: rows of 0xFFRRGGBB words, row 0 at
 // the top. Rows may be asked for in any order (the bitmap goes bottom-up).
@@ -114,12 +113,6 @@ enum class ImageFormat { Bmp, Png };
 ImageFormat image_format_for(std::string_view path);
 bool write_image(const std::string& path, ImageRows& rows);
 
-// The checksums of the PNG and zlib formats, exposed for tests. Both can be
-// continued over further data by passing the previous result.
-std::uint32_t crc32_update(std::uint32_t crc, const std::uint8_t* data, std::size_t size);
-inline std::uint32_t crc32_of(const std::uint8_t* data, std::size_t size) { return crc32_update(0, data, size); }
-std::uint32_t adler32_update(std::uint32_t adler, const std::uint8_t* data, std::size_t size);
-
 // Draws the whole current level with the settings, strip by strip, into
 // the file at the path, PNG or bitmap by the name. False when it cannot be
 // drawn or written (nothing reported).
@@ -129,16 +122,6 @@ bool write_level_image(const SketchGrid& grid, const Project* project, const Ren
 // The pixel size of the whole current level at the settings' cell size.
 std::uint64_t level_image_width(const SketchGrid& grid, int cell_size);
 std::uint64_t level_image_height(const SketchGrid& grid, int cell_size);
-
-// "Save SketchPad to .BMP File...": shows "Creating Bitmap", checks that
-// the picture of the current level at the view's cell size (with the
-// results lines when an overlay is given) can be made ("Failed to create
-// bitmap."), asks "The size of the bitmap is %.4g Megabytes. Do you want
-// to save the bitmap?", asks for the file ("Bitmap Files (*.BMP)", "bmp";
-// a name ending in ".png" gets a PNG), checks the free disk space ("Not
-// enough disk space to save the bitmap.") and writes the file ("File Not
-// Saved." as a WARNING when that fails). True when a file was written.
-bool export_sketchpad_bitmap(EditorSession& session, const ResultsOverlay* results);
 
 // The size question's text for a file of that many bytes.
 std::string bitmap_size_question(std::uint64_t file_bytes);

@@ -5,8 +5,8 @@
 #include <new>
 
 #include "app/diagnostics.h"
+#include "model/cell_codes.h"
 #include "model/project.h"
-#include "sketchpad/cell_codes.h"
 #include "sketchpad/glyphs.h"
 
 namespace avelor {

@@ -19,8 +19,8 @@
 #include <vector>
 
 #include "app/memory.h"
+#include "model/cell_codes.h"
 #include "model/records.h"
-#include "sketchpad/cell_codes.h"
 
 namespace avelor {
 

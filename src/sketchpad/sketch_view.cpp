@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "model/project.h"
 #include "sketchpad/glyphs.h"
 
 namespace avelor {
@@ -180,17 +179,6 @@ void SketchView::place_cursor(SketchGrid& grid, GridCell cell)
     grid.cursor.row = std::clamp(cell.row, 1, grid.rows() - 2);
     grid.cursor.col = std::clamp(cell.col, 1, grid.cols() - 2);
     keep_cursor_visible(grid);
-}
-
-bool set_origin(Project& project, const SketchGrid& grid)
-{
-    const GridCell at = grid.cursor;
-    if (!grid.in_drawing(at.row, at.col)) return false;
-    if (project.rc.orgRow == at.row && project.rc.orgCol == at.col) return true;
-    project.rc.orgRow = static_cast<std::int16_t>(at.row);
-    project.rc.orgCol = static_cast<std::int16_t>(at.col);
-    project.mark_changed();
-    return true;
 }
 
 }  // namespace avelor

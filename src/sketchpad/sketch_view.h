@@ -120,8 +120,4 @@ private:
 // straight run. The cursor's cell when there is none.
 GridCell next_item_cell(const SketchGrid& grid, GridCell from, ViewDirection direction);
 
-// "Set Origin": the origin becomes the cursor cell. Refused (false) on the
-// border cells, where the origin may not lie.
-bool set_origin(Project& project, const SketchGrid& grid);
-
 }  // namespace avelor

@@ -7,7 +7,7 @@
 #include "app/paths.h"
 #include "app/run_log.h"
 #include "app/startup.h"
-#include "sketchpad/editor_session.h"
+#include "editing/editor_session.h"
 #include "ui/main_window.h"
 #include "ui/qt_port.h"
 

@@ -7,8 +7,8 @@
 #include <QRect>
 #include <functional>
 
+#include "editing/sketch_editor.h"
 #include "model/airflow_rules.h"
-#include "sketchpad/sketch_editor.h"
 
 class QCheckBox;
 class QLineEdit;

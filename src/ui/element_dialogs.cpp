@@ -15,9 +15,9 @@
 #include <string>
 #include <string_view>
 
-#include "model/element_form.h"
+#include "app/description_line.h"
+#include "forms/element_form.h"
 #include "model/project.h"
-#include "model/species_forms.h"
 #include "ui/element_manager.h"
 #include "ui/point_dialogs.h"
 #include "ui/text_1252.h"

@@ -18,8 +18,8 @@
 
 #include <string>
 
+#include "forms/super_element_form.h"
 #include "model/project.h"
-#include "model/super_element_form.h"
 #include "ui/element_dialogs.h"
 #include "ui/text_1252.h"
 #include "ui/unit_widgets.h"

@@ -8,11 +8,11 @@
 #include <map>
 #include <memory>
 
-#include "sketchpad/editor_session.h"
+#include "editing/editor_session.h"
+#include "editing/sketch_editor.h"
 #include "model/airflow_rules.h"
-#include "sketchpad/sketch_editor.h"
-#include "sketchpad/renderer.h"
 #include "simulation/results_mode.h"
+#include "sketchpad/renderer.h"
 
 class QAction;
 class QLabel;

@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "sketchpad/editor_session.h"
+#include "editing/editor_session.h"
 #include "sketchpad/renderer.h"
 
 namespace avelor::ui {

@@ -7,8 +7,8 @@
 
 #include <QDialog>
 
-#include "sketchpad/building_check.h"
-#include "sketchpad/editor_session.h"
+#include "check/building_check.h"
+#include "editing/editor_session.h"
 
 class QPushButton;
 class QTreeWidget;

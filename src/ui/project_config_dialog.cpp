@@ -12,7 +12,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "sketchpad/editor_session.h"
+#include "editing/editor_session.h"
 #include "ui/text_1252.h"
 
 namespace avelor::ui {

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "sketchpad/project_config_form.h"
+#include "forms/project_config_form.h"
 
 class QCheckBox;
 class QComboBox;

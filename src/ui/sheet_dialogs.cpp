@@ -25,7 +25,7 @@
 #include <string>
 #include <utility>
 
-#include "model/element_form.h"
+#include "forms/element_form.h"
 #include "model/unit_field.h"
 #include "sketchpad/palette.h"
 #include "ui/text_1252.h"

@@ -15,9 +15,9 @@
 #include <utility>
 #include <vector>
 
+#include "forms/path_sheet.h"
+#include "forms/zone_sheet.h"
 #include "model/airflow_rules.h"
-#include "sketchpad/path_sheet.h"
-#include "sketchpad/zone_sheet.h"
 
 class QButtonGroup;
 class QCheckBox;

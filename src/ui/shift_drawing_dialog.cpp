@@ -8,7 +8,7 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
-#include "sketchpad/editor_session.h"
+#include "editing/editor_session.h"
 #include "ui/text_1252.h"
 
 namespace avelor::ui {

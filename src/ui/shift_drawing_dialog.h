@@ -4,7 +4,7 @@
 
 #include <QDialog>
 
-#include "sketchpad/shift_drawing.h"
+#include "forms/shift_drawing_form.h"
 
 class QSpinBox;
 

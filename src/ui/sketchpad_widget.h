@@ -6,9 +6,9 @@
 
 #include <QAbstractScrollArea>
 
-#include "sketchpad/editor_session.h"
+#include "editing/editor_session.h"
+#include "editing/sketch_editor.h"
 #include "sketchpad/renderer.h"
-#include "sketchpad/sketch_editor.h"
 
 namespace avelor::ui {
 

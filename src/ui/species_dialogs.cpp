@@ -18,6 +18,7 @@
 #include <string_view>
 #include <utility>
 
+#include "app/description_line.h"
 #include "model/project.h"
 #include "ui/text_1252.h"
 #include "ui/unit_widgets.h"

@@ -13,7 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "model/species_forms.h"
+#include "forms/kinetic_reaction_form.h"
+#include "forms/project_species_form.h"
+#include "forms/species_form.h"
 
 class QCheckBox;
 class QComboBox;

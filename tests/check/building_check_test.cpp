@@ -1,4 +1,4 @@
-#include "sketchpad/building_check.h"
+#include "check/building_check.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -9,9 +9,9 @@
 #include <gtest/gtest.h>
 
 #include "app/run_log.h"
-#include "edit_fixture.h"
 #include "sketchpad/level_navigation.h"
 #include "sketchpad/zone_detection.h"
+#include "support/edit_fixture.h"
 #include "support/test_files.h"
 
 namespace avelor {

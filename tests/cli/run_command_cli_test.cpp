@@ -16,8 +16,8 @@
 #include <gtest/gtest.h>
 
 #include "cli_main.h"
+#include "editing/editor_session.h"
 #include "model/project.h"
-#include "sketchpad/editor_session.h"
 #include "support/scripted_port.h"
 #include "support/test_files.h"
 

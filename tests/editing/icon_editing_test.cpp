@@ -1,4 +1,4 @@
-#include "sketchpad/icon_editing.h"
+#include "editing/icon_editing.h"
 
 #include <map>
 #include <string>
@@ -6,9 +6,9 @@
 
 #include <gtest/gtest.h>
 
-#include "edit_fixture.h"
 #include "sketchpad/level_navigation.h"
 #include "sketchpad/zone_detection.h"
+#include "support/edit_fixture.h"
 
 namespace avelor {
 namespace {

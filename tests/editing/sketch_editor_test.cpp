@@ -1,9 +1,9 @@
-#include "sketchpad/sketch_editor.h"
+#include "editing/sketch_editor.h"
 
 #include <gtest/gtest.h>
 
-#include "edit_fixture.h"
-#include "sketchpad/wall_drawing.h"
+#include "editing/wall_drawing.h"
+#include "support/edit_fixture.h"
 
 namespace avelor {
 namespace {

@@ -1,4 +1,4 @@
-#include "sketchpad/wall_drawing.h"
+#include "editing/wall_drawing.h"
 
 #include <algorithm>
 #include <cctype>
@@ -11,9 +11,9 @@
 
 #include <ostream>
 
-#include "edit_fixture.h"
 #include "model/project.h"
 #include "sketchpad/level_navigation.h"
+#include "support/edit_fixture.h"
 #include "support/test_files.h"
 
 namespace avelor {

@@ -10,9 +10,9 @@
 
 #include "airflow_network.h"
 #include "bench/engine_network_generator.h"
+#include "forms/path_sheet.h"
 #include "model/airflow_element.h"
 #include "model/project.h"
-#include "sketchpad/path_sheet.h"
 
 namespace avelor::engine {
 namespace {

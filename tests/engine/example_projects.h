@@ -13,13 +13,13 @@
 
 #include <gtest/gtest.h>
 
+#include "check/building_check.h"
+#include "editing/editor_session.h"
+#include "forms/path_sheet.h"
 #include "model/airflow_rules.h"
 #include "model/project.h"
 #include "model/species.h"
-#include "sketchpad/building_check.h"
-#include "sketchpad/editor_session.h"
 #include "sketchpad/level_navigation.h"
-#include "sketchpad/path_sheet.h"
 #include "sketchpad/sketch_drawing.h"
 #include "sketchpad/zone_detection.h"
 

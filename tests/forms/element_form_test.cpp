@@ -1,4 +1,4 @@
-#include "model/element_form.h"
+#include "forms/element_form.h"
 
 #include <gtest/gtest.h>
 

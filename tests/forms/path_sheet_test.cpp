@@ -1,4 +1,4 @@
-#include "sketchpad/path_sheet.h"
+#include "forms/path_sheet.h"
 
 #include <optional>
 #include <string>
@@ -6,8 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include "edit_fixture.h"
-#include "sketchpad/cell_codes.h"
+#include "model/cell_codes.h"
+#include "support/edit_fixture.h"
 
 namespace avelor {
 namespace {

@@ -1,4 +1,6 @@
-#include "model/species_forms.h"
+#include "forms/kinetic_reaction_form.h"
+#include "forms/project_species_form.h"
+#include "forms/species_form.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "sketchpad/zone_sheet.h"
+#include "forms/zone_sheet.h"
 
 #include <deque>
 #include <string>
@@ -6,9 +6,9 @@
 
 #include <gtest/gtest.h>
 
-#include "edit_fixture.h"
 #include "model/species.h"
 #include "sketchpad/zone_detection.h"
+#include "support/edit_fixture.h"
 
 namespace avelor {
 namespace {

@@ -10,8 +10,8 @@
 #include "app/data_reader.h"
 #include "app/text_writer.h"
 #include "model/project.h"
-#include "model/species_section.h"
 #include "model/units.h"
+#include "prjfile/species_section.h"
 #include "support/scripted_port.h"
 #include "support/species_fixtures.h"
 

@@ -1,4 +1,4 @@
-#include "model/airflow_section.h"
+#include "prjfile/airflow_section.h"
 
 #include <gtest/gtest.h>
 

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "editing/editor_session.h"
+#include "model/cell_codes.h"
 #include "model/project.h"
 #include "simulation/results_mode.h"
-#include "sketchpad/cell_codes.h"
-#include "sketchpad/editor_session.h"
 #include "sketchpad/sketch_grid.h"
 #include "support/results_file_maker.h"
 #include "support/scripted_port.h"

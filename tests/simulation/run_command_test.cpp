@@ -18,9 +18,9 @@
 #include <gtest/gtest.h>
 
 #include "app/file_io.h"
+#include "editing/editor_session.h"
 #include "model/airflow_element.h"
 #include "model/project.h"
-#include "sketchpad/editor_session.h"
 #include "support/scripted_port.h"
 #include "support/test_files.h"
 

@@ -3,7 +3,7 @@
 #include <set>
 #include <string>
 
-#include "sketchpad/cell_codes.h"
+#include "model/cell_codes.h"
 #include "sketchpad/glyphs.h"
 #include "support/scripted_port.h"
 

@@ -7,12 +7,12 @@
 #include <tuple>
 #include <string>
 
+#include "editing/editor_session.h"
 #include "model/project.h"
-#include "sketchpad/editor_session.h"
+#include "sketch_drawing.h"
 #include "sketchpad/glyphs.h"
 #include "sketchpad/level_navigation.h"
 #include "sketchpad/zone_detection.h"
-#include "sketch_drawing.h"
 #include "support/png_io.h"
 #include "support/scripted_port.h"
 

@@ -6,9 +6,10 @@
 #include <string>
 
 #include "app/file_io.h"
+#include "editing/editor_session.h"
+#include "editing/set_origin.h"
+#include "forms/shift_drawing_form.h"
 #include "model/project.h"
-#include "sketchpad/editor_session.h"
-#include "sketchpad/shift_drawing.h"
 #include "sketch_drawing.h"
 #include "support/scripted_port.h"
 #include "support/test_files.h"

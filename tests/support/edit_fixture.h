@@ -11,12 +11,12 @@
 
 #include <gtest/gtest.h>
 
+#include "editing/editor_session.h"
+#include "editing/sketch_editor.h"
 #include "model/project.h"
-#include "sketchpad/editor_session.h"
 #include "sketchpad/level_navigation.h"
-#include "sketchpad/sketch_editor.h"
+#include "sketchpad/sketch_drawing.h"
 #include "sketchpad/zone_detection.h"
-#include "sketch_drawing.h"
 #include "support/scripted_port.h"
 
 namespace avelor::testing {

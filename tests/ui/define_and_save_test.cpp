@@ -12,11 +12,11 @@
 #include <QtTest>
 #include <filesystem>
 
+#include "editing/editor_session.h"
+#include "model/cell_codes.h"
 #include "model/project.h"
 #include "model/units.h"
 #include "prjfile/project_file.h"
-#include "sketchpad/cell_codes.h"
-#include "sketchpad/editor_session.h"
 #include "support/scripted_port.h"
 #include "ui/command_table.h"
 #include "ui/main_window.h"

@@ -10,7 +10,7 @@
 #include <cmath>
 #include <variant>
 
-#include "model/element_form.h"
+#include "forms/element_form.h"
 #include "model/project.h"
 #include "support/scripted_port.h"
 #include "ui/element_dialogs.h"

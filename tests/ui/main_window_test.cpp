@@ -14,8 +14,8 @@
 
 #include "app/diagnostics.h"
 #include "app/startup.h"
+#include "editing/editor_session.h"
 #include "model/project.h"
-#include "sketchpad/editor_session.h"
 #include "support/scripted_port.h"
 #include "ui/command_table.h"
 #include "ui/main_window.h"

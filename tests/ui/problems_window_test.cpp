@@ -13,9 +13,9 @@
 #include <memory>
 #include <string>
 
+#include "check/building_check.h"
+#include "editing/editor_session.h"
 #include "model/project.h"
-#include "sketchpad/building_check.h"
-#include "sketchpad/editor_session.h"
 #include "sketchpad/status_text.h"
 #include "support/scripted_port.h"
 #include "ui/command_table.h"

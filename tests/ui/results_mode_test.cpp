@@ -11,7 +11,7 @@
 #include <memory>
 #include <string>
 
-#include "sketchpad/editor_session.h"
+#include "editing/editor_session.h"
 #include "support/scripted_port.h"
 #include "ui/command_table.h"
 #include "ui/main_window.h"

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "sketchpad/editor_session.h"
+#include "editing/editor_session.h"
 #include "support/scripted_port.h"
 #include "ui/command_table.h"
 #include "ui/main_window.h"

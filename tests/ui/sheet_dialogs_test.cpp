@@ -13,11 +13,11 @@
 #include <optional>
 #include <string>
 
+#include "editing/editor_session.h"
 #include "model/airflow_element.h"
+#include "model/cell_codes.h"
 #include "model/project.h"
 #include "model/unit_field.h"
-#include "sketchpad/cell_codes.h"
-#include "sketchpad/editor_session.h"
 #include "support/scripted_port.h"
 #include "ui/sheet_dialogs.h"
 

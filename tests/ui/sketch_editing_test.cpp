@@ -4,10 +4,10 @@
 #include <QMenu>
 #include <QtTest>
 
+#include "editing/editor_session.h"
+#include "editing/sketch_editor.h"
 #include "model/project.h"
-#include "sketchpad/editor_session.h"
 #include "sketchpad/renderer.h"
-#include "sketchpad/sketch_editor.h"
 #include "support/scripted_port.h"
 #include "ui/command_table.h"
 #include "ui/edit_dialogs.h"

@@ -12,11 +12,11 @@
 #include <algorithm>
 #include <vector>
 
+#include "editing/editor_session.h"
+#include "forms/shift_drawing_form.h"
+#include "model/cell_codes.h"
 #include "model/project.h"
-#include "sketchpad/cell_codes.h"
-#include "sketchpad/editor_session.h"
 #include "sketchpad/renderer.h"
-#include "sketchpad/shift_drawing.h"
 #include "sketchpad/status_text.h"
 #include "support/scripted_port.h"
 #include "ui/floating_status.h"

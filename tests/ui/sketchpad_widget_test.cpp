@@ -2,8 +2,8 @@
 #include <QWheelEvent>
 #include <QtTest>
 
+#include "editing/editor_session.h"
 #include "model/project.h"
-#include "sketchpad/editor_session.h"
 #include "sketchpad/renderer.h"
 #include "sketchpad/status_text.h"
 #include "support/scripted_port.h"

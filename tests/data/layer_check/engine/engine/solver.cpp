@@ -1,0 +1,2 @@
+#include "model/project.h"
+#include "sketchpad/cell_scan.h"

@@ -1,0 +1,2 @@
+#include "check/building_check.h"
+#include "sketchpad/view.h"
