@@ -23,6 +23,13 @@ inline constexpr std::array<int, 12> month_days = {31, 28, 31, 30, 31, 30,
 inline constexpr std::array<int, 12> days_before_month = {0,   31,  59,  90,  120, 151,
                                                           181, 212, 243, 273, 304, 334};
 
+// printf into a string of the length it needs. Numbers follow the process's
+// numeric locale, which the programs keep at "C".
+#if defined(__GNUC__)
+__attribute__((format(printf, 1, 2)))
+#endif
+std::string format_text(const char* format, ...);
+
 // "%d".
 std::string int_text(std::int32_t n);
 

@@ -4,6 +4,8 @@
 
 #include "app/diagnostics.h"
 #include "app/text_convert.h"
+#include "model/units.h"
+#include "sketchpad/status_text.h"
 #include "check/building_check.h"
 #include "editing/editor_session.h"
 #include "model/cell_codes.h"
@@ -46,6 +48,16 @@ int terminal_direction(const SketchGrid* grid, int row, int col, std::uint8_t co
         if (grid->in_grid(r, c) && (direction_bits(cells.Ducts(r, c)) & p.towards)) return p.dir;
     }
     return 0;
+}
+
+// A unit index from a file that its kind lacks shows the base unit.
+int shown_unit(UnitKind kind, int index) { return unit_index_valid(kind, index) ? index : 0; }
+
+std::string value_part(const char* name, float value, UnitKind kind, int index, const char* format = "%.4g")
+{
+    const int unit = shown_unit(kind, index);
+    const std::string number = format_text(format, double(convert_units(value, true, kind, unit)));
+    return format_text("; %s: %s %s", name, number.c_str(), unit_display_name(kind, unit).c_str());
 }
 
 }  // namespace
@@ -270,6 +282,72 @@ const std::vector<ResultsDisplayEntry>& ResultsMode::build_display_list(EditorSe
         entries_.push_back(entry);
     }
     return entries_;
+}
+
+std::string ResultsMode::item_results(const Project& project, const SketchGrid& grid, GridCell cell)
+{
+    if (!active() || !grid.allocated() || !grid.in_grid(cell.row, cell.col)) return {};
+    const ResultsHeader& h = reader_.header();
+    const ResultsIndices& ix = reader_.indices();
+    const RunControl& rc = project.rc;
+    const LevelCells& l = grid.current();
+    const std::uint8_t code = l.Sketch(cell.row, cell.col);
+    const std::int32_t nr = l.Paths(cell.row, cell.col);
+    std::string text;
+    const auto add_flows = [&](const PathResult& r) {
+        text += value_part("Flow", r.F0, UnitKind::MassFlow, rc.uf);
+        if (r.F1 != 0) text += value_part("Flow 2", r.F1, UnitKind::MassFlow, rc.uf);
+    };
+
+    if (has_flag(code, CC_PATH_ICON) && code != ICN_AHS) {
+        const PathResult* r = h.pf && nr > 0 && project.paths.at(nr) ? reader_.path(ResultsIndices::of(ix.path_index, nr))
+                                                                     : nullptr;
+        if (!r) return {};
+        text += value_part("dP", r->dP, UnitKind::PressureDifference, rc.ud);
+        add_flows(*r);
+        return text;
+    }
+    // An empty icon layer lets the duct layer speak, as in the item text.
+    const std::uint8_t duct_code = code == 0 ? l.Ducts(cell.row, cell.col) : 0;
+    if (duct_code >= ICN_TERMINAL && duct_code <= ICN_LAST_DUCT_NODE) {
+        const Junction* j = nr > 0 ? project.junctions.at(nr) : nullptr;
+        const PathResult* r = h.pf && j && j->t != 0 ? reader_.path(ResultsIndices::of(ix.terminal_index, nr)) : nullptr;
+        if (r) add_flows(*r);
+        return text;
+    }
+    if (!has_flag(code, CC_ZONE_ICON) || nr <= 0 || !project.zones.at(nr)) return {};
+    if (h.zf) {
+        if (const NodeAirflowResult* node = reader_.node(ResultsIndices::of(ix.zone_node, nr))) {
+            text += value_part("P", node->P, UnitKind::Pressure, rc.ud);
+            text += value_part("T", node->T, UnitKind::Temperature, rc.uT, "%.2f");
+        }
+    }
+    const std::int32_t ctm_node = ResultsIndices::of(ix.zone_ctm_node, nr);
+    NodeConcentrationResult cc;
+    if (h.zc && ctm_node > 0 && reader_.read_node_concentrations(ctm_node, step_, cc)) {
+        const std::size_t n = std::min(cc.cc.size(), project.Ctm.size());
+        for (std::size_t c = 0; c < n; ++c) {
+            const Species* species = project.Ctm[c];
+            if (!species) continue;
+            const UnitKind kind = concentration_kind(*species);
+            const int unit = shown_unit(kind, species->u[0]);
+            const std::string number =
+                format_text("%.4g", double(convert_units(cc.cc[c], true, kind, unit, species)));
+            text += format_text("; %s: %s %s", species->name.c_str(), number.c_str(),
+                                unit_display_name(kind, unit).c_str());
+        }
+    }
+    return text;
+}
+
+std::string cursor_item_text(ResultsMode& results, const Project& project, const SketchGrid& grid)
+{
+    return item_text(project, grid, grid.cursor) + results.item_results(project, grid, grid.cursor);
+}
+
+std::string cursor_status_text(ResultsMode& results, const Project& project, const SketchGrid& grid)
+{
+    return results.status_text() + cursor_item_text(results, project, grid);
 }
 
 }  // namespace avelor

@@ -10,10 +10,12 @@
 #include <vector>
 
 #include "simulation/results_reader.h"
+#include "sketchpad/sketch_grid.h"
 
 namespace avelor {
 
 struct EditorSession;
+class Project;
 
 enum class SketchMode { Normal, Results, WindPressure };
 
@@ -85,6 +87,15 @@ public:
     // The status line: "%5s/%s " with the day as "Jan01" and HH:MM:SS.
     std::string status_text() const;
 
+    // The current step's values of the item at a cell of the current level,
+    // as further parts of its item text: a path's (or supply's, return's)
+    // "; dP: %.4g %s; Flow: %.4g %s" (with "; Flow 2: %.4g %s" for a second
+    // flow), a duct terminal's flow, a zone's "; P: %.4g %s; T: %.2f %s" and
+    // "; NAME: %.4g %s" per contaminant; pressures in the project's display
+    // units, flows in its flow unit, concentrations in each species' unit.
+    // Empty outside results mode and for cells without results.
+    std::string item_results(const Project& project, const SketchGrid& grid, GridCell cell);
+
     // The arrow scales: largest |dP| and largest |Flow0| over all days.
     float pressure_scale() const { return reader_.max_dP(); }
     float flow_scale() const { return reader_.max_flow(); }
@@ -113,5 +124,12 @@ private:
     std::vector<ResultsDisplayEntry> entries_;
     ResultsTimeRecord time_record_;
 };
+
+// What the cursor cell holds, with the current step's values in results
+// mode: for the floating status box.
+std::string cursor_item_text(ResultsMode& results, const Project& project, const SketchGrid& grid);
+// The status line of the cursor cell: in results mode the day and time
+// before the item text; in normal mode the item text alone.
+std::string cursor_status_text(ResultsMode& results, const Project& project, const SketchGrid& grid);
 
 }  // namespace avelor

@@ -3,13 +3,13 @@
 #include <sys/stat.h>
 
 #include <array>
-#include <cstdarg>
 #include <cstdio>
 #include <fstream>
 #include <set>
 
 #include "app/data_reader.h"
 #include "app/diagnostics.h"
+#include "app/text_convert.h"
 #include "app/paths.h"
 #include "app/run_log.h"
 #include "check/building_check.h"
@@ -20,26 +20,6 @@
 namespace avelor {
 
 namespace {
-
-std::string format_text(const char* format, ...) __attribute__((format(printf, 1, 2)));
-
-std::string format_text(const char* format, ...)
-{
-    va_list args;
-    va_start(args, format);
-    va_list copy;
-    va_copy(copy, args);
-    const int length = std::vsnprintf(nullptr, 0, format, copy);
-    va_end(copy);
-    std::string text;
-    if (length > 0) {
-        text.resize(static_cast<std::size_t>(length) + 1);
-        std::vsnprintf(text.data(), text.size(), format, args);
-        text.resize(static_cast<std::size_t>(length));
-    }
-    va_end(args);
-    return text;
-}
 
 bool names_a_file(const std::string& name) { return !name.empty() && name != "null"; }
 

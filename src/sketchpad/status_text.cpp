@@ -1,10 +1,10 @@
 #include "sketchpad/status_text.h"
 
-#include <cstdarg>
 #include <cstdint>
 #include <cstdio>
 
 #include "app/diagnostics.h"
+#include "app/text_convert.h"
 #include "model/airflow_element.h"
 #include "model/project.h"
 #include "model/units.h"
@@ -25,27 +25,6 @@ constexpr int kLevelUnitHeight = 1;
 
 // Below this the level is too low to divide a volume by.
 constexpr float kLeastLevelHeight = 0.01f;
-
-#if defined(__GNUC__)
-__attribute__((format(printf, 1, 2)))
-#endif
-std::string format_text(const char* format, ...)
-{
-    va_list args;
-    va_start(args, format);
-    va_list again;
-    va_copy(again, args);
-    const int needed = std::vsnprintf(nullptr, 0, format, args);
-    va_end(args);
-    std::string text;
-    if (needed > 0) {
-        text.resize(static_cast<std::size_t>(needed) + 1);
-        std::vsnprintf(text.data(), text.size(), format, again);
-        text.resize(static_cast<std::size_t>(needed));
-    }
-    va_end(again);
-    return text;
-}
 
 // A stored unit index may come from a file; one the kind lacks shows the
 // base unit rather than ending the program.

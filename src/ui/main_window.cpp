@@ -271,8 +271,7 @@ void MainWindow::update_status()
         return;
     }
     const Project& project = session_.project();
-    const QString results = results_.active() ? QString::fromStdString(results_.status_text()) : QString();
-    status_label_->setText(results + from_1252(item_text(project, grid, grid.cursor)));
+    status_label_->setText(from_1252(cursor_status_text(results_, project, grid)));
     position_label_->setText(from_1252(avelor::position_text(project, grid.cursor)));
     update_floating_status();
 }
@@ -291,7 +290,7 @@ void MainWindow::update_floating_status()
     }
     const QPoint cell(view.cell_x(grid.cursor.col), view.cell_y(grid.cursor.row));
     const QPoint corner = sketchpad_->viewport()->mapToGlobal(cell);
-    floating_->show_text(item_text(session_.project(), grid, grid.cursor), corner, view.cell_size());
+    floating_->show_text(cursor_item_text(results_, session_.project(), grid), corner, view.cell_size());
 }
 
 void MainWindow::show_navigator(bool on)

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -10,9 +12,11 @@
 #include "model/cell_codes.h"
 #include "model/project.h"
 #include "simulation/results_mode.h"
+#include "model/species.h"
 #include "sketchpad/sketch_grid.h"
 #include "support/results_file_maker.h"
 #include "support/scripted_port.h"
+#include "support/species_fixtures.h"
 
 namespace avelor {
 namespace {
@@ -20,6 +24,9 @@ namespace {
 using testing::made_dP;
 using testing::made_F0;
 using testing::made_F1;
+using testing::made_P;
+using testing::made_T;
+using testing::made_cc;
 using testing::results_header;
 using testing::write_results_file;
 
@@ -367,6 +374,72 @@ TEST(ResultsDisplay, NothingWithoutPathRecords)
     EXPECT_TRUE(rs.mode.build_display_list(rs.session).empty());
     rs.mode.leave();
     EXPECT_TRUE(rs.mode.build_display_list(rs.session).empty());
+}
+
+// The number after "; NAME: " in a status text; NaN when it is missing.
+double value_after(const std::string& text, const std::string& name)
+{
+    const std::size_t at = text.find("; " + name + ": ");
+    if (at == std::string::npos) return std::nan("");
+    return std::strtod(text.c_str() + at + name.size() + 4, nullptr);
+}
+
+TEST(ResultsStatus, TheCursorItemShowsTheStepsValuesInTheProjectsUnits)
+{
+    ResultsSession rs("item_results", 2, 3);
+    Project& p = rs.session.project();
+    ASSERT_NE(testing::add_species(p, "CO2", 0, 0.0f), nullptr);
+    ASSERT_EQ(rebuild_contaminants(p), 0);
+    rs.level->icons = {{5, 5, 23, 1}, {5, 9, 23, 3}, {7, 7, ICN_ZONE, 2}};
+    SketchGrid& g = rs.session.grid;
+    ASSERT_TRUE(allocate_sketch_arrays(g, 20, 20));
+    show_level(g, rs.level, kCurrentLevel);
+    ResultsHeader h = results_header(2, 3, 1);
+    h.zc = 1;
+    ASSERT_TRUE(rs.enter(h));
+    ASSERT_TRUE(rs.mode.go_to(1, 5 * 3600));
+    const std::int64_t k = rs.mode.step();
+
+    // Pressures, flows and temperatures in SI, then in the other units a
+    // project may choose; the expected values are converted here by hand.
+    const struct {
+        std::int16_t ud, uf, uT;
+        double pa_per_unit, kgs_per_unit, kelvin_offset;
+        const char *dp_unit, *flow_unit, *t_unit;
+    } units[] = {{0, 0, 0, 1.0, 1.0, 0.0, " Pa", " kg/s", " K"},
+                 {1, 5, 2, 248.84, 0.45359237, 273.15, " in. H20", " lb/s", " \xB0" "C"}};
+    for (const auto& u : units) {
+        SCOPED_TRACE(u.dp_unit);
+        p.rc.ud = u.ud, p.rc.uf = u.uf, p.rc.uT = u.uT;
+        g.cursor = {5, 5};
+        const std::string path1 = cursor_status_text(rs.mode, p, g);
+        EXPECT_EQ(path1.rfind("Jan01/05:00:00 ", 0), 0u) << path1;
+        EXPECT_NEAR(value_after(path1, "dP") * u.pa_per_unit, made_dP(1, k, 1), 2e-3 * std::fabs(made_dP(1, k, 1)));
+        EXPECT_NEAR(value_after(path1, "Flow") * u.kgs_per_unit, made_F0(1, k, 1), 1e-3 * std::fabs(made_F0(1, k, 1)));
+        EXPECT_EQ(path1.find("Flow 2"), std::string::npos);
+        EXPECT_NE(path1.find(u.dp_unit), std::string::npos) << path1;
+        EXPECT_NE(path1.find(u.flow_unit), std::string::npos) << path1;
+        // A path with a second flow shows it too.
+        g.cursor = {5, 9};
+        const std::string path3 = cursor_item_text(rs.mode, p, g);
+        EXPECT_NEAR(value_after(path3, "Flow 2") * u.kgs_per_unit, made_F1(1, k, 3), 1e-3 * std::fabs(made_F1(1, k, 3)));
+        // A zone: its node's pressure and temperature, and its concentration.
+        g.cursor = {7, 7};
+        const std::string zone = cursor_item_text(rs.mode, p, g);
+        EXPECT_NEAR(value_after(zone, "P") * u.pa_per_unit, made_P(1, k, 2), 2e-3 * std::fabs(made_P(1, k, 2)));
+        EXPECT_NEAR(value_after(zone, "T") + u.kelvin_offset, made_T(1, k, 2), 0.006);
+        EXPECT_NE(zone.find(u.t_unit), std::string::npos) << zone;
+        EXPECT_NEAR(value_after(zone, "CO2"), made_cc(1, k, 2, 0), 1e-3 * made_cc(1, k, 2, 0));
+        // A cell without results adds nothing.
+        g.cursor = {12, 12};
+        EXPECT_EQ(rs.mode.item_results(p, g, g.cursor), "");
+    }
+    // Back in normal mode the day and time and the values are gone.
+    rs.mode.leave();
+    g.cursor = {5, 5};
+    const std::string normal = cursor_status_text(rs.mode, p, g);
+    EXPECT_EQ(normal.find("Jan01"), std::string::npos) << normal;
+    EXPECT_EQ(normal.find("; dP:"), std::string::npos) << normal;
 }
 
 }  // namespace

@@ -8,13 +8,16 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <cmath>
 #include <memory>
 #include <string>
 
 #include "editing/editor_session.h"
+#include "model/cell_codes.h"
 #include "support/scripted_port.h"
 #include "ui/command_table.h"
 #include "ui/main_window.h"
+#include "ui/sketchpad_widget.h"
 #include "ui/results_view.h"
 
 using namespace avelor;
@@ -82,7 +85,61 @@ private slots:
     void opening_a_simulated_project_shows_its_first_step();
     void stepping_crosses_days_as_the_results_file_is_laid_out();
     void go_to_date_time_moves_and_clamps();
+    void the_status_shows_a_paths_flow_as_the_results_command_does();
 };
+
+// The number after "; NAME: " in a text.
+double value_after(const QString& text, const QString& name)
+{
+    const int at = text.indexOf(QStringLiteral("; ") + name + QStringLiteral(": "));
+    if (at < 0) return std::nan("");
+    return text.mid(at + name.size() + 4).section(QLatin1Char(' '), 0, 0).toDouble();
+}
+
+void ResultsModeViewTest::the_status_shows_a_paths_flow_as_the_results_command_does()
+{
+    Simulated s;
+    QVERIFY(s.ok);
+    QVERIFY(s.main->results_mode().active());
+    // The first step as the command-line tool reads it: path 1's Flow0.
+    QProcess results;
+    results.start(QStringLiteral(AVELOR_CLI_PATH), {QStringLiteral("results"), QString::fromStdString(s.project)});
+    QVERIFY(results.waitForFinished(60000));
+    double expected = std::nan("");
+    for (const QString& line : QString::fromUtf8(results.readAllStandardOutput()).split(QLatin1Char('\n'))) {
+        const QStringList fields = line.simplified().split(QLatin1Char(' '));
+        if (fields.size() == 4 && fields[0] == QStringLiteral("1")) {
+            expected = fields[2].toDouble();
+            break;
+        }
+    }
+    QVERIFY(!std::isnan(expected));
+
+    // A click on path 1's icon.
+    const SketchGrid& g = s.session.grid;
+    GridCell icon{-1, -1};
+    for (int r = 1; r < g.rows() - 1 && icon.row < 0; ++r)
+        for (int c = 1; c < g.cols() - 1; ++c)
+            if (g.current().Paths(r, c) == 1 && has_flag(g.current().Sketch(r, c), CC_PATH_ICON)) {
+                icon = {r, c};
+                break;
+            }
+    QVERIFY(icon.row > 0);
+    const SketchView& view = s.session.view;
+    const int half = view.cell_size() / 2;
+    QTest::mouseClick(s.main->sketchpad()->viewport(), Qt::LeftButton, {},
+                      QPoint(view.cell_x(icon.col) + half, view.cell_y(icon.row) + half));
+    const QString status = s.main->status_text();
+    QVERIFY2(status.startsWith(QStringLiteral("Jan01/06:00:00 ")), qPrintable(status));
+    QVERIFY2(status.contains(QStringLiteral(" kg/s")), qPrintable(status));
+    QVERIFY2(std::fabs(value_after(status, QStringLiteral("Flow")) - expected) <= 1e-3 * std::fabs(expected) + 1e-9,
+             qPrintable(status));
+
+    // Normal mode takes the day, the time and the values away.
+    s.main->run_command(ui::cmd::NormalMode);
+    QVERIFY2(!s.main->status_text().contains(QStringLiteral("Jan01")), qPrintable(s.main->status_text()));
+    QVERIFY2(!s.main->status_text().contains(QStringLiteral("; Flow:")), qPrintable(s.main->status_text()));
+}
 
 void ResultsModeViewTest::opening_a_simulated_project_shows_its_first_step()
 {
