@@ -122,13 +122,16 @@ public:
         return pcg_.info() == Eigen::Success;
     }
 
-    void solve(const Vec& rhs, Vec& x)
+    // Solves J x = rhs; the conjugate gradient iterations it took (0 for
+    // the factor).
+    int solve(const Vec& rhs, Vec& x)
     {
         if (!iterative_) {
             x = natural_ ? Vec(ldlt_natural_.solve(rhs)) : Vec(ldlt_amd_.solve(rhs));
-            return;
+            return 0;
         }
         x = pcg_.solve(rhs);
+        return static_cast<int>(pcg_.iterations());
     }
 
 private:
@@ -136,7 +139,7 @@ private:
     bool analysed_ = false, pcg_analysed_ = false;
     CountingLDLT<Eigen::AMDOrdering<int>> ldlt_amd_;
     CountingLDLT<Eigen::NaturalOrdering<int>> ldlt_natural_;
-    Eigen::ConjugateGradient<SpMat, Eigen::Lower, Eigen::IncompleteCholesky<double, Eigen::Lower, Eigen::AMDOrdering<int>>>
+    Eigen::ConjugateGradient<SpMat, Eigen::Lower, Eigen::IncompleteCholesky<double, Eigen::Lower, Eigen::NaturalOrdering<int>>>
         pcg_;
 };
 
@@ -712,8 +715,11 @@ bool AirflowNetwork::Impl::solve_step(Vec& delta)
     if (timing) timing->factor_seconds += seconds_since(start);
     if (!factored) return false;
     start = Clock::now();
-    solver.solve(-residual, delta);
-    if (timing) timing->linear_solve_seconds += seconds_since(start);
+    const int inner = solver.solve(-residual, delta);
+    if (timing) {
+        timing->linear_solve_seconds += seconds_since(start);
+        timing->linear_iterations += inner;
+    }
     for (Eigen::Index i = 0; i < delta.size(); ++i)
         if (!std::isfinite(delta[i])) return false;
     return true;

@@ -96,6 +96,7 @@ struct SolveReport {
     double assembly_seconds = 0;
     double factor_seconds = 0;
     double linear_solve_seconds = 0;
+    int linear_iterations = 0;  // conjugate gradient iterations, all steps together
 };
 
 class AirflowNetwork {
