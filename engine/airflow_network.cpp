@@ -17,11 +17,11 @@
 // left out, the fall of both densities with height (about 1.2 % per
 // 100 m), scales the stack pressures of a tall building's top by as much.
 //
-// The Jacobian is a weighted
-// graph Laplacian assembled into a fixed sparse pattern; it is factored by
-// a sparse LDL^T (the symbolic analysis once) or, when that fills in badly
-// or the settings ask for it, solved by conjugate gradients with an
-// incomplete Cholesky preconditioner.
+// The Jacobian is a weighted graph Laplacian assembled into a fixed sparse
+// pattern; it is factored by a sparse LDL^T (the symbolic analysis once)
+// or, when that fills in badly or the settings ask for it, solved by
+// conjugate gradients with an incomplete Cholesky preconditioner, taken in
+// the network's own order (a fill-reducing order weakens it on lattices).
 #include "airflow_network.h"
 
 #include <Eigen/IterativeLinearSolvers>

@@ -262,6 +262,91 @@ TEST(SimulationRun, TransientRunWritesEveryDayAndDecaysTheTracer)
     EXPECT_EQ(restart.size(), static_cast<std::size_t>(kRestartHeaderSize + 2 * (16 + 3 * 8)));
 }
 
+// FixedFlows with its answer changed after each solve: a transient
+// airflow whose zone pressure or report a test spoils.
+class SpoiledFlows final : public FlowModel {
+public:
+    explicit SpoiledFlows(std::function<void(std::vector<Node>&, SolveReport&, int solve)> spoil)
+        : spoil_(std::move(spoil))
+    {
+    }
+    const std::vector<Node>& nodes() const override { return nodes_; }
+    const std::vector<Link>& links() const override { return base_.links(); }
+    SolveReport solve(const Weather& weather) override
+    {
+        SolveReport report = base_.solve(weather);
+        nodes_ = base_.nodes();
+        spoil_(nodes_, report, base_.solves);
+        return report;
+    }
+
+private:
+    FixedFlows base_;
+    std::vector<Node> nodes_;
+    std::function<void(std::vector<Node>&, SolveReport&, int)> spoil_;
+};
+
+// A step whose airflow did not converge is a warning naming the step, the
+// iterations and the worst node, and the run goes on; one whose airflow is
+// physically impossible ends the run with no results file.
+TEST(SimulationRun, UnconvergedStepsWarnAndImpossibleAirflowFails)
+{
+    Project project;
+    fill_project(project);
+    project.zones.at(1)->name = "hall";
+    project.rc.sim_af = 1;  // the airflow solved every step
+    project.rc.date_1 = 1;
+    project.rc.time_1 = 21600 + 900;
+    const std::string sim = temp_file("spoiled.sim"), rst = temp_file("spoiled.rst");
+    {
+        SpoiledFlows flows([](std::vector<Node>&, SolveReport& report, int solve) {
+            if (solve != 3) return;
+            report = SolveReport{};
+            report.iterations = 30;
+            report.worst_node = 0;
+            report.worst_imbalance = 2.5e-4;
+            report.worst_through = 0.1;
+        });
+        std::vector<std::string> warnings;
+        RunOptions options;
+        options.warning = [&](const std::string& text) { warnings.push_back(text); };
+        ASSERT_EQ(run_simulation(project, flows, sim, rst, options), RunOutcome::Finished);
+        ASSERT_EQ(warnings.size(), 1u);
+        EXPECT_EQ(warnings[0], "Jan01 06:10:00: the airflow did not converge in 30 iterations; the worst node, zone "
+                               "hall, is out of balance by 0.00025 kg/s of 0.1 kg/s through it.");
+        EXPECT_TRUE(exists(sim));
+    }
+    struct Impossible {
+        const char* name;
+        double p, rho;
+        std::string fault;
+    };
+    const std::vector<Impossible> cases{
+        {"pressure", 3e10, 1.2, "zone hall has a pressure of 3e+10 Pa and a density of 1.2 kg/m3"},
+        {"density", 1e5, 356507, "zone hall has a pressure of 1e+05 Pa and a density of 3.565e+05 kg/m3"},
+        {"not a number", std::nan(""), 1.2, "zone hall has a pressure of nan Pa"},
+    };
+    for (const Impossible& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::remove(sim.c_str());
+        SpoiledFlows flows([&](std::vector<Node>& nodes, SolveReport&, int solve) {
+            if (solve < 2) return;
+            nodes[0].p = c.p;
+            nodes[0].rho = c.rho;
+        });
+        try {
+            run_simulation(project, flows, sim, rst, RunOptions{});
+            ADD_FAILURE() << "the run finished";
+        } catch (const EngineError& e) {
+            EXPECT_NE(std::string(e.what()).find("The airflow at Jan01 06:05:00 is physically impossible: " + c.fault),
+                      std::string::npos)
+                << e.what();
+        }
+        EXPECT_FALSE(exists(sim));
+        EXPECT_FALSE(exists(sim + ".part"));
+    }
+}
+
 TEST(SimulationRun, SteadyRunWritesOneInstantAndItsMaxima)
 {
     Project project;
