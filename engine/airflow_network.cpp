@@ -185,7 +185,7 @@ struct AirflowNetwork::Impl {
     void evaluate_flows(bool linear);
     void assemble();
     double driving_pressure(const SolverLink& l) const;
-    bool balanced(SolveReport* report) const;
+    bool balanced(SolveReport* report, bool relative_only = false) const;
     void find_unresolved(SolveReport& report) const;
     bool solve_step(Vec& delta);
     void publish();
@@ -629,14 +629,15 @@ void AirflowNetwork::Impl::assemble()
 // Node by node: the imbalance against the flows through the node, with
 // the absolute tolerance as its floor. A global sum would let a few zones
 // of a large building stay far from balance while the others hide them.
-bool AirflowNetwork::Impl::balanced(SolveReport* report) const
+bool AirflowNetwork::Impl::balanced(SolveReport* report, bool relative_only) const
 {
     double worst_ratio = -1;
     int worst = -1;
     bool all = true;
     for (std::size_t u = 0; u < node_of.size(); ++u) {
         const double r = std::abs(residual[static_cast<Eigen::Index>(u)]);
-        const double tolerance = std::max(absolute_tolerance, relative_tolerance * through[u]);
+        const double relative = relative_tolerance * through[u];
+        const double tolerance = relative_only ? relative : std::max(absolute_tolerance, relative);
         const double ratio = tolerance > 0 ? r / tolerance : (r > 0 ? HUGE_VAL : 0.0);
         if (!(ratio <= 1)) all = false;  // NaN too
         if (report && (ratio > worst_ratio || std::isnan(ratio))) {
@@ -818,10 +819,11 @@ SolveReport AirflowNetwork::solve(const Weather& weather)
             }
         }
     }
-    if (report.iterations > 0 && report.iterations < s.max_iterations && nu > 0 && converged()) {
-        // The test passed, but where the absolute tolerance is the larger
-        // one (zones whose flows are below afacnvg / afrcnvg) a zone may
-        // still be out of balance by a good part of its own flows. One
+    if (report.iterations > 0 && report.iterations < s.max_iterations && nu > 0 && converged() &&
+        !s.balanced(nullptr, true)) {
+        // The test passed, but only by the absolute tolerance at some
+        // zones (those whose flows are below afacnvg / afrcnvg), which may
+        // still be out of balance by a good part of their own flows. One
         // more Newton step, taken whole and kept only when every node
         // stays balanced, removes nearly all of what is left: near the
         // answer each step squares the error.
