@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <string>
 #include <variant>
 
 #include "airflow_network.h"
@@ -130,6 +132,61 @@ ElementModel::ElementModel(const AirflowElement& element) : type_(element.type)
     for (const SplineRow& row : table_)
         finite = finite && std::isfinite(row.y) && std::isfinite(row.b) && std::isfinite(row.c) && std::isfinite(row.d);
     if (!finite) throw EngineError("The airflow element " + element.name + " has unusable coefficients.");
+    const std::string fault = range_fault();
+    if (!fault.empty()) throw EngineError("The airflow element " + element.name + " has " + fault + ".");
+}
+
+std::string ElementModel::range_fault() const
+{
+    const auto with = [](const char* what, double value) {
+        char number[32];
+        std::snprintf(number, sizeof number, "%g", value);
+        return std::string(what) + " (" + number + ")";
+    };
+    // A negative coefficient would pass no flow at all (the laws take it
+    // as closed), an exponent outside 0.5..1 no flow a power law allows.
+    if (lam_ < 0) return with("a negative laminar flow coefficient", lam_);
+    if (turb_ < 0) return with("a negative flow coefficient", turb_);
+    if (Cn_ < 0) return with("a negative flow coefficient for reverse flow", Cn_);
+    if (n_ < 0.5 || n_ > 1) return with("a flow exponent outside 0.5 to 1", n_);
+    if ((type_ == kPlrBdq || type_ == kPlrBdf) && (xn_ < 0.5 || xn_ > 1))
+        return with("a reverse flow exponent outside 0.5 to 1", xn_);
+    if (Qo_ < 0) return with("a negative flow at large pressures", Qo_);
+    if (dPo_ < 0) return with("a negative reference pressure", dPo_);
+    if (reverse_ < 0 || reverse_ > 1) return with("a reverse flow fraction outside 0 to 1", reverse_);
+    if (a_ < 0) return with("a negative linear coefficient", a_);
+    if (b_ < 0) return with("a negative quadratic coefficient", b_);
+    if (two_way() && !(height_ > 0)) return with("an opening height that is not above 0", height_);
+    if (type_ == kDorDoor && dTmin_ < 0) return with("a negative minimum temperature difference", dTmin_);
+    if (type_ == kDorPl2 && (hmid_ < 0 || hmid_ > 0.5 * height_))
+        return with("openings placed outside the height of the element", hmid_);
+    if (type_ == kFanFan && (free_flow_ < 0 || cutoff_ < 0))
+        return with("a negative free delivery flow or cut-off ratio", std::min(free_flow_, cutoff_));
+    return {};
+}
+
+bool ElementModel::conducts() const
+{
+    switch (type_) {
+    case kFanCmf:
+    case kFanCvf:
+    case kFanFan:
+        // Fans of every kind: what they move does not tie a zone's
+        // pressure to another's (the building check's connection rule).
+        return false;
+    case kPlrBdq:
+    case kPlrBdf: return lam_ > 0 || turb_ > 0 || Cn_ > 0;
+    case kSrvRgv: return Qo_ > 0 && dPo_ > 0;
+    case kQfrQab:
+    case kQfrFab:
+    case kQfrCrack:
+    case kQfrTest2: return a_ > 0 || b_ > 0;
+    case kCsfFsp:
+    case kCsfQsp:
+    case kCsfPsf:
+    case kCsfPsq: return true;  // a rising curve
+    default: return lam_ > 0 || turb_ > 0;
+    }
 }
 
 bool ElementModel::two_way() const { return type_ == kDorDoor || type_ == kDorPl2; }

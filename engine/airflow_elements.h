@@ -5,6 +5,7 @@
 // tables built, fan curve checked) and evaluated many times.
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "model/curve_fit.h"
@@ -45,13 +46,18 @@ struct LinkFlow {
 class ElementModel {
 public:
     // Throws EngineError for a record the solver cannot use (a super
-    // element, a duct type, an unusable spline).
+    // element, a duct type, an unusable spline, a negative coefficient or
+    // another value out of its range), naming the element.
     explicit ElementModel(const AirflowElement& element);
 
     int type() const { return type_; }
     bool two_way() const;
     // The flow does not depend on the pressure (constant-flow fans).
     bool constant_flow() const;
+    // The element lets air through under a pressure difference, with a
+    // slope that ties the pressures of its two sides: not closed (all
+    // coefficients 0) and not a fan.
+    bool conducts() const;
 
     // F at the driving pressure dP (Pa, at the link's elevation: for a
     // two-way element the bottom of the opening).
@@ -64,6 +70,7 @@ public:
     LinkFlow linear(const FlowState& state) const;
 
 private:
+    std::string range_fault() const;  // "" when every value is usable
     LinkFlow one_way(double dP, const FlowState& state) const;
     LinkFlow power_law(double dP, const FlowState& state, double lam, double turb, double n,
                        double density_factor_n, double density_factor_m) const;

@@ -36,7 +36,9 @@ struct Node {
     double z = 0;       // elevation of the node's reference point, m
     double T = 293.15;  // temperature, K
     double p = 0;       // pressure relative to ambient at z, Pa
-    double rho = 1.2041;  // density, kg/m3
+    // Density, kg/m3: at the barometric pressure plus p, as the outdoor
+    // air's is at the barometric pressure (see update_densities).
+    double rho = 1.2041;
     double volume = 0;  // m3
 };
 
@@ -64,18 +66,48 @@ struct Weather {
     int day_type = 1;
 };
 
+// How a solve ended. Convergence is judged node by node: a node is
+// balanced when its imbalance is at most the relative tolerance times the
+// flows through it (the sum of the magnitudes of every flow in and out)
+// or at most the absolute tolerance; the solve converged when every node
+// with an unknown pressure is balanced.
 struct SolveReport {
     int iterations = 0;
     bool converged = false;
-    double max_residual = 0;  // kg/s
+    double max_residual = 0;  // kg/s, the largest imbalance of any node
     bool used_iterative_solver = false;
+    // The node furthest from its own tolerance (-1 when no pressure is
+    // unknown): its index in nodes(), its imbalance and the flows through
+    // it, kg/s.
+    int worst_node = -1;
+    double worst_imbalance = 0;
+    double worst_through = 0;
+    // A node whose balance round-off alone keeps from its tolerance (-1
+    // when none): the last digit of the pressures around it moves its
+    // flows by more than that (openings of very different sizes meet
+    // there), so its flows are uncertain whatever the test says. The
+    // node furthest beyond, and that flow, kg/s.
+    int unresolved_node = -1;
+    double unresolved_flow = 0;
+    // Where the solve's time went, s: the elements' flows and slopes, the
+    // residual and Jacobian assembled from them, the factorization (or
+    // the preconditioner) and the linear solves.
+    double element_seconds = 0;
+    double assembly_seconds = 0;
+    double factor_seconds = 0;
+    double linear_solve_seconds = 0;
+    int linear_iterations = 0;  // conjugate gradient iterations, all steps together
 };
 
 class AirflowNetwork {
 public:
     // Builds the network of a project read by the core's reader, with the
     // solver settings of its run control. Throws EngineError for what the
-    // engine cannot simulate.
+    // engine cannot simulate: features it does not handle, element data
+    // out of range (naming the path and element), a path with the
+    // outdoors on both sides, and zones of unknown pressure that no
+    // element conducting under pressure ties, path by path, to the
+    // outdoors or to a zone of fixed pressure (naming them).
     explicit AirflowNetwork(const Project& project);
     ~AirflowNetwork();
     AirflowNetwork(AirflowNetwork&&) noexcept;

@@ -8,6 +8,12 @@
 // by the user (Stop in the window of "-d", an interrupt or termination
 // signal with "-w"), 2 anything that went wrong, with a message on
 // standard error.
+//
+// Every run also writes its log, PROJECT.log, beside the project: what
+// the reader reported, every warning of the run ("WARNING: " lines: steps
+// whose airflow did not converge; with "-w" they go to standard error as
+// well), the error that ended it, and its last line, "AVELORX3 finished
+// with N warnings." on success.
 #include <atomic>
 #include <csignal>
 #include <cstdio>
@@ -21,6 +27,7 @@
 #include "airflow_network.h"
 #include "app/console_port.h"
 #include "app/diagnostics.h"
+#include "app/run_log.h"
 #include "prjfile/project_file.h"
 #include "simulation_run.h"
 #if AVELOR_ENGINE_WINDOW
@@ -55,7 +62,31 @@ std::string version_text()
     return "AVELORX3 " + text;
 }
 
-void fail_message(const std::string& text) { show_message(ERROR, {"AVELORX3: ", text}); }
+void fail_message(const std::string& text)
+{
+    show_message(ERROR, {"AVELORX3: ", text});
+    run_log().printf("ERROR: %s\n", text.c_str());
+    run_log().flush();
+}
+
+// The warnings of a run: counted, logged, and with "-w" shown on
+// standard error.
+class WarningSink {
+public:
+    explicit WarningSink(bool console) : console_(console) {}
+    void operator()(const std::string& text)
+    {
+        ++count_;
+        run_log().printf("WARNING: %s\n", text.c_str());
+        run_log().flush();
+        if (console_) show_message(WARNING, {text});
+    }
+    int count() const { return count_; }
+
+private:
+    bool console_;
+    int count_ = 0;
+};
 
 // Reads the project; false (with a message) when it cannot be read.
 bool read(const std::string& path, Project& project)
@@ -73,16 +104,24 @@ bool read(const std::string& path, Project& project)
 }
 
 int simulate(const Project& project, const std::string& path, const std::function<void(const RunProgress&)>& sink,
-             const std::atomic<bool>& stop)
+             const std::atomic<bool>& stop, bool console)
 {
     try {
         NetworkFlowModel flows(project);
+        WarningSink warnings(console);
         RunOptions options;
         options.progress = sink;
         options.stop = &stop;
+        options.warning = [&warnings](const std::string& text) { warnings(text); };
         const RunOutcome outcome =
             run_simulation(project, flows, beside_project(path, ".sim"), beside_project(path, ".rst"), options);
-        return outcome == RunOutcome::Stopped ? kExitStopped : 0;
+        if (outcome == RunOutcome::Stopped) {
+            run_log().write("AVELORX3 stopped by the user.\n");
+            return kExitStopped;
+        }
+        run_log().printf("AVELORX3 finished with %d warning%s.\n", warnings.count(), warnings.count() == 1 ? "" : "s");
+        run_log().flush();
+        return 0;
     } catch (const EngineError& e) {
         fail_message(e.what());
     } catch (const FatalStop& e) {
@@ -126,6 +165,10 @@ int main(int argc, char** argv)
     set_fatal_handler(throw_fatal_stop);
 
     const std::string& path = args[0];
+    // The log of this run, beside the project; a run goes on without it
+    // when the folder cannot take it.
+    if (run_log().open(beside_project(path, ".log")))
+        run_log().printf("%s: %s\n", version_text().c_str(), path.c_str());
     Project project;
     if (!read(path, project))
         return kExitFailed;
@@ -143,10 +186,10 @@ int main(int argc, char** argv)
         return run_in_progress_window(
             argc, argv, name,
             [&](const std::function<void(const RunProgress&)>& sink, const std::atomic<bool>& stop) {
-                return simulate(project, path, sink, stop);
+                return simulate(project, path, sink, stop, false);
             },
             &g_stop);
     }
 #endif
-    return simulate(project, path, console_progress(project.rc), g_stop);
+    return simulate(project, path, console_progress(project.rc), g_stop, true);
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <optional>
 
@@ -198,6 +199,67 @@ std::string beside_project(const std::string& project_path, const std::string& e
 
 namespace {
 
+std::string number_text(double value)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.4g", value);
+    return text;
+}
+
+std::string node_text(const Project& project, const Node& node)
+{
+    if (node.kind == NodeKind::Ambient) return "the outdoors";
+    if (node.kind == NodeKind::Zone) {
+        const Zone* zone = project.zones.at(node.number);
+        return "zone " + (zone ? zone->name : std::to_string(node.number));
+    }
+    return "junction " + std::to_string(node.number);
+}
+
+}  // namespace
+
+std::string unphysical_solution(const Project& project, const std::vector<Node>& nodes,
+                                const std::vector<Link>& links)
+{
+    for (std::size_t i = 0; i + 1 < nodes.size(); ++i) {
+        const Node& node = nodes[i];
+        const bool pressure = std::isfinite(node.p) && std::fabs(node.p) <= kMaxZonePressure;
+        const bool density = std::isfinite(node.rho) && node.rho > 0 && node.rho <= kMaxZoneDensity;
+        if (pressure && density) continue;
+        return node_text(project, node) + " has a pressure of " + number_text(node.p) + " Pa and a density of " +
+               number_text(node.rho) + " kg/m3";
+    }
+    for (const Link& link : links)
+        if (!std::isfinite(link.dP) || !std::isfinite(link.F0) || !std::isfinite(link.F1))
+            return "flow path " + std::to_string(link.number) + " has a flow or pressure difference that is not a number";
+    return {};
+}
+
+std::string not_converged_text(const Project& project, const std::vector<Node>& nodes, const SolveReport& report,
+                               int day, int time)
+{
+    std::string text = run_instant_text(day, time) + ": the airflow did not converge in " +
+                       std::to_string(report.iterations) + (report.iterations == 1 ? " iteration" : " iterations");
+    if (report.worst_node >= 0 && static_cast<std::size_t>(report.worst_node) < nodes.size())
+        text += "; the worst node, " + node_text(project, nodes[static_cast<std::size_t>(report.worst_node)]) +
+                ", is out of balance by " + number_text(report.worst_imbalance) + " kg/s of " +
+                number_text(report.worst_through) + " kg/s through it";
+    return text + ".";
+}
+
+std::string unresolved_text(const Project& project, const std::vector<Node>& nodes, const SolveReport& report,
+                            int day, int time)
+{
+    if (report.unresolved_node < 0 || static_cast<std::size_t>(report.unresolved_node) >= nodes.size()) return {};
+    return run_instant_text(day, time) + ": the flows of " +
+           node_text(project, nodes[static_cast<std::size_t>(report.unresolved_node)]) +
+           " are uncertain: round-off in the pressures around it moves them by " +
+           number_text(report.unresolved_flow) +
+           " kg/s, more than the convergence tolerance (openings of very different sizes meet there).";
+}
+
+namespace {
+
 // The run's state and its two output files.
 class Run {
 public:
@@ -221,6 +283,7 @@ public:
         const std::vector<Link>& links = flows_.links();
         if (nodes.empty() || nodes.back().kind != NodeKind::Ambient)
             throw EngineError("The airflow network does not end with the ambient node.");
+        judge(report, plan_.first_day, plan_.first_time);
         if (plan_.contaminants) {
             contaminants_.emplace(contaminant_model(project_, nodes), nodes, links);
             if (plan_.steady_contaminants)
@@ -250,7 +313,8 @@ public:
             if (stop_requested())
                 return stop();
             abs += plan_.t_step;
-            advance(report);
+            const auto [step_day, step_time] = instant(abs);
+            advance(report, step_day, step_time);
             emit(abs, dist);
             const auto [day, tod] = instant(abs);
             progress(day, tod, report.iterations, static_cast<double>(s) / static_cast<double>(plan_.steps));
@@ -262,13 +326,31 @@ public:
     }
 
 private:
-    // One calculation step of the flows and concentrations.
-    void advance(SolveReport& report)
+    // A solve that is physically impossible ends the run; one that did
+    // not converge is told as a warning and the run goes on.
+    void judge(const SolveReport& report, int day, int time)
     {
-        if (plan_.resolve_airflow)
+        const std::string fault = unphysical_solution(project_, flows_.nodes(), flows_.links());
+        if (!fault.empty())
+            throw EngineError("The airflow at " + run_instant_text(day, time) + " is physically impossible: " + fault +
+                              ". No results were written.");
+        if (!options_.warning) return;
+        if (!report.converged)
+            options_.warning(not_converged_text(project_, flows_.nodes(), report, day, time));
+        else if (report.unresolved_node >= 0)
+            options_.warning(unresolved_text(project_, flows_.nodes(), report, day, time));
+    }
+
+    // One calculation step of the flows and concentrations, ending at the
+    // instant (day, time).
+    void advance(SolveReport& report, int day, int time)
+    {
+        if (plan_.resolve_airflow) {
             report = flows_.solve(weather_);
-        else
+            judge(report, day, time);
+        } else {
             report.iterations = 0;
+        }
         if (contaminants_) {
             if (plan_.steady_contaminants)
                 contaminants_->solve_steady(flows_.nodes(), flows_.links());
@@ -290,7 +372,7 @@ private:
             for (long long s = 1; s <= plan_.steps; ++s) {
                 if (stop_requested())
                     return false;
-                advance(report);
+                advance(report, plan_.first_day, static_cast<int>(s * plan_.t_step));
             }
             std::vector<double> after = contaminants_->concentrations();
             double change = 0, size = 0;

@@ -89,6 +89,9 @@ struct RunProgress {
 
 struct RunOptions {
     std::function<void(const RunProgress&)> progress;
+    // Told of every warning of the run, once each: a step whose airflow
+    // did not converge ("Jan15 12:00:00: ..."). The run goes on.
+    std::function<void(const std::string&)> warning;
     // Checked once per step; when set the run stops, its results file is
     // abandoned and its restart file closed.
     const std::atomic<bool>* stop = nullptr;
@@ -98,9 +101,29 @@ enum class RunOutcome { Finished, Stopped };
 
 // Runs the project over its flow model and writes the results file and the
 // restart file. Throws EngineError when it cannot (the results file is
-// then left unwritten).
+// then left unwritten), among others when a step's airflow is physically
+// impossible: a zone pressure beyond kMaxZonePressure, a density above
+// kMaxZoneDensity or not above 0, or any value that is not a number.
 RunOutcome run_simulation(const Project& project, FlowModel& flows, const std::string& results_path,
                           const std::string& restart_path, const RunOptions& options);
+
+inline constexpr double kMaxZonePressure = 1e6;  // Pa, either sign
+inline constexpr double kMaxZoneDensity = 100;   // kg/m3
+
+// What is physically impossible in a solved network ("" when nothing):
+// the first node or link at fault, named for the user.
+std::string unphysical_solution(const Project& project, const std::vector<Node>& nodes,
+                                const std::vector<Link>& links);
+
+// The warning of a solve that did not converge: the step, the iterations
+// and the node furthest from balance.
+std::string not_converged_text(const Project& project, const std::vector<Node>& nodes, const SolveReport& report,
+                               int day, int time);
+// The warning of a converged solve with a node round-off keeps from its
+// tolerance ("" when the report names none).
+std::string unresolved_text(const Project& project, const std::vector<Node>& nodes, const SolveReport& report,
+                            int day, int time);
+
 
 // "Jan01 06:00:00": a day of the year (1..365) and a time of day in s.
 std::string run_instant_text(int day, int time);

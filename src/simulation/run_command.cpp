@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <set>
 
@@ -46,6 +47,23 @@ std::vector<std::string> engine_arguments(const std::string& engine_path, const 
                                           bool dialog)
 {
     return {engine_path, project_path, dialog ? "-d" : "-w"};
+}
+
+std::string engine_log_path(const std::string& project_path)
+{
+    std::filesystem::path path(project_path);
+    path.replace_extension(".log");
+    return path.string();
+}
+
+int engine_log_warnings(const std::string& log_path)
+{
+    std::ifstream in(log_path, std::ios::binary);
+    int count = 0;
+    std::string line;
+    while (std::getline(in, line))
+        if (line.rfind("WARNING: ", 0) == 0) ++count;
+    return count;
 }
 
 std::int64_t results_path_count(const Project& project)
@@ -276,6 +294,16 @@ bool SimulationRun::poll()
         show_message(ERROR, {"AVELORX.EXE: simulation terminated abnormally."});
     else if (exit->end == EngineEnd::StoppedByUser)
         show_message(NOTE, {"AVELORX.EXE: simulation terminated by user."});
+    if (exit->end == EngineEnd::Success && arguments_.size() > 1) {
+        // A run that finished may still have steps whose airflow did not
+        // converge: the engine's log holds them.
+        const std::string log = engine_log_path(arguments_[1]);
+        const int warnings = engine_log_warnings(log);
+        if (warnings > 0)
+            show_message(WARNING, {kEngineName, " finished with ", std::to_string(warnings),
+                                   warnings == 1 ? " warning" : " warnings", " - see ",
+                                   std::filesystem::path(log).filename().string()});
+    }
     if (hooks_.set_interface_enabled) hooks_.set_interface_enabled(true);
     after_run(*exit);
     return true;

@@ -80,6 +80,17 @@ const Picture kStub = {
     ".######...",  //
     "..........",  //
 };
+// Room 1 beside a box the ambient icon makes part of the outdoors: path 2
+// on the box's wall has the outdoors on both sides.
+const Picture kOutdoorBox = {
+    ".............",  //
+    ".#####.#####.",  //
+    ".#.1.#.#.a.#.",  //
+    ".#...A.B...#.",  //
+    ".#...#.#...#.",  //
+    ".#####.#####.",  //
+    ".............",  //
+};
 // Rooms 1 and 2 side by side: path 1 from the outdoors into room 1,
 // path 2 between the rooms.
 const Picture kLinked = {
@@ -195,6 +206,10 @@ TEST(CheckLevel, BrokenDrawingsGiveTheirEntries)
          "Error: Undefined source/sink.", 4, 3},
         {"same zone both sides", &kStub, {},
          "Error: The same zone is on both sides of the wall that the path is on.", 3, 3},
+        // The engine refuses such a path too: a wind pressure alone would
+        // drive it.
+        {"outdoors on both sides", &kOutdoorBox, {},
+         "Error: The same zone is on both sides of the wall that a path is on.", 3, 7},
         {"vertical path on the lowest level", &kOneRoom, [](EditFixture& f) { put_icon(f, 4, 3, ICN_PATH, 1); },
          "Error: Vertical path is not above a sublevel.", 4, 3},
         {"ambient supply", &kOneRoom, [](EditFixture& f) { put_icon(f, 3, 8, ICN_SUPPLY, 1); },

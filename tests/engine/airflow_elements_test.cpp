@@ -285,5 +285,37 @@ TEST(ElementFlow, ConstantFlowsAndUnusableRecords)
     EXPECT_THROW(ElementModel{broken}, EngineError);
 }
 
+// Which elements tie the pressures of their two sides together: every
+// type with a slope under pressure, but not fans of any kind (whatever
+// they move, the building check's connection rule does not count them)
+// and not closed ones.
+TEST(ElementFlow, ConductsUnlessAFanOrClosed)
+{
+    for (const ElementCase& c : element_cases())
+        EXPECT_EQ(ElementModel(c.element).conducts(), c.name != "fan") << c.name;
+    const ElementModel cmf(make_element(kFanCmf));
+    EXPECT_FALSE(cmf.conducts());
+    NewElementState state;
+    struct Closed {
+        const char* name;
+        int type;
+        std::function<void(AirflowElement&)> close;
+    };
+    const std::vector<Closed> closed{
+        {"orifice", kPlrOrfc, [](AirflowElement& e) { std::get<OrificeData>(e.data).turb = std::get<OrificeData>(e.data).lam = 0; }},
+        {"vent", kSrvRgv, [](AirflowElement& e) { std::get<VentData>(e.data).Qo = 0; }},
+        {"quadratic", kQfrQab, [](AirflowElement& e) { std::get<QuadraticData>(e.data) = {0, 0}; }},
+        {"backdraft", kPlrBdq, [](AirflowElement& e) {
+             auto& d = std::get<BackdraftData>(e.data);
+             d.lam = d.Cp = d.Cn = 0;
+         }},
+    };
+    for (const Closed& c : closed) {
+        AirflowElement e = new_airflow_element(c.type, NewElementContext{}, state);
+        c.close(e);
+        EXPECT_FALSE(ElementModel(e).conducts()) << c.name;
+    }
+}
+
 }  // namespace
 }  // namespace avelor::engine

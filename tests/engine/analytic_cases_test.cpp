@@ -20,6 +20,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <sys/wait.h>
 #include <vector>
@@ -615,6 +616,43 @@ TEST(AnalyticCase, DecayInAVentilatedZone)
     EXPECT_4DIGITS(std::pow(sim.conc(1, 2, 1) / sim.conc(1, 1, 1), dt / 3600), factor);
     // 24:00 of Jan01 and 00:00 of Jan02 are the same instant.
     EXPECT_EQ(sim.conc(1, sim.layout().last_step(1), 1), sim.conc(2, 0, 1));
+}
+
+// ---------------------------------------------------------------------------
+// Warnings of a run.
+
+// A run whose airflow does not converge still finishes (exit 0), but the
+// engine logs a WARNING beside the project and avelor run, as the editor,
+// says how many there were and where to read them. The stack case allowed
+// a single Newton iteration at its tight tolerances stops short.
+TEST(RunWarnings, AvelorRunTellsOfTheWarningsTheEngineLogged)
+{
+    const std::string copy = copy_example("stack_two_orifices.prj", "warnings");
+    const std::string log = fs::path(copy).replace_extension(".log").string();
+    {
+        const ProgramRun clean = simulate(copy);
+        ASSERT_EQ(clean.code, 0) << clean.output;
+        EXPECT_EQ(clean.output.find("WARNING"), std::string::npos) << clean.output;
+        EXPECT_NE(read_file(log).find("AVELORX3 finished with 0 warnings.\n"), std::string::npos) << read_file(log);
+    }
+    std::string text = read_file(copy);
+    const std::string settings = "     0      1     30   1e-08   1e-10";
+    ASSERT_NE(text.find(settings), std::string::npos);
+    text.replace(text.find(settings), settings.size(), "     0      1      1   1e-08   1e-10");
+    std::ofstream(copy, std::ios::binary) << text;
+
+    const ProgramRun run = simulate(copy);
+    EXPECT_EQ(run.code, 0) << run.output;
+    EXPECT_NE(run.output.find("WARNING: Jan15 12:00:00: the airflow did not converge in 1 iteration; the worst node, "
+                              "zone room, is out of balance by "),
+              std::string::npos)
+        << run.output;
+    EXPECT_NE(run.output.find("WARNING: AVELORX3 finished with 1 warning - see stack_two_orifices.log"), std::string::npos)
+        << run.output;
+    const std::string logged = read_file(log);
+    EXPECT_NE(logged.find("\nWARNING: Jan15 12:00:00: the airflow did not converge"), std::string::npos) << logged;
+    EXPECT_NE(logged.find("AVELORX3 finished with 1 warning.\n"), std::string::npos) << logged;
+    EXPECT_TRUE(SimFile(results_path(copy)).usable());
 }
 
 }  // namespace

@@ -13,10 +13,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/text_writer.h"
+#include "bench/engine_network_generator.h"
+#include "model/airflow_rules.h"
 #include "model/project.h"
 #include "prjfile/project_file.h"
 #include "restart_file.h"
@@ -258,6 +262,91 @@ TEST(SimulationRun, TransientRunWritesEveryDayAndDecaysTheTracer)
     EXPECT_EQ(restart.size(), static_cast<std::size_t>(kRestartHeaderSize + 2 * (16 + 3 * 8)));
 }
 
+// FixedFlows with its answer changed after each solve: a transient
+// airflow whose zone pressure or report a test spoils.
+class SpoiledFlows final : public FlowModel {
+public:
+    explicit SpoiledFlows(std::function<void(std::vector<Node>&, SolveReport&, int solve)> spoil)
+        : spoil_(std::move(spoil))
+    {
+    }
+    const std::vector<Node>& nodes() const override { return nodes_; }
+    const std::vector<Link>& links() const override { return base_.links(); }
+    SolveReport solve(const Weather& weather) override
+    {
+        SolveReport report = base_.solve(weather);
+        nodes_ = base_.nodes();
+        spoil_(nodes_, report, base_.solves);
+        return report;
+    }
+
+private:
+    FixedFlows base_;
+    std::vector<Node> nodes_;
+    std::function<void(std::vector<Node>&, SolveReport&, int)> spoil_;
+};
+
+// A step whose airflow did not converge is a warning naming the step, the
+// iterations and the worst node, and the run goes on; one whose airflow is
+// physically impossible ends the run with no results file.
+TEST(SimulationRun, UnconvergedStepsWarnAndImpossibleAirflowFails)
+{
+    Project project;
+    fill_project(project);
+    project.zones.at(1)->name = "hall";
+    project.rc.sim_af = 1;  // the airflow solved every step
+    project.rc.date_1 = 1;
+    project.rc.time_1 = 21600 + 900;
+    const std::string sim = temp_file("spoiled.sim"), rst = temp_file("spoiled.rst");
+    {
+        SpoiledFlows flows([](std::vector<Node>&, SolveReport& report, int solve) {
+            if (solve != 3) return;
+            report = SolveReport{};
+            report.iterations = 30;
+            report.worst_node = 0;
+            report.worst_imbalance = 2.5e-4;
+            report.worst_through = 0.1;
+        });
+        std::vector<std::string> warnings;
+        RunOptions options;
+        options.warning = [&](const std::string& text) { warnings.push_back(text); };
+        ASSERT_EQ(run_simulation(project, flows, sim, rst, options), RunOutcome::Finished);
+        ASSERT_EQ(warnings.size(), 1u);
+        EXPECT_EQ(warnings[0], "Jan01 06:10:00: the airflow did not converge in 30 iterations; the worst node, zone "
+                               "hall, is out of balance by 0.00025 kg/s of 0.1 kg/s through it.");
+        EXPECT_TRUE(exists(sim));
+    }
+    struct Impossible {
+        const char* name;
+        double p, rho;
+        std::string fault;
+    };
+    const std::vector<Impossible> cases{
+        {"pressure", 3e10, 1.2, "zone hall has a pressure of 3e+10 Pa and a density of 1.2 kg/m3"},
+        {"density", 1e5, 356507, "zone hall has a pressure of 1e+05 Pa and a density of 3.565e+05 kg/m3"},
+        {"not a number", std::nan(""), 1.2, "zone hall has a pressure of nan Pa"},
+    };
+    for (const Impossible& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::remove(sim.c_str());
+        SpoiledFlows flows([&](std::vector<Node>& nodes, SolveReport&, int solve) {
+            if (solve < 2) return;
+            nodes[0].p = c.p;
+            nodes[0].rho = c.rho;
+        });
+        try {
+            run_simulation(project, flows, sim, rst, RunOptions{});
+            ADD_FAILURE() << "the run finished";
+        } catch (const EngineError& e) {
+            EXPECT_NE(std::string(e.what()).find("The airflow at Jan01 06:05:00 is physically impossible: " + c.fault),
+                      std::string::npos)
+                << e.what();
+        }
+        EXPECT_FALSE(exists(sim));
+        EXPECT_FALSE(exists(sim + ".part"));
+    }
+}
+
 TEST(SimulationRun, SteadyRunWritesOneInstantAndItsMaxima)
 {
     Project project;
@@ -474,6 +563,127 @@ TEST(EngineProgram, TerminationSignalStopsWithCodeOne)
         const std::string restart = avelor::testing::read_file(rst);
         ASSERT_GE(restart.size(), static_cast<std::size_t>(kRestartHeaderSize));
         EXPECT_EQ(decode_restart_header(reinterpret_cast<const unsigned char*>(restart.data())).nzones, 2);
+    }
+}
+
+// --- Hostile projects --------------------------------------------------------
+
+// A shipped example with text of its own put in place of the given text
+// (each must occur exactly once).
+std::string edited_example(const std::string& example, const std::string& name,
+                           const std::vector<std::pair<std::string, std::string>>& edits)
+{
+    std::string text = avelor::testing::read_file(std::string(AVELOR_SOURCE_DIR) + "/examples/" + example);
+    for (const auto& [from, to] : edits) {
+        const std::size_t at = text.find(from);
+        EXPECT_NE(at, std::string::npos) << from;
+        EXPECT_EQ(text.find(from, at + 1), std::string::npos) << from;
+        if (at != std::string::npos) text.replace(at, from.size(), to);
+    }
+    const std::string path = temp_file(name + ".prj");
+    std::ofstream(path, std::ios::binary) << text;
+    return path;
+}
+
+// A project the core writes from an in-memory network.
+std::string written_network(const std::string& name, Project& project)
+{
+    TextWriter out;
+    write_project(out, project);
+    const std::string path = temp_file(name + ".prj");
+    std::ofstream(path, std::ios::binary) << out.text();
+    return path;
+}
+
+// 200 zones (4 floors of 5 x 10 rooms joined by shafts) with stack and
+// wind, allowed two Newton iterations.
+std::string starved_network()
+{
+    bench::NetworkOptions options;
+    options.floors = 4;
+    options.rows = 5;
+    options.cols = 10;
+    options.shafts = 3;
+    const auto project = bench::make_building(options);
+    project->rc.afmaxi = 2;
+    return written_network("hostile_starved", *project);
+}
+
+// Openings of 1e4 m2 in series with one of 1e-8 m2 (written by hand: the
+// dialog stops at 1e-6 m2), driven by 10 Pa of wind.
+std::string ill_conditioned_network()
+{
+    Project project;
+    bench::add_network_level(project, "L1", 0, 3);
+    Zone* a = bench::add_network_zone(project, "A", 293.15f, 50);
+    Zone* b = bench::add_network_zone(project, "B", 293.15f, 50);
+    const auto opening = [&](const std::string& name, float area) {
+        return bench::add_network_element(project, name, kPlrOrfc, [&](AirflowElement& e) {
+            orifice_set_area(std::get<OrificeData>(e.data), area);
+        });
+    };
+    AirflowElement* big = opening("big", 1e4f);
+    AirflowElement* small = opening("small", 1e-6f);
+    auto& d = std::get<OrificeData>(small->data);
+    d.turb *= 1e-2f;
+    d.lam *= 1e-2f;
+    bench::add_network_path(project, ZoneRef::ambient(), a, big, 0, 1, 10);
+    bench::add_network_path(project, a, b, small);
+    bench::add_network_path(project, b, ZoneRef::ambient(), big);
+    return written_network("hostile_ill", project);
+}
+
+// Projects that once ran to a "success" with wrong or absurd answers, or
+// silently: each now ends with its own message and exit code. A refused
+// or failed run (exit 2) leaves no results file; a run with warnings
+// (exit 0) writes them on standard error and to PROJECT.log beside the
+// project, whose last line counts them.
+TEST(EngineProgram, HostileProjectsEndWithTheirMessageAndExitCode)
+{
+    const std::string leak = "   2    0   1  -1   2   0   0   0   0   0   1   0.000   0.000   1.500 1 0";
+    struct Case {
+        const char* name;
+        std::function<std::string()> make;
+        int code;
+        std::string message;  // on standard error, and in the log: an ERROR at exit 2, a WARNING at 0
+    };
+    const std::vector<Case> cases{
+        {"leak multiplier 0",
+         [&] { return edited_example("fan_and_leak.prj", "hostile_closed", {{leak, leak.substr(0, leak.size() - 3) + "0 0"}}); },
+         2, "Zone room: no flow path that conducts under pressure"},
+        {"negative coefficient",
+         [] { return edited_example("fan_and_leak.prj", "hostile_negative", {{" 1.62479e-06 0.00689219", " 1.62479e-06 -0.00689219"}}); },
+         2, "Flow path 2: The airflow element wall_leak has a negative flow coefficient (-0.00689219)."},
+        {"exponent out of range",
+         [] { return edited_example("fan_and_leak.prj", "hostile_exponent", {{"0.00689219 0.65", "0.00689219 1.65"}}); },
+         2, "Flow path 2: The airflow element wall_leak has a flow exponent outside 0.5 to 1 (1.65)."},
+        {"outdoors on both sides",
+         [] { return edited_example("fan_and_leak.prj", "hostile_outdoors", {{"   2    0   1  -1   2", "   2    0  -1  -1   2"}}); },
+         2, "The flow path 2 has the outdoors on both sides."},
+        {"fan far beyond its leak",
+         [] { return edited_example("fan_and_leak.prj", "hostile_fan", {{"\n 0.03 0\n", "\n 300 0\n"}}); },
+         2, "The airflow at Jan15 12:00:00 is physically impossible: zone room has a pressure of"},
+        {"two iterations for 200 zones", starved_network, 0,
+         "Jan01 00:00:00: the airflow did not converge in 2 iterations; the worst node, zone F"},
+        {"ill-conditioned series", ill_conditioned_network, 0,
+         "Jan01 00:00:00: the flows of zone A are uncertain: round-off in the pressures around it moves them by"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string prj = c.make();
+        const std::string out = temp_file(std::string("hostile.txt"));
+        std::remove(beside_project(prj, ".sim").c_str());
+        EXPECT_EQ(run_program("\"" + prj + "\" -w", out), c.code);
+        const std::string output = avelor::testing::read_file(out);
+        EXPECT_NE(output.find((c.code == 2 ? "ERROR: AVELORX3: " : "WARNING: ") + c.message), std::string::npos)
+            << output;
+        EXPECT_EQ(exists(beside_project(prj, ".sim")), c.code == 0);
+        EXPECT_FALSE(exists(beside_project(prj, ".sim") + ".part"));
+        const std::string log = avelor::testing::read_file(beside_project(prj, ".log"));
+        EXPECT_NE(log.find((c.code == 2 ? "\nERROR: " : "\nWARNING: ") + c.message), std::string::npos) << log;
+        if (c.code == 0) {
+            EXPECT_NE(log.find("AVELORX3 finished with 1 warning.\n"), std::string::npos) << log;
+        }
     }
 }
 
