@@ -109,7 +109,7 @@ bool save_session(EditorSession& session, bool choose_name)
 bool settle_unsaved_changes(EditorSession& session)
 {
     const ProjectDocument& doc = session.document;
-    if (!session.project().changed() && !doc.must_save && !doc.must_save_as_new) return true;
+    if (!has_unsaved_changes(session)) return true;
     const std::string name = doc.title_name().empty() ? "(untitled)" : doc.title_name();
     const int answer = ask_question_or_cancel("Save changes to current project file: " + name + " ?");
     if (answer == -1) return false;
@@ -147,6 +147,17 @@ bool open_from_menu(EditorSession& session)
 std::string session_title(const EditorSession& session)
 {
     return window_title(session.document.title_name());
+}
+
+bool has_unsaved_changes(const EditorSession& session)
+{
+    const ProjectDocument& doc = session.document;
+    return session.project().changed() || doc.must_save || doc.must_save_as_new;
+}
+
+std::string session_window_title(const EditorSession& session)
+{
+    return session_title(session) + (has_unsaved_changes(session) ? "*" : "");
 }
 
 }  // namespace avelor

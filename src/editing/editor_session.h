@@ -65,4 +65,12 @@ bool open_from_menu(EditorSession& session);
 // "AVELORW3 - (untitled)".
 std::string session_title(const EditorSession& session);
 
+// Whether leaving the project would ask to save it: it changed, was
+// renumbered, or must be saved under a new name.
+bool has_unsaved_changes(const EditorSession& session);
+
+// The title the window shows: session_title, with "*" after it while the
+// session has unsaved changes.
+std::string session_window_title(const EditorSession& session);
+
 }  // namespace avelor

@@ -17,6 +17,8 @@
 #include "editing/editor_session.h"
 #include "model/project.h"
 #include "model/run_control.h"
+#include "simulation/results_layout.h"
+#include "simulation/results_reader.h"
 
 namespace avelor {
 
@@ -290,6 +292,7 @@ bool SimulationRun::poll()
     const std::optional<EngineExit> exit = engine_.poll();
     if (!exit) return false;
     last_exit_ = exit;
+    finished_text_.clear();
     if (exit->end == EngineEnd::Abnormal)
         show_message(ERROR, {"AVELORX.EXE: simulation terminated abnormally."});
     else if (exit->end == EngineEnd::StoppedByUser)
@@ -303,6 +306,7 @@ bool SimulationRun::poll()
             show_message(WARNING, {kEngineName, " finished with ", std::to_string(warnings),
                                    warnings == 1 ? " warning" : " warnings", " - see ",
                                    std::filesystem::path(log).filename().string()});
+        finished_text_ = run_finished_text(results_step_count(results_path_for(arguments_[1])), warnings);
     }
     if (hooks_.set_interface_enabled) hooks_.set_interface_enabled(true);
     after_run(*exit);
@@ -319,6 +323,24 @@ void SimulationRun::after_run(const EngineExit& exit)
         hooks_.show_duct_balance();
     if (hooks_.leave_results_mode) hooks_.leave_results_mode();
     if (hooks_.enter_results_mode) hooks_.enter_results_mode();
+}
+
+std::int64_t results_step_count(const std::string& sim_path)
+{
+    const std::optional<ResultsHeader> header = read_results_header(sim_path);
+    std::error_code ec;
+    const std::uintmax_t size = std::filesystem::file_size(sim_path, ec);
+    if (!header || ec || !results_header_fault(*header, size).empty()) return 0;
+    const ResultsLayout layout(*header);
+    std::int64_t steps = 0;
+    for (int n = 0; n < layout.day_count(); ++n) steps += layout.last_step(layout.nth_day(n)) + 1;
+    return steps;
+}
+
+std::string run_finished_text(std::int64_t steps, int warnings)
+{
+    return "Simulation finished: " + std::to_string(steps) + (steps == 1 ? " time step, " : " time steps, ") +
+           std::to_string(warnings) + (warnings == 1 ? " warning" : " warnings");
 }
 
 // About box facts.

@@ -45,6 +45,12 @@ std::string engine_log_path(const std::string& project_path);
 // when there is no log.
 int engine_log_warnings(const std::string& log_path);
 
+// The output time steps a results file holds over all its days; 0 when it
+// is missing or its header is damaged.
+std::int64_t results_step_count(const std::string& sim_path);
+// "Simulation finished: N time steps, W warnings" (singular for one).
+std::string run_finished_text(std::int64_t steps, int warnings);
+
 // The paths the results file records: flow paths, duct segments, terminal
 // junctions, and the junctions at either end of a duct segment (each
 // once), which may leak.
@@ -131,6 +137,10 @@ public:
 
     // The end of the last run, once there was one.
     const std::optional<EngineExit>& last_exit() const { return last_exit_; }
+    // After a run that succeeded: "Simulation finished: N time steps, W
+    // warnings", N the output steps of its results file and W the warnings
+    // of its log; empty otherwise.
+    const std::string& finished_text() const { return finished_text_; }
     // Seconds from the start of the command to the end of the run.
     double last_elapsed_seconds() const { return elapsed_; }
     // The command line of the last launch.
@@ -151,6 +161,7 @@ private:
     std::optional<EngineExit> last_exit_;
     double elapsed_ = 0;
     std::vector<std::string> arguments_;
+    std::string finished_text_;
 };
 
 // The About box's facts about a program file.

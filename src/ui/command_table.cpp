@@ -131,4 +131,14 @@ const CommandRow* find_command(int command)
     return nullptr;
 }
 
+std::string_view desktop_keys(int command)
+{
+    switch (command) {
+    case cmd::NewProject: return "Ctrl+N";
+    case cmd::SaveProjectAs: return "Ctrl+Shift+S";
+    case cmd::Exit: return "Ctrl+Q";
+    default: return {};
+    }
+}
+
 }  // namespace avelor::ui

@@ -102,6 +102,11 @@ std::span<const MenuRow> menu_rows();
 std::span<const CommandRow> command_rows();
 std::span<const ToolButtonRow> tool_button_rows();
 
+// The second key a command takes by the usual desktop habit, where the
+// table leaves that key free (New, Save As, Exit): portable QKeySequence
+// text, empty for none.
+std::string_view desktop_keys(int command);
+
 // The row of a command, or null.
 const CommandRow* find_command(int command);
 

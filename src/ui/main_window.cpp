@@ -167,8 +167,11 @@ MainWindow::MainWindow(EditorSession& session, QWidget* parent) : QMainWindow(pa
     hooks.leave_results_mode = [this] { leave_results_mode(); };
     runner_ = new SimulationRunner(this, session_, std::move(hooks));
     connect(runner_, &SimulationRunner::engineFinished, this, [this] {
+        run_status_label_->setText(QString::fromStdString(runner_->core().finished_text()));
         update_title();
         update_commands();
+        // Results mode has begun: the keys step through it at once.
+        sketchpad_->setFocus(Qt::OtherFocusReason);
     });
 
     const WindowSize size = initial_main_window_size();
@@ -217,7 +220,10 @@ void MainWindow::build_menus()
         }
         QAction* action = menu->addAction(text_of(row.caption));
         action->setObjectName(QStringLiteral("Command%1").arg(row.command));
-        if (!row.keys.empty()) action->setShortcut(QKeySequence(text_of(row.keys), QKeySequence::PortableText));
+        QList<QKeySequence> keys;
+        for (std::string_view text : {row.keys, desktop_keys(row.command)})
+            if (!text.empty()) keys.append(QKeySequence(text_of(text), QKeySequence::PortableText));
+        action->setShortcuts(keys);
         action->setCheckable(row.checked_item);
         const int command = row.command;
         connect(action, &QAction::triggered, this, [this, command] { run_command(command); });
@@ -247,7 +253,10 @@ void MainWindow::build_status_bar()
     position_label_ = new QLabel(this);
     position_label_->setObjectName(QStringLiteral("PositionText"));
     position_label_->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("Col 00000, Row 00000")));
+    run_status_label_ = new QLabel(this);
+    run_status_label_->setObjectName(QStringLiteral("RunStatus"));
     statusBar()->addWidget(status_label_, 1);
+    statusBar()->addPermanentWidget(run_status_label_);
     statusBar()->addPermanentWidget(position_label_);
 }
 
@@ -258,9 +267,10 @@ QAction* MainWindow::command_action(int command) const
 }
 
 QString MainWindow::status_text() const { return status_label_->text(); }
+QString MainWindow::run_status_text() const { return run_status_label_->text(); }
 QString MainWindow::position_text() const { return position_label_->text(); }
 
-void MainWindow::update_title() { setWindowTitle(from_1252(session_title(session_))); }
+void MainWindow::update_title() { setWindowTitle(from_1252(session_window_title(session_))); }
 
 void MainWindow::update_status()
 {
@@ -413,6 +423,7 @@ void MainWindow::edit_command(EditAction action, IconCommand icon, DrawingTool t
 
 void MainWindow::edited(bool navigator, bool tool_changed)
 {
+    update_title();
     if (navigator && navigator_) navigator_->level_changed();
     if (tool_changed) update_commands();
     enable_edit_keys();
@@ -420,6 +431,7 @@ void MainWindow::edited(bool navigator, bool tool_changed)
 
 void MainWindow::data_changed()
 {
+    update_title();
     sketchpad_->refresh();
     update_status();
     update_commands();
@@ -508,6 +520,7 @@ void MainWindow::project_replaced()
 {
     // The listed problems point into the project that went.
     session_.problems.clear();
+    run_status_label_->clear();
     if (problems_) problems_->close();
     leave_results_mode();
     update_results_availability(session_);

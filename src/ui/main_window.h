@@ -50,6 +50,8 @@ public:
     // The status bar's two fields: the cursor cell's item and its position.
     QString status_text() const;
     QString position_text() const;
+    // How the last simulation ended, beside them until another project comes.
+    QString run_status_text() const;
 
     // The enabled state and check marks of every command, from the session.
     void update_commands();
@@ -116,6 +118,7 @@ private:
     std::unique_ptr<SketchEditor> editor_;
     SketchPadWidget* sketchpad_ = nullptr;
     QLabel* status_label_ = nullptr;
+    QLabel* run_status_label_ = nullptr;
     QLabel* position_label_ = nullptr;
     std::map<int, QAction*> actions_;
     QPointer<NavigatorWindow> navigator_;

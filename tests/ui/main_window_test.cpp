@@ -10,11 +10,13 @@
 #include <QToolButton>
 #include <QLineEdit>
 #include <QDialog>
+#include <QSet>
 #include <QtTest>
 
 #include "app/diagnostics.h"
 #include "app/startup.h"
 #include "editing/editor_session.h"
+#include "editing/sketch_editor.h"
 #include "model/project.h"
 #include "support/scripted_port.h"
 #include "ui/command_table.h"
@@ -54,6 +56,7 @@ private slots:
     void error_box_has_caption_icon_and_stays_on_screen();
     void question_escape_is_cancel();
     void text_1252_round_trip();
+    void desktop_keys_join_the_table_keys_and_the_title_marks_changes();
 };
 
 void MainWindowTest::starts_untitled_with_sketchpad_size()
@@ -223,7 +226,8 @@ void MainWindowTest::new_project_replaces_the_open_one()
     QCOMPARE(session.project().description, std::string("Ventilation study of the lab"));
     QVERIFY(session.project().changed());
     QVERIFY(port.questions.empty());
-    QCOMPARE(window.windowTitle(), QStringLiteral("AVELORW3 - (untitled)"));
+    // Described, the new project has changes to save.
+    QCOMPARE(window.windowTitle(), QStringLiteral("AVELORW3 - (untitled)*"));
     QCOMPARE(session.project().levels.count(), 1);
     QCOMPARE(session.grid.cursor, (GridCell{1, 1}));
     QVERIFY(window.status_text().isEmpty());
@@ -376,6 +380,49 @@ void MainWindowTest::text_1252_round_trip()
     QCOMPARE(text, QString::fromUtf8("m² µg °C € Ÿ"));
     QCOMPARE(ui::to_1252(text), bytes);
     QCOMPARE(ui::to_1252(QString::fromUtf8("\u4e2d")), std::string("?"));
+}
+
+void MainWindowTest::desktop_keys_join_the_table_keys_and_the_title_marks_changes()
+{
+    // The desktop keys are free in the table, and the table's own keys stay.
+    QSet<QString> table_keys;
+    for (const ui::CommandRow& row : ui::command_rows())
+        if (!row.keys.empty()) table_keys.insert(QString::fromUtf8(row.keys.data(), int(row.keys.size())));
+    FreshSession fresh;
+    ui::MainWindow window(fresh.session);
+    const struct {
+        int command;
+        const char* key;
+    } cases[] = {{ui::cmd::NewProject, "Ctrl+N"}, {ui::cmd::SaveProjectAs, "Ctrl+Shift+S"}, {ui::cmd::Exit, "Ctrl+Q"}};
+    for (const auto& c : cases) {
+        QVERIFY2(!table_keys.contains(QString::fromLatin1(c.key)), c.key);
+        const QList<QKeySequence> keys = window.command_action(c.command)->shortcuts();
+        QVERIFY2(keys.contains(QKeySequence(QString::fromLatin1(c.key), QKeySequence::PortableText)), c.key);
+    }
+    QVERIFY(window.command_action(ui::cmd::SaveProject)->shortcuts().contains(QKeySequence(QStringLiteral("Ctrl+S"))));
+
+    // A change to the project marks the title until it is saved.
+    testing::ScriptedPort port;
+    QVERIFY(open_in_session(fresh.session, kOffice));
+    window.project_replaced();
+    QCOMPARE(window.windowTitle(), QStringLiteral("AVELORW3 - office.prj"));
+    // A wall stroke of two steps along row 1 of free cells.
+    ui::SketchPadWidget* pad = window.sketchpad();
+    EditCommand tool;
+    tool.action = EditAction::ToggleTool;
+    tool.tool = DrawingTool::Walls;
+    pad->run_edit(tool);
+    fresh.session.grid.cursor = {1, 1};
+    EditCommand click;
+    click.action = EditAction::LeftClick;
+    pad->run_edit(click);
+    EditCommand east;
+    east.action = EditAction::StepCursor;
+    east.direction = 2;
+    pad->run_edit(east);
+    const EditOutcome outcome = pad->run_edit(click);
+    QVERIFY(outcome.modified);
+    QCOMPARE(window.windowTitle(), QStringLiteral("AVELORW3 - office.prj*"));
 }
 
 QTEST_MAIN(MainWindowTest)

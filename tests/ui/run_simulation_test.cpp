@@ -6,6 +6,7 @@
 #include <QMenuBar>
 #include <QTemporaryDir>
 #include <QToolBar>
+#include <QRegularExpression>
 #include <QtTest>
 
 #include <algorithm>
@@ -185,6 +186,14 @@ void RunSimulationTest::real_engine_run_enters_results_mode_with_arrows()
     QVERIFY(inflow > 1e-3f);
     QVERIFY(std::abs(inflow - outflow) < 1e-5f);
     QVERIFY(f.main->status_text().startsWith(QStringLiteral("Jan15/12:00:00 ")));
+    // The keys step through the results at once, and the status bar says
+    // how the run ended.
+    QCOMPARE(f.main->focusWidget(), static_cast<QWidget*>(f.main->sketchpad()));
+    const QString ended = f.main->run_status_text();
+    const QRegularExpression finished(QStringLiteral("^Simulation finished: ([0-9]+) time steps?, 0 warnings$"));
+    const QRegularExpressionMatch match = finished.match(ended);
+    QVERIFY2(match.hasMatch(), qPrintable(ended));
+    QVERIFY(match.captured(1).toInt() >= 1);
 
     // The lines are drawn in the flow colour over the drawing.
     const QImage shot = f.main->sketchpad()->viewport()->grab().toImage();
