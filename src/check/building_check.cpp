@@ -729,12 +729,14 @@ bool ProblemsWindowModel::show_row(CheckScope scope, const ProblemList& problems
     g.cursor = {entry.row, entry.col};
     scope.view.place_cursor(g, g.cursor);
     g.Scolors(entry.row, entry.col) = g.colours.highlight;
+    scope.view.problem = {level, {entry.row, entry.col}};
     return true;
 }
 
 void ProblemsWindowModel::clear_highlight(CheckScope scope)
 {
     SketchGrid& g = scope.grid;
+    scope.view.problem = {};
     if (!g.allocated()) return;
     const std::size_t n = g.cells();
     std::uint8_t* colours = g.Scolors.data();

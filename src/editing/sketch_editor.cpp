@@ -9,6 +9,20 @@
 
 namespace avelor {
 
+std::string_view tool_status_text(DrawingTool tool)
+{
+    switch (tool) {
+    case DrawingTool::None: break;
+    case DrawingTool::Walls: return "Tool: Draw Walls";
+    case DrawingTool::Boxes: return "Tool: Draw Boxes";
+    case DrawingTool::Ducts: return "Tool: Draw Ducts";
+    case DrawingTool::Links: return "Tool: Draw Control Links";
+    case DrawingTool::DeleteByRegion: return "Tool: Delete by Region";
+    case DrawingTool::DeleteByBox: return "Tool: Delete by Box";
+    }
+    return {};
+}
+
 std::string sheet_title(SheetKind kind)
 {
     switch (kind) {

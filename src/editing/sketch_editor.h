@@ -39,6 +39,10 @@ inline constexpr std::string_view kLinksNotAvailable = "Control link editing is 
 // The drawing tools; at most one is active.
 enum class DrawingTool { None, Walls, Boxes, Ducts, Links, DeleteByRegion, DeleteByBox };
 
+// The status bar's name for the active tool ("Tool: Draw Walls"); empty
+// while none is on.
+std::string_view tool_status_text(DrawingTool tool);
+
 // A stroke being drawn with the active tool.
 struct StrokeState {
     bool in_progress = false;

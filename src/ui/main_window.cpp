@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QResizeEvent>
 #include <QLabel>
 #include <QVBoxLayout>
 #include <QLineEdit>
@@ -16,6 +17,7 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTimer>
 #include <QToolBar>
 
 #include "app/description_line.h"
@@ -131,6 +133,26 @@ QIcon tool_icon(int command, const QStyle* style)
     }
 }
 
+// A status bar field that never cuts its text off at its edge: a text too
+// long for the room left beside the other fields ends in an ellipsis, and
+// the whole of it shows as the field's tool tip.
+class ElidedLabel final : public QLabel {
+public:
+    using QLabel::QLabel;
+
+    QSize minimumSizeHint() const override { return {fontMetrics().averageCharWidth() * 8, QLabel::minimumSizeHint().height()}; }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        const QRect room = contentsRect();
+        const QString shown = fontMetrics().elidedText(text(), Qt::ElideRight, room.width());
+        setToolTip(shown == text() ? QString() : text());
+        painter.drawText(room, static_cast<int>(alignment()), shown);
+    }
+};
+
 }  // namespace
 
 MainWindow::MainWindow(EditorSession& session, QWidget* parent) : QMainWindow(parent), session_(session)
@@ -175,8 +197,7 @@ MainWindow::MainWindow(EditorSession& session, QWidget* parent) : QMainWindow(pa
     });
 
     const WindowSize size = initial_main_window_size();
-    resize(size.width, size.height);
-    move(x(), 0);
+    resize_itself(QSize(size.width, size.height));
     update_title();
     update_commands();
     update_status();
@@ -248,14 +269,18 @@ void MainWindow::build_toolbar()
 
 void MainWindow::build_status_bar()
 {
-    status_label_ = new QLabel(this);
+    status_label_ = new ElidedLabel(this);
     status_label_->setObjectName(QStringLiteral("StatusText"));
+    status_label_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    tool_label_ = new QLabel(this);
+    tool_label_->setObjectName(QStringLiteral("ToolStatus"));
     position_label_ = new QLabel(this);
     position_label_->setObjectName(QStringLiteral("PositionText"));
     position_label_->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("Col 00000, Row 00000")));
     run_status_label_ = new QLabel(this);
     run_status_label_->setObjectName(QStringLiteral("RunStatus"));
     statusBar()->addWidget(status_label_, 1);
+    statusBar()->addPermanentWidget(tool_label_);
     statusBar()->addPermanentWidget(run_status_label_);
     statusBar()->addPermanentWidget(position_label_);
 }
@@ -268,6 +293,7 @@ QAction* MainWindow::command_action(int command) const
 
 QString MainWindow::status_text() const { return status_label_->text(); }
 QString MainWindow::run_status_text() const { return run_status_label_->text(); }
+QString MainWindow::tool_text() const { return tool_label_->text(); }
 QString MainWindow::position_text() const { return position_label_->text(); }
 
 void MainWindow::update_title() { setWindowTitle(from_1252(session_window_title(session_))); }
@@ -290,17 +316,19 @@ void MainWindow::update_floating_status()
 {
     const SketchGrid& grid = session_.grid;
     const SketchView& view = session_.view;
-    if (!view.flags.floating_status || !isVisible() || isMinimized() || !grid.allocated()) {
+    // A question box or any other modal dialog has the user's attention:
+    // the box must not cover it or sit beside it.
+    const bool blocked = blocked_by_modal_ || QApplication::activeModalWidget() != nullptr;
+    if (!view.flags.floating_status || !isVisible() || isMinimized() || !grid.allocated() || blocked) {
         if (floating_) floating_->hide();
         return;
     }
     if (!floating_) {
-        floating_ = new FloatingStatusBox(this);
+        floating_ = new FloatingStatusBox(sketchpad_->viewport());
         floating_->setObjectName(QStringLiteral("FloatingStatus"));
     }
     const QPoint cell(view.cell_x(grid.cursor.col), view.cell_y(grid.cursor.row));
-    const QPoint corner = sketchpad_->viewport()->mapToGlobal(cell);
-    floating_->show_text(cursor_item_text(results_, session_.project(), grid), corner, view.cell_size());
+    floating_->show_text(cursor_item_text(results_, session_.project(), grid), cell, view.cell_size());
 }
 
 void MainWindow::show_navigator(bool on)
@@ -313,11 +341,50 @@ void MainWindow::show_navigator(bool on)
         navigator_ = new NavigatorWindow(session_, this);
         navigator_->installEventFilter(this);
         connect(navigator_, &NavigatorWindow::cursorPlaced, sketchpad_, &SketchPadWidget::refresh);
+        place_navigator();
     } else {
         navigator_->level_changed();
     }
     navigator_->show();
     navigator_->raise();
+}
+
+void MainWindow::place_navigator()
+{
+    // Beside the main window's right edge, level with the SketchPad; on the
+    // left where the right has no room; over the pad's top-right corner
+    // where neither has.
+    const QScreen* screen = this->screen();
+    const QRect area = screen ? screen->availableGeometry() : QRect();
+    const QRect frame = frameGeometry();
+    const QSize size = navigator_->frameGeometry().size().expandedTo(navigator_->size());
+    const int top = std::max(area.top(), sketchpad_->mapToGlobal(QPoint(0, 0)).y() - (frame.height() - height()) / 2);
+    QPoint at(frame.right() + 1, top);
+    if (!area.isEmpty() && at.x() + size.width() - 1 > area.right()) {
+        if (frame.left() - size.width() >= area.left())
+            at.setX(frame.left() - size.width());
+        else
+            at.setX(sketchpad_->mapToGlobal(QPoint(sketchpad_->width(), 0)).x() - size.width());
+    }
+    if (!area.isEmpty() && at.y() + size.height() - 1 > area.bottom())
+        at.setY(std::max(area.top(), area.bottom() - size.height() + 1));
+    navigator_->move(at);
+}
+
+bool MainWindow::event(QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::WindowBlocked:
+        blocked_by_modal_ = true;
+        if (floating_) floating_->hide();
+        break;
+    case QEvent::WindowUnblocked:
+        blocked_by_modal_ = false;
+        update_floating_status();
+        break;
+    default: break;
+    }
+    return QMainWindow::event(event);
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
@@ -374,6 +441,8 @@ void MainWindow::update_commands()
     check(cmd::DrawBoxes, active == DrawingTool::Boxes);
     check(cmd::DeleteByRegion, active == DrawingTool::DeleteByRegion);
     check(cmd::DeleteByBox, active == DrawingTool::DeleteByBox);
+    tool_label_->setText(from_1252(tool_status_text(active)));
+    tool_label_->setVisible(active != DrawingTool::None);
     // The menus show what the cursor cell allows; outside them the keys
     // always reach the editor.
     if (!menu_open_) enable_edit_keys();
@@ -531,9 +600,56 @@ void MainWindow::project_replaced()
     if (session_.document.results_available) enter_results_mode();
 }
 
+void MainWindow::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (shown_once_) return;
+    shown_once_ = true;
+    // The frame is known once the window manager has framed the window.
+    QTimer::singleShot(0, this, &MainWindow::keep_in_work_area);
+}
+
+void MainWindow::resize_itself(QSize size)
+{
+    resizing_itself_ = true;
+    resize(size);
+    resizing_itself_ = false;
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    // A size the window did not give itself, once it is on the screen, is
+    // the user's (or the window manager's on the user's behalf).
+    if (!resizing_itself_ && shown_once_ && isVisible() && event->oldSize().isValid() && !isMaximized() &&
+        !isFullScreen() && event->size() != event->oldSize())
+        user_sized_ = true;
+}
+
+void MainWindow::keep_in_work_area()
+{
+    if (isMaximized() || isFullScreen()) return;
+    const QScreen* screen = this->screen();
+    if (!screen) return;
+    const QRect area = screen->availableGeometry();
+    const QRect frame = frameGeometry();
+    const QSize border = frame.size() - geometry().size();
+    const QSize room = area.size() - border;
+    if (width() > room.width() || height() > room.height()) resize_itself(size().boundedTo(room));
+    QRect wanted(frame.topLeft(), size() + border);
+    // The title bar inside the work area: never above its top or left of
+    // its left edge, and the whole frame on the screen where it fits.
+    if (wanted.right() > area.right()) wanted.moveRight(area.right());
+    if (wanted.bottom() > area.bottom()) wanted.moveBottom(area.bottom());
+    if (wanted.left() < area.left()) wanted.moveLeft(area.left());
+    if (wanted.top() < area.top()) wanted.moveTop(area.top());
+    if (wanted.topLeft() != frame.topLeft()) move(wanted.topLeft());
+}
+
 void MainWindow::fit_to_sketchpad()
 {
-    if (isMaximized() || isFullScreen() || !session_.grid.allocated()) return;
+    // Once the user has sized the window, the size is theirs.
+    if (user_sized_ || isMaximized() || isFullScreen() || !session_.grid.allocated()) return;
     if (QLayout* frame = layout()) frame->activate();
     // Everything of the window that is not the SketchPad: menu, toolbar,
     // status bar.
@@ -543,7 +659,8 @@ void MainWindow::fit_to_sketchpad()
         const QSize border = frameGeometry().size() - geometry().size();
         wanted = wanted.boundedTo(screen->availableGeometry().size() - border);
     }
-    resize(wanted);
+    resize_itself(wanted);
+    if (shown_once_) keep_in_work_area();
 }
 
 void MainWindow::run_command(int command)
