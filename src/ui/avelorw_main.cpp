@@ -1,6 +1,5 @@
 // avelorw: the interactive editor.
 #include <QApplication>
-#include <clocale>
 #include <filesystem>
 #include <system_error>
 
@@ -9,17 +8,13 @@
 #include "app/run_log.h"
 #include "app/startup.h"
 #include "editing/editor_session.h"
-#include "ui/dialog_setup.h"
+#include "ui/editor_application.h"
 #include "ui/main_window.h"
 #include "ui/qt_port.h"
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    // Qt takes the user's locale for everything; the project files and
-    // reports are written with printf and must keep a decimal point.
-    std::setlocale(LC_NUMERIC, "C");
-    avelor::ui::install_dialog_setup(app);
+    avelor::ui::EditorApplication app(argc, argv);
     avelor::ui::QtUserPort port;
     avelor::set_user_port(&port);
     avelor::set_fatal_handler(avelor::exit_program_fatal);

@@ -59,13 +59,15 @@ void SketchPadWidget::paintEvent(QPaintEvent* event)
     const int height = viewport()->height();
     const QColor outside = palette().color(QPalette::Window);
     if (width <= 0 || height <= 0) return;
+    const SketchView& view = session_.view;
+    const Rgb paper = sketch_colour(view.palette.background, Rgb{255, 255, 255});
     if (!session_.grid.allocated()) {
-        painter.fillRect(viewport()->rect(), outside);
+        // Between two projects (while one is read) the pad is blank paper.
+        painter.fillRect(viewport()->rect(), QColor(paper.r, paper.g, paper.b));
         return;
     }
     // Only the cells under the part to repaint are drawn: while a stroke is
     // dragged that is the stroke's own box.
-    const SketchView& view = session_.view;
     const int s = view.cell_size();
     const QRect wanted = event->rect().intersected(viewport()->rect());
     if (wanted.isEmpty()) return;
@@ -81,7 +83,6 @@ void SketchPadWidget::paintEvent(QPaintEvent* event)
     }
     // A window larger than the grid shows the pad's paper beyond its last
     // row and column, with a line where the drawing area ends.
-    const Rgb paper = sketch_colour(view.palette.background, Rgb{255, 255, 255});
     const Rgb edge = sketch_colour(view.palette.sub_level, Rgb{128, 128, 128});
     std::fill(image_.pixels.begin(), image_.pixels.end(), qRgb(paper.r, paper.g, paper.b));
     render_cells(session_.grid, &session_.project(), paint_settings(), view.first_row() + row0,

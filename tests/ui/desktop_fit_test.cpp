@@ -16,6 +16,9 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -31,6 +34,7 @@
 #include "support/scripted_port.h"
 #include "ui/command_table.h"
 #include "ui/dialog_setup.h"
+#include "ui/editor_application.h"
 #include "ui/edit_dialogs.h"
 #include "ui/element_dialogs.h"
 #include "ui/element_manager.h"
@@ -140,7 +144,11 @@ private slots:
 
 void DesktopFitTest::initTestCase()
 {
-    ui::install_dialog_setup(*qApp);
+    // Files and reports are printed with printf: a decimal point, always.
+    QCOMPARE(QByteArray(std::setlocale(LC_NUMERIC, nullptr)), QByteArray("C"));
+    std::string number(16, '\0');
+    number.resize(static_cast<std::size_t>(std::snprintf(number.data(), number.size(), "%.2f", 1.25)));
+    QCOMPARE(number, std::string("1.25"));
 }
 
 void DesktopFitTest::every_dialog_fits_a_small_screen_with_its_title_whole()
@@ -382,5 +390,14 @@ void DesktopFitTest::status_bar_names_the_active_tool_and_elides_long_texts()
     QVERIFY(port.boxes.empty());
 }
 
-QTEST_MAIN(DesktopFitTest)
+int main(int argc, char** argv)
+{
+    // A user whose environment names a locale: Qt takes it over for the C
+    // library at start.
+    setenv("LC_ALL", "C.UTF-8", 1);
+    ui::EditorApplication app(argc, argv);
+    DesktopFitTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
 #include "desktop_fit_test.moc"
