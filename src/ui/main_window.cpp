@@ -279,6 +279,10 @@ void MainWindow::build_status_bar()
     position_label_->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("Col 00000, Row 00000")));
     run_status_label_ = new QLabel(this);
     run_status_label_->setObjectName(QStringLiteral("RunStatus"));
+    // The fields keep apart from the text before them.
+    const int gap = fontMetrics().averageCharWidth() * 2;
+    for (QLabel* field : {tool_label_, run_status_label_, position_label_}) field->setContentsMargins(gap, 0, 0, 0);
+    position_label_->setMinimumWidth(position_label_->minimumWidth() + gap);
     statusBar()->addWidget(status_label_, 1);
     statusBar()->addPermanentWidget(tool_label_);
     statusBar()->addPermanentWidget(run_status_label_);
