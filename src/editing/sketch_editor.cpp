@@ -120,6 +120,7 @@ void SketchEditor::project_replaced()
     tool = DrawingTool::None;
     mode = DisplayMode::Normal;
     clipboard.clear();
+    level_copy = nullptr;
     outcome_.tool_changed = true;
 }
 

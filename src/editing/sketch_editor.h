@@ -204,6 +204,8 @@ public:
     StrokeState stroke;
     Clipboard clipboard;
     AreaDeleteOptions delete_options;
+    // The level "Copy Level" took; null when none is copied.
+    Level* level_copy = nullptr;
 
     // For the operations: the project was modified; cells to repaint.
     void modified() { outcome_.modified = true; }

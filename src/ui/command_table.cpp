@@ -62,6 +62,14 @@ constexpr std::array kCommands = {
     CommandRow{0, "&View", "", "", "", false},
     CommandRow{cmd::ProjectOptions, "&View", "", "Project &Options...", "", false},
 
+    CommandRow{cmd::EditLevelData, "&Level", "", "&Edit Level Data ...", "F8", false},
+    CommandRow{cmd::CopyLevel, "&Level", "", "&Copy Level", "", false},
+    CommandRow{cmd::PasteLevelAbove, "&Level", "&Paste Level", "&Above current level", "", false},
+    CommandRow{cmd::PasteLevelBelow, "&Level", "&Paste Level", "&Below current level", "", false},
+    CommandRow{cmd::InsertLevelAbove, "&Level", "&Insert Blank Level", "&Above current level", "", false},
+    CommandRow{cmd::InsertLevelBelow, "&Level", "&Insert Blank Level", "&Below current level", "", false},
+    CommandRow{cmd::DeleteLevel, "&Level", "", "&Delete Level", "", false},
+    CommandRow{0, "&Level", "", "", "", false},
     CommandRow{cmd::RevealLevelBelow, "&Level", "", "Reveal Level &Below", "Ctrl+Shift+B", true},
     CommandRow{cmd::ColourZonesBelow, "&Level", "", "Color &Zones Below", "", true},
     CommandRow{0, "&Level", "", "", "", false},
@@ -69,6 +77,7 @@ constexpr std::array kCommands = {
     CommandRow{cmd::LevelBelow, "&Level", "&Go to", "Level Belo&w", "PgDown", false},
     CommandRow{cmd::TopLevel, "&Level", "&Go to", "&Top Level", "", false},
     CommandRow{cmd::BottomLevel, "&Level", "&Go to", "&Bottom Level", "", false},
+    CommandRow{cmd::GoToLevel, "&Level", "&Go to", "&Level...", "", false},
     CommandRow{0, "&Level", "", "", "", false},
     CommandRow{cmd::CheckCurrentLevel, "&Level", "", "Check C&urrent Level", "", false},
 

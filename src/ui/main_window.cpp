@@ -27,6 +27,7 @@
 #include "check/building_check.h"
 #include "editing/export_bitmap.h"
 #include "editing/icon_editing.h"
+#include "editing/level_editing.h"
 #include "editing/set_origin.h"
 #include "model/project.h"
 #include "sketchpad/image_export.h"
@@ -35,6 +36,7 @@
 #include "ui/command_table.h"
 #include "ui/edit_dialogs.h"
 #include "ui/element_manager.h"
+#include "ui/level_data_dialog.h"
 #include "ui/floating_status.h"
 #include "ui/navigator_window.h"
 #include "ui/problems_window.h"
@@ -418,6 +420,7 @@ void MainWindow::update_commands()
     set(cmd::LevelBelow, levels.below);
     set(cmd::BottomLevel, levels.below);
     set(cmd::ColourZonesBelow, flags.reveal_below);
+    for (int paste : {cmd::PasteLevelAbove, cmd::PasteLevelBelow}) set(paste, can_paste_level(*editor_));
     set(cmd::SetOrigin, session_.project().rc.showGeom != 0);
     check(cmd::ControlLinks, flags.control_links);
     check(cmd::RevealLevelBelow, flags.reveal_below);
@@ -782,6 +785,39 @@ void MainWindow::run_command(int command)
         before_level_change();
         if (s.project().lowest_level) goto_level(s.project(), s.grid, *s.project().lowest_level);
         level_changed();
+        break;
+    case cmd::EditLevelData:
+    case cmd::GoToLevel: {
+        before_level_change();
+        LevelDataDialog dialog(s, this);
+        dialog.exec();
+        if (dialog.changed()) editor_->level_copy = nullptr;
+        level_changed();
+        update_title();
+        break;
+    }
+    case cmd::CopyLevel:
+        before_level_change();
+        copy_level(*editor_);
+        update_commands();
+        break;
+    case cmd::PasteLevelAbove:
+    case cmd::PasteLevelBelow:
+    case cmd::InsertLevelAbove:
+    case cmd::InsertLevelBelow:
+    case cmd::DeleteLevel:
+        before_level_change();
+        if (command == cmd::PasteLevelAbove || command == cmd::PasteLevelBelow)
+            paste_level(*editor_, command == cmd::PasteLevelAbove);
+        else if (command == cmd::DeleteLevel)
+            delete_current_level(*editor_, Asking::Interactive);
+        else if (command == cmd::InsertLevelAbove)
+            insert_level_above(*editor_);
+        else
+            insert_level_below(*editor_);
+        level_changed();
+        update_title();
+        update_status();
         break;
     case cmd::CheckCurrentLevel:
         before_level_change();

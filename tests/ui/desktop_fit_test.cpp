@@ -39,6 +39,7 @@
 #include "ui/element_dialogs.h"
 #include "ui/element_manager.h"
 #include "ui/floating_status.h"
+#include "ui/level_data_dialog.h"
 #include "ui/main_window.h"
 #include "ui/navigator_window.h"
 #include "ui/project_config_dialog.h"
@@ -213,6 +214,10 @@ void DesktopFitTest::every_dialog_fits_a_small_screen_with_its_title_whole()
         AnnotationForm form;
         ui::AnnotationDialog dialog(form);
         check_fits(dialog, QStringLiteral("annotation"));
+    }
+    {
+        ui::LevelDataDialog dialog(b.session);
+        check_fits(dialog, QStringLiteral("level data"));
     }
     QVERIFY(b.port.boxes.empty());
 }
