@@ -901,6 +901,9 @@ void MainWindow::refresh_results()
     results_.build_display_list(session_);
     results_overlay_ = results_overlay(results_, ResultLines::Both);
     sketchpad_->set_results_overlay(&results_overlay_);
+    // The step's day and time lead the cursor's status text: the note the
+    // step's reading left would hide that text.
+    statusBar()->clearMessage();
     update_status();
 }
 
