@@ -150,9 +150,11 @@ private:
     {
         struct stat st {};
         if (::stat(target_.c_str(), &st) == 0) {
-            if (::fchown(fd, st.st_uid, st.st_gid) != 0 && ::fchown(fd, static_cast<uid_t>(-1), st.st_gid) != 0) {
-                // Only a privileged user may hand a file to someone else.
-            }
+            // Only a privileged user may hand a file to another owner; the
+            // group alone may still be kept. Neither is a reason to fail.
+            const bool owner_kept = ::fchown(fd, st.st_uid, st.st_gid) == 0;
+            const bool group_kept = owner_kept || ::fchown(fd, static_cast<uid_t>(-1), st.st_gid) == 0;
+            static_cast<void>(group_kept);
             ::fchmod(fd, st.st_mode & 07777);
             return;
         }
@@ -246,12 +248,7 @@ bool file_copy(const std::string& from, const std::string& to, WriteFailure* fai
     return finish_write(temp, failure);
 }
 
-bool file_is_writable(const std::string& path)
-{
-    if (::access(path.c_str(), W_OK) == 0) return true;
-    if (errno == 0) errno = EACCES;
-    return false;
-}
+bool file_is_writable(const std::string& path) { return ::access(path.c_str(), W_OK) == 0; }
 
 long long free_disk_bytes(const std::string& path)
 {

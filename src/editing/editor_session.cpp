@@ -38,10 +38,6 @@ void ensure_first_level(Project& project)
     project.mark_saved();
 }
 
-}  // namespace
-
-namespace {
-
 // The session's project on a grid of its size: its lowest level shown.
 void show_on_grid(EditorSession& session)
 {

@@ -47,8 +47,9 @@ bool multiply_size(std::int64_t a, std::int64_t b, std::int64_t& out)
 }
 
 // Whether every size and position of a header's layout fits in 64 bits:
-// the step record, the maps and, above every position the layout computes
-// for the days and steps the header names, the whole length of the file.
+// the step record, the maps, and a bound on the length of the whole file
+// (every day with all its records) that no position the layout computes
+// for the header's days and steps can pass.
 bool sizes_fit(const ResultsHeader& h)
 {
     const std::int64_t nctm = h.nctm;
