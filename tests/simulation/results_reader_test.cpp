@@ -247,6 +247,38 @@ TEST(OpenResults, DamagedHeadersAreRefusedWithAMessage)
     std::remove(sim.c_str());
 }
 
+// A crafted header whose counts multiply past 64 bits: refused by what it
+// says before any position is computed, whatever the file's length.
+TEST(OpenResults, HeaderWhosePositionsOverflowIsRefused)
+{
+    testing::ScriptedPort port;
+    CountedProject cp(2, 3, 1);
+    ResultsHeader h = results_header(2, 3, 1);
+    h.nctm = 100000;
+    h.ncn = 1 << 28;
+    h.zc = 1;
+    h.tstep = 1;
+    h.dtres1 = 365;
+    h.tmres1 = 86400;
+    std::vector<unsigned char> bytes(kResultsHeaderSize + 4096, 0);
+    encode_results_header(h, bytes.data());
+    const std::string sim = temp_path("overflow.sim");
+    {
+        std::FILE* f = std::fopen(sim.c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        ASSERT_EQ(std::fwrite(bytes.data(), 1, bytes.size(), f), bytes.size());
+        std::fclose(f);
+    }
+    ResultsReader reader;
+    EXPECT_FALSE(reader.open(sim, cp.p, ""));
+    EXPECT_FALSE(reader.is_open());
+    ASSERT_EQ(port.boxes.size(), 1u);
+    EXPECT_EQ(port.boxes[0].caption, "ERROR");
+    EXPECT_EQ(port.boxes[0].text.rfind(" The results file holds counts whose record positions exceed 64 bits.", 0), 0u)
+        << port.boxes[0].text;
+    std::remove(sim.c_str());
+}
+
 TEST(OpenResults, MapsAreCheckedAgainstTheProject)
 {
     CountedProject cp(2, 2, 0, 1);
