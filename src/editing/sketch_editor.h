@@ -241,7 +241,6 @@ struct EditMenuState {
     bool copy = false;
     bool paste = false;
     bool del = false;
-    bool tools = false;            // the drawing and delete tools (normal mode only)
 };
 EditMenuState edit_menu_state(SketchEditor& editor);
 

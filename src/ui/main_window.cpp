@@ -25,7 +25,6 @@
 #include "app/description_line.h"
 #include "app/desktop_open.h"
 #include "app/diagnostics.h"
-#include "app/paths.h"
 #include "app/startup.h"
 #include "app/version.h"
 #include "check/building_check.h"
@@ -471,15 +470,14 @@ CommandState MainWindow::command_state() const
     s.zones = project.zones.count() > 0;
     const RunControl& rc = project.rc;
     s.weather_file_named = !rc.weather_file.empty() && rc.weather_file != "null";
-    s.wpc_available = rc.wp != 0 && !project_file_path(session_, cmd::OpenWpcFile).empty() &&
-                      file_exists(project_file_path(session_, cmd::OpenWpcFile));
+    s.files = existing_project_files(session_);
+    s.wpc_available = rc.wp != 0 && s.files[static_cast<std::size_t>(project_file_index(cmd::OpenWpcFile))];
     const EditMenuState edit = edit_menu_state(*editor_);
     s.icons = edit.icons;
     s.cut = edit.cut;
     s.copy = edit.copy;
     s.paste = edit.paste;
     s.del = edit.del;
-    s.files = existing_project_files(session_);
     return s;
 }
 
