@@ -89,16 +89,17 @@ void clear_overlay(SketchEditor& editor)
 
 void SketchEditor::toggle_tool(DrawingTool which)
 {
-    const DrawingTool was = tool;
-    if (was != DrawingTool::None) leave_tools();
-    if (which != DrawingTool::None && which != was) {
-        tool = which;
+    const ToolSwitch change = switch_tool(tool, which);
+    if (change.leaving != DrawingTool::None) leave_tools();
+    if (change.active != DrawingTool::None) {
+        tool = change.active;
         stroke = StrokeState{};
         stroke.step = (which == DrawingTool::Walls || which == DrawingTool::Boxes ||
                        which == DrawingTool::Ducts)
                           ? 2
                           : 1;
     }
+    if (change.control_links_on) session_.view.flags.control_links = true;
     outcome_.tool_changed = true;
 }
 

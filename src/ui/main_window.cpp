@@ -1,6 +1,7 @@
 #include "ui/main_window.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QResizeEvent>
@@ -20,7 +21,9 @@
 #include <QTimer>
 #include <QToolBar>
 
+#include "app/command_rules.h"
 #include "app/description_line.h"
+#include "app/desktop_open.h"
 #include "app/diagnostics.h"
 #include "app/startup.h"
 #include "app/version.h"
@@ -30,6 +33,7 @@
 #include "editing/level_editing.h"
 #include "editing/set_origin.h"
 #include "model/project.h"
+#include "simulation/project_files.h"
 #include "sketchpad/image_export.h"
 #include "sketchpad/level_navigation.h"
 #include "sketchpad/status_text.h"
@@ -52,7 +56,7 @@ namespace avelor::ui {
 
 namespace {
 
-QString text_of(std::string_view text) { return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())); }
+QString text_of(std::string_view text) { return table_text(text); }
 
 // A toolbar picture for the zoom buttons: a magnifier with a plus or minus.
 QIcon zoom_icon(bool larger)
@@ -99,6 +103,16 @@ QIcon drawn_icon(int command)
         painter.setPen(QPen(Qt::black, 2.5));
         painter.drawRect(QRectF(2.5, 2.5, 11, 11));
         break;
+    case cmd::DrawDucts:
+        painter.setPen(QPen(Qt::darkBlue, 1.5));
+        painter.drawPolyline(QPolygonF({QPointF(2, 5), QPointF(10, 5), QPointF(10, 14)}));
+        painter.drawPolyline(QPolygonF({QPointF(2, 9), QPointF(6, 9), QPointF(6, 14)}));
+        break;
+    case cmd::DrawLinks:
+        painter.setPen(QPen(Qt::darkGreen, 1.5, Qt::DotLine));
+        painter.drawPolyline(QPolygonF({QPointF(2, 3), QPointF(13, 3), QPointF(13, 13)}));
+        painter.fillRect(QRectF(1, 1, 4, 4), Qt::darkGreen);
+        break;
     case cmd::DeleteByBox:
     case cmd::DeleteByRegion:
         painter.setPen(QPen(Qt::black, 1, Qt::DashLine));
@@ -118,12 +132,24 @@ QIcon drawn_icon(int command)
 QIcon tool_icon(int command, const QStyle* style)
 {
     switch (command) {
+    case cmd::NewProject: return style->standardIcon(QStyle::SP_FileIcon);
     case cmd::OpenProject: return style->standardIcon(QStyle::SP_DialogOpenButton);
     case cmd::SaveProject: return style->standardIcon(QStyle::SP_DialogSaveButton);
     case cmd::LevelAbove: return style->standardIcon(QStyle::SP_ArrowUp);
     case cmd::LevelBelow: return style->standardIcon(QStyle::SP_ArrowDown);
     case cmd::LargerIcons: return zoom_icon(true);
     case cmd::SmallerIcons: return zoom_icon(false);
+    case cmd::Undo: return style->standardIcon(QStyle::SP_ArrowBack);
+    case cmd::Find: return style->standardIcon(QStyle::SP_FileDialogContentsView);
+    case cmd::Replace: return style->standardIcon(QStyle::SP_FileDialogDetailedView);
+    case cmd::FirstTimeStep: return style->standardIcon(QStyle::SP_MediaSkipBackward);
+    case cmd::JumpBack: return style->standardIcon(QStyle::SP_MediaSeekBackward);
+    case cmd::PreviousTimeStep: return style->standardIcon(QStyle::SP_ArrowLeft);
+    case cmd::NextTimeStep: return style->standardIcon(QStyle::SP_ArrowRight);
+    case cmd::JumpAhead: return style->standardIcon(QStyle::SP_MediaSeekForward);
+    case cmd::LastTimeStep: return style->standardIcon(QStyle::SP_MediaSkipForward);
+    case cmd::DrawDucts:
+    case cmd::DrawLinks:
     case cmd::Cut:
     case cmd::Copy:
     case cmd::Paste:
@@ -211,7 +237,7 @@ MainWindow::~MainWindow() = default;
 void MainWindow::build_menus()
 {
     std::map<std::string_view, QMenu*> menus;
-    for (const MenuRow& row : menu_rows()) {
+    for (const MenuEntry& row : menu_entries()) {
         QMenu* menu = menuBar()->addMenu(text_of(row.title));
         QString name = text_of(row.title).remove(QLatin1Char('&'));
         menu->setObjectName(name + QStringLiteral("Menu"));
@@ -227,9 +253,9 @@ void MainWindow::build_menus()
         menus[row.title] = menu;
     }
     std::map<std::pair<std::string_view, std::string_view>, QMenu*> submenus;
-    for (const CommandRow& row : command_rows()) {
-        QMenu* menu = menus.at(row.menu);
-        if (!row.submenu.empty()) {
+    for (const CommandEntry& row : command_entries()) {
+        QMenu* menu = row.menu.empty() ? nullptr : menus.at(row.menu);
+        if (menu && !row.submenu.empty()) {
             QMenu*& sub = submenus[{row.menu, row.submenu}];
             if (!sub) {
                 sub = menu->addMenu(text_of(row.submenu));
@@ -238,19 +264,26 @@ void MainWindow::build_menus()
             menu = sub;
         }
         if (row.command == 0) {
-            menu->addSeparator();
+            if (menu) menu->addSeparator();
             continue;
         }
-        QAction* action = menu->addAction(text_of(row.caption));
+        // A toolbar button of its own belongs to the window, for its key.
+        QAction* action = menu ? menu->addAction(text_of(row.caption)) : new QAction(text_of(row.caption), this);
+        if (!menu) addAction(action);
         action->setObjectName(QStringLiteral("Command%1").arg(row.command));
-        QList<QKeySequence> keys;
-        for (std::string_view text : {row.keys, desktop_keys(row.command)})
-            if (!text.empty()) keys.append(QKeySequence(text_of(text), QKeySequence::PortableText));
-        action->setShortcuts(keys);
-        action->setCheckable(row.checked_item);
+        action->setShortcuts(command_keys(row));
+        action->setCheckable(row.mark != Mark::None);
+        if (!row.built) action->setStatusTip(text_of(kNotAvailable));
         const int command = row.command;
         connect(action, &QAction::triggered, this, [this, command] { run_command(command); });
         actions_[command] = action;
+    }
+    // The radio items of a group, exactly one marked: the display modes,
+    // the wind pressure types.
+    for (const auto& group : {std::vector<int>{cmd::NormalMode, cmd::ResultsMode, cmd::WindPressureMode},
+                              std::vector<int>{cmd::WindUserSet, cmd::WindWeatherFile, cmd::WindWpc}}) {
+        auto* radio = new QActionGroup(this);
+        for (int command : group) radio->addAction(command_action(command));
     }
 }
 
@@ -260,10 +293,14 @@ void MainWindow::build_toolbar()
     bar->setObjectName(QStringLiteral("Toolbar"));
     bar->setMovable(false);
     bar->setIconSize(QSize(16, 16));
-    for (const ToolButtonRow& row : tool_button_rows()) {
+    for (const ToolButton& row : tool_buttons()) {
+        if (row.command == 0) {
+            bar->addSeparator();
+            continue;
+        }
         QAction* action = command_action(row.command);
         if (!action) continue;
-        action->setToolTip(text_of(row.tooltip));
+        action->setToolTip(text_of(tooltip_text(row)));
         action->setIcon(tool_icon(row.command, style()));
         bar->addAction(action);
     }
@@ -403,51 +440,55 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
     return QMainWindow::eventFilter(watched, event);
 }
 
+CommandState MainWindow::command_state() const
+{
+    const Project& project = session_.project();
+    const ViewFlags& flags = session_.view.flags;
+    const LevelCommands levels = level_commands(project);
+    CommandState s;
+    s.mode = results_.active() ? DisplayMode::Results : DisplayMode::Normal;
+    s.tool = editor_->tool;
+    s.level_above = levels.above;
+    s.level_below = levels.below;
+    s.paste_level = can_paste_level(*editor_);
+    s.can_enlarge = session_.view.can_enlarge();
+    s.can_reduce = session_.view.can_reduce();
+    s.control_links = flags.control_links;
+    s.reveal_below = flags.reveal_below;
+    s.colour_zones_below = flags.colour_zones_below;
+    s.floating_status = flags.floating_status;
+    s.navigator = flags.navigator;
+    s.pseudo_geometry = project.rc.showGeom != 0;
+    s.results_loaded = results_.active();
+    if (s.results_loaded) {
+        const ResultsHeader& header = results_.reader().header();
+        s.transient_airflow = project.rc.sim_af != 0;
+        s.transient_contaminants = header.zc != 0 && (project.rc.sim_mf == 2 || project.rc.sim_mf == 3);
+        s.temperatures = header.zf != 0;
+    }
+    s.exposures = project.exposures.count() > 0;
+    s.zones = project.zones.count() > 0;
+    const RunControl& rc = project.rc;
+    s.weather_file_named = !rc.weather_file.empty() && rc.weather_file != "null";
+    s.files = existing_project_files(session_);
+    s.wpc_available = rc.wp != 0 && s.files[static_cast<std::size_t>(project_file_index(cmd::OpenWpcFile))];
+    const EditMenuState edit = edit_menu_state(*editor_);
+    s.icons = edit.icons;
+    s.cut = edit.cut;
+    s.copy = edit.copy;
+    s.paste = edit.paste;
+    s.del = edit.del;
+    return s;
+}
+
 void MainWindow::update_commands()
 {
-    const ViewFlags& flags = session_.view.flags;
-    const LevelCommands levels = level_commands(session_.project());
-    auto set = [this](int command, bool enabled) {
-        if (QAction* a = command_action(command)) a->setEnabled(enabled);
-    };
-    auto check = [this](int command, bool on) {
-        if (QAction* a = command_action(command)) a->setChecked(on);
-    };
-    set(cmd::LargerIcons, session_.view.can_enlarge());
-    set(cmd::SmallerIcons, session_.view.can_reduce());
-    set(cmd::LevelAbove, levels.above);
-    set(cmd::TopLevel, levels.above);
-    set(cmd::LevelBelow, levels.below);
-    set(cmd::BottomLevel, levels.below);
-    set(cmd::ColourZonesBelow, flags.reveal_below);
-    for (int paste : {cmd::PasteLevelAbove, cmd::PasteLevelBelow}) set(paste, can_paste_level(*editor_));
-    set(cmd::SetOrigin, session_.project().rc.showGeom != 0);
-    check(cmd::ControlLinks, flags.control_links);
-    check(cmd::RevealLevelBelow, flags.reveal_below);
-    check(cmd::ColourZonesBelow, flags.reveal_below && flags.colour_zones_below);
-    check(cmd::FloatingStatus, flags.floating_status);
-    check(cmd::SketchNavigator, flags.navigator);
-    const bool results = results_.active();
-    check(cmd::NormalMode, !results);
-    check(cmd::ResultsMode, results);
-    for (int step : {cmd::NextTimeStep, cmd::PreviousTimeStep, cmd::FirstTimeStep, cmd::LastTimeStep, cmd::JumpAhead,
-                     cmd::JumpBack, cmd::GoToDateTime})
-        set(step, results);
-
-    // The edit commands follow the cursor cell while a menu shows them.
-    const EditMenuState edit = edit_menu_state(*editor_);
-    for (int i = 0; i < 10; ++i) set(cmd::FirstDrawIcon + i, edit.icons[static_cast<std::size_t>(i)]);
-    set(cmd::Cut, edit.cut);
-    set(cmd::Copy, edit.copy);
-    set(cmd::Paste, edit.paste);
-    set(cmd::Delete, edit.del);
-    for (int tool : {cmd::DrawWalls, cmd::DrawBoxes, cmd::DeleteByRegion, cmd::DeleteByBox, cmd::DeleteByCoordinates})
-        set(tool, edit.tools);
+    const CommandState state = command_state();
+    for (const auto& [command, action] : actions_) {
+        action->setEnabled(command_enabled(command, state));
+        if (action->isCheckable()) action->setChecked(command_checked(command, state));
+    }
     const DrawingTool active = editor_->tool;
-    check(cmd::DrawWalls, active == DrawingTool::Walls);
-    check(cmd::DrawBoxes, active == DrawingTool::Boxes);
-    check(cmd::DeleteByRegion, active == DrawingTool::DeleteByRegion);
-    check(cmd::DeleteByBox, active == DrawingTool::DeleteByBox);
     tool_label_->setText(from_1252(tool_status_text(active)));
     tool_label_->setVisible(active != DrawingTool::None);
     // The menus show what the cursor cell allows; outside them the keys
@@ -458,7 +499,8 @@ void MainWindow::update_commands()
 void MainWindow::enable_edit_keys()
 {
     // Outside the menus the keys of the edit commands always reach the
-    // editor, which beeps where a command cannot act.
+    // editor in normal mode, which beeps where a command cannot act.
+    if (results_.active()) return;
     for (int i = 0; i < 10; ++i)
         if (QAction* a = command_action(cmd::FirstDrawIcon + i)) a->setEnabled(true);
     for (int command : {cmd::Cut, cmd::Copy, cmd::Paste, cmd::Delete})
@@ -471,7 +513,7 @@ std::unique_ptr<QMenu> MainWindow::make_context_menu()
     menu->setObjectName(QStringLiteral("SketchPadContextMenu"));
     const EditMenuState state = edit_menu_state(*editor_);
     auto item = [&](int command, int same_as, bool enabled) {
-        const CommandRow* row = find_command(same_as);
+        const CommandEntry* row = find_command(same_as);
         QAction* action = menu->addAction(row ? text_of(row->caption) : QString());
         action->setObjectName(QStringLiteral("Command%1").arg(command));
         action->setEnabled(enabled);
@@ -825,6 +867,8 @@ void MainWindow::run_command(int command)
         building_checked();
         show_problems();
         break;
+    // cmd::SimulationParameters ("Set Simulation Parameters...", F4) is
+    // dispatched here once its sheet exists; until then the table greys it.
     case cmd::RunBuildingCheck:
     case cmd::RunSimulation:
         before_level_change();
@@ -843,8 +887,9 @@ void MainWindow::run_command(int command)
     case cmd::DeleteByBox: edit_command(EditAction::ToggleTool, IconCommand::Zone, DrawingTool::DeleteByBox); break;
     case cmd::DeleteByCoordinates: edit_command(EditAction::DeleteByCoordinates); break;
     case cmd::About: show_about(); break;
-    case cmd::NormalMode: leave_results_mode(); break;
-    case cmd::ResultsMode: enter_results_mode(); break;
+    case cmd::NormalMode:
+    case cmd::ResultsMode:
+    case cmd::WindPressureMode: change_display_mode(command); break;
     case cmd::NextTimeStep: move_in_results(ResultsMove::Next); break;
     case cmd::PreviousTimeStep: move_in_results(ResultsMove::Previous); break;
     case cmd::FirstTimeStep: move_in_results(ResultsMove::First); break;
@@ -853,9 +898,23 @@ void MainWindow::run_command(int command)
     case cmd::JumpBack: move_in_results(ResultsMove::JumpBack); break;
     case cmd::GoToDateTime: go_to_date_time(); break;
     default:
-        if (command >= cmd::FirstDrawIcon && command < cmd::FirstDrawIcon + 10)
+        if (project_file_index(command) >= 0)
+            open_with_desktop(project_file_path(s, command));
+        else if (command >= cmd::FirstDrawIcon && command < cmd::FirstDrawIcon + 10)
             edit_command(EditAction::PlaceIcon, static_cast<IconCommand>(command - cmd::FirstDrawIcon));
         break;
+    }
+}
+
+void MainWindow::change_display_mode(int command)
+{
+    const ModeChange change = change_mode(results_.active() ? DisplayMode::Results : DisplayMode::Normal, command);
+    switch (change.mode) {
+    // Entering turns the tools off once the results are there.
+    case DisplayMode::Results: enter_results_mode(); break;
+    case DisplayMode::Normal: leave_results_mode(); break;
+    // The wind pressure display is still to come; its command is greyed.
+    case DisplayMode::WindPressure: break;
     }
 }
 

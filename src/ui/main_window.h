@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 
+#include "app/command_rules.h"
 #include "editing/editor_session.h"
 #include "editing/sketch_editor.h"
 #include "model/airflow_rules.h"
@@ -56,8 +57,10 @@ public:
     // The active drawing tool's name; empty while none is on.
     QString tool_text() const;
 
-    // The enabled state and check marks of every command, from the session.
+    // The enabled state and check marks of every command, by the rules of
+    // the core on the state the window shows.
     void update_commands();
+    CommandState command_state() const;
 
     // The SketchPad's context menu for the cursor cell, built but not shown.
     std::unique_ptr<QMenu> make_context_menu();
@@ -112,6 +115,8 @@ private:
     // moved, the current level shown again.
     void building_checked();
     void problem_shown();
+    // The mode commands: Normal, Results and Wind Pressure Mode.
+    void change_display_mode(int command);
     // The Results Mode command after a run.
     void enter_results_mode();
     void leave_results_mode();
