@@ -96,6 +96,7 @@ constexpr std::array kCommands = {
     CommandRow{cmd::Contaminants, "&Data", "", "&Contaminants...", "", false},
 
     CommandRow{cmd::RunSimulation, "&Simulation", "", "&Run Simulation", "", false},
+    CommandRow{cmd::SimulationParameters, "&Simulation", "", "Set Simulation &Parameters...", "F4", false},
     CommandRow{cmd::RunBuildingCheck, "&Simulation", "", "Run Building C&heck", "", false},
 
     CommandRow{cmd::About, "&Help", "", "&About Avelor...", "Alt+?", false},

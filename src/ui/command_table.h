@@ -41,6 +41,7 @@ inline constexpr int BottomLevel = 411;
 inline constexpr int CheckCurrentLevel = 4027;
 inline constexpr int RunBuildingCheck = 4024;
 inline constexpr int RunSimulation = 4026;
+inline constexpr int SimulationParameters = 4022;
 inline constexpr int About = 904;
 inline constexpr int NormalMode = 300;
 inline constexpr int ResultsMode = 301;

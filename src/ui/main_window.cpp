@@ -41,6 +41,7 @@
 #include "ui/project_config_dialog.h"
 #include "ui/results_view.h"
 #include "ui/shift_drawing_dialog.h"
+#include "ui/simulation_parameters_dialog.h"
 #include "ui/simulation_runner.h"
 #include "ui/sketchpad_widget.h"
 #include "ui/species_dialogs.h"
@@ -788,6 +789,9 @@ void MainWindow::run_command(int command)
         check_current_level(s, s.problems);
         building_checked();
         show_problems();
+        break;
+    case cmd::SimulationParameters:
+        if (edit_simulation_parameters(s, &results_, this)) run_command(cmd::RunSimulation);
         break;
     case cmd::RunBuildingCheck:
     case cmd::RunSimulation:
