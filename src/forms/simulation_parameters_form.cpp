@@ -535,6 +535,8 @@ NumberSlot slot_of(RunControl& rc, SolverSet& row, SimNumber number)
 
 std::string SimulationParametersForm::number_text(SimNumber number) const
 {
+    // The trapezoidal factor belongs to the default integration alone.
+    if (number == SimNumber::Gamma && !solver_row_is_trace()) return {};
     auto* self = const_cast<SimulationParametersForm*>(this);
     const NumberSlot slot = slot_of(self->rc_, self->solver_row(), number);
     if (slot.i32) return std::to_string(*slot.i32);

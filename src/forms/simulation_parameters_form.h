@@ -147,6 +147,8 @@ public:
     // Flags, numbers and choices of every page.
     bool flag(SimFlag flag) const;
     void set_flag(SimFlag flag, bool on);
+    // What a number field shows; the trapezoidal integration factor is
+    // blank unless the default integration is chosen.
     std::string number_text(SimNumber number) const;
     // Checks typed text as the field loses the focus; a refusal is a WARNING
     // box and the field shows its value again.

@@ -150,11 +150,12 @@ bool span_covered(int a, int b, int first, int last)
 RunFileSpans read_run_file_spans(const RunControl& rc, const Project& project, const std::string& project_path)
 {
     RunFileSpans spans;
-    if (names_a_file(rc.weather_file)) {
+    if (names_a_file(rc.weather_file) && rc.sim_af == airflow_method::Transient) {
         const DataFileSpan span = check_data_file_header(rc.weather_file, DataFileKind::Weather);
         if (span.ok) spans.weather = span;
     }
-    if (names_a_file(rc.contaminant_file)) {
+    if (names_a_file(rc.contaminant_file) &&
+        (rc.sim_mf == contaminant_method::Transient || rc.sim_mf == contaminant_method::Cyclic)) {
         const DataFileSpan span = check_data_file_header(rc.contaminant_file, DataFileKind::Contaminant);
         if (span.ok) spans.contaminant = span;
     }
@@ -210,7 +211,9 @@ bool check_run_control(RunControl& rc, const RunFileSpans& spans)
                 return refuse("The end date of the simulation must be within the date range in the weather file.");
         }
     }
-    if (rc.restart && (!spans.restart.ok ||
+    // Only a run through time starts from the restart file; a steady run's
+    // restart switch is out of the sheet's reach and must not block it.
+    if (rc.restart && transient_simulation(rc) && (!spans.restart.ok ||
                        !day_in_span(rc.rstdate, spans.restart.first_day, spans.restart.last_day)))
         return refuse("The restart date must be in the range shown.");
     if (rc.time_0 >= kSecondsInDay) {

@@ -79,7 +79,8 @@ struct RunFileSpans {
     DataFileSpan contaminant;
     RestartSpan restart;
 };
-// Reads the three headers for a project saved at project_path.
+// Reads the headers of the files the run uses for a project saved at
+// project_path.
 RunFileSpans read_run_file_spans(const RunControl& rc, const Project& project,
                                  const std::string& project_path);
 
@@ -90,7 +91,8 @@ bool check_run_time_steps(const RunControl& rc);
 
 // The Run Control page check: the methods, the time steps, the dates
 // against the weather file and the restart file. The first failure is
-// shown as an ERROR and false returned. On success the start and stop are
+// shown as an ERROR and false returned. The restart date is checked only
+// for a run through time. On success the start and stop are
 // normalised (a start at 24:00:00 is 00:00:00 of the next day, a stop at
 // 00:00:00 is 24:00:00 of the day before).
 bool check_run_control(RunControl& rc, const RunFileSpans& spans);

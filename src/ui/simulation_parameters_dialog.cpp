@@ -49,23 +49,6 @@ void enable_item(QComboBox* combo, int index, bool on)
         if (QStandardItem* item = model->item(index)) item->setEnabled(on);
 }
 
-// The results of the step shown, for the concentration reset.
-ResultsConcentrations results_source(ResultsMode* results)
-{
-    if (!results || !results->active()) return {};
-    return {[results](bool junction, int number, std::vector<float>& out) {
-        ResultsReader& reader = results->reader();
-        const ResultsIndices& at = reader.indices();
-        const std::int32_t node = ResultsIndices::of(junction ? at.junction_node : at.zone_ctm_node, number);
-        if (node <= 0) return ResultsConcentrations::Read::NoResults;
-        NodeConcentrationResult record;
-        if (!reader.read_node_concentrations(node, results->step(), record))
-            return ResultsConcentrations::Read::Failed;
-        out = record.cc;
-        return ResultsConcentrations::Read::Values;
-    }};
-}
-
 }  // namespace
 
 SimulationParametersDialog::SimulationParametersDialog(EditorSession& session, ResultsMode* results,
@@ -74,7 +57,7 @@ SimulationParametersDialog::SimulationParametersDialog(EditorSession& session, R
 {
     setWindowTitle(text_of(SimulationParametersForm::kCaption));
     setObjectName(QStringLiteral("SimulationParametersDialog"));
-    form_.set_results_source(results_source(results));
+    if (results) form_.set_results_source(current_results_concentrations(*results));
 
     pages_ = new QTabWidget;
     pages_->addTab(build_run_control_page(), text_of(kSimPageCaptions[0]));
@@ -371,11 +354,13 @@ QWidget* SimulationParametersDialog::build_weather_page()
             last->setText(from_1252(days(true)));
         });
     };
-    file_row(0, "Weather file:", "WeatherFile", [this] { return form_.weather_file_text(); },
+    g->addWidget(new QLabel(QStringLiteral("First day")), 0, 2);
+    g->addWidget(new QLabel(QStringLiteral("Last day")), 0, 3);
+    file_row(1, "Weather file:", "WeatherFile", [this] { return form_.weather_file_text(); },
              [this](bool last) { return form_.weather_days_text(last); });
-    file_row(2, "Contaminant file:", "ContaminantFile", [this] { return form_.contaminant_file_text(); },
+    file_row(3, "Contaminant file:", "ContaminantFile", [this] { return form_.contaminant_file_text(); },
              [this](bool last) { return form_.contaminant_days_text(last); });
-    file_row(4, "WPC file:", "WpcFile", [this] { return form_.wpc_file_text(); },
+    file_row(5, "WPC file:", "WpcFile", [this] { return form_.wpc_file_text(); },
              [this](bool last) { return form_.wpc_days_text(last); });
 
     auto* choose_weather = new QPushButton(QStringLiteral("Weather File..."));
@@ -397,12 +382,12 @@ QWidget* SimulationParametersDialog::build_weather_page()
         form_.use_transient_data();
         refresh();
     });
-    g->addWidget(row_of({choose_weather, steady_weather}), 1, 1, 1, 3);
-    g->addWidget(row_of({choose_ctm, steady_ctm}), 3, 1, 1, 3);
-    g->addWidget(row_of({transient}), 5, 1, 1, 3);
+    g->addWidget(row_of({choose_weather, steady_weather}), 2, 1, 1, 3);
+    g->addWidget(row_of({choose_ctm, steady_ctm}), 4, 1, 1, 3);
+    g->addWidget(row_of({transient}), 6, 1, 1, 3);
     g->addWidget(flag_box(SimFlag::WpcTrigger, "Only allow WPC and DVF files to trigger airflow calculations",
                           "WpcTrigger"),
-                 6, 0, 1, 4);
+                 7, 0, 1, 4);
     refreshers_.push_back([this, steady_text, choose_weather, steady_weather, choose_ctm, steady_ctm] {
         QStringList lines;
         for (const std::string& line : form_.steady_weather_lines()) lines << from_1252(line);
@@ -543,16 +528,21 @@ QWidget* SimulationParametersDialog::build_contaminant_page()
                                form_.contaminant_solver(), "ContaminantSolver",
                                [this](int i) { form_.set_contaminant_solver(i); });
     s->addWidget(method, 0, 0, 1, 2);
-    const std::array<std::pair<SimNumber, const char*>, 5> fields = {
-        std::pair{SimNumber::SolverMaxIterations, "Maximum iterations:"},
-        std::pair{SimNumber::SolverRelaxation, "Relaxation coefficient:"},
-        std::pair{SimNumber::SolverRelConvergence, "Relative convergence:"},
-        std::pair{SimNumber::SolverAbsConvergence, "Absolute convergence (kg/kg):"},
-        std::pair{SimNumber::Gamma, "Trapezoidal integration factor:"}};
+    struct Field {
+        SimNumber number;
+        const char* caption;
+        const char* name;
+    };
+    const std::array<Field, 5> fields = {
+        Field{SimNumber::SolverMaxIterations, "Maximum iterations:", "SolverMaxIterations"},
+        Field{SimNumber::SolverRelaxation, "Relaxation coefficient:", "SolverRelaxation"},
+        Field{SimNumber::SolverRelConvergence, "Relative convergence:", "SolverRelConvergence"},
+        Field{SimNumber::SolverAbsConvergence, "Absolute convergence (kg/kg):", "SolverAbsConvergence"},
+        Field{SimNumber::Gamma, "Trapezoidal integration factor:", "Gamma"}};
     int row = 1;
-    for (const auto& [number, caption] : fields) {
-        s->addWidget(new QLabel(QString::fromLatin1(caption)), row, 0);
-        s->addWidget(number_edit(number, caption), row++, 1);
+    for (const Field& f : fields) {
+        s->addWidget(new QLabel(QString::fromLatin1(f.caption)), row, 0);
+        s->addWidget(number_edit(f.number, f.name), row++, 1);
     }
     s->addWidget(flag_box(SimFlag::ContaminantResequence, "Resequence Linear Equations", "ContaminantResequence"), row,
                  0, 1, 2);
@@ -568,15 +558,15 @@ QWidget* SimulationParametersDialog::build_contaminant_page()
 
     auto* cyclic = new QGroupBox(QStringLiteral("Cyclic Convergence"));
     auto* c = new QGridLayout(cyclic);
-    const std::array<std::pair<SimNumber, const char*>, 4> cyclic_fields = {
-        std::pair{SimNumber::CyclicMaxIterations, "Maximum iterations:"},
-        std::pair{SimNumber::CyclicRelConvergence, "Relative convergence:"},
-        std::pair{SimNumber::CyclicAbsConvergence, "Absolute convergence (kg/kg):"},
-        std::pair{SimNumber::CyclicRelaxation, "Relaxation coefficient:"}};
+    const std::array<Field, 4> cyclic_fields = {
+        Field{SimNumber::CyclicMaxIterations, "Maximum iterations:", "CyclicMaxIterations"},
+        Field{SimNumber::CyclicRelConvergence, "Relative convergence:", "CyclicRelConvergence"},
+        Field{SimNumber::CyclicAbsConvergence, "Absolute convergence (kg/kg):", "CyclicAbsConvergence"},
+        Field{SimNumber::CyclicRelaxation, "Relaxation coefficient:", "CyclicRelaxation"}};
     row = 0;
-    for (const auto& [number, caption] : cyclic_fields) {
-        c->addWidget(new QLabel(QString::fromLatin1(caption)), row, 0);
-        c->addWidget(number_edit(number, "Cyclic"), row++, 1);
+    for (const Field& f : cyclic_fields) {
+        c->addWidget(new QLabel(QString::fromLatin1(f.caption)), row, 0);
+        c->addWidget(number_edit(f.number, f.name), row++, 1);
     }
     grid->addWidget(cyclic, 0, 1);
 
@@ -586,14 +576,14 @@ QWidget* SimulationParametersDialog::build_contaminant_page()
         choice({QStringLiteral("Backward Differentiation Formulas"), QStringLiteral("Adams-Moulton")},
                form_.working().cvode, "CvodeMethod", [this](int i) { form_.set_cvode_method(i); });
     v->addWidget(cvode_method, 0, 0, 1, 2);
-    const std::array<std::pair<SimNumber, const char*>, 3> cvode_fields = {
-        std::pair{SimNumber::CvodeRelConvergence, "Relative convergence:"},
-        std::pair{SimNumber::CvodeAbsConvergence, "Absolute convergence (kg/kg):"},
-        std::pair{SimNumber::CvodeMaxStep, "Maximum time step (s):"}};
+    const std::array<Field, 3> cvode_fields = {
+        Field{SimNumber::CvodeRelConvergence, "Relative convergence:", "CvodeRelConvergence"},
+        Field{SimNumber::CvodeAbsConvergence, "Absolute convergence (kg/kg):", "CvodeAbsConvergence"},
+        Field{SimNumber::CvodeMaxStep, "Maximum time step (s):", "CvodeMaxStep"}};
     row = 1;
-    for (const auto& [number, caption] : cvode_fields) {
-        v->addWidget(new QLabel(QString::fromLatin1(caption)), row, 0);
-        v->addWidget(number_edit(number, "Cvode"), row++, 1);
+    for (const Field& f : cvode_fields) {
+        v->addWidget(new QLabel(QString::fromLatin1(f.caption)), row, 0);
+        v->addWidget(number_edit(f.number, f.name), row++, 1);
     }
     refreshers_.push_back([this, cvode_method] { cvode_method->setEnabled(form_.enabled(SimGroup::CvodeOptions)); });
     grid->addWidget(cvode, 1, 1);

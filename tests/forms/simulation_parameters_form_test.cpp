@@ -193,6 +193,7 @@ TEST(SimulationParametersForm, TraceSolverEditsReachTheNonTraceRow)
     EXPECT_EQ(form.working().trace.maxi, 250);
     EXPECT_EQ(form.working().nontrace.maxi, 250);
     EXPECT_FALSE(form.number_enabled(SimNumber::Gamma));
+    EXPECT_EQ(form.number_text(SimNumber::Gamma), "");
 }
 
 TEST(SimulationParametersForm, FieldsRefuseWithWarnings)

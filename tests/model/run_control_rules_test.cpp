@@ -171,6 +171,9 @@ TEST(RunControlRules, RunControlCheckInOrder)
              rc.rstdate = Jan20;
          },
          "The restart date must be in the range shown."},
+        {"steady run with its restart switch on",
+         [](RunControl& rc, RunFileSpans&) { rc.restart = 1; },
+         ""},
         {"restart without a restart file",
          [&](RunControl& rc, RunFileSpans&) {
              transient(rc);
