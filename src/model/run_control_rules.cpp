@@ -132,6 +132,8 @@ RestartSpan read_restart_header(const std::string& rst_path, const Project& proj
 
 bool day_in_span(int day, int first, int last)
 {
+    // A day that is no day of the year lies in no span, wrapping or not.
+    if (!valid_day(day)) return false;
     if (first <= last) return first <= day && day <= last;
     return day >= first || day <= last;
 }

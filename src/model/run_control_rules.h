@@ -67,7 +67,7 @@ struct RestartSpan {
 RestartSpan read_restart_header(const std::string& rst_path, const Project& project);
 
 // Whether day lies in first..last, a span that runs over the year's end
-// when last is before first.
+// when last is before first. A day outside 1..365 lies in none.
 bool day_in_span(int day, int first, int last);
 // Whether every day of a..b (wrapping the same way) lies in first..last.
 bool span_covered(int a, int b, int first, int last);

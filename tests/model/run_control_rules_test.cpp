@@ -50,6 +50,8 @@ TEST(RunControlRules, DaysWrapOverTheYearsEnd)
     EXPECT_TRUE(day_in_span(Jan05, Dec01, Jan31));
     EXPECT_TRUE(day_in_span(Dec20, Dec01, Jan31));
     EXPECT_FALSE(day_in_span(Mar01, Dec01, Jan31));
+    EXPECT_FALSE(day_in_span(0, Dec01, Jan31));
+    EXPECT_FALSE(day_in_span(366, Dec01, Jan31));
     EXPECT_TRUE(span_covered(Dec20, Jan05, Dec01, Jan31));
     EXPECT_FALSE(span_covered(Jan20, Jan10, Jan01, Jan31));  // nearly a year, both ends inside
     EXPECT_TRUE(span_covered(Dec20, Jan05, Jan01, Dec31));   // the whole year
