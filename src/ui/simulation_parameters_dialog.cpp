@@ -368,6 +368,11 @@ QWidget* SimulationParametersDialog::build_weather_page()
     auto* choose_ctm = new QPushButton(QStringLiteral("Contaminant File..."));
     auto* steady_ctm = new QPushButton(QStringLiteral("Use Steady State"));
     auto* transient = new QPushButton(QStringLiteral("Use Transient Data"));
+    choose_weather->setObjectName(QStringLiteral("ChooseWeatherFile"));
+    steady_weather->setObjectName(QStringLiteral("UseSteadyWeather"));
+    choose_ctm->setObjectName(QStringLiteral("ChooseContaminantFile"));
+    steady_ctm->setObjectName(QStringLiteral("UseSteadyContaminants"));
+    transient->setObjectName(QStringLiteral("UseTransientData"));
     connect(choose_weather, &QPushButton::clicked, this, [this] { choose_data_file(true); });
     connect(choose_ctm, &QPushButton::clicked, this, [this] { choose_data_file(false); });
     connect(steady_weather, &QPushButton::clicked, this, [this] {

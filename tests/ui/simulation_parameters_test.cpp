@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -89,6 +90,7 @@ private slots:
     void the_sheet_has_six_pages_and_a_run_button();
     void ok_brings_a_changed_setting_into_the_project();
     void a_refused_page_keeps_the_user_there();
+    void a_weather_file_is_taken_only_with_a_valid_header();
     void run_button_runs_the_simulation();
 };
 
@@ -152,6 +154,30 @@ void SimulationParametersTest::a_refused_page_keeps_the_user_there()
     sheet.run_button()->click();
     QVERIFY(sheet.isVisible());
     QVERIFY(!sheet.form().run_requested());
+}
+
+void SimulationParametersTest::a_weather_file_is_taken_only_with_a_valid_header()
+{
+    Fixture f;
+    QVERIFY(f.ok);
+    const std::string good = f.folder + "winter.wth";
+    const std::string bad = f.folder + "old.wth";
+    std::ofstream(good, std::ios::binary) << "WeatherFile AvelorW 2.0\nA winter\n12/1 1/31\n";
+    std::ofstream(bad, std::ios::binary) << "WeatherFile AvelorW 1.0\nOld\n1/1 12/31\n";
+    ui::SimulationParametersDialog sheet(f.session, nullptr);
+    auto* choose = sheet.findChild<QPushButton*>(QStringLiteral("ChooseWeatherFile"));
+    auto* shown = sheet.findChild<QLabel*>(QStringLiteral("WeatherFile"));
+    QVERIFY(choose && shown);
+    QVERIFY(!choose->isEnabled());  // steady airflow needs no weather file
+    sheet.findChild<QComboBox*>(QStringLiteral("AirflowMethod"))->setCurrentIndex(1);
+    QVERIFY(choose->isEnabled());
+    f.port.files = {bad, good};
+    choose->click();
+    QCOMPARE(shown->text(), QStringLiteral(" <required>"));
+    choose->click();
+    QCOMPARE(shown->text(), QString::fromStdString(good));
+    sheet.findChild<QPushButton*>(QStringLiteral("UseSteadyWeather"))->click();
+    QCOMPARE(shown->text(), QStringLiteral("None: Use Steady State Weather"));
 }
 
 void SimulationParametersTest::run_button_runs_the_simulation()
