@@ -187,7 +187,7 @@ constexpr std::array kCommands = {
     CommandEntry{cmd::RunSimulation, Simulation, "", "&Run Simulation", "", NoMark, true},
     // Its sheet is still to come; the dispatch has its place beside Run
     // Simulation.
-    CommandEntry{cmd::SimulationParameters, Simulation, "", "Set Simulation &Parameters...", "F4", NoMark, Later},
+    CommandEntry{cmd::SimulationParameters, Simulation, "", "Set Simulation &Parameters...", "F4", NoMark, true},
     CommandEntry{cmd::RunBuildingCheck, Simulation, "", "Run Building C&heck", "", NoMark, true},
     CommandEntry{cmd::TimeStepAnalysis, Simulation, "", "Time Step A&nalysis...", "", NoMark, Later},
     sep(Simulation),

@@ -47,6 +47,7 @@
 #include "ui/project_config_dialog.h"
 #include "ui/results_view.h"
 #include "ui/shift_drawing_dialog.h"
+#include "ui/simulation_parameters_dialog.h"
 #include "ui/simulation_runner.h"
 #include "ui/sketchpad_widget.h"
 #include "ui/species_dialogs.h"
@@ -867,8 +868,11 @@ void MainWindow::run_command(int command)
         building_checked();
         show_problems();
         break;
-    // cmd::SimulationParameters ("Set Simulation Parameters...", F4) is
-    // dispatched here once its sheet exists; until then the table greys it.
+    case cmd::SimulationParameters:
+        before_level_change();
+        if (edit_simulation_parameters(s, &results_, this)) run_command(cmd::RunSimulation);
+        update_title();
+        break;
     case cmd::RunBuildingCheck:
     case cmd::RunSimulation:
         before_level_change();

@@ -35,6 +35,7 @@
 #include "ui/command_table.h"
 #include "ui/dialog_setup.h"
 #include "ui/editor_application.h"
+#include "ui/simulation_parameters_dialog.h"
 #include "ui/edit_dialogs.h"
 #include "ui/element_dialogs.h"
 #include "ui/element_manager.h"
@@ -209,6 +210,10 @@ void DesktopFitTest::every_dialog_fits_a_small_screen_with_its_title_whole()
     {
         ui::ProjectConfigDialog dialog(b.session);
         check_fits(dialog, QStringLiteral("project options"));
+    }
+    {
+        ui::SimulationParametersDialog dialog(b.session, nullptr);
+        check_fits(dialog, QStringLiteral("simulation parameters"));
     }
     {
         AnnotationForm form;
