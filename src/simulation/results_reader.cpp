@@ -298,7 +298,7 @@ bool ResultsReader::load_day(int d)
         report_error(ERROR, {"date failure"});
         return false;
     }
-    user_port().show_status(" Reading simulation details file");
+    const StatusNote note(" Reading simulation details file");
     ResultsTimeRecord first;
     std::array<unsigned char, 8> head{};
     if (!read_at(layout_.step_position(d, 0), head.data(), head.size())) {

@@ -1,3 +1,4 @@
+#include <filesystem>
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -416,6 +417,32 @@ TEST(ReadRecords, TheRememberedPositionSavesSeeks)
     reader.close();
     EXPECT_FALSE(reader.is_open());
     EXPECT_FALSE(reader.load_day(1));
+    std::remove(sim.c_str());
+}
+
+}  // namespace
+}  // namespace avelor
+
+namespace avelor {
+namespace {
+
+TEST(ReadRecords, ADayThatCannotBeReadLeavesNoStatusNoteBehind)
+{
+    CountedProject cp(2, 3);
+    const ResultsHeader h = results_header(2, 3);
+    const ResultsLayout layout(h);
+    const std::string sim = temp_path("cut.sim");
+    ASSERT_TRUE(write_results_file(sim, h, {}).written);
+    ResultsReader reader;
+    ASSERT_TRUE(reader.open(sim, cp.p, ""));
+    // The file loses its steps after it was opened.
+    std::filesystem::resize_file(sim, static_cast<std::uintmax_t>(layout.step_position(1, 0) + 2));
+    testing::ScriptedPort port;
+    EXPECT_FALSE(reader.load_day(1));
+    EXPECT_TRUE(any_box(port, "The results file could not be read: day 1"));
+    ASSERT_FALSE(port.statuses.empty());
+    EXPECT_EQ(port.statuses.front(), " Reading simulation details file");
+    EXPECT_EQ(port.statuses.back(), "");
     std::remove(sim.c_str());
 }
 
