@@ -43,6 +43,14 @@ std::string end_text(const EngineExit& exit)
     return "abnormal end";
 }
 
+// What `avelor run` exits with besides the engine's own codes (0 done, 1
+// stopped, 2 refused or failed) and 128 plus a signal that ended it: the
+// codes of the system's conventions for programs run by schedulers.
+constexpr int kExitUsage = 64;        // the command line is not understood
+constexpr int kExitRefused = 65;      // the project's own checks refused the run
+constexpr int kExitUnreadable = 66;   // the project cannot be opened or held
+constexpr int kExitNoEngine = 69;     // the engine could not be started
+
 }  // namespace
 
 int run_simulation_command(const CliOptions& options, const ReadOptions& read_options,
@@ -57,22 +65,22 @@ int run_simulation_command(const CliOptions& options, const ReadOptions& read_op
             project = arg;
         } else {
             err << "avelor: unexpected argument " << arg << "\n" << usage_text();
-            return 2;
+            return kExitUsage;
         }
     }
     if (project.empty()) {
         err << "avelor: run needs one project file\n" << usage_text();
-        return 2;
+        return kExitUsage;
     }
     ConsolePort port(err, questions);
     PortScope scope(port);
 
     EditorSession session;
     session.read_options = read_options;
-    if (!open_in_session(session, project)) return 2;
+    if (!open_in_session(session, project)) return kExitUnreadable;
     if (!session.grid.allocated()) {
         err << "avelor: the drawing of " << project << " cannot be held in memory\n";
-        return 2;
+        return kExitUnreadable;
     }
 
     // What the simulation parameters sheet checks before its Run: the run
@@ -81,7 +89,7 @@ int run_simulation_command(const CliOptions& options, const ReadOptions& read_op
     const RunFileSpans spans = read_run_file_spans(rc, session.project(), session.document.path);
     if (!check_run_control(rc, spans) || !check_weather(rc, spans)) {
         err << "avelor: " << project << " was not simulated\n";
-        return 2;
+        return kExitRefused;
     }
 
     RunHooks hooks;
@@ -94,7 +102,7 @@ int run_simulation_command(const CliOptions& options, const ReadOptions& read_op
     const RunOutcome outcome = run.run(RunKind::Simulation);
     if (outcome != RunOutcome::Running) {
         err << "avelor: " << project << " was not simulated\n";
-        return 2;
+        return outcome == RunOutcome::EngineMissing ? kExitNoEngine : kExitRefused;
     }
     out << "Running " << run.engine_path() << " on " << session.document.path << "\n" << std::flush;
     while (!run.poll()) std::this_thread::sleep_for(std::chrono::milliseconds(50));

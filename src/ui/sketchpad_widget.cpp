@@ -9,6 +9,8 @@
 #include <QWheelEvent>
 #include <algorithm>
 
+#include "sketchpad/glyphs.h"
+
 namespace avelor::ui {
 
 namespace {
@@ -75,8 +77,13 @@ void SketchPadWidget::paintEvent(QPaintEvent* event)
     const int row0 = wanted.top() / s;
     const int col1 = wanted.right() / s;
     const int row1 = wanted.bottom() / s;
-    const int part_width = (col1 - col0 + 1) * s;
-    const int part_height = (row1 - row0 + 1) * s;
+    // On a screen of twice the density the cells are drawn at twice the
+    // size, one image pixel per device pixel, where the glyphs have that
+    // size; elsewhere every image pixel becomes a block of device pixels.
+    const int k = devicePixelRatioF() >= 2 && is_cell_size(2 * s) ? 2 : 1;
+    const int ks = k * s;
+    const int part_width = (col1 - col0 + 1) * ks;
+    const int part_height = (row1 - row0 + 1) * ks;
     if ((image_.width != part_width || image_.height != part_height) && !image_.resize(part_width, part_height)) {
         painter.fillRect(wanted, outside);
         return;
@@ -85,21 +92,22 @@ void SketchPadWidget::paintEvent(QPaintEvent* event)
     // row and column, with a line where the drawing area ends.
     const Rgb edge = sketch_colour(view.palette.sub_level, Rgb{128, 128, 128});
     std::fill(image_.pixels.begin(), image_.pixels.end(), qRgb(paper.r, paper.g, paper.b));
-    render_cells(session_.grid, &session_.project(), paint_settings(), view.first_row() + row0,
-                 view.first_col() + col0, image_);
-    const int end_x = (session_.grid.cols() - view.first_col() - col0) * s;
-    const int end_y = (session_.grid.rows() - view.first_row() - row0) * s;
+    RenderSettings settings = paint_settings();
+    settings.cell_size = ks;
+    render_cells(session_.grid, &session_.project(), settings, view.first_row() + row0, view.first_col() + col0,
+                 image_);
+    const int end_x = (session_.grid.cols() - view.first_col() - col0) * ks;
+    const int end_y = (session_.grid.rows() - view.first_row() - row0) * ks;
     const std::uint32_t edge_pixel = qRgb(edge.r, edge.g, edge.b);
     if (end_x >= 0 && end_x < part_width)
         for (int y = 0; y < std::min(part_height, std::max(end_y + 1, 0)); ++y) image_.at(end_x, y) = edge_pixel;
     if (end_y >= 0 && end_y < part_height)
         for (int x = 0; x < std::min(part_width, std::max(end_x + 1, 0)); ++x) image_.at(x, end_y) = edge_pixel;
-    const QImage picture(reinterpret_cast<const uchar*>(image_.pixels.data()), part_width, part_height,
-                         static_cast<qsizetype>(part_width) * 4, QImage::Format_RGB32);
-    // On a high-density screen every image pixel becomes a block of device
-    // pixels, never a blend of neighbours.
+    QImage picture(reinterpret_cast<const uchar*>(image_.pixels.data()), part_width, part_height,
+                   static_cast<qsizetype>(part_width) * 4, QImage::Format_RGB32);
+    picture.setDevicePixelRatio(k);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    painter.drawImage(QRect(col0 * s, row0 * s, part_width, part_height), picture);
+    painter.drawImage(QRect(col0 * s, row0 * s, part_width / k, part_height / k), picture);
 }
 
 void SketchPadWidget::resizeEvent(QResizeEvent* /*event*/)

@@ -116,26 +116,27 @@ TEST_F(RunCliTest, RefusedRunsEndWithTwoAndNeverStartTheEngine)
     struct Case {
         std::vector<std::string> args;
         std::string said;  // in the error output or a box
+        int code;          // what a scheduler is told
     };
     const std::vector<Case> cases = {
-        {{broken}, "The Output time step cannot be 00:00:00."},
-        {{two_hours}, "The Output time step must be less than an or equal to an hour."},
-        {{no_restart}, "The restart date must be in the range shown."},
-        {{temp_folder() + "missing.prj"}, ""},
-        {{}, "run needs one project file"},
-        {{project, "--frobnicate"}, "unexpected argument --frobnicate"},
+        {{broken}, "The Output time step cannot be 00:00:00.", 65},
+        {{two_hours}, "The Output time step must be less than an or equal to an hour.", 65},
+        {{no_restart}, "The restart date must be in the range shown.", 65},
+        {{temp_folder() + "missing.prj"}, "", 66},
+        {{}, "run needs one project file", 64},
+        {{project, "--frobnicate"}, "unexpected argument --frobnicate", 64},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.said);
         std::filesystem::remove(args_file);
-        EXPECT_EQ(run(c.args), 2);
+        EXPECT_EQ(run(c.args), c.code);
         EXPECT_FALSE(std::filesystem::exists(args_file));
         // The console port of the command writes boxes to the error stream.
         EXPECT_NE(err.str().find(c.said), std::string::npos) << err.str();
     }
     // An engine that is not there.
     std::filesystem::remove(folders.program_folder + "AVELORX3");
-    EXPECT_EQ(run({project}), 2);
+    EXPECT_EQ(run({project}), 69);
     EXPECT_NE(err.str().find("AVELORX3.exe was not found in the AvelorW directory."), std::string::npos);
 }
 
@@ -155,7 +156,7 @@ TEST_F(RunCliTest, YesAnswersTheLargeResultsQuestion)
         ASSERT_TRUE(write_session_file(session, large));
     }
     // Without an answer the question is refused: no run.
-    EXPECT_EQ(run({large}), 2);
+    EXPECT_EQ(run({large}), 65);
     EXPECT_NE(err.str().find("The size of the simfile will be: "), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(args_file));
     EXPECT_EQ(run({large, "--yes"}), 0);
