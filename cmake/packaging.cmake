@@ -35,6 +35,23 @@ foreach(page IN LISTS man_pages)
 endforeach()
 add_custom_target(man_pages ALL DEPENDS ${man_outputs})
 
+# The user guide as a page the desktop's browser shows (Help › Help
+# Contents), beside the programs in the build tree as where it is installed.
+find_program(CMARK_PROGRAM cmark-gfm REQUIRED)
+set(guide_html "${CMAKE_BINARY_DIR}/doc/user-guide.html")
+file(GLOB guide_images CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/docs/images/*.png")
+add_custom_command(
+  OUTPUT "${guide_html}"
+  COMMAND "${CMAKE_COMMAND}" -E make_directory "${CMAKE_BINARY_DIR}/doc/images"
+  COMMAND "${CMAKE_COMMAND}" -E copy ${guide_images} "${CMAKE_BINARY_DIR}/doc/images/"
+  COMMAND "${CMAKE_COMMAND}" -DCMARK=${CMARK_PROGRAM} -DSOURCE=${CMAKE_SOURCE_DIR}/docs/user-guide.md
+          -DOUTPUT=${guide_html} -P "${CMAKE_SOURCE_DIR}/cmake/make_user_guide.cmake"
+  DEPENDS "${CMAKE_SOURCE_DIR}/docs/user-guide.md" "${CMAKE_SOURCE_DIR}/cmake/make_user_guide.cmake" ${guide_images}
+  COMMENT "Making the user guide")
+add_custom_target(user_guide ALL DEPENDS "${guide_html}")
+install(FILES "${guide_html}" DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/avelorw)
+install(FILES ${guide_images} DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/avelorw/images)
+
 install(FILES packaging/completion/avelor DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
 install(DIRECTORY examples/ DESTINATION ${CMAKE_INSTALL_DATADIR}/avelorw/examples FILES_MATCHING PATTERN "*.prj")
 install(FILES README.md DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/avelorw)

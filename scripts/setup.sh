@@ -9,7 +9,7 @@ PACKAGES=(
   qt6-base-dev qt6-charts-dev libqt6opengl6-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev zlib1g-dev libpng-dev libeigen3-dev
   fonts-dejavu-core xvfb xauth
-  dpkg-dev desktop-file-utils shared-mime-info xdg-utils libfile-mimeinfo-perl
+  dpkg-dev desktop-file-utils shared-mime-info xdg-utils libfile-mimeinfo-perl cmark-gfm
 )
 
 install_missing_packages() {

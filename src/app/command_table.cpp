@@ -201,7 +201,7 @@ constexpr std::array kCommands = {
     sep(Simulation),
     CommandEntry{cmd::TrnsysFile, Simulation, "", "Create &TRNSYS (Type97) Input File", "", NoMark, Later},
 
-    CommandEntry{cmd::HelpContents, Help, "", "&Help Contents...", "", NoMark, Later},
+    CommandEntry{cmd::HelpContents, Help, "", "&Help Contents...", "", NoMark, true, "F1"},
     CommandEntry{cmd::About, Help, "", "&About Avelor...", "Alt+?", NoMark, true},
 };
 

@@ -139,4 +139,15 @@ OpenResult open_with_desktop(const std::string& path, const std::string& opener)
     return result;
 }
 
+std::string user_guide_path(const std::string& program_folder)
+{
+    const std::filesystem::path programs(program_folder);
+    for (const std::filesystem::path& guide :
+         {programs / ".." / "share" / "doc" / "avelorw" / "user-guide.html", programs / ".." / "doc" / "user-guide.html"}) {
+        std::error_code ec;
+        if (std::filesystem::is_regular_file(guide, ec)) return guide.lexically_normal().string();
+    }
+    return {};
+}
+
 }  // namespace avelor

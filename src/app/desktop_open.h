@@ -49,4 +49,10 @@ OpenResult open_result_for_exit(int code);
 // message is reported at severity 2. The result either way.
 OpenResult open_with_desktop(const std::string& path, const std::string& opener = "xdg-open");
 
+// The user guide that goes with the programs in program_folder: installed
+// (PREFIX/share/doc/avelorw/user-guide.html beside PREFIX/bin) or in a
+// build tree (BUILD/doc/user-guide.html beside BUILD/bin). Empty when
+// neither exists.
+std::string user_guide_path(const std::string& program_folder);
+
 }  // namespace avelor

@@ -891,6 +891,14 @@ void MainWindow::run_command(int command)
     case cmd::DeleteByBox: edit_command(EditAction::ToggleTool, IconCommand::Zone, DrawingTool::DeleteByBox); break;
     case cmd::DeleteByCoordinates: edit_command(EditAction::DeleteByCoordinates); break;
     case cmd::About: show_about(); break;
+    case cmd::HelpContents: {
+        const std::string guide = user_guide_path(QCoreApplication::applicationDirPath().toStdString());
+        if (guide.empty())
+            report_error(WARNING, {"Unable to activate help"});
+        else
+            open_with_desktop(guide);
+        break;
+    }
     case cmd::NormalMode:
     case cmd::ResultsMode:
     case cmd::WindPressureMode: change_display_mode(command); break;

@@ -8,6 +8,8 @@
 #include <fstream>
 #include <string>
 
+#include <unistd.h>
+
 #include "support/scripted_port.h"
 #include "support/test_files.h"
 
@@ -109,6 +111,28 @@ TEST(DesktopOpen, SpawnErrorsMapToTheirMessages)
     for (const auto& [error, result] : cases) EXPECT_EQ(open_result_for_errno(error), result) << error;
     EXPECT_EQ(open_result_message(OpenResult::AccessDenied), "The operating system denied access to the specified file. ");
     EXPECT_TRUE(open_result_message(OpenResult::NoAssociation).empty());
+}
+
+TEST(DesktopOpen, TheUserGuideIsFoundInstalledOrInABuildTree)
+{
+    namespace fs = std::filesystem;
+    const fs::path root = fs::temp_directory_path() / ("guide_" + std::to_string(::getpid()));
+    fs::remove_all(root);
+    const auto touch = [](const fs::path& file) {
+        fs::create_directories(file.parent_path());
+        std::ofstream(file) << "<html></html>";
+    };
+    // Installed: PREFIX/bin and PREFIX/share/doc/avelorw.
+    fs::create_directories(root / "usr" / "bin");
+    EXPECT_EQ(user_guide_path((root / "usr" / "bin").string()), "");
+    touch(root / "usr" / "share" / "doc" / "avelorw" / "user-guide.html");
+    EXPECT_EQ(user_guide_path((root / "usr" / "bin").string()),
+              (root / "usr" / "share" / "doc" / "avelorw" / "user-guide.html").string());
+    // A build tree: BUILD/bin and BUILD/doc.
+    fs::create_directories(root / "build" / "bin");
+    touch(root / "build" / "doc" / "user-guide.html");
+    EXPECT_EQ(user_guide_path((root / "build" / "bin").string()), (root / "build" / "doc" / "user-guide.html").string());
+    fs::remove_all(root);
 }
 
 }  // namespace

@@ -33,7 +33,7 @@ for path in \
   ./usr/share/man/man1/avelor.1.gz ./usr/share/man/man1/AVELORX3.1.gz ./usr/share/man/man1/avelorw.1.gz \
   ./usr/share/bash-completion/completions/avelor \
   ./usr/share/avelorw/examples/office.prj \
-  ./usr/share/doc/avelorw/copyright; do
+  ./usr/share/doc/avelorw/copyright ./usr/share/doc/avelorw/user-guide.html ./usr/share/doc/avelorw/images/office-level1.png; do
   grep -qx -- "$path" "$work/contents" || fail "the package lacks $path"
 done
 
