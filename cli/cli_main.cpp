@@ -69,7 +69,7 @@ std::string usage_text()
            "  results PROJECT.prj [--day MmmDD] [--time HH:MM:SS] [--tsv]\n"
            "                                 print one output time step of the project's\n"
            "                                 results (the first without --day/--time): the\n"
-           "                                 flow paths, then the zones"
+           "                                 flow paths, then the zones\n"
            "\n"
            "options:\n"
            "  --yes        answer Yes to every question the work asks\n"
@@ -77,6 +77,34 @@ std::string usage_text()
            "               (without either, questions are refused)\n"
            "  --version    print the version and stop\n"
            "  --help       print this text and stop\n";
+}
+
+std::string command_help(std::string_view command)
+{
+    // A command's lines in the whole text: its synopsis with the start of
+    // its description, and the indented lines after it, up to the next
+    // command or the options.
+    const std::string text = usage_text();
+    const std::string head = "\n  " + std::string(command) + " ";
+    const std::size_t start = command.empty() ? std::string::npos : text.find(head);
+    if (start == std::string::npos) return {};
+    auto trimmed = [](std::string line) {
+        line.erase(0, line.find_first_not_of(' '));
+        return line;
+    };
+    std::size_t end = text.find('\n', start + 1);
+    const std::string first = text.substr(start + 3, end - start - 3);
+    const std::size_t gap = first.find("  ");
+    std::string help = "usage: avelor [--yes|--no] " + first.substr(0, gap) + "\n";
+    if (gap != std::string::npos) help += "  " + trimmed(first.substr(gap)) + "\n";
+    while (end != std::string::npos && end + 1 < text.size()) {
+        const std::size_t next_end = text.find('\n', end + 1);
+        const std::string next = text.substr(end + 1, next_end == std::string::npos ? std::string::npos : next_end - end - 1);
+        if (next.size() < 4 || next.compare(0, 4, "    ") != 0) break;
+        help += "  " + trimmed(next) + "\n";
+        end = next_end;
+    }
+    return help;
 }
 
 CliOptions parse_cli(const std::vector<std::string>& args)
@@ -100,6 +128,8 @@ CliOptions parse_cli(const std::vector<std::string>& args)
         }
         if (options.command.empty())
             options.command = arg;
+        else if (arg == "--help" || arg == "-h")
+            options.show_help = true;  // the command's own part of the help
         else
             options.arguments.push_back(arg);
     }
@@ -390,7 +420,16 @@ int run_command(const CliOptions& options, std::ostream& out, std::ostream& err)
         return 2;
     }
     if (options.show_help) {
-        out << usage_text();
+        if (options.command.empty()) {
+            out << usage_text();
+            return 0;
+        }
+        const std::string help = command_help(options.command);
+        if (help.empty()) {
+            err << "avelor: unknown command " << options.command << "\n" << usage_text();
+            return 2;
+        }
+        out << help;
         return 0;
     }
     if (options.show_version) {

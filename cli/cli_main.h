@@ -3,6 +3,7 @@
 
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/console_port.h"
@@ -35,6 +36,8 @@ int run_project_command(const CliOptions& options, const ProgramFolders& folders
 int run_cli(int argc, char** argv);
 
 std::string usage_text();
+// The part of the usage text about one command; empty for an unknown one.
+std::string command_help(std::string_view command);
 
 // The problems of a building check, one line each:
 // "level NAME row R col C: TEXT".

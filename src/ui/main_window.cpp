@@ -22,6 +22,8 @@
 #include <QToolBar>
 
 #include "app/command_rules.h"
+#include <functional>
+
 #include "app/description_line.h"
 #include "app/desktop_open.h"
 #include "app/diagnostics.h"
@@ -60,25 +62,18 @@ namespace {
 QString text_of(std::string_view text) { return table_text(text); }
 
 // A toolbar picture for the zoom buttons: a magnifier with a plus or minus.
-QIcon zoom_icon(bool larger)
+void paint_zoom(QPainter& painter, bool larger)
 {
-    QPixmap picture(16, 16);
-    picture.fill(Qt::transparent);
-    QPainter painter(&picture);
     painter.setPen(QPen(Qt::black, 1.5));
     painter.drawEllipse(QRectF(1.5, 1.5, 10, 10));
     painter.drawLine(QPointF(10, 10), QPointF(15, 15));
     painter.drawLine(QPointF(4, 6.5), QPointF(9, 6.5));
     if (larger) painter.drawLine(QPointF(6.5, 4), QPointF(6.5, 9));
-    return QIcon(picture);
 }
 
 // Small line pictures for the edit and drawing buttons.
-QIcon drawn_icon(int command)
+void paint_command(QPainter& painter, int command)
 {
-    QPixmap picture(16, 16);
-    picture.fill(Qt::transparent);
-    QPainter painter(&picture);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(QPen(Qt::black, 1.5));
     switch (command) {
@@ -127,7 +122,33 @@ QIcon drawn_icon(int command)
         break;
     default: break;
     }
-    return QIcon(picture);
+}
+
+// The pictures at 16 and at 32 pixels, so that a screen of twice the
+// density shows them drawn, not enlarged.
+QIcon crisp_icon(const std::function<void(QPainter&)>& draw)
+{
+    QIcon icon;
+    for (int scale : {1, 2}) {
+        QPixmap picture(16 * scale, 16 * scale);
+        picture.fill(Qt::transparent);
+        QPainter painter(&picture);
+        painter.scale(scale, scale);
+        draw(painter);
+        painter.end();
+        icon.addPixmap(picture);
+    }
+    return icon;
+}
+
+QIcon zoom_icon(bool larger)
+{
+    return crisp_icon([larger](QPainter& painter) { paint_zoom(painter, larger); });
+}
+
+QIcon drawn_icon(int command)
+{
+    return crisp_icon([command](QPainter& painter) { paint_command(painter, command); });
 }
 
 QIcon tool_icon(int command, const QStyle* style)

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <array>
 #include <cstdio>
 #include <fstream>
@@ -42,6 +44,21 @@ TEST(CliRun, VersionHelpAndUsageErrors)
     EXPECT_NE(out.str().find("usage: avelor"), std::string::npos);
     EXPECT_EQ(run_command(parse_cli({"frobnicate"}), out, err), 2);
     EXPECT_NE(err.str().find("unknown command frobnicate"), std::string::npos);
+
+    // A command's own help: its synopsis and description, nothing of the
+    // other commands.
+    for (const std::string command : {"read", "save", "check", "render", "run", "results"}) {
+        out.str("");
+        EXPECT_EQ(run_command(parse_cli({command, "--help"}), out, err), 0) << command;
+        const std::string help = out.str();
+        EXPECT_TRUE(help.starts_with("usage: avelor [--yes|--no] " + command + " PROJECT.prj")) << help;
+        EXPECT_EQ(help.find("commands:"), std::string::npos) << help;
+        EXPECT_GT(std::count(help.begin(), help.end(), '\n'), 1) << help;
+    }
+    out.str("");
+    EXPECT_NE(run_command(parse_cli({"run", "--help"}), out, err), 2);
+    EXPECT_NE(out.str().find("69 without an engine"), std::string::npos);
+    EXPECT_EQ(run_command(parse_cli({"frobnicate", "--help"}), out, err), 2);
 }
 
 struct CliRunResult {

@@ -1,5 +1,6 @@
 // The SketchPad on a screen of twice the density (scale factor 2): the
 // cells are drawn at twice the pixels, crisp, rather than enlarged.
+#include <QAction>
 #include <QApplication>
 #include <QImage>
 #include <QPixmap>
@@ -11,6 +12,7 @@
 #include "editing/editor_session.h"
 #include "sketchpad/renderer.h"
 #include "support/scripted_port.h"
+#include "ui/command_table.h"
 #include "ui/main_window.h"
 #include "ui/sketchpad_widget.h"
 
@@ -72,6 +74,10 @@ void HighDensityTest::sketchpad_draws_twice_the_pixels_crisply()
         }
     QCOMPARE(same, cells * 16 * cells * 16);
     QVERIFY2(like_enlarged < same, "the picture is the small one enlarged");
+
+    // The toolbar's own pictures come drawn at both densities.
+    for (int command : {ui::cmd::DrawWalls, ui::cmd::LargerIcons, ui::cmd::Cut})
+        QVERIFY(window.command_action(command)->icon().availableSizes().contains(QSize(32, 32)));
     QVERIFY(port.boxes.empty());
 }
 
