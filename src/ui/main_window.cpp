@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QResizeEvent>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QVBoxLayout>
 #include <QLineEdit>
@@ -61,10 +62,14 @@ namespace {
 
 QString text_of(std::string_view text) { return table_text(text); }
 
+// The colour of the toolbar's line pictures: the palette's text colour,
+// so that they show on a dark desktop as on a light one.
+QColor ink() { return QGuiApplication::palette().color(QPalette::ButtonText); }
+
 // A toolbar picture for the zoom buttons: a magnifier with a plus or minus.
 void paint_zoom(QPainter& painter, bool larger)
 {
-    painter.setPen(QPen(Qt::black, 1.5));
+    painter.setPen(QPen(ink(), 1.5));
     painter.drawEllipse(QRectF(1.5, 1.5, 10, 10));
     painter.drawLine(QPointF(10, 10), QPointF(15, 15));
     painter.drawLine(QPointF(4, 6.5), QPointF(9, 6.5));
@@ -75,7 +80,7 @@ void paint_zoom(QPainter& painter, bool larger)
 void paint_command(QPainter& painter, int command)
 {
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(Qt::black, 1.5));
+    painter.setPen(QPen(ink(), 1.5));
     switch (command) {
     case cmd::Cut:
         painter.drawLine(QPointF(4, 1), QPointF(11, 11));
@@ -89,14 +94,14 @@ void paint_command(QPainter& painter, int command)
         break;
     case cmd::Paste:
         painter.drawRect(QRectF(2.5, 2.5, 11, 12));
-        painter.fillRect(QRectF(5, 1, 6, 3), Qt::black);
+        painter.fillRect(QRectF(5, 1, 6, 3), ink());
         break;
     case cmd::DrawWalls:
-        painter.setPen(QPen(Qt::black, 2.5));
+        painter.setPen(QPen(ink(), 2.5));
         painter.drawPolyline(QPolygonF({QPointF(2, 14), QPointF(2, 3), QPointF(13, 3), QPointF(13, 9)}));
         break;
     case cmd::DrawBoxes:
-        painter.setPen(QPen(Qt::black, 2.5));
+        painter.setPen(QPen(ink(), 2.5));
         painter.drawRect(QRectF(2.5, 2.5, 11, 11));
         break;
     case cmd::DrawDucts:
@@ -111,7 +116,7 @@ void paint_command(QPainter& painter, int command)
         break;
     case cmd::DeleteByBox:
     case cmd::DeleteByRegion:
-        painter.setPen(QPen(Qt::black, 1, Qt::DashLine));
+        painter.setPen(QPen(ink(), 1, Qt::DashLine));
         if (command == cmd::DeleteByBox)
             painter.drawRect(QRectF(1.5, 1.5, 13, 13));
         else

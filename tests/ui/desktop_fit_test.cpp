@@ -142,6 +142,7 @@ private slots:
     void floating_box_rides_on_the_pad_and_hides_under_questions();
     void main_window_keeps_the_users_size_and_the_navigator_opens_beside_it();
     void status_bar_names_the_active_tool_and_elides_long_texts();
+    void toolbar_pictures_follow_a_dark_palette();
 };
 
 void DesktopFitTest::initTestCase()
@@ -398,6 +399,32 @@ void DesktopFitTest::status_bar_names_the_active_tool_and_elides_long_texts()
     QCOMPARE(status->toolTip(), text);
     QVERIFY(status->width() < status->fontMetrics().horizontalAdvance(text));
     QVERIFY(port.boxes.empty());
+}
+
+void DesktopFitTest::toolbar_pictures_follow_a_dark_palette()
+{
+    const QPalette light = QApplication::palette();
+    QPalette dark = light;
+    dark.setColor(QPalette::Button, QColor(40, 44, 52));
+    dark.setColor(QPalette::ButtonText, QColor(230, 232, 236));
+    QApplication::setPalette(dark);
+    testing::ScriptedPort port;
+    EditorSession session;
+    prepare_sketchpad(session);
+    ui::MainWindow window(session);
+    const QImage picture = window.command_action(ui::cmd::DrawWalls)->icon().pixmap(QSize(16, 16)).toImage();
+    QApplication::setPalette(light);
+    int light_ink = 0;
+    int black = 0;
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x) {
+            const QColor c = picture.pixelColor(x, y);
+            if (c.alpha() < 200) continue;
+            if (c.lightness() > 180) ++light_ink;
+            if (c.lightness() < 60) ++black;
+        }
+    QVERIFY(light_ink > 10);
+    QCOMPARE(black, 0);
 }
 
 int main(int argc, char** argv)
