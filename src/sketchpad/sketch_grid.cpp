@@ -178,6 +178,7 @@ void clear_level_cells(SketchGrid& grid, int which)
 {
     grid.shown_[which == kLevelBelow ? 1 : 0] = nullptr;
     LevelCells& l = grid.level(which);
+    l.detection = {};
     l.Walls.fill(0);
     l.Zones.fill(ZONE_AMBIENT);
     l.Links.fill(0);

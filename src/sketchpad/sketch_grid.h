@@ -98,6 +98,25 @@ void CellArray<T>::fill(T value)
     for (std::size_t i = 0; i < n; ++i) p[i] = value;
 }
 
+// What the last zone detection left in a level's arrays, so that an edit
+// of a few walls may bring the regions up to date in place instead of
+// filling the whole level again.
+struct ZoneDetectionState {
+    // Zones is what a full preparation and fill would make of the walls and
+    // icons now in the arrays, and every region came from one key with no
+    // unnumbered zone icon in the way.
+    bool zones_exact = false;
+    // Current level: every icon was told its zones from Zones as it is.
+    bool links_exact = false;
+    // Unnumbered zone icons the last preparation met.
+    std::int64_t unidentified = 0;
+    // The preparation found no region with two keys and wrote the filled
+    // regions at once; the fill that follows has nothing left to do.
+    bool prefilled = false;
+    // Wall edits brought up to date in place (not by a full pass).
+    std::uint64_t local_updates = 0;
+};
+
 // The seven layers of one level.
 struct LevelCells {
     CellArray<std::uint8_t> Sketch;  // icon layer
@@ -107,6 +126,7 @@ struct LevelCells {
     CellArray<std::int32_t> Zones;   // zone identifier of every cell
     CellArray<std::int32_t> Paths;   // record number of the icon or duct piece
     CellArray<std::int32_t> Ctrls;   // control node number of the link piece
+    ZoneDetectionState detection;
 };
 
 // Palette indices with a fixed meaning in the overlay.
@@ -187,6 +207,16 @@ public:
         std::vector<std::array<std::int32_t, 4>> segments;  // fill stack: y, xl, xr, dy
         std::vector<int> open_columns;
         std::vector<int> next_open;
+        // The zone preparation's runs of wall-free cells, row after row,
+        // and where each row's runs begin.
+        struct Run {
+            std::int32_t first = 0;
+            std::int32_t last = 0;
+            std::uint32_t parent = 0;  // union of the runs that touch
+            std::int32_t key = 0;      // of a root: the region's seed key
+        };
+        std::vector<Run> runs;
+        std::vector<std::uint32_t> row_runs;
     };
     Scratch scratch;
 
@@ -195,10 +225,13 @@ public:
     Level* shown_level(int which) const { return shown_[which == kLevelBelow ? 1 : 0]; }
 
     // The current level and the level below trade their arrays.
+    // The records are told their zones again on the level that becomes
+    // current.
     void swap_levels()
     {
         std::swap(levels_[0], levels_[1]);
         std::swap(shown_[0], shown_[1]);
+        levels_[0].detection.links_exact = false;
     }
 
 private:
