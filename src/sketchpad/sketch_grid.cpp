@@ -197,11 +197,16 @@ void load_level_cells(SketchGrid& grid, Level& level, int which)
 {
     LevelCells& l = grid.level(which);
     const LevelCells& under = grid.below();
+    const int drawing_rows = grid.drawing_rows > 0 ? grid.drawing_rows : grid.rows();
+    const int drawing_cols = grid.drawing_cols > 0 ? grid.drawing_cols : grid.cols();
     for (IconEntry& icon : level.icons) {
         // The icon check keeps entries inside the drawing; an entry made
         // some other way must still never write outside it.
-        if (!grid.in_drawing(icon.row, icon.col)) continue;
-        const std::size_t i = grid.index(icon.row, icon.col);
+        if (icon.row < 1 || icon.row > drawing_rows - 2 || icon.col < 1 || icon.col > drawing_cols - 2) continue;
+        const int row = icon.row - grid.origin.row;
+        const int col = icon.col - grid.origin.col;
+        if (!grid.in_grid(row, col)) continue;
+        const std::size_t i = grid.index(row, col);
         switch (layer_of_code(icon.code)) {
         case CellLayer::Wall:
             l.Walls[i] = icon.code;
@@ -238,10 +243,10 @@ void store_level_icons(SketchGrid& grid, Level& level)
         std::uint8_t* links = l.Links.row(r);
         std::uint8_t* sketch = l.Sketch.row(r);
         const std::uint8_t* layers[] = {walls, ducts, links, sketch};
-        const auto row16 = static_cast<std::int16_t>(r);
+        const auto row16 = static_cast<std::int16_t>(r + grid.origin.row);
         for (int c = next_nonzero_any(layers, 4, 0, cols); c < cols;
              c = next_nonzero_any(layers, 4, c + 1, cols)) {
-            const auto col16 = static_cast<std::int16_t>(c);
+            const auto col16 = static_cast<std::int16_t>(c + grid.origin.col);
             const std::size_t i = grid.index(r, c);
             if (has_flag(walls[c], CC_WALL_VERTEX)) level.icons.push_back({row16, col16, walls[c], 0});
             if (has_flag(ducts[c], CC_DUCT_STORED)) {

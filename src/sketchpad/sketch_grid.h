@@ -201,6 +201,17 @@ public:
     // Set by whatever changes walls; cleared by zone preparation.
     bool walls_changed = false;
 
+    // A grid may hold a window of a larger drawing: origin is the drawing
+    // cell its cell (0, 0) shows, drawing_rows and drawing_cols the size of
+    // the whole drawing (0: the grid's own). Icon lists are always in
+    // drawing cells; loading and storing a level translate.
+    GridCell origin{0, 0};
+    int drawing_rows = 0;
+    int drawing_cols = 0;
+    // Zone preparation and fill keep their reports to themselves (a caller
+    // that will run them again where they count).
+    bool quiet_zone_reports = false;
+
     // Working storage of the passes, kept between them so that no pass
     // allocates in its inner loops.
     struct Scratch {

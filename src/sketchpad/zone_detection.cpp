@@ -153,8 +153,10 @@ void prepare_zone_cells(SketchGrid& grid, int which)
             const std::int32_t n = l.Paths(r, c);
             if (n == 0) {
                 ++unidentified;
-                report_error(ERROR, {"Unidentified zone [", std::to_string(sketch[c]), " ", std::to_string(n),
-                                     "] at row ", std::to_string(r), ", col ", std::to_string(c)});
+                if (!grid.quiet_zone_reports)
+                    report_error(ERROR, {"Unidentified zone [", std::to_string(sketch[c]), " ", std::to_string(n),
+                                         "] at row ", std::to_string(r + grid.origin.row), ", col ",
+                                         std::to_string(c + grid.origin.col)});
                 continue;
             }
             // A zone icon on a wall seeds nothing.
@@ -213,7 +215,7 @@ int fill_zones(SketchGrid& grid, int which, bool report)
             if (key != ZONE_NONE && seed_fill(grid, which, r, c, key) != 0) conflict = 1;
         }
     }
-    if (conflict && report) report_error(ERROR, {"Zone definition error(s)"});
+    if (conflict && report && !grid.quiet_zone_reports) report_error(ERROR, {"Zone definition error(s)"});
     l.detection.zones_exact = conflict == 0 && l.detection.unidentified == 0;
     l.detection.links_exact = false;
     return conflict;
