@@ -109,6 +109,7 @@ void SketchGrid::take_arrays(SketchGrid& from)
     cells_ = std::exchange(from.cells_, 0);
     scratch = {};
     shown_ = {};
+    cleared_ = {};
     cursor = {1, 1};
     bounds.reset(cursor);
 }
@@ -176,9 +177,13 @@ void store_current_level(Project& project, SketchGrid& grid)
 
 void clear_level_cells(SketchGrid& grid, int which)
 {
-    grid.shown_[which == kLevelBelow ? 1 : 0] = nullptr;
-    LevelCells& l = grid.level(which);
+    const std::size_t slot = which == kLevelBelow ? 1 : 0;
+    grid.shown_[slot] = nullptr;
+    LevelCells& l = grid.levels_[slot];
     l.detection = {};
+    grid.Scolors.fill(grid.colours.background);
+    if (grid.cleared_[slot]) return;
+    grid.cleared_[slot] = true;
     l.Walls.fill(0);
     l.Zones.fill(ZONE_AMBIENT);
     l.Links.fill(0);
@@ -190,7 +195,6 @@ void clear_level_cells(SketchGrid& grid, int which)
     static constexpr std::uint8_t kMarker[] = {ICN_AMBIENT, 'A', 'm', 'b', 't'};
     std::copy(std::begin(kMarker), std::end(kMarker), l.Sketch.row(0));
     l.Paths(0, 0) = ZONE_AMBIENT;
-    grid.Scolors.fill(grid.colours.background);
 }
 
 void load_level_cells(SketchGrid& grid, Level& level, int which)

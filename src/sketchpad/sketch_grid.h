@@ -184,11 +184,13 @@ public:
         return row >= 1 && row <= rows_ - 2 && col >= 1 && col <= cols_ - 2;
     }
 
-    LevelCells& level(int which) { return levels_[which == kLevelBelow ? 1 : 0]; }
+    // Whoever may write a level's arrays takes them through these, so the
+    // grid no longer counts them as cleared.
+    LevelCells& level(int which) { return touch(which == kLevelBelow ? 1 : 0); }
     const LevelCells& level(int which) const { return levels_[which == kLevelBelow ? 1 : 0]; }
-    LevelCells& current() { return levels_[0]; }
+    LevelCells& current() { return touch(0); }
     const LevelCells& current() const { return levels_[0]; }
-    LevelCells& below() { return levels_[1]; }
+    LevelCells& below() { return touch(1); }
     const LevelCells& below() const { return levels_[1]; }
 
     // The two level-less layers, current level only.
@@ -242,6 +244,7 @@ public:
     {
         std::swap(levels_[0], levels_[1]);
         std::swap(shown_[0], shown_[1]);
+        std::swap(cleared_[0], cleared_[1]);
         levels_[0].detection.links_exact = false;
     }
 
@@ -254,6 +257,11 @@ private:
 
     std::string_view make_arrays(int rows, int cols, SketchGrid& into) const;
     void take_arrays(SketchGrid& from);
+    LevelCells& touch(std::size_t slot)
+    {
+        cleared_[slot] = false;
+        return levels_[slot];
+    }
 
     CellBlockSource source_;
     int rows_ = 0;
@@ -261,6 +269,9 @@ private:
     std::size_t cells_ = 0;
     std::array<LevelCells, 2> levels_;
     std::array<Level*, 2> shown_{};
+    // A set of arrays nobody took for writing since it was last cleared,
+    // which clearing again may leave as it is.
+    std::array<bool, 2> cleared_{};
 };
 
 // Allocates every layer for rows x cols and clears both levels. Refused
