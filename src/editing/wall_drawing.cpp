@@ -4,6 +4,7 @@
 #include <array>
 #include <bit>
 #include <chrono>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -507,8 +508,10 @@ void begin_stroke(SketchEditor& editor)
     }
     if (tool == DrawingTool::None) return;
     // A new stroke starts on a clean overlay.
-    bool stale = false;
-    for (std::size_t i = 0; i < g.cells() && !stale; ++i) stale = g.Scolors[i] != g.colours.background;
+    const auto cells = static_cast<int>(std::min<std::size_t>(g.cells(), static_cast<std::size_t>(INT32_MAX)));
+    bool stale = next_other(g.Scolors.data(), 0, cells, g.colours.background) < cells;
+    for (std::size_t i = static_cast<std::size_t>(cells); i < g.cells() && !stale; ++i)
+        stale = g.Scolors[i] != g.colours.background;
     if (stale) {
         g.Scolors.fill(g.colours.background);
         editor.repaint_all();

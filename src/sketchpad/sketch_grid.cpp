@@ -110,6 +110,8 @@ void SketchGrid::take_arrays(SketchGrid& from)
     scratch = {};
     shown_ = {};
     cleared_ = {};
+    // Fresh blocks are zeroed; none are left once the arrays went.
+    zeroed_ = {rows_ > 0, rows_ > 0};
     cursor = {1, 1};
     bounds.reset(cursor);
 }
@@ -184,13 +186,16 @@ void clear_level_cells(SketchGrid& grid, int which)
     grid.Scolors.fill(grid.colours.background);
     if (grid.cleared_[slot]) return;
     grid.cleared_[slot] = true;
-    l.Walls.fill(0);
     l.Zones.fill(ZONE_AMBIENT);
-    l.Links.fill(0);
-    l.Ctrls.fill(0);
-    l.Ducts.fill(0);
-    l.Paths.fill(0);
-    l.Sketch.fill(0);
+    if (!grid.zeroed_[slot]) {
+        l.Walls.fill(0);
+        l.Links.fill(0);
+        l.Ctrls.fill(0);
+        l.Ducts.fill(0);
+        l.Paths.fill(0);
+        l.Sketch.fill(0);
+    }
+    grid.zeroed_[slot] = false;
     // The ambient marker: the icon that seeds the outdoors, and its label.
     static constexpr std::uint8_t kMarker[] = {ICN_AMBIENT, 'A', 'm', 'b', 't'};
     std::copy(std::begin(kMarker), std::end(kMarker), l.Sketch.row(0));

@@ -153,7 +153,7 @@ struct CellBounds {
 
 // Where the layer blocks come from: the tagged allocation of the memory
 // facility, or a stand-in that lets a test make an allocation fail. An
-// empty block means the memory is not there.
+// empty block means the memory is not there; any other comes zeroed.
 using CellBlockSource = std::function<TaggedBlock(std::size_t bytes, std::string_view tag)>;
 
 class SketchGrid {
@@ -245,6 +245,7 @@ public:
         std::swap(levels_[0], levels_[1]);
         std::swap(shown_[0], shown_[1]);
         std::swap(cleared_[0], cleared_[1]);
+        std::swap(zeroed_[0], zeroed_[1]);
         levels_[0].detection.links_exact = false;
     }
 
@@ -260,6 +261,7 @@ private:
     LevelCells& touch(std::size_t slot)
     {
         cleared_[slot] = false;
+        zeroed_[slot] = false;
         return levels_[slot];
     }
 
@@ -272,6 +274,8 @@ private:
     // A set of arrays nobody took for writing since it was last cleared,
     // which clearing again may leave as it is.
     std::array<bool, 2> cleared_{};
+    // A set of arrays as it came from the allocator, every byte 0.
+    std::array<bool, 2> zeroed_{};
 };
 
 // Allocates every layer for rows x cols and clears both levels. Refused
