@@ -1,7 +1,8 @@
 // avelor run: the editor's Run Simulation command without a display. The
-// project is checked and saved exactly as the editor does it, then the
-// engine beside this program runs on it with console output and is waited
-// for.
+// run control is checked as the simulation parameters sheet checks it before
+// its Run, the project is checked and saved exactly as the editor does it,
+// then the engine beside this program runs on it with console output and
+// is waited for.
 #include <chrono>
 #include <thread>
 
@@ -10,6 +11,8 @@
 #include "check/building_check.h"
 #include "cli_main.h"
 #include "editing/editor_session.h"
+#include "model/project.h"
+#include "model/run_control_rules.h"
 #include "simulation/run_command.h"
 
 namespace avelor::cli {
@@ -69,6 +72,15 @@ int run_simulation_command(const CliOptions& options, const ReadOptions& read_op
     if (!open_in_session(session, project)) return 2;
     if (!session.grid.allocated()) {
         err << "avelor: the drawing of " << project << " cannot be held in memory\n";
+        return 2;
+    }
+
+    // What the simulation parameters sheet checks before its Run: the run
+    // control and the weather against the files the project names.
+    RunControl& rc = session.project().rc;
+    const RunFileSpans spans = read_run_file_spans(rc, session.project(), session.document.path);
+    if (!check_run_control(rc, spans) || !check_weather(rc, spans)) {
+        err << "avelor: " << project << " was not simulated\n";
         return 2;
     }
 

@@ -210,4 +210,7 @@ Point centre_box(const Rect& main_window, const Rect& work_area, int box_width, 
             place(main_window.top, main_window.height, box_height, work_area.top, work_area.height)};
 }
 
+StatusNote::StatusNote(std::string_view text) { user_port().show_status(text); }
+StatusNote::~StatusNote() { user_port().show_status(""); }
+
 }  // namespace avelor

@@ -106,6 +106,16 @@ void show_message(int severity, Pieces pieces);
 // more) then ends the program.
 void log_message(int severity, std::string_view text);
 
+// A status-bar note for a piece of work, taken away when the work ends,
+// however it ends (a refusal, an early return, a fatal stop).
+class StatusNote {
+public:
+    explicit StatusNote(std::string_view text);
+    ~StatusNote();
+    StatusNote(const StatusNote&) = delete;
+    StatusNote& operator=(const StatusNote&) = delete;
+};
+
 // 1 for Yes, 0 for anything else.
 int ask_question(std::string_view text);
 // Tells the user that a command was refused, by sound.

@@ -83,7 +83,7 @@ public:
         const int fd = ::mkstemp(buffer.data());
         if (fd < 0) return fail(WriteStage::open);
         name_.assign(buffer.data());
-        ::fchmod(fd, mode_for_target());
+        keep_owner_and_mode(fd);
         file_.reset(::fdopen(fd, "wb"));
         if (!file_) {
             const int error = errno;
@@ -118,8 +118,11 @@ public:
         return true;
     }
 
+    // The rename needs only the folder's write permission, so a target the
+    // user may not write is refused here rather than silently replaced.
     bool put_in_place()
     {
+        if (target_exists() && !file_is_writable(target_.string())) return fail(WriteStage::rename);
         if (injected(WriteStage::rename) || std::rename(name_.c_str(), target_.c_str()) != 0)
             return fail(WriteStage::rename);
         placed_ = true;
@@ -134,15 +137,30 @@ private:
         return false;
     }
 
-    // An existing target keeps its permissions; a new one gets what the
-    // umask allows.
-    mode_t mode_for_target() const
+    bool target_exists() const
     {
         struct stat st {};
-        if (::stat(target_.c_str(), &st) == 0) return st.st_mode & 07777;
+        return ::stat(target_.c_str(), &st) == 0;
+    }
+
+    // An existing target keeps its permissions and, as far as the user may
+    // give them away, its owner and group; a new one gets what the umask
+    // allows. The owner goes first: a change of owner may clear mode bits.
+    void keep_owner_and_mode(int fd) const
+    {
+        struct stat st {};
+        if (::stat(target_.c_str(), &st) == 0) {
+            // Only a privileged user may hand a file to another owner; the
+            // group alone may still be kept. Neither is a reason to fail.
+            const bool owner_kept = ::fchown(fd, st.st_uid, st.st_gid) == 0;
+            const bool group_kept = owner_kept || ::fchown(fd, static_cast<uid_t>(-1), st.st_gid) == 0;
+            static_cast<void>(group_kept);
+            ::fchmod(fd, st.st_mode & 07777);
+            return;
+        }
         const mode_t mask = ::umask(0);
         ::umask(mask);
-        return 0666 & ~mask;
+        ::fchmod(fd, 0666 & ~mask);
     }
 
     // Makes the rename itself durable; the file is already in place, so a
@@ -229,6 +247,8 @@ bool file_copy(const std::string& from, const std::string& to, WriteFailure* fai
     if (std::ferror(source.get())) return fail(WriteStage::read, errno);
     return finish_write(temp, failure);
 }
+
+bool file_is_writable(const std::string& path) { return ::access(path.c_str(), W_OK) == 0; }
 
 long long free_disk_bytes(const std::string& path)
 {

@@ -26,7 +26,9 @@ std::string_view write_stage_name(WriteStage stage);
 // as it was, the temporary file is removed and, when failure is given, it
 // says where and why. A symbolic link as target is written through. A new
 // file gets the permissions the umask allows; an existing one keeps its
-// own.
+// own, and its owner and group where the user may set them. An existing
+// target that the user may not write (file_is_writable) is not replaced:
+// the write fails at the rename stage with EACCES (or what access() said).
 bool write_file_atomically(const std::string& path, const std::string& text,
                            WriteFailure* failure = nullptr);
 
@@ -38,6 +40,10 @@ bool write_file_atomically(const std::string& path, const std::string& text,
 // for a read failure, else with the destination); the copy itself only
 // writes its run-log line.
 bool file_copy(const std::string& from, const std::string& to, WriteFailure* failure = nullptr);
+
+// Whether the user may write the file (access() with W_OK; a missing file
+// is not writable). On false errno says why.
+bool file_is_writable(const std::string& path);
 
 // Free bytes on the file system that would hold a file, or -1 when unknown.
 long long free_disk_bytes(const std::string& path);

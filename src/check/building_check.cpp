@@ -1,6 +1,7 @@
 #include "check/building_check.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <functional>
 #include <numeric>
@@ -8,6 +9,7 @@
 
 #include "app/diagnostics.h"
 #include "app/run_log.h"
+#include "app/text_convert.h"
 #include "check/level_walk.h"
 #include "check/path_position.h"
 #include "model/project.h"
@@ -69,6 +71,7 @@ struct IconPlace {
     Level* level = nullptr;
     int row = 0;
     int col = 0;
+    std::uint8_t code = 0;
 };
 
 struct IconPlaces {
@@ -78,7 +81,7 @@ struct IconPlaces {
     {
         if (nr < 1 || static_cast<std::size_t>(nr) >= places.size()) return;
         IconPlace& place = places[static_cast<std::size_t>(nr)];
-        if (!place.level) place = IconPlace{level, icon.row, icon.col};
+        if (!place.level) place = IconPlace{level, icon.row, icon.col, icon.code};
     }
 
     explicit IconPlaces(const Project& p)
@@ -560,9 +563,21 @@ int check_cfd(Project& p, ProblemList& problems, const IconPlaces& places)
     if (found()) return 1;
 
     if (result == 0 && p.rc.cfd >= 2) {
-        for (const FlowPath& path : p.paths) {
+        // Each interface path takes its boundary condition from its element:
+        // the pressure condition for the power-law and backdraft types, the
+        // mass flow condition for the constant flow fans; the vent keeps
+        // what it has.
+        bool changed = false;
+        for (FlowPath& path : p.paths) {
             if (path.cfd_name.empty() || !path.element) continue;
             const int type = path.element->type;
+            int boundary = -1;
+            if (type >= kPlrOrfc && type <= kPlrBdf) boundary = kCfdBoundaryPressure;
+            if (type == kFanCmf || type == kFanCvf) boundary = kCfdBoundaryMassFlow;
+            if (boundary >= 0 && path.cfd_values[0] != boundary) {
+                path.cfd_values[0] = static_cast<std::int16_t>(boundary);
+                changed = true;
+            }
             std::string_view text;
             if (type >= kQfrQab && type <= kQfrTest2)
                 text = "Error: Quadratic Model airflow elements cannot be used for CFD interface paths.";
@@ -576,9 +591,93 @@ int check_cfd(Project& p, ProblemList& problems, const IconPlaces& places)
                 text = "Error: Super airflow elements cannot be used for CFD interface paths.";
             if (!text.empty()) add_at(problems, places.paths, path.nr, text);
         }
+        if (changed) p.mark_changed();
         if (found()) result = 1;
     }
     return result;
+}
+
+// ---------------------------------------------------------------------------
+// One-dimensional zones
+
+bool is_one_d(const Zone* zone) { return zone && zone->axs > 0; }
+
+// A point's distance along a zone's axis from its first point, projected
+// onto the axis of length L (> 0).
+double along_axis(const Zone& zone, double L, float x, float y, float z)
+{
+    const auto& a = zone.axis;
+    const double d[3] = {a[3] - a[0], a[4] - a[1], a[5] - a[2]};
+    return ((x - a[0]) * d[0] + (y - a[1]) * d[1] + (z - a[2]) * d[2]) / L;
+}
+
+bool within_axis(const Zone& zone, double L, float x, float y, float z)
+{
+    constexpr double kTolerance = 0.005;  // m
+    const double t = along_axis(zone, L, x, y, z);
+    return t >= -kTolerance && t <= L + kTolerance;
+}
+
+// The one-dimensional zones: each axis long enough and its data sound, and
+// every item in such a zone within the extent of its axis. The first error
+// ends the checks with 1; the warnings are entries that do not.
+int check_one_d_zones(Project& p, ProblemList& problems, const IconPlaces& places)
+{
+    const std::string location = "location not within extent of 1D zone axis.";
+    auto failed = [&](const std::vector<IconPlace>& at, std::int32_t nr, const std::string& text) {
+        add_at(problems, at, nr, text);
+        return 1;
+    };
+    for (const Zone& zone : p.zones) {
+        if (!is_one_d(&zone)) continue;
+        const int n = zone.nr;
+        const auto& a = zone.axis;
+        const double L = std::sqrt(double(a[3] - a[0]) * (a[3] - a[0]) + double(a[4] - a[1]) * (a[4] - a[1]) +
+                                   double(a[5] - a[2]) * (a[5] - a[2]));
+        if (L < 0.01)
+            return failed(places.zones, n,
+                          format_text("%s %d %s %g %s", "Error: Zone ", n, "1D axis length (", L,
+                                      " m) must be greater than 0.01 m."));
+        if (L < 1.0)
+            add_at(problems, places.zones, n,
+                   format_text("%s %d %s %g %s", "Warning; Zone ", n, "1D axis length (", L,
+                               " m) is less than 1.0 m."));
+        if (a[6] < 0.01f)
+            add_at(problems, places.zones, n,
+                   format_text("%s %d %s%g %s", "Warning: Zone ", n, "1D cell length (", double(a[6]),
+                               " m) is less than 0.01 m."));
+        if (a[7] < 0.0f)
+            return failed(places.zones, n,
+                          format_text("Error: Zone %d axial diffusion coef. must be greater than 0.0.", n));
+
+        for (const SourceSink& source : p.sources) {
+            if (source.zone != &zone) continue;
+            const auto& lo = source.box_min;
+            const auto& hi = source.box_max;
+            if (!within_axis(zone, L, lo[0], lo[1], lo[2]))
+                return failed(places.sources, source.nr,
+                              format_text("Error: Source %d Min point not located within extent of 1D zone axis.",
+                                          source.nr));
+            if (!within_axis(zone, L, hi[0], hi[1], hi[2]))
+                return failed(places.sources, source.nr,
+                              format_text("Error: Source %d Max point not located within extent of 1D zone axis.",
+                                          source.nr));
+        }
+        for (const Junction& j : p.junctions) {
+            if (j.zone.zone() != &zone || within_axis(zone, L, j.X, j.Y, j.relHt)) continue;
+            return failed(places.junctions, j.nr,
+                          format_text("Error: %s %d %s", j.t != 0 ? "Terminal" : "Junction", j.nr, location.c_str()));
+        }
+        for (const FlowPath& path : p.paths) {
+            if (path.zone_n.zone() != &zone && path.zone_m.zone() != &zone) continue;
+            if (within_axis(zone, L, path.X, path.Y, path.relHt)) continue;
+            const auto at = static_cast<std::size_t>(path.nr);
+            const std::uint8_t code = path.nr >= 1 && at < places.paths.size() ? places.paths[at].code : 0;
+            const char* kind = code == ICN_SUPPLY ? "Supply" : code == ICN_RETURN ? "Return" : "Path";
+            return failed(places.paths, path.nr, format_text("Error: %s %d %s", kind, path.nr, location.c_str()));
+        }
+    }
+    return 0;
 }
 
 // Records controlled by a values-file name need that file in the project.
@@ -659,6 +758,8 @@ int check_building(CheckScope scope, ProblemList& problems, int mode)
     if (check) {
         const IconPlaces places(p);
         if (result == 0 && check_unlinked_nodes(scope, problems) != 0) result = 1;
+        // The one-dimensional zone model works with the short time step only.
+        if (p.rc.mf_solver == 1 && p.rc.sim_1dz != 0 && check_one_d_zones(p, problems, places) != 0) result = 1;
         add_warnings(p, problems, places);
         if (check_values_file_names(p, problems, places) != 0) result = 1;
         if (p.rc.cfd > 0 && check_cfd(p, problems, places) != 0) result = 1;
@@ -720,12 +821,14 @@ bool ProblemsWindowModel::show_row(CheckScope scope, const ProblemList& problems
     g.cursor = {entry.row, entry.col};
     scope.view.place_cursor(g, g.cursor);
     g.Scolors(entry.row, entry.col) = g.colours.highlight;
+    scope.view.problem = {level, {entry.row, entry.col}};
     return true;
 }
 
 void ProblemsWindowModel::clear_highlight(CheckScope scope)
 {
     SketchGrid& g = scope.grid;
+    scope.view.problem = {};
     if (!g.allocated()) return;
     const std::size_t n = g.cells();
     std::uint8_t* colours = g.Scolors.data();

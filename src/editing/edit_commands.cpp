@@ -253,7 +253,6 @@ EditMenuState edit_menu_state(SketchEditor& editor)
         state.icons[static_cast<std::size_t>(i)] =
             inside && can_place_icon(editor, static_cast<IconCommand>(i), c.row, c.col);
     state.set_origin = inside && editor.project().rc.showGeom != 0;
-    state.tools = editor.mode == DisplayMode::Normal;
     state.cut = inside && can_cut(editor);
     state.copy = inside && can_copy(editor);
     state.paste = inside && can_paste(editor);

@@ -38,32 +38,51 @@ void ensure_first_level(Project& project)
     project.mark_saved();
 }
 
-}  // namespace
-
-void prepare_sketchpad(EditorSession& session)
+// The session's project on a grid of its size: its lowest level shown.
+void show_on_grid(EditorSession& session)
 {
     // The problems of a check named the levels of the project shown before.
     session.problems.clear();
     Project& project = session.project();
+    project.current_level = nullptr;  // nothing of the project is in the grid yet
+    goto_level(project, session.grid, *project.lowest_level);
+    session.view.reset(session.grid);
+}
+
+}  // namespace
+
+void prepare_sketchpad(EditorSession& session)
+{
+    Project& project = session.project();
     ensure_first_level(project);
     SketchGrid& grid = session.grid;
-    const int rows = project.rc.rows;
-    const int cols = project.rc.cols;
     if (grid.allocated()) free_sketch_arrays(grid);
-    if (!allocate_sketch_arrays(grid, rows, cols)) return;
-    project.current_level = nullptr;  // nothing of the project is in the grid yet
-    goto_level(project, grid, *project.lowest_level);
-    session.view.reset(grid);
+    if (!allocate_sketch_arrays(grid, project.rc.rows, project.rc.cols)) {
+        session.problems.clear();
+        return;
+    }
+    show_on_grid(session);
 }
 
 bool write_session_file(EditorSession& session, const std::string& target)
 {
     ProjectDocument& doc = session.document;
-    store_current_level(session.project(), session.grid);
+    Project& project = session.project();
+    SketchGrid& grid = session.grid;
+    store_current_level(project, grid);
     user_port().show_status(" Saving project file");
     reset_error_count();
+    // Icons that name no record are corrected before anything is written.
+    // A correction is an error that refuses this save; the grid shows the
+    // corrected icons, so the next save writes them.
+    check_icons(project);
+    if (error_count() != 0 && grid.allocated() && project.current_level &&
+        grid.shown_level(kCurrentLevel) == project.current_level) {
+        show_level(grid, project.current_level->below, kLevelBelow);
+        show_level(grid, project.current_level, kCurrentLevel);
+    }
     TextWriter text;
-    write_project(text, session.project());
+    write_project(text, project);
     user_port().show_status("");
     if (error_count() != 0) {
         report_error(ERROR, {"Did not save project file because of errors"});
@@ -119,12 +138,30 @@ bool settle_unsaved_changes(EditorSession& session)
 
 bool open_in_session(EditorSession& session, const std::string& path)
 {
-    // Nothing of the old project may stay in the grid once it is dropped.
-    if (session.grid.allocated()) free_sketch_arrays(session.grid);
     user_port().show_status("Reading Project");
-    const bool ok = open_project(session.document, path, session.read_options);
+    ProjectDocument incoming;
+    const bool ok = open_project(incoming, path, session.read_options);
     user_port().show_status("");
-    prepare_sketchpad(session);
+    if (ok) {
+        // The new project's SketchPad is had before the open project is let
+        // go: a file whose SketchPad cannot be had is refused, and the open
+        // project stays as it was.
+        const RunControl& rc = incoming.project->rc;
+        const std::string refusal = replace_sketch_arrays(session.grid, rc.rows, rc.cols);
+        if (!refusal.empty()) {
+            report_error(ERROR, {"Did not open project file: ", path, "\n", refusal,
+                                 "\nThe current project stays open."});
+            return false;
+        }
+        session.document = std::move(incoming);
+        ensure_first_level(session.project());
+        show_on_grid(session);
+    } else {
+        // Nothing of the old project may stay in the grid once it is dropped.
+        if (session.grid.allocated()) free_sketch_arrays(session.grid);
+        session.document = std::move(incoming);
+        prepare_sketchpad(session);
+    }
     // The project's control network decides whether links are shown; the
     // projects read so far carry no control nodes.
     session.view.flags.control_links = false;

@@ -53,7 +53,10 @@ bool write_session_file(EditorSession& session, const std::string& target);
 // and the grid, opens the file (every problem reported), sets up the grid
 // at the project's size on its lowest level, resets the view, and turns
 // the control links on exactly when the project has control nodes. On a
-// failed open the session holds an empty untitled project. True on success.
+// failed read the session holds an empty untitled project; a project whose
+// SketchPad cannot be had (its size is refused or the memory is not there)
+// is refused with an ERROR report and the open project, its grid and view
+// stay as they were. True on success.
 bool open_in_session(EditorSession& session, const std::string& path);
 
 // File > Open from the start: the unsaved-changes question, the file

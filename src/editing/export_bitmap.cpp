@@ -13,14 +13,6 @@ namespace avelor {
 
 namespace {
 
-// Clears the status text however the export ends.
-struct StatusText {
-    explicit StatusText(std::string_view text) { user_port().show_status(text); }
-    ~StatusText() { user_port().show_status(""); }
-    StatusText(const StatusText&) = delete;
-    StatusText& operator=(const StatusText&) = delete;
-};
-
 std::string proposed_bitmap_name(const ProjectDocument& document)
 {
     if (document.path.empty()) return {};
@@ -32,7 +24,7 @@ std::string proposed_bitmap_name(const ProjectDocument& document)
 
 bool export_sketchpad_bitmap(EditorSession& session, const ResultsOverlay* results)
 {
-    StatusText status("Creating Bitmap");
+    StatusNote status("Creating Bitmap");
     RenderSettings settings = render_settings(session.view, session.project(), session.grid);
     settings.results = results;
     settings.show_cursor = false;

@@ -9,6 +9,20 @@
 
 namespace avelor {
 
+std::string_view tool_status_text(DrawingTool tool)
+{
+    switch (tool) {
+    case DrawingTool::None: break;
+    case DrawingTool::Walls: return "Tool: Draw Walls";
+    case DrawingTool::Boxes: return "Tool: Draw Boxes";
+    case DrawingTool::Ducts: return "Tool: Draw Ducts";
+    case DrawingTool::Links: return "Tool: Draw Control Links";
+    case DrawingTool::DeleteByRegion: return "Tool: Delete by Region";
+    case DrawingTool::DeleteByBox: return "Tool: Delete by Box";
+    }
+    return {};
+}
+
 std::string sheet_title(SheetKind kind)
 {
     switch (kind) {
@@ -75,16 +89,17 @@ void clear_overlay(SketchEditor& editor)
 
 void SketchEditor::toggle_tool(DrawingTool which)
 {
-    const DrawingTool was = tool;
-    if (was != DrawingTool::None) leave_tools();
-    if (which != DrawingTool::None && which != was) {
-        tool = which;
+    const ToolSwitch change = switch_tool(tool, which);
+    if (change.leaving != DrawingTool::None) leave_tools();
+    if (change.active != DrawingTool::None) {
+        tool = change.active;
         stroke = StrokeState{};
         stroke.step = (which == DrawingTool::Walls || which == DrawingTool::Boxes ||
                        which == DrawingTool::Ducts)
                           ? 2
                           : 1;
     }
+    if (change.control_links_on) session_.view.flags.control_links = true;
     outcome_.tool_changed = true;
 }
 
@@ -106,6 +121,7 @@ void SketchEditor::project_replaced()
     tool = DrawingTool::None;
     mode = DisplayMode::Normal;
     clipboard.clear();
+    level_copy = nullptr;
     outcome_.tool_changed = true;
 }
 

@@ -19,6 +19,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/command_rules.h"
 #include "editing/editor_session.h"
 #include "forms/annotation_form.h"
 #include "forms/area_delete_form.h"
@@ -29,15 +30,14 @@
 
 namespace avelor {
 
-enum class DisplayMode { Normal, Results, WindPressure };
-
 // What the pieces of the duct and control-link tools say while those tools
 // are still to come.
 inline constexpr std::string_view kDuctsNotAvailable = "Duct editing is not available yet.";
 inline constexpr std::string_view kLinksNotAvailable = "Control link editing is not available yet.";
 
-// The drawing tools; at most one is active.
-enum class DrawingTool { None, Walls, Boxes, Ducts, Links, DeleteByRegion, DeleteByBox };
+// The status bar's name for the active tool ("Tool: Draw Walls"); empty
+// while none is on.
+std::string_view tool_status_text(DrawingTool tool);
 
 // A stroke being drawn with the active tool.
 struct StrokeState {
@@ -200,6 +200,8 @@ public:
     StrokeState stroke;
     Clipboard clipboard;
     AreaDeleteOptions delete_options;
+    // The level "Copy Level" took; null when none is copied.
+    Level* level_copy = nullptr;
 
     // For the operations: the project was modified; cells to repaint.
     void modified() { outcome_.modified = true; }
@@ -208,9 +210,10 @@ public:
     void repaint_all() { outcome_.repaint_all = true; }
     void navigator_changed() { outcome_.navigator = true; }
 
-    // Switches tools as the menu toggles do: the active tool again turns it
-    // off; another tool turns the active one off first (a delete tool
-    // leaving clears Sselect). A stroke in progress is discarded.
+    // Switches tools as the menu toggles do (switch_tool): the active tool
+    // again turns it off; another tool turns the active one off first (a
+    // delete tool leaving clears Sselect); the link tool coming on shows the
+    // control links. A stroke in progress is discarded.
     void toggle_tool(DrawingTool which);
     // Ends any tool (opening a project, entering results mode).
     void leave_tools();
@@ -238,7 +241,6 @@ struct EditMenuState {
     bool copy = false;
     bool paste = false;
     bool del = false;
-    bool tools = false;            // the drawing and delete tools (normal mode only)
 };
 EditMenuState edit_menu_state(SketchEditor& editor);
 

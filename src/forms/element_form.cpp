@@ -267,7 +267,7 @@ ElementForm::ElementForm(const AirflowElement& element, const NewElementContext&
 {
     working_.next = nullptr;
     if (!data_fits_type(working_)) report_fatal({"Invalid element type ", std::to_string(working_.type)});
-    if (!is_element_icon(working_.icon)) working_.icon = small_icon();
+    if (!is_element_icon_for(working_.type, working_.icon)) working_.icon = small_icon();
     std::visit(
         [&](auto& d) {
             using D = std::decay_t<decltype(d)>;

@@ -24,10 +24,7 @@ const std::string kNoProfileMessage =
     "pressure, or\n4) CANCEL";
 const std::string kCfdIdUsedMessage = "The CFD Path ID given is already used by another path.";
 
-bool is_fan(const AirflowElement* element)
-{
-    return element && (element->type == kFanCmf || element->type == kFanCvf || element->type == kFanFan);
-}
+bool is_fan(const AirflowElement* element) { return element && is_fan_type(element->type); }
 
 bool is_constant_flow_fan(const AirflowElement* element)
 {

@@ -41,12 +41,6 @@ inline constexpr int kPathUnitPressure = 1;  // pressure limits and constant win
 inline constexpr int kPathUnitFlow = 2;      // flow limits
 inline constexpr int kPathUnitMultiplier = 3;  // total length or total area
 
-// The three CFD values: boundary condition, pressure type, and a third one.
-inline constexpr int kCfdBoundaryMassFlow = 0;
-inline constexpr int kCfdBoundaryPressure = 1;
-inline constexpr int kCfdPressureLinear = 1;
-inline constexpr int kCfdPressureStagnation = 2;
-
 enum class PathPage { FlowElement, FlowPath, WindPressure, Schedule, Filter, Cfd };
 enum class PathLimits { None, Pressure, Flow };
 enum class WindOption { None, Constant, Variable };

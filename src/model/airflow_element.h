@@ -70,15 +70,28 @@ inline bool is_leakage_type(int type) { return type >= kPlrLeak1 && type <= kPlr
 inline bool is_two_way_type(int type) { return type == kDorDoor || type == kDorPl2; }
 inline bool is_spline_type(int type) { return type >= kCsfFsp && type <= kCsfPsq; }
 
+inline bool is_fan_type(int type) { return type >= kFanCmf && type <= kFanFan; }
+
 // Icons: one-way types show 23 or 25, two-way types 24 or 27.
 inline constexpr std::uint8_t kIconSmallOpening = 23;
 inline constexpr std::uint8_t kIconSmallTwoWay = 24;
 inline constexpr std::uint8_t kIconLargeOpening = 25;
 inline constexpr std::uint8_t kIconLargeTwoWay = 27;
+// A fan's paths show the fan icon of their direction, 28..31, and the fan
+// element takes the icon of the path last defined with it.
+inline constexpr std::uint8_t kFirstFanIcon = 28;
+inline constexpr std::uint8_t kLastFanIcon = 31;
 inline bool is_element_icon(int icon)
 {
     return icon == kIconSmallOpening || icon == kIconSmallTwoWay || icon == kIconLargeOpening ||
            icon == kIconLargeTwoWay;
+}
+inline bool is_fan_icon(int icon) { return icon >= kFirstFanIcon && icon <= kLastFanIcon; }
+// The icons an element of a type may carry: the element icons, and for a
+// fan also the fan icons.
+inline bool is_element_icon_for(int type, int icon)
+{
+    return is_element_icon(icon) || (is_fan_type(type) && is_fan_icon(icon));
 }
 
 // The two summary lines the element dialogs show for a selected element;

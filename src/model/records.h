@@ -122,6 +122,13 @@ inline constexpr std::uint16_t kPathOutdoorAir = 0x20;
 inline constexpr std::uint16_t kPathExhaust = 0x40;
 inline constexpr std::uint16_t kPathNoElementMask = 0x08 | 0x10 | 0x20 | 0x40;
 
+// The three CFD values of a flow path: boundary condition, pressure type,
+// and a third one.
+inline constexpr int kCfdBoundaryMassFlow = 0;
+inline constexpr int kCfdBoundaryPressure = 1;
+inline constexpr int kCfdPressureLinear = 1;
+inline constexpr int kCfdPressureStagnation = 2;
+
 struct FlowPath : ListLink<FlowPath> {
     std::uint16_t flags = 0;
     ZoneRef zone_n;

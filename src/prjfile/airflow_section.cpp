@@ -477,10 +477,6 @@ int read_flow_elements_section(DataReader& in, NamedList<AirflowElement>& elemen
         e.nr = in.read_int();
         if (e.nr != i) report_error(ERROR, {"Element number mis-match: ", number_text(i)});
         const std::int32_t icon = in.read_int();
-        if (!is_element_icon(icon))
-            report_error(ERROR, {"Invalid element icon, element ", number_text(i)});
-        else
-            e.icon = static_cast<std::uint8_t>(icon);
         const std::string keyword = in.read_field().value_or(std::string());
         const int type = element_type_of(keyword);
         // Duct keywords belong to the duct elements' section.
@@ -489,6 +485,12 @@ int read_flow_elements_section(DataReader& in, NamedList<AirflowElement>& elemen
             report_error(ERROR, {"Invalid element type ", number_text(type)});
             break;
         }
+        // The icon is judged by the type that follows it: a fan keeps the
+        // fan icon its paths gave it.
+        if (!is_element_icon_for(type, icon))
+            report_error(ERROR, {"Invalid element icon, element ", number_text(i)});
+        else
+            e.icon = static_cast<std::uint8_t>(icon);
         e.type = static_cast<std::int16_t>(type);
         e.data = element_data_for(type);
         e.name = in.read_field(FieldKind::Next, kNameSize).value_or(std::string());

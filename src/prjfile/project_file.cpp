@@ -380,11 +380,9 @@ bool open_project(ProjectDocument& document, const std::string& path, const Read
     fresh->mark_saved();
     document.project = std::move(fresh);
     document.path = path;
-    // A file that may not be written opens as untitled: Save asks for a name.
-    std::error_code ec;
-    const auto perms = std::filesystem::status(path, ec).permissions();
-    document.must_save_as_new =
-        !ec && (perms & std::filesystem::perms::owner_write) == std::filesystem::perms::none;
+    // A file the user may not write (whoever owns it) opens as untitled:
+    // Save asks for a name.
+    document.must_save_as_new = !file_is_writable(path);
     document.results_available = false;
     return true;
 }

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdio>
+#include <limits>
 
 namespace avelor {
 
@@ -27,6 +28,53 @@ std::array<std::int32_t*, 17> fields(ResultsHeader& h)
 {
     return {&h.version, &h.nzones, &h.npaths, &h.nctm,  &h.njct, &h.nduct, &h.tstep, &h.dtres0, &h.tmres0,
             &h.dtres1,  &h.tmres1, &h.pf,     &h.zf,    &h.zc,   &h.naf,   &h.ncn,   &h.npath};
+}
+
+// Sums and products of non-negative 64-bit sizes; false, with out
+// untouched, when the result would not fit.
+constexpr std::int64_t kLargestSize = std::numeric_limits<std::int64_t>::max();
+bool add_size(std::int64_t a, std::int64_t b, std::int64_t& out)
+{
+    if (b > kLargestSize - a) return false;
+    out = a + b;
+    return true;
+}
+bool multiply_size(std::int64_t a, std::int64_t b, std::int64_t& out)
+{
+    if (a != 0 && b > kLargestSize / a) return false;
+    out = a * b;
+    return true;
+}
+
+// Whether every size and position of a header's layout fits in 64 bits:
+// the step record, the maps, and a bound on the length of the whole file
+// (every day with all its records) that no position the layout computes
+// for the header's days and steps can pass.
+bool sizes_fit(const ResultsHeader& h)
+{
+    const std::int64_t nctm = h.nctm;
+    std::int64_t ctm_bytes = 0, time_record = 0, conc_record = 0;
+    if (!multiply_size(4, nctm, ctm_bytes) || !add_size(24, ctm_bytes, time_record) ||
+        !add_size(4, ctm_bytes, conc_record))
+        return false;
+    std::int64_t step = time_record;
+    const std::int64_t parts[3][2] = {{h.pf ? 16 : 0, h.npath},
+                                      {h.zf ? 16 : 0, std::int64_t{h.naf} - 1},
+                                      {h.zc ? conc_record : 0, std::int64_t{h.ncn} - 1}};
+    for (const auto& part : parts) {
+        std::int64_t bytes = 0;
+        if (!multiply_size(part[0], part[1], bytes) || !add_size(step, bytes, step)) return false;
+    }
+    // The maps: 4 bytes for each of 2 (naf + ncn + npath) entries.
+    std::int64_t base = 0;
+    const std::int64_t entries = 2 * (std::int64_t{h.naf} + h.ncn + h.npath);
+    if (!multiply_size(4, entries, base) || !add_size(kResultsHeaderSize, base, base)) return false;
+    // Each day holds at most K + 2 records, and the results span at most
+    // 365 days.
+    const std::int64_t days = (h.dtres1 >= h.dtres0 ? h.dtres1 - h.dtres0 : h.dtres1 + 365 - h.dtres0) + 1;
+    std::int64_t records = 0, data = 0, total = 0;
+    return multiply_size(days, kSecondsPerDay / h.tstep + 2, records) && multiply_size(records, step, data) &&
+           add_size(base, data, total);
 }
 
 bool valid_day(std::int32_t d) { return d >= 1 && d <= 365; }
@@ -71,11 +119,13 @@ std::string results_header_fault(const ResultsHeader& h, std::uint64_t file_size
         return "The results file holds a record flag other than 0 or 1.";
     if (h.dtres0 == h.dtres1 && h.tmres1 < h.tmres0)
         return "The results file ends before it starts.";
-    // The counts must leave a file that its length can hold: 64-bit sizes
-    // of at most a few hundred thousand entries per map cannot overflow.
+    // No file holds maps of more entries than these.
     constexpr std::int64_t kMaxEntries = std::int64_t{1} << 28;
     if (h.naf > kMaxEntries || h.ncn > kMaxEntries || h.npath > kMaxEntries || h.nctm > 100000)
         return "The results file holds counts its length cannot hold.";
+    // Counts within those bounds can still multiply past 64 bits, and no
+    // position of the layout may be computed until they are known not to.
+    if (!sizes_fit(h)) return "The results file holds counts whose record positions exceed 64 bits.";
     const ResultsLayout layout(h);
     if (static_cast<std::uint64_t>(layout.data_base()) > file_size)
         return "The results file is shorter than its maps.";

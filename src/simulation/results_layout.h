@@ -59,8 +59,9 @@ ResultsHeader decode_results_header(const unsigned char* in);
 
 // What is wrong with a header, given the length of the file that holds it
 // ("" when nothing is): the output step must divide a day, days lie in
-// 1..365, times in 0..86400, flags are 0 or 1, counts are not negative and
-// the maps and records fit in the file. The version is not judged here.
+// 1..365, times in 0..86400, flags are 0 or 1, counts are not negative,
+// every size and position of the layout fits in 64 bits, and the maps and
+// records fit in the file. The version is not judged here.
 std::string results_header_fault(const ResultsHeader& header, std::uint64_t file_size);
 
 // Sizes and positions of one results file.

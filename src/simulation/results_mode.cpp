@@ -350,4 +350,20 @@ std::string cursor_status_text(ResultsMode& results, const Project& project, con
     return results.status_text() + cursor_item_text(results, project, grid);
 }
 
+ResultsConcentrations current_results_concentrations(ResultsMode& results)
+{
+    if (!results.active()) return {};
+    return {[&results](bool junction, int number, std::vector<float>& out) {
+        ResultsReader& reader = results.reader();
+        const ResultsIndices& at = reader.indices();
+        const std::int32_t node = ResultsIndices::of(junction ? at.junction_ctm_node : at.zone_ctm_node, number);
+        if (node <= 0) return ResultsConcentrations::Read::NoResults;
+        NodeConcentrationResult record;
+        if (!reader.read_node_concentrations(node, results.step(), record))
+            return ResultsConcentrations::Read::Failed;
+        out = record.cc;
+        return ResultsConcentrations::Read::Values;
+    }};
+}
+
 }  // namespace avelor

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "forms/simulation_parameters_form.h"
 #include "simulation/results_reader.h"
 #include "sketchpad/sketch_grid.h"
 
@@ -124,6 +125,11 @@ private:
     std::vector<ResultsDisplayEntry> entries_;
     ResultsTimeRecord time_record_;
 };
+
+// The "Current Results Concentrations" reset of the simulation parameters:
+// each zone's and junction's concentrations at the step shown. Outside
+// results mode there are none (the source is empty).
+ResultsConcentrations current_results_concentrations(ResultsMode& results);
 
 // What the cursor cell holds, with the current step's values in results
 // mode: for the floating status box.

@@ -202,6 +202,7 @@ bool ResultsReader::read_maps(const Project& project)
     indices_.zone_node = table(project.zones.count());
     indices_.zone_ctm_node = table(project.zones.count());
     indices_.junction_node = table(project.junctions.count());
+    indices_.junction_ctm_node = table(project.junctions.count());
     indices_.path_index = table(project.paths.count());
     indices_.duct_index = table(project.ducts.count());
     indices_.terminal_index = table(project.junctions.count());
@@ -233,12 +234,15 @@ bool ResultsReader::read_maps(const Project& project)
             report_error(ERROR, {"Invalid AF node type number"});
         }
     }
-    // Concentration nodes: only the zones' are needed, to find a zone's
-    // concentrations by the index the file gives it.
+    // Concentration nodes: a zone's or junction's concentrations are found
+    // by the index the file gives it.
     for (std::int32_t i = 1; i <= h.ncn; ++i) {
         const std::int32_t type = maps.ctm_node_types[static_cast<std::size_t>(i - 1)];
         const std::int32_t number = maps.ctm_node_numbers[static_cast<std::size_t>(i - 1)];
-        if (number != 0 && type == kResultsNodeZone && !place(indices_.zone_ctm_node, number, i, "zone"))
+        if (number == 0) continue;
+        if (type == kResultsNodeZone && !place(indices_.zone_ctm_node, number, i, "zone")) return false;
+        if ((type == kResultsNodeJunction || type == kResultsNodeTerminal) &&
+            !place(indices_.junction_ctm_node, number, i, "junction"))
             return false;
     }
     for (std::int32_t i = 1; i <= h.npath; ++i) {
@@ -294,7 +298,7 @@ bool ResultsReader::load_day(int d)
         report_error(ERROR, {"date failure"});
         return false;
     }
-    user_port().show_status(" Reading simulation details file");
+    const StatusNote note(" Reading simulation details file");
     ResultsTimeRecord first;
     std::array<unsigned char, 8> head{};
     if (!read_at(layout_.step_position(d, 0), head.data(), head.size())) {

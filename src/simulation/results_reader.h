@@ -54,6 +54,7 @@ struct ResultsIndices {
     std::vector<std::int32_t> zone_node;       // by zone number
     std::vector<std::int32_t> junction_node;   // by junction number
     std::vector<std::int32_t> zone_ctm_node;   // by zone number: concentration node
+    std::vector<std::int32_t> junction_ctm_node;  // by junction number: concentration node
     std::vector<std::int32_t> path_index;      // by flow path number
     std::vector<std::int32_t> duct_index;      // by duct segment number
     std::vector<std::int32_t> terminal_index;  // by junction number

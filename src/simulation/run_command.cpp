@@ -8,7 +8,6 @@
 #include <fstream>
 #include <set>
 
-#include "app/data_reader.h"
 #include "app/diagnostics.h"
 #include "app/text_convert.h"
 #include "app/paths.h"
@@ -17,18 +16,13 @@
 #include "editing/editor_session.h"
 #include "model/project.h"
 #include "model/run_control.h"
+#include "model/run_control_rules.h"
 #include "simulation/results_layout.h"
 #include "simulation/results_reader.h"
 
 namespace avelor {
 
 namespace {
-
-bool names_a_file(const std::string& name) { return !name.empty() && name != "null"; }
-
-// Whether the run steps through time: transient airflow, or transient or
-// cyclic contaminants.
-bool transient_run(const RunControl& rc) { return rc.sim_af != 0 || rc.sim_mf == 2 || rc.sim_mf == 3; }
 
 constexpr std::int64_t kDaySeconds = 86400;
 constexpr int kAirflowTransient = 1;
@@ -114,71 +108,6 @@ double results_size_megabytes(const Project& project)
     return results_size_megabytes(project.rc, project.nctm(), nodes, results_path_count(project));
 }
 
-namespace {
-
-// The first line of a file that is not a comment, for the log.
-std::string first_data_line(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::string line;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        const std::size_t text = line.find_first_not_of(" \t");
-        if (text == std::string::npos || line[text] == '!') continue;
-        return line;
-    }
-    return {};
-}
-
-}  // namespace
-
-DataFileSpan check_data_file_header(const std::string& path, DataFileKind kind)
-{
-    DataFileSpan span;
-    if (!file_exists(path)) return span;
-    DataReader reader;
-    // A file that cannot be opened fails the check; the reader has said why.
-    if (reader.open(path, 0) != 0) return span;
-    const std::string_view word = kind == DataFileKind::Weather ? "WeatherFile" : "SpeciesFile";
-    const std::optional<std::string> w1 = reader.read_field();
-    const std::optional<std::string> w2 = reader.read_field();
-    const std::optional<std::string> w3 = reader.read_field();
-    if (!w1 || !w2 || !w3 || *w1 != word || *w2 != "AvelorW" || *w3 != "2.0") {
-        report_error(WARNING, {"Invalid header data: ", first_data_line(path)});
-        return span;
-    }
-    if (!reader.read_field(FieldKind::NextDataLine)) return span;  // the description
-    const int errors_before = error_count();
-    const int first_day = reader.read_month_day();
-    const int last_day = reader.read_month_day();
-    if (error_count() != errors_before || first_day <= 0 || last_day <= 0) return span;
-    span.ok = true;
-    span.first_day = first_day;
-    span.last_day = last_day;
-    return span;
-}
-
-bool check_run_time_steps(const RunControl& rc)
-{
-    if (rc.t_step <= 0) {
-        show_message(ERROR, {"The calculation time step cannot be 00:00:00."});
-        return false;
-    }
-    if (rc.t_list <= 0) {
-        show_message(ERROR, {"The Output time step cannot be 00:00:00."});
-        return false;
-    }
-    if (rc.t_list % rc.t_step != 0) {
-        show_message(ERROR, {"The Output time step must be multiple of the Calculation time step"});
-        return false;
-    }
-    if (kDaySeconds % rc.t_list != 0) {
-        show_message(ERROR, {"24 hours must be a multiple of the Output time step."});
-        return false;
-    }
-    return true;
-}
-
 SimulationRun::SimulationRun(EditorSession& session, RunHooks hooks) : session_(session), hooks_(std::move(hooks)) {}
 
 RunOutcome SimulationRun::refuse()
@@ -214,7 +143,7 @@ bool SimulationRun::pre_save_checks()
     }
     // Values files: their days are not read here yet; a file that is not
     // there covers no day of the run.
-    if (transient_run(rc)) {
+    if (transient_simulation(rc)) {
         if (names_a_file(rc.continuous_values_file) && !file_exists(rc.continuous_values_file)) {
             show_message(ERROR, {"CVF does not include entire simulation period"});
             return false;

@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "model/run_control_rules.h"
 #include "simulation/engine_process.h"
 
 namespace avelor {
@@ -66,24 +67,6 @@ double results_size_megabytes(const Project& project);
 
 // At and above this estimate the user is asked before the run.
 inline constexpr double kLargeResultsMegabytes = 4096.0;
-
-// What a data file's header says.
-enum class DataFileKind { Weather, Contaminant };
-struct DataFileSpan {
-    bool ok = false;
-    int first_day = 1;
-    int last_day = 365;
-};
-// The header of a weather or contaminant file: its three opening words,
-// its description line and the first and last day it covers. A bad header
-// is logged as a WARNING "Invalid header data: " with its first line.
-DataFileSpan check_data_file_header(const std::string& path, DataFileKind kind);
-
-// The run-control settings every run needs: a positive calculation and
-// output time step, an output step that is a multiple of the calculation
-// step and divides a day. The first failure is shown as an ERROR; false
-// then.
-bool check_run_time_steps(const RunControl& rc);
 
 // What the window around the command does at its turns. Every hook may be
 // left empty.

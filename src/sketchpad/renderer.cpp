@@ -40,6 +40,8 @@ RenderSettings render_settings(const SketchView& view, const Project& project, c
     s.show_origin = project.rc.showGeom != 0;
     s.origin = {project.rc.orgRow, project.rc.orgCol};
     s.cursor = grid.cursor;
+    s.show_problem = view.problem.shown_on(project.current_level);
+    s.problem = view.problem.cell;
     return s;
 }
 
@@ -349,7 +351,8 @@ void CellPainter::problem_and_cursor(int first_row, int first_col)
     if (st_.show_problem) {
         const int x = (st_.problem.col - first_col) * s_, y = (st_.problem.row - first_row) * s_;
         const std::uint32_t c = role(st_.palette.errors);
-        const int w = std::max(1, s_ / 8);
+        // Thick enough to find on a large level at the smallest cells.
+        const int w = std::max(2, s_ / 8);
         fill(x, y, s_, w, c);
         fill(x, y + s_ - w, s_, w, c);
         fill(x, y, w, s_, c);

@@ -135,6 +135,20 @@ bool allocate_sketch_arrays(SketchGrid& grid, int rows, int cols)
     return true;
 }
 
+std::string replace_sketch_arrays(SketchGrid& grid, int rows, int cols)
+{
+    if (!size_is_possible(rows, cols)) return "SketchPad size out of range: " + size_text(rows, cols);
+    SketchGrid fresh(grid.source_);
+    const std::string_view failed = grid.make_arrays(rows, cols, fresh);
+    if (!failed.empty())
+        return "Insufficient memory to allocate: " + std::string(failed) + " for a SketchPad of " +
+               size_text(rows, cols);
+    grid.take_arrays(fresh);
+    clear_level_cells(grid, kLevelBelow);
+    clear_level_cells(grid, kCurrentLevel);
+    return {};
+}
+
 void free_sketch_arrays(SketchGrid& grid)
 {
     SketchGrid none(grid.source_);

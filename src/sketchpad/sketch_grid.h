@@ -252,6 +252,7 @@ public:
 private:
     friend bool allocate_sketch_arrays(SketchGrid& grid, int rows, int cols);
     friend void free_sketch_arrays(SketchGrid& grid);
+    friend std::string replace_sketch_arrays(SketchGrid& grid, int rows, int cols);
     friend bool resize_sketch_arrays(SketchGrid& grid, Project& project, int rows, int cols);
     friend void clear_level_cells(SketchGrid& grid, int which);
     friend void show_level(SketchGrid& grid, Level* level, int which);
@@ -284,6 +285,14 @@ private:
 // fatal.
 bool allocate_sketch_arrays(SketchGrid& grid, int rows, int cols);
 void free_sketch_arrays(SketchGrid& grid);
+
+// Arrays for another project: every layer for rows x cols is had while the
+// old arrays still stand; only then do the old ones go and both levels of
+// the new ones are cleared (nothing is shown). When the size is outside the
+// grid's limits or the memory is not there, the old arrays, size and
+// drawing stay, and the text of the refusal is returned (nothing has been
+// reported); empty on success.
+std::string replace_sketch_arrays(SketchGrid& grid, int rows, int cols);
 
 // Takes a new size: stores the current level, allocates the new arrays
 // while the old ones still stand, and only then lets the old ones go and

@@ -11,7 +11,16 @@
 
 namespace avelor {
 
+class Level;
 class Project;
+
+// The problem cell the building check's problems window points at: drawn
+// framed while its level is current, until the window closes.
+struct ProblemMark {
+    const Level* level = nullptr;
+    GridCell cell{0, 0};
+    bool shown_on(const Level* current) const { return level != nullptr && level == current; }
+};
 
 // The view switches of the View menu.
 struct ViewFlags {
@@ -65,6 +74,7 @@ public:
     ViewFlags flags;
     SketchPalette palette;
     int cell_jump = 10;
+    ProblemMark problem;
 
     // The window's client area in pixels; the visible cell counts follow
     // (a partly shown cell at the right and bottom edges counts).

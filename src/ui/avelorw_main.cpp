@@ -8,12 +8,13 @@
 #include "app/run_log.h"
 #include "app/startup.h"
 #include "editing/editor_session.h"
+#include "ui/editor_application.h"
 #include "ui/main_window.h"
 #include "ui/qt_port.h"
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
+    avelor::ui::EditorApplication app(argc, argv);
     avelor::ui::QtUserPort port;
     avelor::set_user_port(&port);
     avelor::set_fatal_handler(avelor::exit_program_fatal);

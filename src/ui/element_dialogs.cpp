@@ -14,6 +14,8 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "app/description_line.h"
 #include "forms/element_form.h"
@@ -46,25 +48,45 @@ ElementChooserDialog::ElementChooserDialog(QWidget* parent, const ChooserContext
     auto* layout = new QVBoxLayout(this);
     group_ = new QButtonGroup(this);
 
-    QGroupBox* box = nullptr;
-    QVBoxLayout* box_layout = nullptr;
-    std::string_view category;
+    // The categories in table order, each with its buttons' types.
+    std::vector<std::pair<std::string_view, std::vector<int>>> categories;
+    int buttons_in_all = 0;
     for (int type = 0; type < kAirflowTypeCount; ++type) {
         if (chooser_button(type) != type) continue;
         const std::string_view line = type_summary(type).category;
-        if (!box || line != category) {
-            category = line;
-            box = new QGroupBox(from_1252(line), this);
-            box_layout = new QVBoxLayout(box);
-            layout->addWidget(box);
-        }
-        auto* radio = new QRadioButton(chooser_text(type), box);
-        radio->setObjectName(QString::fromLatin1(element_keyword(type)));
-        radio->setEnabled(chooser_enabled(type, context));
-        box_layout->addWidget(radio);
-        group_->addButton(radio, type);
-        buttons_[static_cast<std::size_t>(type)] = radio;
+        if (categories.empty() || categories.back().first != line) categories.push_back({line, {}});
+        categories.back().second.push_back(type);
+        ++buttons_in_all;
     }
+    // Two columns of category boxes, the first holding about half of the
+    // buttons, so the chooser fits a small screen.
+    auto* columns = new QHBoxLayout;
+    auto* column = new QVBoxLayout;
+    columns->addLayout(column);
+    int in_first = 0;
+    bool second = false;
+    for (const auto& [line, types] : categories) {
+        if (!second && in_first > 0 && 2 * (in_first + static_cast<int>(types.size())) > buttons_in_all + 2) {
+            column->addStretch(1);
+            column = new QVBoxLayout;
+            columns->addLayout(column);
+            second = true;
+        }
+        if (!second) in_first += static_cast<int>(types.size());
+        auto* box = new QGroupBox(from_1252(line), this);
+        auto* box_layout = new QVBoxLayout(box);
+        column->addWidget(box);
+        for (int type : types) {
+            auto* radio = new QRadioButton(chooser_text(type), box);
+            radio->setObjectName(QString::fromLatin1(element_keyword(type)));
+            radio->setEnabled(chooser_enabled(type, context));
+            box_layout->addWidget(radio);
+            group_->addButton(radio, type);
+            buttons_[static_cast<std::size_t>(type)] = radio;
+        }
+    }
+    column->addStretch(1);
+    layout->addLayout(columns);
     if (QRadioButton* pre = button(chooser_preselection(context, edited, state))) pre->setChecked(true);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);

@@ -40,10 +40,13 @@ QScreen* screen_nearest(QPoint point)
 }  // namespace
 
 FloatingStatusBox::FloatingStatusBox(QWidget* parent)
-    : QWidget(parent, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus)
+    : QWidget(parent, parent ? Qt::Widget : Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus)
 {
     setObjectName(QStringLiteral("FloatingStatusBox"));
     setAttribute(Qt::WA_ShowWithoutActivating);
+    // Clicks and the wheel reach the drawing under the box.
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setFocusPolicy(Qt::NoFocus);
     QPalette colours = palette();
     colours.setColor(QPalette::Window, kBoxBackground);
     setPalette(colours);
@@ -54,8 +57,7 @@ FloatingStatusBox::FloatingStatusBox(QWidget* parent)
     setFont(font_);
 }
 
-void FloatingStatusBox::show_text(const std::string& item_text, QPoint cursor_cell_global_top_left,
-                                  int cell_size)
+void FloatingStatusBox::show_text(const std::string& item_text, QPoint cursor_cell_top_left, int cell_size)
 {
     lines_.clear();
     if (item_text.empty() || !floating_status_accepts(item_text)) {
@@ -74,9 +76,13 @@ void FloatingStatusBox::show_text(const std::string& item_text, QPoint cursor_ce
     const int width = widest + 5;
     const int height = static_cast<int>(lines_.size()) * metrics.height() + 3;
 
-    const QPoint anchor = cursor_cell_global_top_left + QPoint(2 * cell_size, 2 * cell_size);
+    const QPoint anchor = cursor_cell_top_left + QPoint(2 * cell_size, 2 * cell_size);
     QPoint top_left = anchor;
-    if (QScreen* screen = screen_nearest(anchor)) {
+    if (QWidget* drawing = parentWidget()) {
+        const Point at = place_floating_box({anchor.x(), anchor.y()}, width, height,
+                                            {0, 0, drawing->width(), drawing->height()});
+        top_left = QPoint(at.x, at.y);
+    } else if (QScreen* screen = screen_nearest(anchor)) {
         const QRect area = screen->availableGeometry();
         const Point at = place_floating_box({anchor.x(), anchor.y()}, width, height,
                                             {area.left(), area.top(), area.width(), area.height()});
@@ -85,6 +91,7 @@ void FloatingStatusBox::show_text(const std::string& item_text, QPoint cursor_ce
     setFixedSize(width, height);
     move(top_left);
     show();
+    raise();
     update();
 }
 

@@ -1,5 +1,8 @@
 // The floating status box: the cursor cell's item text in a small yellow
-// window beside the cursor, one part of the text per line.
+// box beside the cursor, one part of the text per line. Given a parent (the
+// SketchPad's viewport) it is a child of it: it moves with the window, stays
+// inside the drawing and never covers another window. Without one it is a
+// tool-tip window kept on the screen.
 #pragma once
 
 #include <QFont>
@@ -16,10 +19,11 @@ public:
     explicit FloatingStatusBox(QWidget* parent = nullptr);
 
     // Shows the item text beside the cursor cell whose top-left corner is
-    // at the given global position: two cells right of and two cells below
-    // it, kept on the nearest screen. An empty text, or one the box does
+    // at the given position (in the parent's coordinates, or global without
+    // a parent): two cells right of and two cells below it, kept inside the
+    // parent or on the nearest screen. An empty text, or one the box does
     // not take, hides the box.
-    void show_text(const std::string& item_text, QPoint cursor_cell_global_top_left, int cell_size);
+    void show_text(const std::string& item_text, QPoint cursor_cell_top_left, int cell_size);
 
     const QStringList& lines() const { return lines_; }
     // The font of the lines: 8-point Arial, or the default sans-serif face

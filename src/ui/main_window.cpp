@@ -1,8 +1,10 @@
 #include "ui/main_window.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QResizeEvent>
 #include <QLabel>
 #include <QVBoxLayout>
 #include <QLineEdit>
@@ -16,29 +18,36 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTimer>
 #include <QToolBar>
 
+#include "app/command_rules.h"
 #include "app/description_line.h"
+#include "app/desktop_open.h"
 #include "app/diagnostics.h"
 #include "app/startup.h"
 #include "app/version.h"
 #include "check/building_check.h"
 #include "editing/export_bitmap.h"
 #include "editing/icon_editing.h"
+#include "editing/level_editing.h"
 #include "editing/set_origin.h"
 #include "model/project.h"
+#include "simulation/project_files.h"
 #include "sketchpad/image_export.h"
 #include "sketchpad/level_navigation.h"
 #include "sketchpad/status_text.h"
 #include "ui/command_table.h"
 #include "ui/edit_dialogs.h"
 #include "ui/element_manager.h"
+#include "ui/level_data_dialog.h"
 #include "ui/floating_status.h"
 #include "ui/navigator_window.h"
 #include "ui/problems_window.h"
 #include "ui/project_config_dialog.h"
 #include "ui/results_view.h"
 #include "ui/shift_drawing_dialog.h"
+#include "ui/simulation_parameters_dialog.h"
 #include "ui/simulation_runner.h"
 #include "ui/sketchpad_widget.h"
 #include "ui/species_dialogs.h"
@@ -48,7 +57,7 @@ namespace avelor::ui {
 
 namespace {
 
-QString text_of(std::string_view text) { return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())); }
+QString text_of(std::string_view text) { return table_text(text); }
 
 // A toolbar picture for the zoom buttons: a magnifier with a plus or minus.
 QIcon zoom_icon(bool larger)
@@ -95,6 +104,16 @@ QIcon drawn_icon(int command)
         painter.setPen(QPen(Qt::black, 2.5));
         painter.drawRect(QRectF(2.5, 2.5, 11, 11));
         break;
+    case cmd::DrawDucts:
+        painter.setPen(QPen(Qt::darkBlue, 1.5));
+        painter.drawPolyline(QPolygonF({QPointF(2, 5), QPointF(10, 5), QPointF(10, 14)}));
+        painter.drawPolyline(QPolygonF({QPointF(2, 9), QPointF(6, 9), QPointF(6, 14)}));
+        break;
+    case cmd::DrawLinks:
+        painter.setPen(QPen(Qt::darkGreen, 1.5, Qt::DotLine));
+        painter.drawPolyline(QPolygonF({QPointF(2, 3), QPointF(13, 3), QPointF(13, 13)}));
+        painter.fillRect(QRectF(1, 1, 4, 4), Qt::darkGreen);
+        break;
     case cmd::DeleteByBox:
     case cmd::DeleteByRegion:
         painter.setPen(QPen(Qt::black, 1, Qt::DashLine));
@@ -114,12 +133,24 @@ QIcon drawn_icon(int command)
 QIcon tool_icon(int command, const QStyle* style)
 {
     switch (command) {
+    case cmd::NewProject: return style->standardIcon(QStyle::SP_FileIcon);
     case cmd::OpenProject: return style->standardIcon(QStyle::SP_DialogOpenButton);
     case cmd::SaveProject: return style->standardIcon(QStyle::SP_DialogSaveButton);
     case cmd::LevelAbove: return style->standardIcon(QStyle::SP_ArrowUp);
     case cmd::LevelBelow: return style->standardIcon(QStyle::SP_ArrowDown);
     case cmd::LargerIcons: return zoom_icon(true);
     case cmd::SmallerIcons: return zoom_icon(false);
+    case cmd::Undo: return style->standardIcon(QStyle::SP_ArrowBack);
+    case cmd::Find: return style->standardIcon(QStyle::SP_FileDialogContentsView);
+    case cmd::Replace: return style->standardIcon(QStyle::SP_FileDialogDetailedView);
+    case cmd::FirstTimeStep: return style->standardIcon(QStyle::SP_MediaSkipBackward);
+    case cmd::JumpBack: return style->standardIcon(QStyle::SP_MediaSeekBackward);
+    case cmd::PreviousTimeStep: return style->standardIcon(QStyle::SP_ArrowLeft);
+    case cmd::NextTimeStep: return style->standardIcon(QStyle::SP_ArrowRight);
+    case cmd::JumpAhead: return style->standardIcon(QStyle::SP_MediaSeekForward);
+    case cmd::LastTimeStep: return style->standardIcon(QStyle::SP_MediaSkipForward);
+    case cmd::DrawDucts:
+    case cmd::DrawLinks:
     case cmd::Cut:
     case cmd::Copy:
     case cmd::Paste:
@@ -130,6 +161,26 @@ QIcon tool_icon(int command, const QStyle* style)
     default: return {};
     }
 }
+
+// A status bar field that never cuts its text off at its edge: a text too
+// long for the room left beside the other fields ends in an ellipsis, and
+// the whole of it shows as the field's tool tip.
+class ElidedLabel final : public QLabel {
+public:
+    using QLabel::QLabel;
+
+    QSize minimumSizeHint() const override { return {fontMetrics().averageCharWidth() * 8, QLabel::minimumSizeHint().height()}; }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        const QRect room = contentsRect();
+        const QString shown = fontMetrics().elidedText(text(), Qt::ElideRight, room.width());
+        setToolTip(shown == text() ? QString() : text());
+        painter.drawText(room, static_cast<int>(alignment()), shown);
+    }
+};
 
 }  // namespace
 
@@ -175,8 +226,7 @@ MainWindow::MainWindow(EditorSession& session, QWidget* parent) : QMainWindow(pa
     });
 
     const WindowSize size = initial_main_window_size();
-    resize(size.width, size.height);
-    move(x(), 0);
+    resize_itself(QSize(size.width, size.height));
     update_title();
     update_commands();
     update_status();
@@ -188,7 +238,7 @@ MainWindow::~MainWindow() = default;
 void MainWindow::build_menus()
 {
     std::map<std::string_view, QMenu*> menus;
-    for (const MenuRow& row : menu_rows()) {
+    for (const MenuEntry& row : menu_entries()) {
         QMenu* menu = menuBar()->addMenu(text_of(row.title));
         QString name = text_of(row.title).remove(QLatin1Char('&'));
         menu->setObjectName(name + QStringLiteral("Menu"));
@@ -204,9 +254,9 @@ void MainWindow::build_menus()
         menus[row.title] = menu;
     }
     std::map<std::pair<std::string_view, std::string_view>, QMenu*> submenus;
-    for (const CommandRow& row : command_rows()) {
-        QMenu* menu = menus.at(row.menu);
-        if (!row.submenu.empty()) {
+    for (const CommandEntry& row : command_entries()) {
+        QMenu* menu = row.menu.empty() ? nullptr : menus.at(row.menu);
+        if (menu && !row.submenu.empty()) {
             QMenu*& sub = submenus[{row.menu, row.submenu}];
             if (!sub) {
                 sub = menu->addMenu(text_of(row.submenu));
@@ -215,19 +265,26 @@ void MainWindow::build_menus()
             menu = sub;
         }
         if (row.command == 0) {
-            menu->addSeparator();
+            if (menu) menu->addSeparator();
             continue;
         }
-        QAction* action = menu->addAction(text_of(row.caption));
+        // A toolbar button of its own belongs to the window, for its key.
+        QAction* action = menu ? menu->addAction(text_of(row.caption)) : new QAction(text_of(row.caption), this);
+        if (!menu) addAction(action);
         action->setObjectName(QStringLiteral("Command%1").arg(row.command));
-        QList<QKeySequence> keys;
-        for (std::string_view text : {row.keys, desktop_keys(row.command)})
-            if (!text.empty()) keys.append(QKeySequence(text_of(text), QKeySequence::PortableText));
-        action->setShortcuts(keys);
-        action->setCheckable(row.checked_item);
+        action->setShortcuts(command_keys(row));
+        action->setCheckable(row.mark != Mark::None);
+        if (!row.built) action->setStatusTip(text_of(kNotAvailable));
         const int command = row.command;
         connect(action, &QAction::triggered, this, [this, command] { run_command(command); });
         actions_[command] = action;
+    }
+    // The radio items of a group, exactly one marked: the display modes,
+    // the wind pressure types.
+    for (const auto& group : {std::vector<int>{cmd::NormalMode, cmd::ResultsMode, cmd::WindPressureMode},
+                              std::vector<int>{cmd::WindUserSet, cmd::WindWeatherFile, cmd::WindWpc}}) {
+        auto* radio = new QActionGroup(this);
+        for (int command : group) radio->addAction(command_action(command));
     }
 }
 
@@ -237,10 +294,14 @@ void MainWindow::build_toolbar()
     bar->setObjectName(QStringLiteral("Toolbar"));
     bar->setMovable(false);
     bar->setIconSize(QSize(16, 16));
-    for (const ToolButtonRow& row : tool_button_rows()) {
+    for (const ToolButton& row : tool_buttons()) {
+        if (row.command == 0) {
+            bar->addSeparator();
+            continue;
+        }
         QAction* action = command_action(row.command);
         if (!action) continue;
-        action->setToolTip(text_of(row.tooltip));
+        action->setToolTip(text_of(tooltip_text(row)));
         action->setIcon(tool_icon(row.command, style()));
         bar->addAction(action);
     }
@@ -248,14 +309,22 @@ void MainWindow::build_toolbar()
 
 void MainWindow::build_status_bar()
 {
-    status_label_ = new QLabel(this);
+    status_label_ = new ElidedLabel(this);
     status_label_->setObjectName(QStringLiteral("StatusText"));
+    status_label_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    tool_label_ = new QLabel(this);
+    tool_label_->setObjectName(QStringLiteral("ToolStatus"));
     position_label_ = new QLabel(this);
     position_label_->setObjectName(QStringLiteral("PositionText"));
     position_label_->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("Col 00000, Row 00000")));
     run_status_label_ = new QLabel(this);
     run_status_label_->setObjectName(QStringLiteral("RunStatus"));
+    // The fields keep apart from the text before them.
+    const int gap = fontMetrics().averageCharWidth() * 2;
+    for (QLabel* field : {tool_label_, run_status_label_, position_label_}) field->setContentsMargins(gap, 0, 0, 0);
+    position_label_->setMinimumWidth(position_label_->minimumWidth() + gap);
     statusBar()->addWidget(status_label_, 1);
+    statusBar()->addPermanentWidget(tool_label_);
     statusBar()->addPermanentWidget(run_status_label_);
     statusBar()->addPermanentWidget(position_label_);
 }
@@ -268,6 +337,7 @@ QAction* MainWindow::command_action(int command) const
 
 QString MainWindow::status_text() const { return status_label_->text(); }
 QString MainWindow::run_status_text() const { return run_status_label_->text(); }
+QString MainWindow::tool_text() const { return tool_label_->text(); }
 QString MainWindow::position_text() const { return position_label_->text(); }
 
 void MainWindow::update_title() { setWindowTitle(from_1252(session_window_title(session_))); }
@@ -290,17 +360,19 @@ void MainWindow::update_floating_status()
 {
     const SketchGrid& grid = session_.grid;
     const SketchView& view = session_.view;
-    if (!view.flags.floating_status || !isVisible() || isMinimized() || !grid.allocated()) {
+    // A question box or any other modal dialog has the user's attention:
+    // the box must not cover it or sit beside it.
+    const bool blocked = blocked_by_modal_ || QApplication::activeModalWidget() != nullptr;
+    if (!view.flags.floating_status || !isVisible() || isMinimized() || !grid.allocated() || blocked) {
         if (floating_) floating_->hide();
         return;
     }
     if (!floating_) {
-        floating_ = new FloatingStatusBox(this);
+        floating_ = new FloatingStatusBox(sketchpad_->viewport());
         floating_->setObjectName(QStringLiteral("FloatingStatus"));
     }
     const QPoint cell(view.cell_x(grid.cursor.col), view.cell_y(grid.cursor.row));
-    const QPoint corner = sketchpad_->viewport()->mapToGlobal(cell);
-    floating_->show_text(cursor_item_text(results_, session_.project(), grid), corner, view.cell_size());
+    floating_->show_text(cursor_item_text(results_, session_.project(), grid), cell, view.cell_size());
 }
 
 void MainWindow::show_navigator(bool on)
@@ -313,11 +385,50 @@ void MainWindow::show_navigator(bool on)
         navigator_ = new NavigatorWindow(session_, this);
         navigator_->installEventFilter(this);
         connect(navigator_, &NavigatorWindow::cursorPlaced, sketchpad_, &SketchPadWidget::refresh);
+        place_navigator();
     } else {
         navigator_->level_changed();
     }
     navigator_->show();
     navigator_->raise();
+}
+
+void MainWindow::place_navigator()
+{
+    // Beside the main window's right edge, level with the SketchPad; on the
+    // left where the right has no room; over the pad's top-right corner
+    // where neither has.
+    const QScreen* screen = this->screen();
+    const QRect area = screen ? screen->availableGeometry() : QRect();
+    const QRect frame = frameGeometry();
+    const QSize size = navigator_->frameGeometry().size().expandedTo(navigator_->size());
+    const int top = std::max(area.top(), sketchpad_->mapToGlobal(QPoint(0, 0)).y() - (frame.height() - height()) / 2);
+    QPoint at(frame.right() + 1, top);
+    if (!area.isEmpty() && at.x() + size.width() - 1 > area.right()) {
+        if (frame.left() - size.width() >= area.left())
+            at.setX(frame.left() - size.width());
+        else
+            at.setX(sketchpad_->mapToGlobal(QPoint(sketchpad_->width(), 0)).x() - size.width());
+    }
+    if (!area.isEmpty() && at.y() + size.height() - 1 > area.bottom())
+        at.setY(std::max(area.top(), area.bottom() - size.height() + 1));
+    navigator_->move(at);
+}
+
+bool MainWindow::event(QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::WindowBlocked:
+        blocked_by_modal_ = true;
+        if (floating_) floating_->hide();
+        break;
+    case QEvent::WindowUnblocked:
+        blocked_by_modal_ = false;
+        update_floating_status();
+        break;
+    default: break;
+    }
+    return QMainWindow::event(event);
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
@@ -330,50 +441,57 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
     return QMainWindow::eventFilter(watched, event);
 }
 
+CommandState MainWindow::command_state() const
+{
+    const Project& project = session_.project();
+    const ViewFlags& flags = session_.view.flags;
+    const LevelCommands levels = level_commands(project);
+    CommandState s;
+    s.mode = results_.active() ? DisplayMode::Results : DisplayMode::Normal;
+    s.tool = editor_->tool;
+    s.level_above = levels.above;
+    s.level_below = levels.below;
+    s.paste_level = can_paste_level(*editor_);
+    s.can_enlarge = session_.view.can_enlarge();
+    s.can_reduce = session_.view.can_reduce();
+    s.control_links = flags.control_links;
+    s.reveal_below = flags.reveal_below;
+    s.colour_zones_below = flags.colour_zones_below;
+    s.floating_status = flags.floating_status;
+    s.navigator = flags.navigator;
+    s.pseudo_geometry = project.rc.showGeom != 0;
+    s.results_loaded = results_.active();
+    if (s.results_loaded) {
+        const ResultsHeader& header = results_.reader().header();
+        s.transient_airflow = project.rc.sim_af != 0;
+        s.transient_contaminants = header.zc != 0 && (project.rc.sim_mf == 2 || project.rc.sim_mf == 3);
+        s.temperatures = header.zf != 0;
+    }
+    s.exposures = project.exposures.count() > 0;
+    s.zones = project.zones.count() > 0;
+    const RunControl& rc = project.rc;
+    s.weather_file_named = !rc.weather_file.empty() && rc.weather_file != "null";
+    s.files = existing_project_files(session_);
+    s.wpc_available = rc.wp != 0 && s.files[static_cast<std::size_t>(project_file_index(cmd::OpenWpcFile))];
+    const EditMenuState edit = edit_menu_state(*editor_);
+    s.icons = edit.icons;
+    s.cut = edit.cut;
+    s.copy = edit.copy;
+    s.paste = edit.paste;
+    s.del = edit.del;
+    return s;
+}
+
 void MainWindow::update_commands()
 {
-    const ViewFlags& flags = session_.view.flags;
-    const LevelCommands levels = level_commands(session_.project());
-    auto set = [this](int command, bool enabled) {
-        if (QAction* a = command_action(command)) a->setEnabled(enabled);
-    };
-    auto check = [this](int command, bool on) {
-        if (QAction* a = command_action(command)) a->setChecked(on);
-    };
-    set(cmd::LargerIcons, session_.view.can_enlarge());
-    set(cmd::SmallerIcons, session_.view.can_reduce());
-    set(cmd::LevelAbove, levels.above);
-    set(cmd::TopLevel, levels.above);
-    set(cmd::LevelBelow, levels.below);
-    set(cmd::BottomLevel, levels.below);
-    set(cmd::ColourZonesBelow, flags.reveal_below);
-    set(cmd::SetOrigin, session_.project().rc.showGeom != 0);
-    check(cmd::ControlLinks, flags.control_links);
-    check(cmd::RevealLevelBelow, flags.reveal_below);
-    check(cmd::ColourZonesBelow, flags.reveal_below && flags.colour_zones_below);
-    check(cmd::FloatingStatus, flags.floating_status);
-    check(cmd::SketchNavigator, flags.navigator);
-    const bool results = results_.active();
-    check(cmd::NormalMode, !results);
-    check(cmd::ResultsMode, results);
-    for (int step : {cmd::NextTimeStep, cmd::PreviousTimeStep, cmd::FirstTimeStep, cmd::LastTimeStep, cmd::JumpAhead,
-                     cmd::JumpBack, cmd::GoToDateTime})
-        set(step, results);
-
-    // The edit commands follow the cursor cell while a menu shows them.
-    const EditMenuState edit = edit_menu_state(*editor_);
-    for (int i = 0; i < 10; ++i) set(cmd::FirstDrawIcon + i, edit.icons[static_cast<std::size_t>(i)]);
-    set(cmd::Cut, edit.cut);
-    set(cmd::Copy, edit.copy);
-    set(cmd::Paste, edit.paste);
-    set(cmd::Delete, edit.del);
-    for (int tool : {cmd::DrawWalls, cmd::DrawBoxes, cmd::DeleteByRegion, cmd::DeleteByBox, cmd::DeleteByCoordinates})
-        set(tool, edit.tools);
+    const CommandState state = command_state();
+    for (const auto& [command, action] : actions_) {
+        action->setEnabled(command_enabled(command, state));
+        if (action->isCheckable()) action->setChecked(command_checked(command, state));
+    }
     const DrawingTool active = editor_->tool;
-    check(cmd::DrawWalls, active == DrawingTool::Walls);
-    check(cmd::DrawBoxes, active == DrawingTool::Boxes);
-    check(cmd::DeleteByRegion, active == DrawingTool::DeleteByRegion);
-    check(cmd::DeleteByBox, active == DrawingTool::DeleteByBox);
+    tool_label_->setText(from_1252(tool_status_text(active)));
+    tool_label_->setVisible(active != DrawingTool::None);
     // The menus show what the cursor cell allows; outside them the keys
     // always reach the editor.
     if (!menu_open_) enable_edit_keys();
@@ -382,7 +500,8 @@ void MainWindow::update_commands()
 void MainWindow::enable_edit_keys()
 {
     // Outside the menus the keys of the edit commands always reach the
-    // editor, which beeps where a command cannot act.
+    // editor in normal mode, which beeps where a command cannot act.
+    if (results_.active()) return;
     for (int i = 0; i < 10; ++i)
         if (QAction* a = command_action(cmd::FirstDrawIcon + i)) a->setEnabled(true);
     for (int command : {cmd::Cut, cmd::Copy, cmd::Paste, cmd::Delete})
@@ -395,7 +514,7 @@ std::unique_ptr<QMenu> MainWindow::make_context_menu()
     menu->setObjectName(QStringLiteral("SketchPadContextMenu"));
     const EditMenuState state = edit_menu_state(*editor_);
     auto item = [&](int command, int same_as, bool enabled) {
-        const CommandRow* row = find_command(same_as);
+        const CommandEntry* row = find_command(same_as);
         QAction* action = menu->addAction(row ? text_of(row->caption) : QString());
         action->setObjectName(QStringLiteral("Command%1").arg(command));
         action->setEnabled(enabled);
@@ -531,9 +650,56 @@ void MainWindow::project_replaced()
     if (session_.document.results_available) enter_results_mode();
 }
 
+void MainWindow::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (shown_once_) return;
+    shown_once_ = true;
+    // The frame is known once the window manager has framed the window.
+    QTimer::singleShot(0, this, &MainWindow::keep_in_work_area);
+}
+
+void MainWindow::resize_itself(QSize size)
+{
+    resizing_itself_ = true;
+    resize(size);
+    resizing_itself_ = false;
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    // A size the window did not give itself, once it is on the screen, is
+    // the user's (or the window manager's on the user's behalf).
+    if (!resizing_itself_ && shown_once_ && isVisible() && event->oldSize().isValid() && !isMaximized() &&
+        !isFullScreen() && event->size() != event->oldSize())
+        user_sized_ = true;
+}
+
+void MainWindow::keep_in_work_area()
+{
+    if (isMaximized() || isFullScreen()) return;
+    const QScreen* screen = this->screen();
+    if (!screen) return;
+    const QRect area = screen->availableGeometry();
+    const QRect frame = frameGeometry();
+    const QSize border = frame.size() - geometry().size();
+    const QSize room = area.size() - border;
+    if (width() > room.width() || height() > room.height()) resize_itself(size().boundedTo(room));
+    QRect wanted(frame.topLeft(), size() + border);
+    // The title bar inside the work area: never above its top or left of
+    // its left edge, and the whole frame on the screen where it fits.
+    if (wanted.right() > area.right()) wanted.moveRight(area.right());
+    if (wanted.bottom() > area.bottom()) wanted.moveBottom(area.bottom());
+    if (wanted.left() < area.left()) wanted.moveLeft(area.left());
+    if (wanted.top() < area.top()) wanted.moveTop(area.top());
+    if (wanted.topLeft() != frame.topLeft()) move(wanted.topLeft());
+}
+
 void MainWindow::fit_to_sketchpad()
 {
-    if (isMaximized() || isFullScreen() || !session_.grid.allocated()) return;
+    // Once the user has sized the window, the size is theirs.
+    if (user_sized_ || isMaximized() || isFullScreen() || !session_.grid.allocated()) return;
     if (QLayout* frame = layout()) frame->activate();
     // Everything of the window that is not the SketchPad: menu, toolbar,
     // status bar.
@@ -543,7 +709,8 @@ void MainWindow::fit_to_sketchpad()
         const QSize border = frameGeometry().size() - geometry().size();
         wanted = wanted.boundedTo(screen->availableGeometry().size() - border);
     }
-    resize(wanted);
+    resize_itself(wanted);
+    if (shown_once_) keep_in_work_area();
 }
 
 void MainWindow::run_command(int command)
@@ -662,11 +829,49 @@ void MainWindow::run_command(int command)
         if (s.project().lowest_level) goto_level(s.project(), s.grid, *s.project().lowest_level);
         level_changed();
         break;
+    case cmd::EditLevelData:
+    case cmd::GoToLevel: {
+        before_level_change();
+        LevelDataDialog dialog(s, this);
+        dialog.exec();
+        if (dialog.changed()) editor_->level_copy = nullptr;
+        level_changed();
+        update_title();
+        break;
+    }
+    case cmd::CopyLevel:
+        before_level_change();
+        copy_level(*editor_);
+        update_commands();
+        break;
+    case cmd::PasteLevelAbove:
+    case cmd::PasteLevelBelow:
+    case cmd::InsertLevelAbove:
+    case cmd::InsertLevelBelow:
+    case cmd::DeleteLevel:
+        before_level_change();
+        if (command == cmd::PasteLevelAbove || command == cmd::PasteLevelBelow)
+            paste_level(*editor_, command == cmd::PasteLevelAbove);
+        else if (command == cmd::DeleteLevel)
+            delete_current_level(*editor_, Asking::Interactive);
+        else if (command == cmd::InsertLevelAbove)
+            insert_level_above(*editor_);
+        else
+            insert_level_below(*editor_);
+        level_changed();
+        update_title();
+        update_status();
+        break;
     case cmd::CheckCurrentLevel:
         before_level_change();
         check_current_level(s, s.problems);
         building_checked();
         show_problems();
+        break;
+    case cmd::SimulationParameters:
+        before_level_change();
+        if (edit_simulation_parameters(s, &results_, this)) run_command(cmd::RunSimulation);
+        update_title();
         break;
     case cmd::RunBuildingCheck:
     case cmd::RunSimulation:
@@ -686,8 +891,9 @@ void MainWindow::run_command(int command)
     case cmd::DeleteByBox: edit_command(EditAction::ToggleTool, IconCommand::Zone, DrawingTool::DeleteByBox); break;
     case cmd::DeleteByCoordinates: edit_command(EditAction::DeleteByCoordinates); break;
     case cmd::About: show_about(); break;
-    case cmd::NormalMode: leave_results_mode(); break;
-    case cmd::ResultsMode: enter_results_mode(); break;
+    case cmd::NormalMode:
+    case cmd::ResultsMode:
+    case cmd::WindPressureMode: change_display_mode(command); break;
     case cmd::NextTimeStep: move_in_results(ResultsMove::Next); break;
     case cmd::PreviousTimeStep: move_in_results(ResultsMove::Previous); break;
     case cmd::FirstTimeStep: move_in_results(ResultsMove::First); break;
@@ -696,9 +902,23 @@ void MainWindow::run_command(int command)
     case cmd::JumpBack: move_in_results(ResultsMove::JumpBack); break;
     case cmd::GoToDateTime: go_to_date_time(); break;
     default:
-        if (command >= cmd::FirstDrawIcon && command < cmd::FirstDrawIcon + 10)
+        if (project_file_index(command) >= 0)
+            open_with_desktop(project_file_path(s, command));
+        else if (command >= cmd::FirstDrawIcon && command < cmd::FirstDrawIcon + 10)
             edit_command(EditAction::PlaceIcon, static_cast<IconCommand>(command - cmd::FirstDrawIcon));
         break;
+    }
+}
+
+void MainWindow::change_display_mode(int command)
+{
+    const ModeChange change = change_mode(results_.active() ? DisplayMode::Results : DisplayMode::Normal, command);
+    switch (change.mode) {
+    // Entering turns the tools off once the results are there.
+    case DisplayMode::Results: enter_results_mode(); break;
+    case DisplayMode::Normal: leave_results_mode(); break;
+    // The wind pressure display is still to come; its command is greyed.
+    case DisplayMode::WindPressure: break;
     }
 }
 
@@ -744,6 +964,9 @@ void MainWindow::refresh_results()
     results_.build_display_list(session_);
     results_overlay_ = results_overlay(results_, ResultLines::Both);
     sketchpad_->set_results_overlay(&results_overlay_);
+    // The step's day and time lead the cursor's status text: the note the
+    // step's reading left would hide that text.
+    statusBar()->clearMessage();
     update_status();
 }
 

@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 
+#include "app/command_rules.h"
 #include "editing/editor_session.h"
 #include "editing/sketch_editor.h"
 #include "model/airflow_rules.h"
@@ -37,8 +38,9 @@ public:
     SketchEditor& editor() const { return *editor_; }
 
     // After the session's project was replaced (opened, made new): the
-    // title, the SketchPad, the window's size (fitted to the drawing unless
-    // maximised, within the screen), the status texts and the commands.
+    // title, the SketchPad, the window's size (fitted to the drawing, within
+    // the screen, until the user sizes the window),
+    // the status texts and the commands.
     void project_replaced();
 
     // Runs a command of the command table, as its menu item does; commands
@@ -52,9 +54,13 @@ public:
     QString position_text() const;
     // How the last simulation ended, beside them until another project comes.
     QString run_status_text() const;
+    // The active drawing tool's name; empty while none is on.
+    QString tool_text() const;
 
-    // The enabled state and check marks of every command, from the session.
+    // The enabled state and check marks of every command, by the rules of
+    // the core on the state the window shows.
     void update_commands();
+    CommandState command_state() const;
 
     // The SketchPad's context menu for the cursor cell, built but not shown.
     std::unique_ptr<QMenu> make_context_menu();
@@ -73,6 +79,13 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // The first time: the window is kept inside the screen's work area.
+    void showEvent(QShowEvent* event) override;
+    // A size the user gives the window is kept from then on.
+    void resizeEvent(QResizeEvent* event) override;
+    // A modal dialog or question box blocks the window: the floating status
+    // box hides until it has gone.
+    bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -82,10 +95,13 @@ private:
     void update_title();
     void update_status();
     void fit_to_sketchpad();
+    void keep_in_work_area();
+    void resize_itself(QSize size);
     void view_changed();
     void level_changed();
     void toggle_flag(bool ViewFlags::*flag);
     void show_navigator(bool on);
+    void place_navigator();
     void update_floating_status();
     void edited(bool navigator, bool tool_changed);
     void edit_command(EditAction action, IconCommand icon = IconCommand::Zone, DrawingTool tool = DrawingTool::None);
@@ -99,6 +115,8 @@ private:
     // moved, the current level shown again.
     void building_checked();
     void problem_shown();
+    // The mode commands: Normal, Results and Wind Pressure Mode.
+    void change_display_mode(int command);
     // The Results Mode command after a run.
     void enter_results_mode();
     void leave_results_mode();
@@ -114,11 +132,16 @@ private:
     // The airflow element chooser's last choice, for this window's life.
     ChooserState chooser_;
     bool menu_open_ = false;  // a menu of the menu bar is showing
+    bool blocked_by_modal_ = false;
+    bool shown_once_ = false;
+    bool resizing_itself_ = false;
+    bool user_sized_ = false;  // the user gave the window its size
     std::unique_ptr<EditorDialogs> dialogs_;
     std::unique_ptr<SketchEditor> editor_;
     SketchPadWidget* sketchpad_ = nullptr;
     QLabel* status_label_ = nullptr;
     QLabel* run_status_label_ = nullptr;
+    QLabel* tool_label_ = nullptr;
     QLabel* position_label_ = nullptr;
     std::map<int, QAction*> actions_;
     QPointer<NavigatorWindow> navigator_;

@@ -62,8 +62,8 @@ QSize NavigatorWindow::initial_size() const
     bool tall = h > kInitialHeight;
     wide = wide || (tall && w + bar > kInitialWidth);
     tall = tall || (wide && h + bar > kInitialHeight);
-    const int width = std::min(std::max(w, 1) + (tall ? bar : 0), kInitialWidth);
-    const int height = std::min(std::max(h, 1) + (wide ? bar : 0), kInitialHeight);
+    const int width = std::clamp(w + (tall ? bar : 0), kSmallestWidth, kInitialWidth);
+    const int height = std::clamp(h + (wide ? bar : 0), kSmallestHeight, kInitialHeight);
     return {width, height};
 }
 

@@ -19,6 +19,10 @@ public:
     // scrolls.
     static constexpr int kInitialWidth = 280;
     static constexpr int kInitialHeight = 350;
+    // The smallest it opens at, so that a small level still makes a window
+    // whose frame and title can be used; the rest is button face.
+    static constexpr int kSmallestWidth = 200;
+    static constexpr int kSmallestHeight = 150;
 
     explicit NavigatorWindow(EditorSession& session, QWidget* parent = nullptr);
 

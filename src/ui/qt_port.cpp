@@ -103,6 +103,8 @@ std::string QtUserPort::choose_file(FileChoice kind, std::string_view filter,
     dialog.setNameFilter(file_dialog_filter(filter));
     dialog.setDefaultSuffix(from_1252(default_extension));
     if (!proposed_path.isEmpty()) dialog.selectFile(proposed_path);
+    // Wide enough for the names, sizes, types and dates of its columns.
+    dialog.resize(dialog.sizeHint().expandedTo(QSize(820, 480)));
     if (dialog.exec() != QDialog::Accepted) return {};
     const QStringList chosen = dialog.selectedFiles();
     if (chosen.isEmpty()) return {};

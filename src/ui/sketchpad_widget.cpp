@@ -59,13 +59,15 @@ void SketchPadWidget::paintEvent(QPaintEvent* event)
     const int height = viewport()->height();
     const QColor outside = palette().color(QPalette::Window);
     if (width <= 0 || height <= 0) return;
+    const SketchView& view = session_.view;
+    const Rgb paper = sketch_colour(view.palette.background, Rgb{255, 255, 255});
     if (!session_.grid.allocated()) {
-        painter.fillRect(viewport()->rect(), outside);
+        // Between two projects (while one is read) the pad is blank paper.
+        painter.fillRect(viewport()->rect(), QColor(paper.r, paper.g, paper.b));
         return;
     }
     // Only the cells under the part to repaint are drawn: while a stroke is
     // dragged that is the stroke's own box.
-    const SketchView& view = session_.view;
     const int s = view.cell_size();
     const QRect wanted = event->rect().intersected(viewport()->rect());
     if (wanted.isEmpty()) return;
@@ -79,10 +81,19 @@ void SketchPadWidget::paintEvent(QPaintEvent* event)
         painter.fillRect(wanted, outside);
         return;
     }
-    // Beyond the grid's last row and column the window shows its own colour.
-    std::fill(image_.pixels.begin(), image_.pixels.end(), static_cast<std::uint32_t>(outside.rgb()));
+    // A window larger than the grid shows the pad's paper beyond its last
+    // row and column, with a line where the drawing area ends.
+    const Rgb edge = sketch_colour(view.palette.sub_level, Rgb{128, 128, 128});
+    std::fill(image_.pixels.begin(), image_.pixels.end(), qRgb(paper.r, paper.g, paper.b));
     render_cells(session_.grid, &session_.project(), paint_settings(), view.first_row() + row0,
                  view.first_col() + col0, image_);
+    const int end_x = (session_.grid.cols() - view.first_col() - col0) * s;
+    const int end_y = (session_.grid.rows() - view.first_row() - row0) * s;
+    const std::uint32_t edge_pixel = qRgb(edge.r, edge.g, edge.b);
+    if (end_x >= 0 && end_x < part_width)
+        for (int y = 0; y < std::min(part_height, std::max(end_y + 1, 0)); ++y) image_.at(end_x, y) = edge_pixel;
+    if (end_y >= 0 && end_y < part_height)
+        for (int x = 0; x < std::min(part_width, std::max(end_x + 1, 0)); ++x) image_.at(x, end_y) = edge_pixel;
     const QImage picture(reinterpret_cast<const uchar*>(image_.pixels.data()), part_width, part_height,
                          static_cast<qsizetype>(part_width) * 4, QImage::Format_RGB32);
     // On a high-density screen every image pixel becomes a block of device

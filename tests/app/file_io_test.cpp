@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
@@ -68,6 +69,20 @@ TEST_F(FileIoTest, WriteReplacesTheTargetAndKeepsItsPermissions)
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
 }
 
+// The replacement belongs to whoever owned the file before; only root can
+// give a file away, so only root can test it with another owner.
+TEST_F(FileIoTest, ReplacementKeepsTheOwnerAndGroup)
+{
+    if (::geteuid() != 0) GTEST_SKIP() << "only root can hand a file to another owner";
+    ASSERT_EQ(::chown(target.c_str(), 12345, 23456), 0);
+    ASSERT_TRUE(write_file_atomically(target, "replacement\n"));
+    struct stat st {};
+    ASSERT_EQ(::stat(target.c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, 12345u);
+    EXPECT_EQ(st.st_gid, 23456u);
+    EXPECT_EQ(read_file(target), "replacement\n");
+}
+
 TEST_F(FileIoTest, EveryFailingStageLeavesTheTargetIntactAndNoTemporaryFile)
 {
     const std::string source = (dir.parent_path() / "file_io_source.txt").string();
@@ -104,6 +119,49 @@ int in_child(F f)
     int status = 0;
     if (pid < 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
     return WEXITSTATUS(status);
+}
+
+// The rename needs only the folder's permission; a target the user may not
+// write must still not be replaced, by a write or by a copy. Root may write
+// every file, so as root the user is played by "nobody" in a child, in a
+// folder that user can reach and write.
+TEST_F(FileIoTest, ReadOnlyTargetIsRefusedAndKeptAsItWas)
+{
+    std::string pattern = (fs::temp_directory_path() / "avelor_rot_XXXXXX").string();
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    const fs::path folder(pattern);
+    fs::permissions(folder, fs::perms::all);
+    const std::string source = (folder / "source.txt").string();
+    const std::string file = (folder / "house.prj").string();
+    ASSERT_TRUE(write_file_atomically(source, "copied text\n"));
+    ASSERT_TRUE(write_file_atomically(file, kOriginal));
+    fs::permissions(source, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    const fs::perms read_only = fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read;
+    fs::permissions(file, read_only);
+    // 0 when both are refused at the rename; else the step that was not.
+    auto refused = [&]() -> int {
+        if (file_is_writable(file)) return 1;
+        WriteFailure written;
+        if (write_file_atomically(file, "replacement\n", &written)) return 2;
+        if (written.stage != WriteStage::rename || written.error != EACCES) return 3;
+        WriteFailure copied;
+        if (file_copy(source, file, &copied)) return 4;
+        if (copied.stage != WriteStage::rename || copied.error != EACCES) return 5;
+        return 0;
+    };
+    const int result = ::geteuid() != 0 ? refused() : in_child([&] {
+        constexpr uid_t kNobody = 65534;
+        if (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) return 100;
+        return refused();
+    });
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(read_file(file), kOriginal);
+    EXPECT_EQ(fs::status(file).permissions(), read_only);
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"house.prj", "source.txt"})) << "no temporary file is left";
+    fs::remove_all(folder);
 }
 
 TEST_F(FileIoTest, FileSizeLimitFailsTheWriteAndKeepsTheOriginal)

@@ -369,6 +369,168 @@ TEST_F(UnlinkedFixture, ConstantFlowFanLeavesTheBuildingUnlinked)
     EXPECT_TRUE(list.empty()) << dump(list);
 }
 
+// Rooms 1 and 2 linked to the outdoors through orifices, room 1 a 1D zone
+// whose 4 m axis runs east along y = 0 at elevation 0, for the checks of
+// one-dimensional zones (short time step, 1D zone model on).
+struct OneDCase {
+    const char* name;
+    std::function<void(EditFixture&)> change;
+    int result;
+    std::vector<std::string> entries;
+};
+
+TEST(CheckBuilding, OneDimensionalZones)
+{
+    const std::string past = " location not within extent of 1D zone axis.";
+    auto move_path = [](int nr, float x) { return [nr, x](EditFixture& f) { f.project().paths.at(nr)->X = x; }; };
+    auto axis = [](std::size_t i, float v) {
+        return [i, v](EditFixture& f) { f.project().zones.at(1)->axis[i] = v; };
+    };
+    // A source/sink in room 1 whose box runs from x0 to x1.
+    auto source = [](float x0, float x1) {
+        return [x0, x1](EditFixture& f) {
+            SourceSink s;
+            s.box_min = {x0, 0, 0};
+            s.box_max = {x1, 0, 0};
+            put_icon(f, 3, 3, ICN_SOURCE, f.project().sources.add(s)->nr);
+        };
+    };
+    const OneDCase cases[] = {
+        {"sound axis, paths at both ends", [](EditFixture&) {}, 0, {}},
+        {"a path within the tolerance past the end", move_path(2, 4.004f), 0, {}},
+        {"axis of 5 mm", axis(3, 0.005f), 1,
+         {"Error: Zone  1 1D axis length ( 0.005  m) must be greater than 0.01 m."}},
+        {"axis of half a metre",
+         [](EditFixture& f) {
+             f.project().zones.at(1)->axis[3] = 0.5f;
+             f.project().paths.at(2)->X = 0.5f;
+         },
+         0, {"Warning; Zone  1 1D axis length ( 0.5  m) is less than 1.0 m."}},
+        {"cells of 5 mm", axis(6, 0.005f), 0, {"Warning: Zone  1 1D cell length (0.005  m) is less than 0.01 m."}},
+        {"negative dispersion", axis(7, -0.1f), 1, {"Error: Zone 1 axial diffusion coef. must be greater than 0.0."}},
+        {"path past the end", move_path(2, 4.01f), 1, {"Error: Path 2" + past}},
+        {"path before the start", move_path(1, -0.01f), 1, {"Error: Path 1" + past}},
+        {"source with its box reaching past the end", source(1, 5), 1,
+         {"Error: Source 1 Max point not located within extent of 1D zone axis."}},
+        {"source starting before the axis", source(-1, 2), 1,
+         {"Error: Source 1 Min point not located within extent of 1D zone axis."}},
+        // A terminal with no duct, which the level check tells of too.
+        {"terminal beside the axis end",
+         [](EditFixture& f) {
+             Junction j;
+             j.t = 1;
+             j.X = 9;
+             j.level = f.project().current_level;
+             f.cells().Ducts(3, 3) = ICN_TERMINAL;
+             f.cells().Paths(3, 3) = add_junction(f.project(), j)->nr;
+         },
+         1, {"Error: Terminal 1" + past, "Error: Terminal must connect to one horizontal duct."}},
+        {"only the first error is told", [&](EditFixture& f) { move_path(1, 9)(f), move_path(2, 9)(f); }, 1,
+         {"Error: Path 1" + past}},
+        {"a zone no longer 1D keeps its axis unchecked",
+         [](EditFixture& f) {
+             f.project().zones.at(1)->axs = -1;
+             f.project().zones.at(1)->axis[3] = 0;
+         },
+         0, {}},
+        {"1D zone model off", [&](EditFixture& f) { f.project().rc.sim_1dz = 0, axis(3, 0)(f); }, 0, {}},
+        {"not the short time step", [&](EditFixture& f) { f.project().rc.mf_solver = 0, axis(3, 0)(f); }, 0, {}},
+    };
+    for (const OneDCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        EditFixture f;
+        f.build({Plan(kLinked)});
+        Project& p = f.project();
+        AirflowElement orifice;
+        orifice.name = "orifice";
+        orifice.type = kPlrOrfc;
+        orifice.data = element_data_for(kPlrOrfc);
+        AirflowElement* element = p.elements.insert_copy(orifice);
+        for (int nr : {1, 2}) p.paths.at(nr)->element = element;
+        p.paths.at(1)->dir = initial_path_dir(f.grid(), 3, 1);
+        p.paths.at(2)->dir = initial_path_dir(f.grid(), 3, 5);
+        p.paths.at(2)->X = 4;
+        p.rc.mf_solver = 1;
+        p.rc.sim_1dz = 1;
+        Zone& zone = *p.zones.at(1);
+        zone.axs = 1;
+        zone.axis = {0, 0, 0, 4, 0, 0, 0.1f, 0.1f};
+        c.change(f);
+        ProblemList list;
+        EXPECT_EQ(check_building(f.session, list, kCheckBuilding), c.result) << dump(list);
+        std::vector<std::string> texts;
+        for (const Problem& problem : list.in_order()) texts.push_back(problem.text);
+        std::vector<std::string> expected = c.entries;
+        std::sort(texts.begin(), texts.end());
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(texts, expected) << dump(list);
+    }
+}
+
+// Coupled CFD from level 2 on: every interface path takes its boundary
+// condition from its element, or an entry says why it cannot be one.
+TEST(CheckBuilding, CfdInterfacePathsTakeTheirBoundaryConditionFromTheElement)
+{
+    struct Case {
+        int type;
+        std::int16_t before;
+        std::int16_t after;
+        const char* entry;  // "" for none
+    };
+    const Case cases[] = {
+        {kPlrOrfc, kCfdBoundaryMassFlow, kCfdBoundaryPressure, ""},
+        {kPlrBdf, kCfdBoundaryMassFlow, kCfdBoundaryPressure, ""},
+        {kFanCmf, kCfdBoundaryPressure, kCfdBoundaryMassFlow, ""},
+        {kFanCvf, kCfdBoundaryPressure, kCfdBoundaryMassFlow, ""},
+        {kSrvRgv, kCfdBoundaryMassFlow, kCfdBoundaryMassFlow, ""},
+        {kSrvRgv, kCfdBoundaryPressure, kCfdBoundaryPressure, ""},
+        {kQfrTest2, kCfdBoundaryMassFlow, kCfdBoundaryMassFlow,
+         "Error: Quadratic Model airflow elements cannot be used for CFD interface paths."},
+        {kDorPl2, kCfdBoundaryMassFlow, kCfdBoundaryMassFlow,
+         "Error: Two way airflow elements cannot be used for CFD interface paths."},
+        {kFanFan, kCfdBoundaryMassFlow, kCfdBoundaryMassFlow,
+         "Error: Performance Curve fans cannot be used for CFD interface paths."},
+        {kCsfPsq, kCfdBoundaryMassFlow, kCfdBoundaryMassFlow,
+         "Error: Cubic Spline airflow elements cannot be used for CFD interface paths."},
+        {kSupAfe, kCfdBoundaryMassFlow, kCfdBoundaryMassFlow,
+         "Error: Super airflow elements cannot be used for CFD interface paths."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(element_keyword(c.type)) + " from " + std::to_string(c.before));
+        EditFixture f;
+        f.build({Plan(kLinked)});
+        Project& p = f.project();
+        p.rc.cfd = 2;
+        AirflowElement element;
+        element.name = "e";
+        element.type = static_cast<std::int16_t>(c.type);
+        element.data = element_data_for(c.type);
+        AirflowElement* e = p.elements.insert_copy(element);
+        p.zones.at(1)->flags |= kZoneCfd;
+        p.zones.at(1)->cfd_name = "room";
+        // Path 2 joins the CFD room to room 2 through the element; path 1
+        // is an interface path too, through a plain orifice.
+        AirflowElement orifice;
+        orifice.name = "orifice";
+        orifice.type = kPlrOrfc;
+        orifice.data = element_data_for(kPlrOrfc);
+        p.paths.at(1)->element = p.elements.insert_copy(orifice);
+        p.paths.at(1)->cfd_name = "inlet";
+        p.paths.at(1)->cfd_values[0] = kCfdBoundaryPressure;
+        p.paths.at(2)->element = e;
+        p.paths.at(2)->cfd_name = "door";
+        p.paths.at(2)->cfd_values[0] = c.before;
+        p.mark_saved();
+        ProblemList list;
+        check_building(f.session, list, kCheckBuilding);
+        EXPECT_EQ(p.paths.at(2)->cfd_values[0], c.after);
+        EXPECT_EQ(p.paths.at(1)->cfd_values[0], kCfdBoundaryPressure);
+        EXPECT_EQ(p.changed(), c.before != c.after) << "a boundary condition set is a change";
+        const std::string entry = c.entry;
+        EXPECT_EQ(count_text(list, entry), entry.empty() ? 0 : 1) << dump(list);
+    }
+}
+
 TEST(CheckBuilding, EveryLevelCheckedAndCurrentLevelKept)
 {
     EditFixture f;

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -97,20 +98,29 @@ TEST_F(RunCliTest, ExitCodeIsTheEnginesAndTheEngineWritesToTheConsole)
 TEST_F(RunCliTest, RefusedRunsEndWithTwoAndNeverStartTheEngine)
 {
     write_engine("exit 0");
-    // A project whose output step is 0.
-    const std::string broken = temp_folder() + "broken.prj";
-    {
+    // Projects whose run control the simulation parameters sheet refuses.
+    const auto variant = [this](const std::string& name, const std::function<void(RunControl&)>& change) {
+        const std::string path = temp_folder() + name + ".prj";
         EditorSession session;
-        ASSERT_TRUE(open_in_session(session, project));
-        session.project().rc.t_list = 0;
-        ASSERT_TRUE(write_session_file(session, broken));
-    }
+        EXPECT_TRUE(open_in_session(session, project));
+        change(session.project().rc);
+        EXPECT_TRUE(write_session_file(session, path));
+        return path;
+    };
+    const std::string broken = variant("broken", [](RunControl& rc) { rc.t_list = 0; });
+    const std::string two_hours = variant("two_hours", [](RunControl& rc) { rc.t_list = 7200; });
+    const std::string no_restart = variant("no_restart", [](RunControl& rc) {
+        rc.sim_af = 1;
+        rc.restart = 1;
+    });
     struct Case {
         std::vector<std::string> args;
         std::string said;  // in the error output or a box
     };
     const std::vector<Case> cases = {
         {{broken}, "The Output time step cannot be 00:00:00."},
+        {{two_hours}, "The Output time step must be less than an or equal to an hour."},
+        {{no_restart}, "The restart date must be in the range shown."},
         {{temp_folder() + "missing.prj"}, ""},
         {{}, "run needs one project file"},
         {{project, "--frobnicate"}, "unexpected argument --frobnicate"},

@@ -170,3 +170,23 @@ TEST(CoordinatesForm, CornersMustLieInsideAndEncloseACell)
 
 }  // namespace
 }  // namespace avelor
+
+namespace avelor {
+namespace {
+
+TEST(SketchEditor, TheLinkToolComingOnShowsTheControlLinks)
+{
+    EditFixture f;
+    f.build({kEmpty});
+    f.session.view.flags.control_links = false;
+    f.editor.toggle_tool(DrawingTool::Links);
+    EXPECT_EQ(f.editor.tool, DrawingTool::Links);
+    EXPECT_TRUE(f.session.view.flags.control_links);
+    // Switching it off leaves them shown.
+    f.editor.toggle_tool(DrawingTool::Links);
+    EXPECT_EQ(f.editor.tool, DrawingTool::None);
+    EXPECT_TRUE(f.session.view.flags.control_links);
+}
+
+}  // namespace
+}  // namespace avelor

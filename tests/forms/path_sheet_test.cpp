@@ -1,13 +1,17 @@
 #include "forms/path_sheet.h"
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "check/building_check.h"
 #include "model/cell_codes.h"
+#include "prjfile/project_file.h"
 #include "support/edit_fixture.h"
+#include "support/test_files.h"
 
 namespace avelor {
 namespace {
@@ -298,6 +302,58 @@ TEST(PathSheet, FanIconFollowsTheDirection)
               1);
     EXPECT_EQ(f.cells().Sketch(kSouthWall.row, kSouthWall.col), 31);
     EXPECT_EQ(fan->icon, 31);
+}
+
+// A fan path in each wall direction, defined through the sheet, saved and
+// read back: the fan element carries the path's fan icon, and the file
+// that holds it must open again.
+TEST(PathSheet, FanPathsInEveryDirectionSurviveSaveAndOpen)
+{
+    struct Case {
+        GridCell cell;
+        int choice;
+        std::uint8_t icon;
+    };
+    const Case cases[] = {{kSouthWall, 0, 30}, {kSouthWall, 1, 31}, {kInnerWall, 0, 28}, {kInnerWall, 1, 29}};
+    const std::string file = ::testing::TempDir() + "fan_round_trip.prj";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(int(c.icon));
+        // The rooms, without the path the picture names, on a SketchPad of
+        // the least size a project file holds.
+        testing::Picture picture = kRooms;
+        picture.resize(58, std::string());
+        for (std::string& row : picture) {
+            std::replace(row.begin(), row.end(), 'A', '#');
+            row.resize(66, '.');
+        }
+        testing::EditFixture f;
+        f.build({testing::Plan(picture)});
+        SubPathChains chains;
+        NewElementState state;
+        AirflowElement fan = new_airflow_element(kFanCmf, {}, state);
+        fan.name = "fan";
+        AirflowElement* element = f.project().elements.insert_copy(fan);
+        f.cells().Sketch(c.cell.row, c.cell.col) = ICN_PATH;
+        f.at(c.cell.row, c.cell.col);
+        ASSERT_EQ(create_path(f.project(), f.grid(), chains, [&](PathSheet& s) {
+                      s.choose_element(element);
+                      s.set_direction_choice(c.choice);
+                      return true;
+                  }),
+                  1);
+        ASSERT_EQ(element->icon, c.icon);
+        ASSERT_EQ(check_building(f.session, kRenumberOnly), 0);
+        ASSERT_TRUE(write_session_file(f.session, file));
+
+        ProjectDocument read_back;
+        EXPECT_TRUE(open_project(read_back, file, {}));
+        EXPECT_EQ(error_count(), 0);
+        ASSERT_EQ(read_back.project->elements.count(), 1);
+        EXPECT_EQ(read_back.project->elements.head()->icon, c.icon);
+        ASSERT_EQ(read_back.project->paths.count(), 1);
+        EXPECT_EQ(read_back.project->paths.at(1)->icn, c.icon);
+    }
+    std::remove(file.c_str());
 }
 
 // The wall faces the side where ambient lies, whichever way the path runs.

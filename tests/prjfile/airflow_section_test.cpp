@@ -241,6 +241,9 @@ TEST(AirflowSection, ReaderChecksWhatItWillTrust)
          {"Undefined Element Type: plr_oops", "Invalid element type 42"}},
         {"icon of no element", "1 ! flow elements:\n1 26 plr_orfc o\n\n 0 0 0.5 0.01 0.112838 0.6 30 0 0\n-999\n",
          {"Invalid element icon, element 1"}},
+        // Fan icons belong to fans only.
+        {"fan icon on an orifice", "1 ! flow elements:\n1 28 plr_orfc o\n\n 0 0 0.5 0.01 0.112838 0.6 30 0 0\n-999\n",
+         {"Invalid element icon, element 1"}},
         {"eleven fan points",
          "1 ! flow elements:\n1 23 fan_fan f\n\n 0 0 0.5 1.2041 0 0 0.1\n 0 0 0 0 11 0.01 0\n-999\n",
          {"Invalid fan point count, element 1"}},

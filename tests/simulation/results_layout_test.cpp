@@ -102,7 +102,7 @@ TEST(ResultsLayout, HeaderFaults)
         void (*damage)(ResultsHeader&);
         const char* words;
     };
-    const std::array<FaultCase, 9> cases{{
+    const std::array<FaultCase, 10> cases{{
         {"output step 0", [](ResultsHeader& h) { h.tstep = 0; }, "does not divide a day"},
         {"output step 7 s", [](ResultsHeader& h) { h.tstep = 7; }, "does not divide a day"},
         {"day 0", [](ResultsHeader& h) { h.dtres0 = 0; }, "outside 1..365"},
@@ -112,6 +112,11 @@ TEST(ResultsLayout, HeaderFaults)
         {"flag 2", [](ResultsHeader& h) { h.zc = 2; }, "record flag"},
         {"ends before it starts", [](ResultsHeader& h) { h.tmres0 = 7200, h.tmres1 = 3600; }, "ends before"},
         {"negative count", [](ResultsHeader& h) { h.npath = -1; }, "negative count"},
+        // Every count within its own bound, but a year of one-second steps
+        // of 2^28 nodes with 100000 contaminants is past 2^63 bytes.
+        {"positions past 64 bits",
+         [](ResultsHeader& h) { h.nctm = 100000, h.ncn = 1 << 28, h.tstep = 1, h.dtres1 = 365; },
+         "exceed 64 bits"},
     }};
     for (const FaultCase& c : cases) {
         SCOPED_TRACE(c.name);

@@ -442,5 +442,28 @@ TEST(ResultsStatus, TheCursorItemShowsTheStepsValuesInTheProjectsUnits)
     EXPECT_EQ(normal.find("; dP:"), std::string::npos) << normal;
 }
 
+TEST(ResultsConcentrationReset, ZonesAndJunctionsTakeTheStepShown)
+{
+    ResultsSession rs("reset_results", 2, 0, 1);
+    Project& p = rs.session.project();
+    ASSERT_NE(testing::add_species(p, "CO2", 0, 0.0f), nullptr);
+    ASSERT_EQ(rebuild_contaminants(p), 0);
+    EXPECT_FALSE(current_results_concentrations(rs.mode).read);  // not in results mode
+    ResultsHeader h = results_header(2, 0, 1, 1);
+    h.zc = 1;
+    ASSERT_TRUE(rs.enter(h));
+    ASSERT_TRUE(rs.mode.go_to(1, 5 * 3600));
+    const std::int64_t k = rs.mode.step();
+    const ResultsConcentrations source = current_results_concentrations(rs.mode);
+    ASSERT_TRUE(source.read);
+    std::vector<float> cc;
+    ASSERT_EQ(source.read(false, 2, cc), ResultsConcentrations::Read::Values);
+    EXPECT_EQ(cc, std::vector<float>{made_cc(1, k, 2, 0)});
+    // The junction's concentration node follows the zones'.
+    ASSERT_EQ(source.read(true, 1, cc), ResultsConcentrations::Read::Values);
+    EXPECT_EQ(cc, std::vector<float>{made_cc(1, k, 3, 0)});
+    EXPECT_EQ(source.read(false, 3, cc), ResultsConcentrations::Read::NoResults);
+}
+
 }  // namespace
 }  // namespace avelor

@@ -1,3 +1,4 @@
+#include <filesystem>
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -247,6 +248,38 @@ TEST(OpenResults, DamagedHeadersAreRefusedWithAMessage)
     std::remove(sim.c_str());
 }
 
+// A crafted header whose counts multiply past 64 bits: refused by what it
+// says before any position is computed, whatever the file's length.
+TEST(OpenResults, HeaderWhosePositionsOverflowIsRefused)
+{
+    testing::ScriptedPort port;
+    CountedProject cp(2, 3, 1);
+    ResultsHeader h = results_header(2, 3, 1);
+    h.nctm = 100000;
+    h.ncn = 1 << 28;
+    h.zc = 1;
+    h.tstep = 1;
+    h.dtres1 = 365;
+    h.tmres1 = 86400;
+    std::vector<unsigned char> bytes(kResultsHeaderSize + 4096, 0);
+    encode_results_header(h, bytes.data());
+    const std::string sim = temp_path("overflow.sim");
+    {
+        std::FILE* f = std::fopen(sim.c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        ASSERT_EQ(std::fwrite(bytes.data(), 1, bytes.size(), f), bytes.size());
+        std::fclose(f);
+    }
+    ResultsReader reader;
+    EXPECT_FALSE(reader.open(sim, cp.p, ""));
+    EXPECT_FALSE(reader.is_open());
+    ASSERT_EQ(port.boxes.size(), 1u);
+    EXPECT_EQ(port.boxes[0].caption, "ERROR");
+    EXPECT_EQ(port.boxes[0].text.rfind(" The results file holds counts whose record positions exceed 64 bits.", 0), 0u)
+        << port.boxes[0].text;
+    std::remove(sim.c_str());
+}
+
 TEST(OpenResults, MapsAreCheckedAgainstTheProject)
 {
     CountedProject cp(2, 2, 0, 1);
@@ -384,6 +417,32 @@ TEST(ReadRecords, TheRememberedPositionSavesSeeks)
     reader.close();
     EXPECT_FALSE(reader.is_open());
     EXPECT_FALSE(reader.load_day(1));
+    std::remove(sim.c_str());
+}
+
+}  // namespace
+}  // namespace avelor
+
+namespace avelor {
+namespace {
+
+TEST(ReadRecords, ADayThatCannotBeReadLeavesNoStatusNoteBehind)
+{
+    CountedProject cp(2, 3);
+    const ResultsHeader h = results_header(2, 3);
+    const ResultsLayout layout(h);
+    const std::string sim = temp_path("cut.sim");
+    ASSERT_TRUE(write_results_file(sim, h, {}).written);
+    ResultsReader reader;
+    ASSERT_TRUE(reader.open(sim, cp.p, ""));
+    // The file loses its steps after it was opened.
+    std::filesystem::resize_file(sim, static_cast<std::uintmax_t>(layout.step_position(1, 0) + 2));
+    testing::ScriptedPort port;
+    EXPECT_FALSE(reader.load_day(1));
+    EXPECT_TRUE(any_box(port, "The results file could not be read: day 1"));
+    ASSERT_FALSE(port.statuses.empty());
+    EXPECT_EQ(port.statuses.front(), " Reading simulation details file");
+    EXPECT_EQ(port.statuses.back(), "");
     std::remove(sim.c_str());
 }
 

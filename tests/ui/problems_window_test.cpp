@@ -17,6 +17,7 @@
 #include "editing/editor_session.h"
 #include "model/project.h"
 #include "sketchpad/status_text.h"
+#include "sketchpad/renderer.h"
 #include "support/scripted_port.h"
 #include "ui/command_table.h"
 #include "ui/main_window.h"
@@ -194,6 +195,11 @@ void ProblemsWindowTest::unclaimed_room_listed_shown_fixed_and_closed()
     QVERIFY(view.cell_x(cursor.col) >= 0 && view.cell_y(cursor.row) >= 0);
     QVERIFY(view.cell_x(cursor.col) < o.main->sketchpad()->viewport()->width());
     QVERIFY(view.cell_y(cursor.row) < o.main->sketchpad()->viewport()->height());
+    // The cell is framed in the error colour on the drawing.
+    const QImage shown = o.main->sketchpad()->viewport()->grab().toImage();
+    const Rgb error = sketch_colour(view.palette.errors, Rgb{});
+    QCOMPARE(QColor(shown.pixel(view.cell_x(cursor.col), view.cell_y(cursor.row) + view.cell_size() / 2)),
+             QColor(error.r, error.g, error.b));
 
     // Open the room and check again from the window.
     o.open_the_room();
@@ -208,9 +214,11 @@ void ProblemsWindowTest::unclaimed_room_listed_shown_fixed_and_closed()
     click_row(list, 0);
     QCOMPARE(o.session.project().current_level, o.level("L2"));
     QCOMPARE(highlighted_cells(o.session.grid), 1);
+    QVERIFY(render_settings(o.session.view, o.session.project(), o.session.grid).show_problem);
     w->close_button()->click();
     QVERIFY(!w->isVisible());
     QCOMPARE(highlighted_cells(o.session.grid), 0);
+    QVERIFY(!render_settings(o.session.view, o.session.project(), o.session.grid).show_problem);
 }
 
 void ProblemsWindowTest::clean_checks_open_no_window()

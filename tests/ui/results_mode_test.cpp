@@ -6,17 +6,21 @@
 #include <QComboBox>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QLabel>
+#include <QStatusBar>
 #include <QtTest>
 
 #include <cmath>
 #include <memory>
 #include <string>
 
+#include "app/diagnostics.h"
 #include "editing/editor_session.h"
 #include "model/cell_codes.h"
 #include "support/scripted_port.h"
 #include "ui/command_table.h"
 #include "ui/main_window.h"
+#include "ui/qt_port.h"
 #include "ui/sketchpad_widget.h"
 #include "ui/results_view.h"
 
@@ -114,6 +118,18 @@ void ResultsModeViewTest::the_status_shows_a_paths_flow_as_the_results_command_d
         }
     }
     QVERIFY(!std::isnan(expected));
+
+    // Stepping through the window's own port, as the editor does.
+    ui::QtUserPort qt_port;
+    qt_port.set_main_window(s.main.get());
+    set_user_port(&qt_port);
+    s.main->run_command(ui::cmd::NextTimeStep);
+    s.main->run_command(ui::cmd::PreviousTimeStep);
+    set_user_port(&s.port);
+    // The step's day and time show in the status text, not hidden under a
+    // note.
+    QVERIFY(s.main->statusBar()->currentMessage().isEmpty());
+    QVERIFY(s.main->findChild<QLabel*>(QStringLiteral("StatusText"))->isVisible());
 
     // A click on path 1's icon.
     const SketchGrid& g = s.session.grid;

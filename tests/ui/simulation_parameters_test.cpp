@@ -1,0 +1,203 @@
+#include <sys/stat.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "editing/editor_session.h"
+#include "model/project.h"
+#include "support/scripted_port.h"
+#include "ui/command_table.h"
+#include "ui/main_window.h"
+#include "ui/simulation_parameters_dialog.h"
+#include "ui/simulation_runner.h"
+
+using namespace avelor;
+
+namespace {
+
+// A shipped example opened in a shown main window, with a stand-in engine
+// that records its arguments and ends.
+struct Fixture {
+    Fixture()
+    {
+        folder = dir.path().toStdString() + "/";
+        project = folder + "two_rooms.prj";
+        args_file = folder + "engine_args.txt";
+        ok = dir.isValid() && QFile::copy(QString::fromStdString(std::string(AVELOR_SOURCE_DIR) +
+                                                                 "/examples/two_rooms.prj"),
+                                          QString::fromStdString(project));
+        engine = folder + "AVELORX3";
+        {
+            std::ofstream out(engine, std::ios::binary);
+            out << "#!/bin/sh\n"
+                << "for a in \"$@\"; do printf '%s\\n' \"$a\"; done > '" << args_file << "'\n"
+                << "exit 0\n";
+        }
+        ::chmod(engine.c_str(), 0755);
+        ok = ok && open_in_session(session, project) && port.boxes.empty();
+        main = std::make_unique<ui::MainWindow>(session);
+        main->show();
+        ok = ok && QTest::qWaitForWindowExposed(main.get());
+        main->simulation_runner()->set_engine_path(QString::fromStdString(engine));
+    }
+
+    std::vector<std::string> engine_args() const
+    {
+        std::vector<std::string> lines;
+        std::ifstream in(args_file);
+        for (std::string line; std::getline(in, line);) lines.push_back(line);
+        return lines;
+    }
+
+    testing::ScriptedPort port;
+    QTemporaryDir dir;
+    std::string folder, project, args_file, engine;
+    EditorSession session;
+    std::unique_ptr<ui::MainWindow> main;
+    bool ok = false;
+};
+
+// Runs step on the sheet once it is the modal window.
+void when_sheet_opens(std::function<void(ui::SimulationParametersDialog&)> step)
+{
+    QTimer::singleShot(0, [step = std::move(step)] {
+        auto* sheet = qobject_cast<ui::SimulationParametersDialog*>(QApplication::activeModalWidget());
+        QVERIFY(sheet);
+        step(*sheet);
+    });
+}
+
+}  // namespace
+
+class SimulationParametersTest : public QObject {
+    Q_OBJECT
+private slots:
+    void the_sheet_has_six_pages_and_a_run_button();
+    void ok_brings_a_changed_setting_into_the_project();
+    void a_refused_page_keeps_the_user_there();
+    void a_weather_file_is_taken_only_with_a_valid_header();
+    void run_button_runs_the_simulation();
+};
+
+void SimulationParametersTest::the_sheet_has_six_pages_and_a_run_button()
+{
+    Fixture f;
+    QVERIFY(f.ok);
+    QAction* action = f.main->command_action(ui::cmd::SimulationParameters);
+    QVERIFY(action);
+    QCOMPARE(action->text(), QStringLiteral("Set Simulation &Parameters..."));
+    QCOMPARE(action->shortcut(), QKeySequence(QStringLiteral("F4")));
+    ui::SimulationParametersDialog sheet(f.session, nullptr);
+    QCOMPARE(sheet.windowTitle(), QStringLiteral("Simulation Parameters"));
+    const QStringList captions = {QStringLiteral("Run Control"),      QStringLiteral("Weather"),
+                                  QStringLiteral("Output"),           QStringLiteral("Airflow Numerics"),
+                                  QStringLiteral("Contaminant Numerics"), QStringLiteral("CFD Parameters")};
+    QCOMPARE(sheet.pages()->count(), captions.size());
+    for (int i = 0; i < captions.size(); ++i) QCOMPARE(sheet.pages()->tabText(i), captions[i]);
+    QCOMPARE(sheet.run_button()->text(), QStringLiteral("Run"));
+}
+
+void SimulationParametersTest::ok_brings_a_changed_setting_into_the_project()
+{
+    Fixture f;
+    QVERIFY(f.ok);
+    const int before = f.session.project().rc.afmaxi;
+    when_sheet_opens([](ui::SimulationParametersDialog& sheet) {
+        sheet.pages()->setCurrentIndex(static_cast<int>(SimPage::AirflowNumerics));
+        auto* edit = sheet.findChild<QLineEdit*>(QStringLiteral("AirflowMaxIterations"));
+        QVERIFY(edit);
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClicks(edit, QStringLiteral("45"));
+        auto* vary = sheet.findChild<QCheckBox*>(QStringLiteral("VaryDensity"));
+        QVERIFY(vary);
+        vary->click();  // the edit is left for the box
+        sheet.accept();
+    });
+    f.main->command_action(ui::cmd::SimulationParameters)->trigger();
+    const RunControl& rc = f.session.project().rc;
+    QVERIFY(before != 45);
+    QCOMPARE(rc.afmaxi, 45);
+    QCOMPARE(rc.tsdens + rc.densZP + rc.dodMdt, 3);
+    QVERIFY(f.session.project().changed());
+    QVERIFY(!f.main->simulation_runner()->running());
+}
+
+void SimulationParametersTest::a_refused_page_keeps_the_user_there()
+{
+    Fixture f;
+    QVERIFY(f.ok);
+    f.session.project().rc.t_list = 1000;  // not a multiple of the 300 s step
+    ui::SimulationParametersDialog sheet(f.session, nullptr);
+    sheet.show();
+    sheet.pages()->setCurrentIndex(static_cast<int>(SimPage::Output));
+    QCOMPARE(sheet.current_page(), SimPage::RunControl);
+    QVERIFY(!f.port.boxes.empty());
+    QCOMPARE(f.port.boxes.back().caption, std::string("ERROR"));
+    QVERIFY(f.port.boxes.back().text.find("The Output time step must be multiple of the Calculation time step") !=
+            std::string::npos);
+    sheet.run_button()->click();
+    QVERIFY(sheet.isVisible());
+    QVERIFY(!sheet.form().run_requested());
+}
+
+void SimulationParametersTest::a_weather_file_is_taken_only_with_a_valid_header()
+{
+    Fixture f;
+    QVERIFY(f.ok);
+    const std::string good = f.folder + "winter.wth";
+    const std::string bad = f.folder + "old.wth";
+    std::ofstream(good, std::ios::binary) << "WeatherFile AvelorW 2.0\nA winter\n12/1 1/31\n";
+    std::ofstream(bad, std::ios::binary) << "WeatherFile AvelorW 1.0\nOld\n1/1 12/31\n";
+    ui::SimulationParametersDialog sheet(f.session, nullptr);
+    auto* choose = sheet.findChild<QPushButton*>(QStringLiteral("ChooseWeatherFile"));
+    auto* shown = sheet.findChild<QLabel*>(QStringLiteral("WeatherFile"));
+    QVERIFY(choose && shown);
+    QVERIFY(!choose->isEnabled());  // steady airflow needs no weather file
+    sheet.findChild<QComboBox*>(QStringLiteral("AirflowMethod"))->setCurrentIndex(1);
+    QVERIFY(choose->isEnabled());
+    f.port.files = {bad, good};
+    choose->click();
+    QCOMPARE(shown->text(), QStringLiteral(" <required>"));
+    choose->click();
+    QCOMPARE(shown->text(), QString::fromStdString(good));
+    sheet.findChild<QPushButton*>(QStringLiteral("UseSteadyWeather"))->click();
+    QCOMPARE(shown->text(), QStringLiteral("None: Use Steady State Weather"));
+}
+
+void SimulationParametersTest::run_button_runs_the_simulation()
+{
+    Fixture f;
+    QVERIFY(f.ok);
+    when_sheet_opens([](ui::SimulationParametersDialog& sheet) {
+        auto* airflow = sheet.findChild<QComboBox*>(QStringLiteral("AirflowMethod"));
+        QVERIFY(airflow);
+        airflow->setCurrentIndex(1);  // Transient
+        sheet.run_button()->click();
+    });
+    f.main->command_action(ui::cmd::SimulationParameters)->trigger();
+    QCOMPARE(f.session.project().rc.sim_af, 1);
+    ui::SimulationRunner* runner = f.main->simulation_runner();
+    QVERIFY(runner->running());
+    QTRY_VERIFY_WITH_TIMEOUT(!runner->running(), 10000);
+    QCOMPARE(f.engine_args(), (std::vector<std::string>{f.project, "-d"}));
+    QVERIFY(f.session.document.results_available);
+}
+
+QTEST_MAIN(SimulationParametersTest)
+#include "simulation_parameters_test.moc"
