@@ -59,24 +59,27 @@ struct Drawing {
     SketchGrid& grid() { return session.grid; }
 };
 
-std::unique_ptr<Drawing> make_drawing()
+std::unique_ptr<Drawing> make_drawing(int side = kSide, int rooms = 45)
 {
     auto d = std::make_unique<Drawing>();
     Project& p = d->session.project();
     avelor::bench::GeneratorOptions options;
     options.levels = 1;
-    options.room_rows = 45;
-    options.room_cols = 45;
+    options.room_rows = rooms;
+    options.room_cols = rooms;
     avelor::bench::generate_project(p, options);
     for (IconEntry& icon : p.lowest_level->icons) {
         icon.row = static_cast<std::int16_t>(1 + (icon.row - 1) * 7);
         icon.col = static_cast<std::int16_t>(1 + (icon.col - 1) * 7);
     }
-    p.rc.rows = kSide;
-    p.rc.cols = kSide;
+    p.rc.rows = static_cast<std::int16_t>(side);
+    p.rc.cols = static_cast<std::int16_t>(side);
     p.current_level = nullptr;
-    if (!avelor::allocate_sketch_arrays(d->grid(), kSide, kSide)) return nullptr;
+    if (!avelor::allocate_sketch_arrays(d->grid(), side, side)) return nullptr;
     avelor::goto_level(p, d->grid(), *p.lowest_level);
+    // The records learn their zones once, as the first edit of a shown
+    // level has them do.
+    avelor::relink_icons(p, d->grid());
     return d;
 }
 
@@ -99,10 +102,12 @@ void BM_CommitBoxStroke2000(benchmark::State& state)
     }
     SketchGrid& g = d->grid();
     const std::vector<std::uint8_t> walls(g.current().Walls.data(), g.current().Walls.data() + g.cells());
+    const std::vector<std::int32_t> zones(g.current().Zones.data(), g.current().Zones.data() + g.cells());
     int rejected = 0;
     for (auto _ : state) {
         state.PauseTiming();
         std::memcpy(g.current().Walls.data(), walls.data(), walls.size());
+        std::memcpy(g.current().Zones.data(), zones.data(), zones.size() * sizeof(std::int32_t));
         d->editor.tool = DrawingTool::Boxes;
         g.cursor = {21, 21};
         avelor::begin_stroke(d->editor);
@@ -115,8 +120,81 @@ void BM_CommitBoxStroke2000(benchmark::State& state)
     avelor::set_user_port(nullptr);
     if (rejected) state.SkipWithError("the stroke was rejected");
     state.counters["boxes"] = port.boxes;
+    state.counters["local_updates"] = static_cast<double>(g.current().detection.local_updates);
 }
-BENCHMARK(BM_CommitBoxStroke2000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CommitBoxStroke2000)->Iterations(40)->Unit(benchmark::kMillisecond);
+
+// One wall drawn down the middle of the north-west room (43 x 43 cells
+// inside walls on rows and columns 1 and 43): what the user waits for after
+// the second click, on a drawing of range(0) cells a side holding range(1)
+// x range(1) rooms. The wall is deleted again, untimed, before the next
+// stroke.
+void BM_CommitWallStroke(benchmark::State& state)
+{
+    QuietPort port;
+    avelor::set_user_port(&port);
+    auto d = make_drawing(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    if (!d) {
+        state.SkipWithError("no memory for the grid");
+        return;
+    }
+    SketchGrid& g = d->grid();
+    int failed = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        d->editor.tool = DrawingTool::Walls;
+        g.cursor = {1, 21};
+        avelor::begin_stroke(d->editor);
+        for (int row = 3; row <= 43; row += 2) {
+            d->editor.stroke.previous = g.cursor;
+            g.cursor = {row, 21};
+            avelor::extend_stroke(d->editor);
+        }
+        state.ResumeTiming();
+        failed += avelor::finish_wall_stroke(d->editor);
+        state.PauseTiming();
+        failed += avelor::delete_wall_run(d->editor, 21, 21, avelor::Asking::Interactive) == 1 ? 0 : 1;
+        state.ResumeTiming();
+    }
+    avelor::set_user_port(nullptr);
+    if (failed) state.SkipWithError("a stroke or its deletion failed");
+    state.counters["local_updates"] = static_cast<double>(g.current().detection.local_updates);
+}
+// Few iterations: the untimed drawing and deletion around each commit
+// cost more than the commit.
+BENCHMARK(BM_CommitWallStroke)->Args({2000, 45})->Args({4000, 90})->Iterations(40)->Unit(benchmark::kMillisecond);
+
+// The same wall deleted (one run, two rooms merge), the stroke redrawn
+// untimed.
+void BM_DeleteWallRun(benchmark::State& state)
+{
+    QuietPort port;
+    avelor::set_user_port(&port);
+    auto d = make_drawing(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    if (!d) {
+        state.SkipWithError("no memory for the grid");
+        return;
+    }
+    SketchGrid& g = d->grid();
+    int failed = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        d->editor.tool = DrawingTool::Walls;
+        g.cursor = {1, 21};
+        avelor::begin_stroke(d->editor);
+        for (int row = 3; row <= 43; row += 2) {
+            d->editor.stroke.previous = g.cursor;
+            g.cursor = {row, 21};
+            avelor::extend_stroke(d->editor);
+        }
+        failed += avelor::finish_wall_stroke(d->editor);
+        state.ResumeTiming();
+        failed += avelor::delete_wall_run(d->editor, 21, 21, avelor::Asking::Interactive) == 1 ? 0 : 1;
+    }
+    avelor::set_user_port(nullptr);
+    if (failed) state.SkipWithError("a stroke or its deletion failed");
+}
+BENCHMARK(BM_DeleteWallRun)->Args({2000, 45})->Args({4000, 90})->Iterations(40)->Unit(benchmark::kMillisecond);
 
 // The share of the commit that is zone detection over the whole level.
 void BM_ZoneDetectionAfterCommit2000(benchmark::State& state)

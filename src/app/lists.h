@@ -1,9 +1,11 @@
 // The lists that hold a project's records and definitions.
 //
 // NumberedList: records of one kind (zones, paths, ...) chained in the order
-// they were made, with an index from record number to record. Released
-// records go to a free chain for reuse; numbers may have gaps until the
-// project is packed, after which the chain visits 1..count in order.
+// they were made, with an index from record number to record and, beside
+// it, each record's predecessor in the chain, so that a record leaves the
+// chain in constant time. Released records go to a free chain for reuse;
+// numbers may have gaps until the project is packed, after which the chain
+// visits 1..count in order.
 //
 // NamedList: definitions chained in ascending byte-wise order of name.
 //
@@ -155,6 +157,7 @@ public:
             record = fresh_record(copy);
             record->next = nullptr;
             index_[n] = record;
+            before_[static_cast<std::size_t>(n)] = tail_;
             link_at_tail(record);
             count_ = std::max(count_, static_cast<std::int32_t>(n));
         }
@@ -176,10 +179,11 @@ public:
     {
         T* record = at(n);
         if (!record) return false;
-        unlink(record);
+        unlink(record, n);
         record->next = free_;
         free_ = record;
         index_[n] = nullptr;
+        before_[static_cast<std::size_t>(n)] = nullptr;
         changed();
         return true;
     }
@@ -200,6 +204,7 @@ public:
     {
         for (T* r = head_; r; r = r->next) r->nr = 0;
         for (T*& entry : index_.elements()) entry = nullptr;
+        std::fill(before_.begin(), before_.end(), nullptr);
         const auto n = static_cast<RangedIndex>(order.size());
         if (n >= capacity()) grow(n + 1);
         head_ = tail_ = nullptr;
@@ -209,6 +214,7 @@ public:
             record->nr = static_cast<std::int32_t>(i);
             record->next = nullptr;
             (before ? before->next : head_) = record;
+            before_[static_cast<std::size_t>(i)] = before;
             before = record;
             index_[i] = record;
         }
@@ -221,6 +227,7 @@ public:
     void clear()
     {
         for (T*& entry : index_.elements()) entry = nullptr;
+        std::fill(before_.begin(), before_.end(), nullptr);
         head_ = tail_ = free_ = nullptr;
         count_ = 0;
     }
@@ -234,6 +241,7 @@ public:
         RangedIndex walked = 0;
         T* record = head_;
         while (record && walked < count_) {
+            before_[static_cast<std::size_t>(walked + 1)] = walked > 0 ? index_[walked] : nullptr;
             index_[++walked] = record;
             record = record->next;
         }
@@ -264,6 +272,7 @@ private:
         RangedArray<T*> bigger(1, new_capacity, index_tag_);
         for (RangedIndex i = 1; i <= capacity(); ++i) bigger[i] = index_[i];
         index_ = std::move(bigger);
+        before_.resize(static_cast<std::size_t>(new_capacity) + 1, nullptr);
     }
 
     T* fresh_record(const T& copy)
@@ -285,15 +294,25 @@ private:
         tail_ = record;
     }
 
-    void unlink(T* record)
+    // The chain's record before the one numbered n (record), null for the
+    // head; found by a walk only when the kept one does not lead to it.
+    T* before_of(T* record, RangedIndex n)
     {
-        T* before = nullptr;
-        for (T* r = head_; r; before = r, r = r->next) {
-            if (r != record) continue;
-            (before ? before->next : head_) = r->next;
-            if (tail_ == r) tail_ = before;
-            return;
-        }
+        T* before = before_[static_cast<std::size_t>(n)];
+        if ((before ? before->next : head_) == record) return before;
+        before = nullptr;
+        for (T* r = head_; r && r != record; r = r->next) before = r;
+        return before;
+    }
+
+    void unlink(T* record, RangedIndex n)
+    {
+        T* const before = before_of(record, n);
+        if ((before ? before->next : head_) != record) return;
+        T* const after = record->next;
+        (before ? before->next : head_) = after;
+        if (tail_ == record) tail_ = before;
+        if (after && at(after->nr) == after) before_[static_cast<std::size_t>(after->nr)] = before;
     }
 
     BlockPool* pool_;
@@ -302,6 +321,7 @@ private:
     std::string type_name_;
     std::function<void()> on_change_;
     RangedArray<T*> index_;
+    std::vector<T*> before_ = std::vector<T*>(2, nullptr);  // by number, as index_
     T* head_ = nullptr;
     T* tail_ = nullptr;
     T* free_ = nullptr;

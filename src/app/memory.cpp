@@ -61,13 +61,8 @@ TaggedBlock allocate_block(std::size_t size, std::string_view tag, bool fatal_on
 {
     if (size == 0) report_fatal({tag, " too small to allocate"});
     add_bytes(counters().allocated, size);
-    std::unique_ptr<std::byte[]> data;
-    if (size <= kLargestRequest) {
-        try {
-            data = std::make_unique<std::byte[]>(size);  // value-initialised: zeroed
-        } catch (const std::bad_alloc&) {
-        }
-    }
+    std::unique_ptr<std::byte[], TaggedBlock::Free> data;
+    if (size <= kLargestRequest) data.reset(static_cast<std::byte*>(std::calloc(size, 1)));
     if (data) return TaggedBlock(std::move(data), size);
     if (!fatal_on_failure) return {};
     memory_report("alc_e");

@@ -10,6 +10,7 @@
 
 #include <cassert>
 #include <cstddef>
+#include <cstdlib>
 #include <cstdint>
 #include <memory>
 #include <new>
@@ -62,12 +63,14 @@ public:
 private:
     friend TaggedBlock allocate_block(std::size_t size, std::string_view tag,
                                       bool fatal_on_failure);
-    TaggedBlock(std::unique_ptr<std::byte[]> data, std::size_t size)
-        : data_(std::move(data)), size_(size)
-    {
-    }
+    // Blocks come zeroed from calloc, which for large blocks hands out
+    // fresh pages that no one has to clear.
+    struct Free {
+        void operator()(std::byte* p) const noexcept { std::free(p); }
+    };
+    TaggedBlock(std::unique_ptr<std::byte[], Free> data, std::size_t size) : data_(std::move(data)), size_(size) {}
 
-    std::unique_ptr<std::byte[]> data_;
+    std::unique_ptr<std::byte[], Free> data_;
     std::size_t size_ = 0;
 };
 

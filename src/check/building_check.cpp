@@ -10,6 +10,7 @@
 #include "app/diagnostics.h"
 #include "app/run_log.h"
 #include "app/text_convert.h"
+#include "check/level_walk.h"
 #include "check/path_position.h"
 #include "model/project.h"
 #include "prjfile/project_pack.h"
@@ -731,38 +732,28 @@ int check_building(CheckScope scope, ProblemList& problems, int mode)
     int result = 0;
 
     const bool walk = g.allocated() && p.lowest_level;
+    LevelWalk levels(scope);
     if (walk) {
-        goto_level(p, g, *p.lowest_level);
-        for (;;) {
-            if (check && check_level(scope, problems, true) != 0) result = 1;
-            relink_icons(p, g);
-            if (!level_up(p, g)) break;
-        }
+        const int failed = levels.visit_levels(problems, [&](CheckScope shown, ProblemList& found) {
+            const int level_result = check ? check_level(shown, found, true) : 0;
+            relink_icons(p, shown.grid);
+            return level_result;
+        });
+        if (failed != 0) result = 1;
     }
 
     if (!pack_zones(p)) result = 1;
     if (!pack_network(p)) result = 1;
 
-    if (walk) {
-        // Every icon list rewritten from freshly loaded arrays.
-        show_level(g, nullptr, kLevelBelow);
-        show_level(g, p.lowest_level, kCurrentLevel);
-        p.current_level = p.lowest_level;
-        while (level_up(p, g)) {
-        }
-    }
+    // Every icon list rewritten from freshly loaded arrays.
+    if (walk) levels.reload_levels();
     set_wpc_flags(p, p.rc.wpc_in_use());
 
     if (p.changed()) {
         scope.must_save = true;
         p.mark_saved();
     }
-    if (walk && remembered && remembered != p.current_level) {
-        // The top level was stored by the walk; it is not stored again.
-        p.current_level = remembered;
-        show_level(g, remembered->below, kLevelBelow);
-        show_level(g, remembered, kCurrentLevel);
-    }
+    if (walk) levels.show_again(remembered);
 
     if (check) {
         const IconPlaces places(p);

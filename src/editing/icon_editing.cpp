@@ -184,6 +184,8 @@ void clear_icon_cell(SketchEditor& editor, int row, int col)
 {
     SketchGrid& g = editor.grid();
     LevelCells& l = g.current();
+    // Its region keeps the key until the zones are detected again.
+    if (has_flag(l.Sketch(row, col), CC_ZONE_ICON)) l.detection.zones_exact = false;
     l.Sketch(row, col) = 0;
     l.Paths(row, col) = 0;
     g.Scolors(row, col) = g.colours.background;

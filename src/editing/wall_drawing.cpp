@@ -4,6 +4,7 @@
 #include <array>
 #include <bit>
 #include <chrono>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -138,18 +139,28 @@ void for_each_outline_cell(GridCell a, GridCell b, Visit&& visit)
     for (int r = bottom; r > top; --r) visit(GridCell{r, left});
 }
 
-void redetect_all_zones(SketchEditor& editor, bool walls_changed)
+// Walls came or went at the cells: the zones they touch are brought up to
+// date and repainted (all of the level when the full pass had to run).
+void redetect_after_walls(SketchEditor& editor, const std::vector<std::size_t>& cells)
 {
     SketchGrid& g = editor.grid();
-    if (walls_changed) {
-        g.walls_changed = true;
-        prepare_zone_cells(g, kCurrentLevel);
-    } else {
-        reset_zone_cells(g);
+    const WallEditZones zones = update_zones_after_wall_edit(editor.project(), g, cells);
+    if (zones.full_pass) {
+        editor.repaint_all();
+        return;
     }
-    fill_zones(g, kCurrentLevel, true);
-    relink_icons(editor.project(), g);
-    editor.repaint_all();
+    const std::size_t cols = static_cast<std::size_t>(g.cols());
+    for (const std::vector<std::size_t>* list : {&cells, &zones.changed}) {
+        if (list->empty()) continue;
+        const auto [lo, hi] = std::minmax_element(list->begin(), list->end());
+        int min_col = g.cols(), max_col = 0;
+        for (std::size_t i : *list) {
+            min_col = std::min(min_col, static_cast<int>(i % cols));
+            max_col = std::max(max_col, static_cast<int>(i % cols));
+        }
+        editor.touched(GridCell{static_cast<int>(*lo / cols), min_col});
+        editor.touched(GridCell{static_cast<int>(*hi / cols), max_col});
+    }
 }
 
 // ------------------------------------------------------------ stroke steps
@@ -275,7 +286,9 @@ std::uint8_t piece_for(std::uint16_t bits)
     return 0;
 }
 
-void delete_marked_cells(SketchEditor& editor, const CellBounds& b)
+// Deletes the wall pieces marked on the overlay inside b; the cells whose
+// piece changed are appended to changed.
+void delete_marked_cells(SketchEditor& editor, const CellBounds& b, std::vector<std::size_t>& changed)
 {
     SketchGrid& g = editor.grid();
     LevelCells& l = g.current();
@@ -286,6 +299,7 @@ void delete_marked_cells(SketchEditor& editor, const CellBounds& b)
             if (g.Scolors(r, c) != line) continue;
             std::uint8_t& wall = l.Walls(r, c);
             if (wall == 0) continue;
+            changed.push_back(g.index(r, c));
             if (wall == ICN_WALL_H || wall == ICN_WALL_V) {
                 const std::uint8_t icon = l.Sketch(r, c);
                 if (icon != 0) {
@@ -494,8 +508,10 @@ void begin_stroke(SketchEditor& editor)
     }
     if (tool == DrawingTool::None) return;
     // A new stroke starts on a clean overlay.
-    bool stale = false;
-    for (std::size_t i = 0; i < g.cells() && !stale; ++i) stale = g.Scolors[i] != g.colours.background;
+    const auto cells = static_cast<int>(std::min<std::size_t>(g.cells(), static_cast<std::size_t>(INT32_MAX)));
+    bool stale = next_other(g.Scolors.data(), 0, cells, g.colours.background) < cells;
+    for (std::size_t i = static_cast<std::size_t>(cells); i < g.cells() && !stale; ++i)
+        stale = g.Scolors[i] != g.colours.background;
     if (stale) {
         g.Scolors.fill(g.colours.background);
         editor.repaint_all();
@@ -582,13 +598,20 @@ int finish_wall_stroke(SketchEditor& editor)
     editor.modified();
     // A piece written here is also marked, so writing in place reads the
     // same bits as the validation did.
-    for_each_marked(g, s.touched, [&](int r, int c) { l.Walls(r, c) = kWallPieces[wall_bits(r, c)]; });
+    std::vector<std::size_t> changed;
+    for_each_marked(g, s.touched, [&](int r, int c) {
+        std::uint8_t& wall = l.Walls(r, c);
+        const std::uint8_t piece = kWallPieces[wall_bits(r, c)];
+        if (wall != piece) changed.push_back(g.index(r, c));
+        wall = piece;
+    });
     clear_overlay_in(g, s.touched);
     editor.touched(s.touched);
     const int step_size = s.step;
     s = StrokeState{};
     s.step = step_size;
-    redetect_all_zones(editor, true);
+    g.walls_changed = true;
+    redetect_after_walls(editor, changed);
     editor.navigator_changed();
     return 0;
 }
@@ -664,6 +687,7 @@ int delete_wall_run(SketchEditor& editor, int row, int col, Asking asking)
         return 0;
     };
     int deleted = 0;
+    std::vector<std::size_t> changed;
     for (std::uint16_t d = take_slot(); d != 0 && !deleted; d = take_slot()) {
         g.bounds.reset(start);
         std::vector<GridCell> stops{trace_run(g, start, d)};
@@ -691,13 +715,16 @@ int delete_wall_run(SketchEditor& editor, int row, int col, Asking asking)
         }
         editor.touched(traced);
         if (valid && (!interactive || ask_question("Delete the wall indicated?") == 1)) {
-            delete_marked_cells(editor, traced);
+            delete_marked_cells(editor, traced, changed);
             deleted = 1;
         }
         clear_overlay_in(g, traced);
     }
     g.cursor = cursor;
-    if (deleted && interactive) redetect_all_zones(editor, true);
+    if (deleted && interactive) redetect_after_walls(editor, changed);
+    // A silent deletion leaves the zones to whoever deletes more; until
+    // then they are not those of the walls.
+    if (deleted && !interactive) g.current().detection.zones_exact = false;
     return deleted;
 }
 

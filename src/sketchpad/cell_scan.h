@@ -28,6 +28,26 @@ inline int next_nonzero(const std::uint8_t* row, int from, int to)
     return to;
 }
 
+// The first column c in [from, to) whose byte in row is 0, or to.
+inline int next_zero(const std::uint8_t* row, int from, int to)
+{
+    int c = from;
+    if constexpr (std::endian::native == std::endian::little) {
+        constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+        constexpr std::uint64_t kHighs = 0x8080808080808080ULL;
+        for (; c + 8 <= to; c += 8) {
+            std::uint64_t word = 0;
+            std::memcpy(&word, row + c, sizeof word);
+            // The lowest flagged byte is the first zero byte exactly.
+            const std::uint64_t zeros = (word - kOnes) & ~word & kHighs;
+            if (zeros != 0) return c + std::countr_zero(zeros) / 8;
+        }
+    }
+    for (; c < to; ++c)
+        if (row[c] == 0) return c;
+    return to;
+}
+
 // The same over several layers at once: the first column where any of them
 // holds a non-zero byte.
 inline int next_nonzero_any(const std::uint8_t* const* rows, int count, int from, int to)

@@ -109,6 +109,9 @@ void SketchGrid::take_arrays(SketchGrid& from)
     cells_ = std::exchange(from.cells_, 0);
     scratch = {};
     shown_ = {};
+    cleared_ = {};
+    // Fresh blocks are zeroed; none are left once the arrays went.
+    zeroed_ = {rows_ > 0, rows_ > 0};
     cursor = {1, 1};
     bounds.reset(cursor);
 }
@@ -190,31 +193,43 @@ void store_current_level(Project& project, SketchGrid& grid)
 
 void clear_level_cells(SketchGrid& grid, int which)
 {
-    grid.shown_[which == kLevelBelow ? 1 : 0] = nullptr;
-    LevelCells& l = grid.level(which);
-    l.Walls.fill(0);
+    const std::size_t slot = which == kLevelBelow ? 1 : 0;
+    grid.shown_[slot] = nullptr;
+    LevelCells& l = grid.levels_[slot];
+    l.detection = {};
+    grid.Scolors.fill(grid.colours.background);
+    if (grid.cleared_[slot]) return;
+    grid.cleared_[slot] = true;
     l.Zones.fill(ZONE_AMBIENT);
-    l.Links.fill(0);
-    l.Ctrls.fill(0);
-    l.Ducts.fill(0);
-    l.Paths.fill(0);
-    l.Sketch.fill(0);
+    if (!grid.zeroed_[slot]) {
+        l.Walls.fill(0);
+        l.Links.fill(0);
+        l.Ctrls.fill(0);
+        l.Ducts.fill(0);
+        l.Paths.fill(0);
+        l.Sketch.fill(0);
+    }
+    grid.zeroed_[slot] = false;
     // The ambient marker: the icon that seeds the outdoors, and its label.
     static constexpr std::uint8_t kMarker[] = {ICN_AMBIENT, 'A', 'm', 'b', 't'};
     std::copy(std::begin(kMarker), std::end(kMarker), l.Sketch.row(0));
     l.Paths(0, 0) = ZONE_AMBIENT;
-    grid.Scolors.fill(grid.colours.background);
 }
 
 void load_level_cells(SketchGrid& grid, Level& level, int which)
 {
     LevelCells& l = grid.level(which);
     const LevelCells& under = grid.below();
+    const int drawing_rows = grid.drawing_rows > 0 ? grid.drawing_rows : grid.rows();
+    const int drawing_cols = grid.drawing_cols > 0 ? grid.drawing_cols : grid.cols();
     for (IconEntry& icon : level.icons) {
         // The icon check keeps entries inside the drawing; an entry made
         // some other way must still never write outside it.
-        if (!grid.in_drawing(icon.row, icon.col)) continue;
-        const std::size_t i = grid.index(icon.row, icon.col);
+        if (icon.row < 1 || icon.row > drawing_rows - 2 || icon.col < 1 || icon.col > drawing_cols - 2) continue;
+        const int row = icon.row - grid.origin.row;
+        const int col = icon.col - grid.origin.col;
+        if (!grid.in_grid(row, col)) continue;
+        const std::size_t i = grid.index(row, col);
         switch (layer_of_code(icon.code)) {
         case CellLayer::Wall:
             l.Walls[i] = icon.code;
@@ -251,10 +266,10 @@ void store_level_icons(SketchGrid& grid, Level& level)
         std::uint8_t* links = l.Links.row(r);
         std::uint8_t* sketch = l.Sketch.row(r);
         const std::uint8_t* layers[] = {walls, ducts, links, sketch};
-        const auto row16 = static_cast<std::int16_t>(r);
+        const auto row16 = static_cast<std::int16_t>(r + grid.origin.row);
         for (int c = next_nonzero_any(layers, 4, 0, cols); c < cols;
              c = next_nonzero_any(layers, 4, c + 1, cols)) {
-            const auto col16 = static_cast<std::int16_t>(c);
+            const auto col16 = static_cast<std::int16_t>(c + grid.origin.col);
             const std::size_t i = grid.index(r, c);
             if (has_flag(walls[c], CC_WALL_VERTEX)) level.icons.push_back({row16, col16, walls[c], 0});
             if (has_flag(ducts[c], CC_DUCT_STORED)) {

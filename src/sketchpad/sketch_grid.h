@@ -98,6 +98,25 @@ void CellArray<T>::fill(T value)
     for (std::size_t i = 0; i < n; ++i) p[i] = value;
 }
 
+// What the last zone detection left in a level's arrays, so that an edit
+// of a few walls may bring the regions up to date in place instead of
+// filling the whole level again.
+struct ZoneDetectionState {
+    // Zones is what a full preparation and fill would make of the walls and
+    // icons now in the arrays, and every region came from one key with no
+    // unnumbered zone icon in the way.
+    bool zones_exact = false;
+    // Current level: every icon was told its zones from Zones as it is.
+    bool links_exact = false;
+    // Unnumbered zone icons the last preparation met.
+    std::int64_t unidentified = 0;
+    // The preparation found no region with two keys and wrote the filled
+    // regions at once; the fill that follows has nothing left to do.
+    bool prefilled = false;
+    // Wall edits brought up to date in place (not by a full pass).
+    std::uint64_t local_updates = 0;
+};
+
 // The seven layers of one level.
 struct LevelCells {
     CellArray<std::uint8_t> Sketch;  // icon layer
@@ -107,6 +126,7 @@ struct LevelCells {
     CellArray<std::int32_t> Zones;   // zone identifier of every cell
     CellArray<std::int32_t> Paths;   // record number of the icon or duct piece
     CellArray<std::int32_t> Ctrls;   // control node number of the link piece
+    ZoneDetectionState detection;
 };
 
 // Palette indices with a fixed meaning in the overlay.
@@ -133,7 +153,7 @@ struct CellBounds {
 
 // Where the layer blocks come from: the tagged allocation of the memory
 // facility, or a stand-in that lets a test make an allocation fail. An
-// empty block means the memory is not there.
+// empty block means the memory is not there; any other comes zeroed.
 using CellBlockSource = std::function<TaggedBlock(std::size_t bytes, std::string_view tag)>;
 
 class SketchGrid {
@@ -164,11 +184,13 @@ public:
         return row >= 1 && row <= rows_ - 2 && col >= 1 && col <= cols_ - 2;
     }
 
-    LevelCells& level(int which) { return levels_[which == kLevelBelow ? 1 : 0]; }
+    // Whoever may write a level's arrays takes them through these, so the
+    // grid no longer counts them as cleared.
+    LevelCells& level(int which) { return touch(which == kLevelBelow ? 1 : 0); }
     const LevelCells& level(int which) const { return levels_[which == kLevelBelow ? 1 : 0]; }
-    LevelCells& current() { return levels_[0]; }
+    LevelCells& current() { return touch(0); }
     const LevelCells& current() const { return levels_[0]; }
-    LevelCells& below() { return levels_[1]; }
+    LevelCells& below() { return touch(1); }
     const LevelCells& below() const { return levels_[1]; }
 
     // The two level-less layers, current level only.
@@ -181,12 +203,33 @@ public:
     // Set by whatever changes walls; cleared by zone preparation.
     bool walls_changed = false;
 
+    // A grid may hold a window of a larger drawing: origin is the drawing
+    // cell its cell (0, 0) shows, drawing_rows and drawing_cols the size of
+    // the whole drawing (0: the grid's own). Icon lists are always in
+    // drawing cells; loading and storing a level translate.
+    GridCell origin{0, 0};
+    int drawing_rows = 0;
+    int drawing_cols = 0;
+    // Zone preparation and fill keep their reports to themselves (a caller
+    // that will run them again where they count).
+    bool quiet_zone_reports = false;
+
     // Working storage of the passes, kept between them so that no pass
     // allocates in its inner loops.
     struct Scratch {
         std::vector<std::array<std::int32_t, 4>> segments;  // fill stack: y, xl, xr, dy
         std::vector<int> open_columns;
         std::vector<int> next_open;
+        // The zone preparation's runs of wall-free cells, row after row,
+        // and where each row's runs begin.
+        struct Run {
+            std::int32_t first = 0;
+            std::int32_t last = 0;
+            std::uint32_t parent = 0;  // union of the runs that touch
+            std::int32_t key = 0;      // of a root: the region's seed key
+        };
+        std::vector<Run> runs;
+        std::vector<std::uint32_t> row_runs;
     };
     Scratch scratch;
 
@@ -195,10 +238,15 @@ public:
     Level* shown_level(int which) const { return shown_[which == kLevelBelow ? 1 : 0]; }
 
     // The current level and the level below trade their arrays.
+    // The records are told their zones again on the level that becomes
+    // current.
     void swap_levels()
     {
         std::swap(levels_[0], levels_[1]);
         std::swap(shown_[0], shown_[1]);
+        std::swap(cleared_[0], cleared_[1]);
+        std::swap(zeroed_[0], zeroed_[1]);
+        levels_[0].detection.links_exact = false;
     }
 
 private:
@@ -211,6 +259,12 @@ private:
 
     std::string_view make_arrays(int rows, int cols, SketchGrid& into) const;
     void take_arrays(SketchGrid& from);
+    LevelCells& touch(std::size_t slot)
+    {
+        cleared_[slot] = false;
+        zeroed_[slot] = false;
+        return levels_[slot];
+    }
 
     CellBlockSource source_;
     int rows_ = 0;
@@ -218,6 +272,11 @@ private:
     std::size_t cells_ = 0;
     std::array<LevelCells, 2> levels_;
     std::array<Level*, 2> shown_{};
+    // A set of arrays nobody took for writing since it was last cleared,
+    // which clearing again may leave as it is.
+    std::array<bool, 2> cleared_{};
+    // A set of arrays as it came from the allocator, every byte 0.
+    std::array<bool, 2> zeroed_{};
 };
 
 // Allocates every layer for rows x cols and clears both levels. Refused

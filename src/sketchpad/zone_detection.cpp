@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <bit>
+#include <functional>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -12,6 +14,8 @@
 namespace avelor {
 
 using sketch_scan::next_nonzero;
+using sketch_scan::next_nonzero_any;
+using sketch_scan::next_zero;
 using sketch_scan::RepeatWatch;
 
 namespace {
@@ -53,39 +57,149 @@ void expand_wall_row(SketchGrid& grid, CellArray<std::uint8_t>& walls, int r)
 
 }  // namespace
 
+namespace {
+
+using Run = SketchGrid::Scratch::Run;
+
+std::uint32_t find_run(std::vector<Run>& runs, std::uint32_t i)
+{
+    while (runs[i].parent != i) i = runs[i].parent = runs[runs[i].parent].parent;
+    return i;
+}
+
+// Joins the regions of two runs; false when each had a different key.
+bool join_runs(std::vector<Run>& runs, std::uint32_t a, std::uint32_t b)
+{
+    a = find_run(runs, a);
+    b = find_run(runs, b);
+    if (a == b) return true;
+    const std::int32_t ka = runs[a].key;
+    const std::int32_t kb = runs[b].key;
+    runs[b].parent = a;
+    if (ka == ZONE_NONE) runs[a].key = kb;
+    return ka == ZONE_NONE || kb == ZONE_NONE || ka == kb;
+}
+
+// The seed state a fill works from: walls, each numbered zone icon's key,
+// 0 elsewhere.
+void write_seed_state(SketchGrid& grid, LevelCells& l)
+{
+    const int cols = grid.cols();
+    for (int r = 0; r < grid.rows(); ++r) {
+        std::int32_t* zones = l.Zones.row(r);
+        std::fill_n(zones, cols, ZONE_NONE);
+        const std::uint8_t* sketch = l.Sketch.row(r);
+        for (int c = next_nonzero(sketch, 0, cols); c < cols; c = next_nonzero(sketch, c + 1, cols))
+            if (has_flag(sketch[c], CC_ZONE_ICON) && l.Paths(r, c) != 0) zones[c] = l.Paths(r, c);
+        const std::uint8_t* walls = l.Walls.row(r);
+        for (int c = next_nonzero(walls, 0, cols); c < cols; c = next_nonzero(walls, c + 1, cols))
+            zones[c] = ZONE_WALL;
+    }
+}
+
+}  // namespace
+
+// Regions are found as runs of wall-free cells, row by row: each run joins
+// the runs of the row above it overlaps, and a zone icon gives its run's
+// region its key. Only then is Zones written, once per cell, a run at a
+// time. A region with two keys is a conflict, whose outcome depends on the
+// order of the seeds: then the seed state is written for fill_zones to
+// fill and mark as it always has.
 void prepare_zone_cells(SketchGrid& grid, int which)
 {
     LevelCells& l = grid.level(which);
     const int rows = grid.rows();
     const int cols = grid.cols();
+    std::vector<Run>& runs = grid.scratch.runs;
+    std::vector<std::uint32_t>& row_runs = grid.scratch.row_runs;
+    runs.clear();
+    row_runs.assign(static_cast<std::size_t>(rows) + 1, 0);
     grid.scratch.open_columns.clear();
+    std::int64_t unidentified = 0;
+    bool conflict = false;
     for (int r = 0; r < rows; ++r) {
         if (r >= 1 && r <= rows - 2) expand_wall_row(grid, l.Walls, r);
-        std::int32_t* zones = l.Zones.row(r);
-        std::fill_n(zones, cols, ZONE_NONE);
+        const std::uint8_t* walls = l.Walls.row(r);
+        const auto first = static_cast<std::uint32_t>(runs.size());
+        row_runs[static_cast<std::size_t>(r)] = first;
+        for (int c = next_zero(walls, 0, cols); c < cols;) {
+            const int end = next_nonzero(walls, c, cols);
+            const auto self = static_cast<std::uint32_t>(runs.size());
+            runs.push_back({c, end - 1, self, ZONE_NONE});
+            c = end < cols ? next_zero(walls, end, cols) : cols;
+        }
+        const auto last = static_cast<std::uint32_t>(runs.size());
+        if (r > 0) {
+            std::uint32_t i = row_runs[static_cast<std::size_t>(r) - 1];
+            std::uint32_t j = first;
+            while (i < first && j < last) {
+                if (runs[i].last < runs[j].first) {
+                    ++i;
+                } else if (runs[j].last < runs[i].first) {
+                    ++j;
+                } else {
+                    if (!join_runs(runs, i, j)) conflict = true;
+                    if (runs[i].last < runs[j].last)
+                        ++i;
+                    else
+                        ++j;
+                }
+            }
+        }
         const std::uint8_t* sketch = l.Sketch.row(r);
+        std::uint32_t k = first;
         for (int c = next_nonzero(sketch, 0, cols); c < cols; c = next_nonzero(sketch, c + 1, cols)) {
             if (!has_flag(sketch[c], CC_ZONE_ICON)) continue;
             const std::int32_t n = l.Paths(r, c);
-            if (n != 0) {
-                zones[c] = n;
+            if (n == 0) {
+                ++unidentified;
+                if (!grid.quiet_zone_reports)
+                    report_error(ERROR, {"Unidentified zone [", std::to_string(sketch[c]), " ", std::to_string(n),
+                                         "] at row ", std::to_string(r + grid.origin.row), ", col ",
+                                         std::to_string(c + grid.origin.col)});
                 continue;
             }
-            report_error(ERROR, {"Unidentified zone [", std::to_string(sketch[c]), " ", std::to_string(n),
-                                 "] at row ", std::to_string(r), ", col ", std::to_string(c)});
+            // A zone icon on a wall seeds nothing.
+            if (walls[c] != 0) continue;
+            while (runs[k].last < c) ++k;
+            Run& root = runs[find_run(runs, k)];
+            if (root.key == ZONE_NONE)
+                root.key = n;
+            else if (root.key != n)
+                conflict = true;
         }
-        // Every wall cell is a wall in Zones, whichever run reached it.
-        const std::uint8_t* walls = l.Walls.row(r);
-        for (int c = next_nonzero(walls, 0, cols); c < cols; c = next_nonzero(walls, c + 1, cols))
-            zones[c] = ZONE_WALL;
     }
+    row_runs[static_cast<std::size_t>(rows)] = static_cast<std::uint32_t>(runs.size());
     grid.scratch.open_columns.clear();
     grid.walls_changed = false;
+    l.detection.unidentified = unidentified;
+    l.detection.prefilled = !conflict;
+    if (conflict) {
+        write_seed_state(grid, l);
+        return;
+    }
+    for (int r = 0; r < rows; ++r) {
+        std::int32_t* zones = l.Zones.row(r);
+        int at = 0;
+        for (std::uint32_t k = row_runs[static_cast<std::size_t>(r)]; k < row_runs[static_cast<std::size_t>(r) + 1]; ++k) {
+            const Run& run = runs[k];
+            std::fill(zones + at, zones + run.first, ZONE_WALL);
+            std::fill(zones + run.first, zones + run.last + 1, runs[find_run(runs, k)].key);
+            at = run.last + 1;
+        }
+        std::fill(zones + at, zones + cols, ZONE_WALL);
+    }
 }
 
 int fill_zones(SketchGrid& grid, int which, bool report)
 {
     LevelCells& l = grid.level(which);
+    if (l.detection.prefilled) {
+        l.detection.prefilled = false;
+        l.detection.zones_exact = l.detection.unidentified == 0;
+        l.detection.links_exact = false;
+        return 0;
+    }
     const int cols = grid.cols();
     int conflict = 0;
     for (int r = 0; r < grid.rows(); ++r) {
@@ -101,7 +215,9 @@ int fill_zones(SketchGrid& grid, int which, bool report)
             if (key != ZONE_NONE && seed_fill(grid, which, r, c, key) != 0) conflict = 1;
         }
     }
-    if (conflict && report) report_error(ERROR, {"Zone definition error(s)"});
+    if (conflict && report && !grid.quiet_zone_reports) report_error(ERROR, {"Zone definition error(s)"});
+    l.detection.zones_exact = conflict == 0 && l.detection.unidentified == 0;
+    l.detection.links_exact = false;
     return conflict;
 }
 
@@ -121,12 +237,19 @@ int seed_fill(SketchGrid& grid, int which, int row, int col, std::int32_t key)
         if (which == kCurrentLevel) grid.Scolors(row, col) = grid.colours.errors;
         zones(row, col) = key;
     }
+    // A region that had no key and takes the new one is what a full pass
+    // would make of it; anything else (a key replaced, a conflict) is not.
+    ZoneDetectionState& state = grid.level(which).detection;
+    state.prefilled = false;
+    if (status != 0 || ov != ZONE_NONE) state.zones_exact = false;
+    state.links_exact = false;
     return status;
 }
 
 void reset_zone_cells(SketchGrid& grid)
 {
     LevelCells& l = grid.current();
+    l.detection.prefilled = false;
     const std::size_t n = grid.cells();
     std::int32_t* zones = l.Zones.data();
     const std::uint8_t* sketch = l.Sketch.data();
@@ -228,44 +351,358 @@ void relink_segment(Project& project, const SketchGrid& grid, std::uint8_t code,
 
 }  // namespace
 
-void relink_icons(Project& project, SketchGrid& grid)
+namespace {
+
+// The first of relink_icons' two passes at one cell: paths, zones, sources
+// and duct segments.
+void relink_icon_cell(Project& project, const SketchGrid& grid, int r, int c)
 {
     const LevelCells& l = grid.current();
-    const int rows = grid.rows();
+    const std::uint8_t icon = l.Sketch(r, c);
+    const std::uint8_t duct = l.Ducts(r, c);
+    if (icon == 0 && duct == 0) return;
+    const std::int32_t number = l.Paths(r, c);
+    if (number <= 0) return;
+    const std::uint16_t flags = code_flags(icon);
+    if ((flags & CC_PATH_ICON) && icon != ICN_AHS) {
+        relink_path(project, grid, icon, number, r, c);
+    } else if (icon == ICN_ZONE) {
+        Zone* zone = project.zones.at(number);
+        if (zone && zone->level != project.current_level) {
+            zone->level = project.current_level;
+            show_message(WARNING, {"Possible level error for zone ", std::to_string(number), " fixed"});
+        }
+    } else if (flags & CC_SOURCE_ICON) {
+        if (SourceSink* source = project.sources.at(number)) source->zone = zone_of_cell(project, l.Zones(r, c));
+    }
+    if (has_flag(duct, CC_DUCT_SEGMENT)) relink_segment(project, grid, duct, number, r, c);
+}
+
+// The second pass: junctions and terminals.
+void relink_junction_cell(Project& project, const SketchGrid& grid, int r, int c)
+{
+    const LevelCells& l = grid.current();
+    if (!is_duct_node(l.Ducts(r, c))) return;
+    const std::int32_t number = l.Paths(r, c);
+    if (number <= 0) return;
+    if (Junction* junction = project.junctions.at(number)) junction->zone = zone_side(project, l.Zones(r, c));
+}
+
+// Calls visit(r, c) for every cell of the drawing's rows (columns 1 to the
+// last) holding an icon or a duct piece, from the bottom-right cell
+// backwards, the order in which the records are told their zones.
+template <class Visit>
+void for_each_icon_cell_backwards(const SketchGrid& grid, std::vector<int>& columns, Visit&& visit)
+{
+    const LevelCells& l = grid.current();
     const int cols = grid.cols();
-    for (int r = rows - 2; r >= 1; --r) {
-        for (int c = cols - 1; c >= 1; --c) {
-            const std::uint8_t icon = l.Sketch(r, c);
-            const std::uint8_t duct = l.Ducts(r, c);
-            if (icon == 0 && duct == 0) continue;
-            const std::int32_t number = l.Paths(r, c);
-            if (number <= 0) continue;
-            const std::uint16_t flags = code_flags(icon);
-            if ((flags & CC_PATH_ICON) && icon != ICN_AHS) {
-                relink_path(project, grid, icon, number, r, c);
-            } else if (icon == ICN_ZONE) {
-                Zone* zone = project.zones.at(number);
-                if (zone && zone->level != project.current_level) {
-                    zone->level = project.current_level;
-                    show_message(WARNING,
-                                 {"Possible level error for zone ", std::to_string(number), " fixed"});
+    for (int r = grid.rows() - 2; r >= 1; --r) {
+        const std::uint8_t* layers[] = {l.Sketch.row(r), l.Ducts.row(r)};
+        columns.clear();
+        for (int c = next_nonzero_any(layers, 2, 1, cols); c < cols; c = next_nonzero_any(layers, 2, c + 1, cols))
+            columns.push_back(c);
+        for (auto it = columns.rbegin(); it != columns.rend(); ++it) visit(r, *it);
+    }
+}
+
+}  // namespace
+
+void relink_icons(Project& project, SketchGrid& grid)
+{
+    std::vector<int>& columns = grid.scratch.next_open;
+    for_each_icon_cell_backwards(grid, columns, [&](int r, int c) { relink_icon_cell(project, grid, r, c); });
+    for_each_icon_cell_backwards(grid, columns, [&](int r, int c) { relink_junction_cell(project, grid, r, c); });
+    columns.clear();
+    ZoneDetectionState& state = grid.current().detection;
+    state.links_exact = state.zones_exact;
+}
+
+namespace {
+
+// Zones values that mark a cell reached by one of the update's floods,
+// below every identifier a region or a wall holds.
+constexpr std::int32_t kFirstMark = -4;
+constexpr std::int32_t mark_of(std::size_t piece) { return kFirstMark - static_cast<std::int32_t>(piece); }
+constexpr std::size_t piece_of(std::int32_t mark) { return static_cast<std::size_t>(kFirstMark - mark); }
+
+bool is_seed(const LevelCells& l, std::size_t i) { return has_flag(l.Sketch[i], CC_ZONE_ICON); }
+
+// The four neighbours of cell i that lie in the grid.
+template <class Visit>
+void for_each_neighbour(const SketchGrid& grid, std::size_t i, Visit&& visit)
+{
+    const std::size_t cols = static_cast<std::size_t>(grid.cols());
+    const std::size_t r = i / cols;
+    const std::size_t c = i % cols;
+    if (r > 0) visit(i - cols);
+    if (c + 1 < cols) visit(i + 1);
+    if (r + 1 < static_cast<std::size_t>(grid.rows())) visit(i + cols);
+    if (c > 0) visit(i - 1);
+}
+
+// The wall runs of the drawing are already what preparing the zones would
+// rebuild: no piece around the changed cells reaches east or south into an
+// empty cell inside the border, which is the only thing the rebuild
+// changes.
+bool wall_runs_are_complete(const SketchGrid& grid, const std::vector<std::size_t>& cells)
+{
+    const CellArray<std::uint8_t>& walls = grid.current().Walls;
+    const std::size_t cols = static_cast<std::size_t>(grid.cols());
+    const auto last_row = static_cast<std::size_t>(grid.rows() - 2);
+    const auto last_col = cols - 2;
+    auto complete = [&](std::size_t i) {
+        const std::size_t r = i / cols;
+        const std::size_t c = i % cols;
+        if (r < 1 || r > last_row || c < 1 || c > last_col) return true;
+        const std::uint16_t bits = direction_bits(walls[i]);
+        if ((bits & CC_DIR_S) && r < last_row && walls[i + cols] == 0) return false;
+        if ((bits & CC_DIR_E) && c < last_col && walls[i + 1] == 0) return false;
+        return true;
+    };
+    for (std::size_t i : cells) {
+        if (!complete(i)) return false;
+        if (i >= cols && !complete(i - cols)) return false;
+        if (i % cols > 0 && !complete(i - 1)) return false;
+    }
+    return true;
+}
+
+// Splitting after walls came: the cells of one key next to the new walls
+// are flooded from every start at once, a few cells per flood in turn.
+// Floods that meet join; a group of floods that finds a zone icon keeps
+// the key and stops, one that runs out without finding one is a region
+// the new walls cut off from every icon of the key and becomes ZONE_NONE.
+// When every group but one has run out and none found an icon, the last
+// one holds the icon: the key had one before. So the work stays with the
+// cells that change and the few around them, however large the region
+// that keeps its key (the outdoors, for one).
+class SplitFloods {
+public:
+    SplitFloods(SketchGrid& grid, std::int32_t key) : grid_(grid), l_(grid.current()), key_(key) {}
+
+    void start(std::size_t i)
+    {
+        if (l_.Zones[i] != key_) return;
+        const std::size_t piece = stacks_.size();
+        stacks_.emplace_back();
+        parent_.push_back(piece);
+        seeded_.push_back(false);
+        active_.push_back(0);
+        take(piece, i);
+    }
+
+    // Runs the floods to their end and gives every cell they reached its
+    // value; the cells that lost the key are appended to changed.
+    void run(std::vector<std::size_t>& changed)
+    {
+        constexpr int kTurn = 64;
+        for (;;) {
+            std::size_t open = 0;
+            std::size_t last_open = 0;
+            bool any_seeded = false;
+            for (std::size_t p = 0; p < stacks_.size(); ++p) {
+                if (find(p) != p) continue;
+                if (seeded_[p])
+                    any_seeded = true;
+                else if (active_[p] > 0) {
+                    ++open;
+                    last_open = p;
                 }
-            } else if (flags & CC_SOURCE_ICON) {
-                if (SourceSink* source = project.sources.at(number))
-                    source->zone = zone_of_cell(project, l.Zones(r, c));
             }
-            if (has_flag(duct, CC_DUCT_SEGMENT)) relink_segment(project, grid, duct, number, r, c);
+            if (open == 0) break;
+            if (open == 1 && !any_seeded) {
+                seeded_[last_open] = true;
+                break;
+            }
+            for (std::size_t p = 0; p < stacks_.size(); ++p) {
+                for (int n = 0; n < kTurn && !stacks_[p].empty(); ++n) {
+                    const std::size_t root = find(p);
+                    if (seeded_[root]) break;
+                    const std::size_t i = stacks_[p].back();
+                    stacks_[p].pop_back();
+                    if (stacks_[p].empty()) --active_[root];
+                    for_each_neighbour(grid_, i, [&](std::size_t j) { visit(p, j); });
+                }
+            }
+        }
+        for (std::size_t i : reached_) {
+            const bool keeps = seeded_[find(piece_of(l_.Zones[i]))];
+            l_.Zones[i] = keeps ? key_ : ZONE_NONE;
+            if (!keeps) changed.push_back(i);
         }
     }
-    for (int r = rows - 2; r >= 1; --r) {
-        for (int c = cols - 1; c >= 1; --c) {
-            if (!is_duct_node(l.Ducts(r, c))) continue;
-            const std::int32_t number = l.Paths(r, c);
-            if (number <= 0) continue;
-            if (Junction* junction = project.junctions.at(number))
-                junction->zone = zone_side(project, l.Zones(r, c));
+
+private:
+    std::size_t find(std::size_t p)
+    {
+        while (parent_[p] != p) p = parent_[p] = parent_[parent_[p]];
+        return p;
+    }
+
+    void take(std::size_t piece, std::size_t i)
+    {
+        l_.Zones[i] = mark_of(piece);
+        reached_.push_back(i);
+        if (stacks_[piece].empty()) ++active_[find(piece)];
+        stacks_[piece].push_back(i);
+        if (is_seed(l_, i)) seeded_[find(piece)] = true;
+    }
+
+    void visit(std::size_t piece, std::size_t j)
+    {
+        const std::int32_t v = l_.Zones[j];
+        if (v == key_) {
+            take(piece, j);
+        } else if (v <= kFirstMark) {
+            const std::size_t a = find(piece);
+            const std::size_t b = find(piece_of(v));
+            if (a == b) return;
+            parent_[b] = a;
+            seeded_[a] = seeded_[a] || seeded_[b];
+            active_[a] += active_[b];
         }
     }
+
+    SketchGrid& grid_;
+    LevelCells& l_;
+    std::int32_t key_;
+    std::vector<std::vector<std::size_t>> stacks_;
+    std::vector<std::size_t> parent_;
+    std::vector<bool> seeded_;
+    std::vector<std::size_t> active_;  // floods of the group still going, by root
+    std::vector<std::size_t> reached_;
+};
+
+// Walls came at the cells: each becomes a wall in Zones, and the keys next
+// to them are split where the new walls cut their regions apart.
+void split_regions(SketchGrid& grid, const std::vector<std::size_t>& added, std::vector<std::size_t>& changed)
+{
+    LevelCells& l = grid.current();
+    for (std::size_t i : added) l.Zones[i] = ZONE_WALL;
+    std::vector<std::pair<std::int32_t, std::size_t>> starts;
+    for (std::size_t i : added)
+        for_each_neighbour(grid, i, [&](std::size_t j) {
+            const std::int32_t v = l.Zones[j];
+            // Cells of no key stay so whatever the walls cut off.
+            if (v != ZONE_WALL && v != ZONE_NONE) starts.emplace_back(v, j);
+        });
+    std::stable_sort(starts.begin(), starts.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (std::size_t k = 0; k < starts.size();) {
+        const std::int32_t key = starts[k].first;
+        SplitFloods floods(grid, key);
+        for (; k < starts.size() && starts[k].first == key; ++k) floods.start(starts[k].second);
+        floods.run(changed);
+    }
+}
+
+// Walls went from the cells: each merged region of cells without a key
+// (the freed cells and the keyless regions they open into) takes the one
+// key it meets, or stays keyless. False when it meets two keys, which is a
+// conflict for the full pass to find and show.
+bool merge_regions(SketchGrid& grid, const std::vector<std::size_t>& freed, std::vector<std::size_t>& changed)
+{
+    LevelCells& l = grid.current();
+    for (std::size_t i : freed) l.Zones[i] = ZONE_NONE;
+    std::vector<std::size_t> stack;
+    std::vector<std::size_t> region;
+    for (std::size_t first : freed) {
+        if (l.Zones[first] != ZONE_NONE) continue;
+        region.clear();
+        std::int32_t key = ZONE_NONE;
+        bool conflict = false;
+        l.Zones[first] = kFirstMark;
+        stack.push_back(first);
+        while (!stack.empty()) {
+            const std::size_t i = stack.back();
+            stack.pop_back();
+            region.push_back(i);
+            for_each_neighbour(grid, i, [&](std::size_t j) {
+                const std::int32_t v = l.Zones[j];
+                if (v == ZONE_NONE) {
+                    l.Zones[j] = kFirstMark;
+                    stack.push_back(j);
+                } else if (v != ZONE_WALL && v != kFirstMark) {
+                    if (key != ZONE_NONE && key != v) conflict = true;
+                    key = v;
+                }
+            });
+        }
+        if (conflict) return false;
+        for (std::size_t i : region) l.Zones[i] = key;
+        if (key != ZONE_NONE) changed.insert(changed.end(), region.begin(), region.end());
+    }
+    return true;
+}
+
+void full_zone_pass(Project& project, SketchGrid& grid)
+{
+    grid.walls_changed = true;
+    prepare_zone_cells(grid, kCurrentLevel);
+    fill_zones(grid, kCurrentLevel, true);
+    relink_icons(project, grid);
+}
+
+}  // namespace
+
+WallEditZones update_zones_after_wall_edit(Project& project, SketchGrid& grid, const std::vector<std::size_t>& cells)
+{
+    WallEditZones result;
+    LevelCells& l = grid.current();
+    std::vector<std::size_t> added;
+    std::vector<std::size_t> freed;
+    bool local = l.detection.zones_exact && l.detection.links_exact && wall_runs_are_complete(grid, cells);
+    for (std::size_t i : cells) {
+        if (!local) break;
+        const bool wall = l.Walls[i] != 0;
+        const bool was = l.Zones[i] == ZONE_WALL;
+        if (wall == was) continue;
+        // A zone icon under a wall that comes or goes changes the seeds.
+        if (is_seed(l, i)) local = false;
+        (wall ? added : freed).push_back(i);
+    }
+    if (local && !added.empty() && !freed.empty()) local = false;
+    std::vector<std::size_t>& changed = result.changed;
+    if (local) {
+        changed = added;
+        changed.insert(changed.end(), freed.begin(), freed.end());
+        if (!added.empty()) split_regions(grid, added, changed);
+        if (!freed.empty() && !merge_regions(grid, freed, changed)) local = false;
+    }
+    if (!local) {
+        full_zone_pass(project, grid);
+        result.changed.clear();
+        result.full_pass = true;
+        return result;
+    }
+    grid.walls_changed = false;
+    ++l.detection.local_updates;
+
+    // The records whose zones may have changed: icons on or beside a
+    // changed cell, told in the order of the full pass.
+    std::vector<std::size_t> icons;
+    auto consider = [&](std::size_t i) {
+        if (l.Sketch[i] != 0 || l.Ducts[i] != 0) icons.push_back(i);
+    };
+    for (std::size_t i : changed) {
+        consider(i);
+        for_each_neighbour(grid, i, consider);
+    }
+    std::sort(icons.begin(), icons.end(), std::greater<>());
+    icons.erase(std::unique(icons.begin(), icons.end()), icons.end());
+    const std::size_t cols = static_cast<std::size_t>(grid.cols());
+    const auto last_row = static_cast<std::size_t>(grid.rows() - 2);
+    auto each_icon = [&](auto&& relink) {
+        for (std::size_t i : icons) {
+            const std::size_t r = i / cols;
+            const std::size_t c = i % cols;
+            if (r < 1 || r > last_row || c < 1) continue;
+            relink(project, grid, static_cast<int>(r), static_cast<int>(c));
+        }
+    };
+    each_icon(relink_icon_cell);
+    each_icon(relink_junction_cell);
+    return result;
 }
 
 namespace {

@@ -6,7 +6,9 @@
 // result, the Zones layer.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "sketchpad/sketch_grid.h"
 
@@ -17,7 +19,9 @@ class Project;
 // Rebuilds the wall runs from their stored pieces (every wall cell becomes
 // ZONE_WALL) and writes each zone icon's number into Zones as its seed; all
 // other cells become 0. A zone icon numbered 0 is reported: "Unidentified
-// zone [code n] at row r, col c".
+// zone [code n] at row r, col c". When no region holds seeds of two keys
+// the regions are written filled at once instead, and the fill_zones that
+// follows only takes the result.
 void prepare_zone_cells(SketchGrid& grid, int which);
 
 // Fills every region from its seed, seeds taken row after row (so the
@@ -63,6 +67,22 @@ PathSides path_sides(const SketchGrid& grid, int row, int col, int dir);
 // Zones; duct segments their end nodes; records that claim another level
 // are moved to the current one ("Possible level error for path N fixed").
 void relink_icons(Project& project, SketchGrid& grid);
+
+// After walls came or went at some cells of the current level (and nowhere
+// else since its zones were last detected): Zones and the records are
+// brought to what a full pass (prepare, fill, relink) would make of them.
+// Only the regions the cells touch are refilled, split where new walls cut
+// them apart or merged where walls went, and only the icons on or beside a
+// cell whose zone changed are told their zones again. The full pass runs
+// instead when the level's zones are not known to be exact (a conflict, an
+// unnumbered zone icon, a fill that replaced a key), when the wall runs
+// need rebuilding, when a zone icon lies under a changed cell, when walls
+// both came and went, and when the merge meets two zones.
+struct WallEditZones {
+    bool full_pass = false;
+    std::vector<std::size_t> changed;  // cells whose Zones value changed (local updates)
+};
+WallEditZones update_zones_after_wall_edit(Project& project, SketchGrid& grid, const std::vector<std::size_t>& cells);
 
 // Floor area of the region around a cell of the current level, up to the
 // middle of its walls: a 3 x 3 interior measures 16 cells. scale is the

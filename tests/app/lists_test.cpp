@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <random>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -120,6 +122,39 @@ TEST_F(NumberedListTest, ReleaseUnlinksAndTheStorageIsReused)
     EXPECT_TRUE(zones.release(4));
     zones.add(zone("e"));
     EXPECT_EQ(chain_numbers(zones), (std::vector<std::int32_t>{1, 3, 5}));
+}
+
+// Random adds, puts at new numbers, releases and reorderings against a
+// model of the chain: a record leaves the chain from wherever it stands.
+TEST_F(NumberedListTest, RandomReleasesKeepTheChainInOrder)
+{
+    std::mt19937 rng(7);
+    std::vector<std::int32_t> model;
+    for (int step = 0; step < 3000; ++step) {
+        const unsigned what = rng() % 10;
+        if (what < 4 || model.empty()) {
+            model.push_back(zones.add(zone("a"))->nr);
+        } else if (what == 4) {
+            const auto n = static_cast<RangedIndex>(zones.count() + 1 + static_cast<int>(rng() % 700));
+            zones.put(n, zone("p"));
+            model.push_back(static_cast<std::int32_t>(n));
+        } else if (what < 9) {
+            const std::size_t k = rng() % model.size();
+            ASSERT_TRUE(zones.release(model[k]));
+            ASSERT_FALSE(zones.release(model[k]));
+            model.erase(model.begin() + static_cast<std::ptrdiff_t>(k));
+        } else {
+            // Packing: a shuffled subset, renumbered in its new order.
+            std::vector<Zone*> order;
+            for (std::int32_t n : model)
+                if (rng() % 4 != 0) order.push_back(zones.at(n));
+            std::shuffle(order.begin(), order.end(), rng);
+            zones.adopt_order(order);
+            model.clear();
+            for (std::size_t i = 1; i <= order.size(); ++i) model.push_back(static_cast<std::int32_t>(i));
+        }
+        ASSERT_EQ(chain_numbers(zones), model) << "step " << step;
+    }
 }
 
 TEST_F(NumberedListTest, IndexGrowsPastItsCapacity)
