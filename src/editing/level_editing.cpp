@@ -275,7 +275,9 @@ std::string new_level_name(const Project& project)
         ++levels;
     }
     for (int n = levels + 1;; ++n) {
-        std::string name = "<" + std::to_string(n) + ">";
+        std::string name = "<";
+        name += std::to_string(n);
+        name += '>';
         if (!level_name_used(project, name)) return name;
     }
 }
