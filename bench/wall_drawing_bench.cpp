@@ -124,6 +124,21 @@ void BM_CommitBoxStroke2000(benchmark::State& state)
 }
 BENCHMARK(BM_CommitBoxStroke2000)->Iterations(40)->Unit(benchmark::kMillisecond);
 
+// The stroke of a wall down the middle of the north-west room, from its
+// north wall to its south wall, up to the click that commits it.
+void draw_middle_wall(Drawing& d)
+{
+    SketchGrid& g = d.grid();
+    d.editor.tool = DrawingTool::Walls;
+    g.cursor = {1, 21};
+    avelor::begin_stroke(d.editor);
+    for (int row = 3; row <= 43; row += 2) {
+        d.editor.stroke.previous = g.cursor;
+        g.cursor = {row, 21};
+        avelor::extend_stroke(d.editor);
+    }
+}
+
 // One wall drawn down the middle of the north-west room (43 x 43 cells
 // inside walls on rows and columns 1 and 43): what the user waits for after
 // the second click, on a drawing of range(0) cells a side holding range(1)
@@ -142,14 +157,7 @@ void BM_CommitWallStroke(benchmark::State& state)
     int failed = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        d->editor.tool = DrawingTool::Walls;
-        g.cursor = {1, 21};
-        avelor::begin_stroke(d->editor);
-        for (int row = 3; row <= 43; row += 2) {
-            d->editor.stroke.previous = g.cursor;
-            g.cursor = {row, 21};
-            avelor::extend_stroke(d->editor);
-        }
+        draw_middle_wall(*d);
         state.ResumeTiming();
         failed += avelor::finish_wall_stroke(d->editor);
         state.PauseTiming();
@@ -175,18 +183,10 @@ void BM_DeleteWallRun(benchmark::State& state)
         state.SkipWithError("no memory for the grid");
         return;
     }
-    SketchGrid& g = d->grid();
     int failed = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        d->editor.tool = DrawingTool::Walls;
-        g.cursor = {1, 21};
-        avelor::begin_stroke(d->editor);
-        for (int row = 3; row <= 43; row += 2) {
-            d->editor.stroke.previous = g.cursor;
-            g.cursor = {row, 21};
-            avelor::extend_stroke(d->editor);
-        }
+        draw_middle_wall(*d);
         failed += avelor::finish_wall_stroke(d->editor);
         state.ResumeTiming();
         failed += avelor::delete_wall_run(d->editor, 21, 21, avelor::Asking::Interactive) == 1 ? 0 : 1;

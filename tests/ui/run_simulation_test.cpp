@@ -17,6 +17,7 @@
 
 #include "editing/editor_session.h"
 #include "support/scripted_port.h"
+#include "support/stand_in_engine_window.h"
 #include "ui/command_table.h"
 #include "ui/main_window.h"
 #include "ui/navigator_window.h"
@@ -27,32 +28,10 @@ using namespace avelor;
 
 namespace {
 
-// A copy of a shipped example opened in a shown main window, with a
-// stand-in engine that records its arguments, works a little and ends.
-struct Fixture {
-    explicit Fixture(const std::string& ending)
-    {
-        folder = dir.path().toStdString() + "/";
-        project = folder + "two_rooms.prj";
-        args_file = folder + "engine_args.txt";
-        ok = dir.isValid() && QFile::copy(QString::fromStdString(std::string(AVELOR_SOURCE_DIR) +
-                                                                 "/examples/two_rooms.prj"),
-                                          QString::fromStdString(project));
-        engine = folder + "AVELORX3";
-        {
-            std::ofstream out(engine, std::ios::binary);
-            out << "#!/bin/sh\n"
-                << "for a in \"$@\"; do printf '%s\\n' \"$a\"; done > '" << args_file << "'\n"
-                << "sleep 0.3\n"
-                << ending << "\n";
-        }
-        ::chmod(engine.c_str(), 0755);
-        ok = ok && open_in_session(session, project) && port.boxes.empty();
-        main = std::make_unique<ui::MainWindow>(session);
-        main->show();
-        ok = ok && QTest::qWaitForWindowExposed(main.get());
-        main->simulation_runner()->set_engine_path(QString::fromStdString(engine));
-    }
+// A copy of a shipped example in a shown main window, with a stand-in
+// engine that records its arguments, works a little and ends.
+struct Fixture : testing::StandInEngineWindow {
+    explicit Fixture(const std::string& ending) : StandInEngineWindow("sleep 0.3\n" + ending) {}
 
     // Everything a run must make refuse input.
     bool interface_enabled() const
@@ -69,14 +48,6 @@ struct Fixture {
         return false;
     }
 
-    std::vector<std::string> engine_args() const
-    {
-        std::vector<std::string> lines;
-        std::ifstream in(args_file);
-        for (std::string line; std::getline(in, line);) lines.push_back(line);
-        return lines;
-    }
-
     std::string last_box() const
     {
         if (port.boxes.empty()) return {};
@@ -86,12 +57,6 @@ struct Fixture {
         return port.boxes.back().caption + ": " + t;
     }
 
-    testing::ScriptedPort port;
-    QTemporaryDir dir;
-    std::string folder, project, args_file, engine;
-    EditorSession session;
-    std::unique_ptr<ui::MainWindow> main;
-    bool ok = false;
     mutable bool mixed = false;
 };
 

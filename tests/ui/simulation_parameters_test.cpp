@@ -21,6 +21,7 @@
 #include "editing/editor_session.h"
 #include "model/project.h"
 #include "support/scripted_port.h"
+#include "support/stand_in_engine_window.h"
 #include "ui/command_table.h"
 #include "ui/main_window.h"
 #include "ui/simulation_parameters_dialog.h"
@@ -30,46 +31,10 @@ using namespace avelor;
 
 namespace {
 
-// A shipped example opened in a shown main window, with a stand-in engine
-// that records its arguments and ends.
-struct Fixture {
-    Fixture()
-    {
-        folder = dir.path().toStdString() + "/";
-        project = folder + "two_rooms.prj";
-        args_file = folder + "engine_args.txt";
-        ok = dir.isValid() && QFile::copy(QString::fromStdString(std::string(AVELOR_SOURCE_DIR) +
-                                                                 "/examples/two_rooms.prj"),
-                                          QString::fromStdString(project));
-        engine = folder + "AVELORX3";
-        {
-            std::ofstream out(engine, std::ios::binary);
-            out << "#!/bin/sh\n"
-                << "for a in \"$@\"; do printf '%s\\n' \"$a\"; done > '" << args_file << "'\n"
-                << "exit 0\n";
-        }
-        ::chmod(engine.c_str(), 0755);
-        ok = ok && open_in_session(session, project) && port.boxes.empty();
-        main = std::make_unique<ui::MainWindow>(session);
-        main->show();
-        ok = ok && QTest::qWaitForWindowExposed(main.get());
-        main->simulation_runner()->set_engine_path(QString::fromStdString(engine));
-    }
-
-    std::vector<std::string> engine_args() const
-    {
-        std::vector<std::string> lines;
-        std::ifstream in(args_file);
-        for (std::string line; std::getline(in, line);) lines.push_back(line);
-        return lines;
-    }
-
-    testing::ScriptedPort port;
-    QTemporaryDir dir;
-    std::string folder, project, args_file, engine;
-    EditorSession session;
-    std::unique_ptr<ui::MainWindow> main;
-    bool ok = false;
+// A shipped example in a shown main window whose stand-in engine records
+// its arguments and ends.
+struct Fixture : testing::StandInEngineWindow {
+    Fixture() : StandInEngineWindow("exit 0") {}
 };
 
 // Runs step on the sheet once it is the modal window.
