@@ -284,10 +284,8 @@ std::string new_level_name(const Project& project)
 
 void renumber_levels(Project& project)
 {
-    const std::vector<Level*> stack = level_stack(project);
-    project.levels.adopt_order(stack);
-    for (Level* level : stack)
-        if (level->below) level->refHt = level->below->refHt + level->below->delHt;
+    project.levels.adopt_order(level_stack(project));
+    derive_level_elevations(project);
 }
 
 void insert_level_above(SketchEditor& editor)

@@ -153,8 +153,7 @@ bool LevelDataForm::replace()
     if (height_ != level->delHt || (elevation_editable() && elevation_ != level->refHt)) {
         level->delHt = height_;
         if (level == project_.lowest_level) level->refHt = elevation_;
-        for (Level* l = project_.lowest_level; l; l = l->above)
-            if (l->below) l->refHt = l->below->refHt + l->below->delHt;
+        derive_level_elevations(project_);
         changed = true;
     }
     if (name_ != level->name) {

@@ -61,6 +61,12 @@ Exposure new_exposure(const Project& project)
     return exposure;
 }
 
+void derive_level_elevations(Project& project)
+{
+    for (Level* level = project.lowest_level; level; level = level->above)
+        if (level->below) level->refHt = level->below->refHt + level->below->delHt;
+}
+
 Zone* add_zone(Project& project, const Zone& zone)
 {
     Zone* stored = project.zones.add(zone);

@@ -73,6 +73,10 @@ private:
 // project marked changed) when the description changed.
 bool set_project_description(Project& project, std::string_view text);
 
+// Every level's elevation above the lowest follows from the level below:
+// refHt(k) = refHt(k-1) + delHt(k-1).
+void derive_level_elevations(Project& project);
+
 // Defaults of new records.
 Zone new_zone(const Project& project);
 Exposure new_exposure(const Project& project);
