@@ -471,6 +471,17 @@ public:
         count_ = 0;
     }
 
+    // The records by the numbers they carry (entry n - 1 for number n): a
+    // list just read holds the numbers of the file, which its name order
+    // need not follow. Numbers outside 1..count leave no entry.
+    std::vector<T*> by_number() const
+    {
+        std::vector<T*> records(static_cast<std::size_t>(count_), nullptr);
+        for (T* r = head_; r; r = r->next)
+            if (r->nr >= 1 && r->nr <= count_) records[static_cast<std::size_t>(r->nr - 1)] = r;
+        return records;
+    }
+
 private:
     void changed()
     {

@@ -21,7 +21,11 @@ Project::Project()
       systems(pool),
       species(pool),
       reactions(pool),
-      elements(pool)
+      elements(pool),
+      day_schedules(pool),
+      week_schedules(pool),
+      occupancy_schedules(pool),
+      wind_profiles(pool)
 {
     auto changed = [this] { mark_changed(); };
     levels.set_on_change(changed);
@@ -36,6 +40,10 @@ Project::Project()
     species.set_on_change(changed);
     reactions.set_on_change(changed);
     elements.set_on_change(changed);
+    day_schedules.set_on_change(changed);
+    week_schedules.set_on_change(changed);
+    occupancy_schedules.set_on_change(changed);
+    wind_profiles.set_on_change(changed);
 }
 
 Zone new_zone(const Project& project)

@@ -14,8 +14,10 @@
 #include "model/airflow_element.h"
 #include "model/records.h"
 #include "model/run_control.h"
+#include "model/schedules.h"
 #include "model/species.h"
 #include "model/sub_paths.h"
+#include "model/wind_profile.h"
 
 namespace avelor {
 
@@ -52,6 +54,10 @@ public:
     NamedList<Species> species;              // SpcsLst
     NamedList<KineticReaction> reactions;    // KnrLst
     NamedList<AirflowElement> elements;      // AfeLst
+    NamedList<DaySchedule> day_schedules;    // DshLst
+    NamedList<WeekSchedule> week_schedules;  // WshLst
+    NamedList<OccupancySchedule> occupancy_schedules;  // OshLst
+    NamedList<WindProfile> wind_profiles;    // WpfLst
 
     // The contaminants in contaminant order and their default
     // concentrations; every per-contaminant array follows this order.

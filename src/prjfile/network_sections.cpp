@@ -145,7 +145,7 @@ T* read_named_reference(DataReader& in, const std::vector<T*>& by_number, bool r
 {
     std::int32_t n = in.read_int();
     if (n == 0 && !required) return nullptr;
-    if (n >= 1 && n <= static_cast<std::int32_t>(by_number.size()))
+    if (n >= 1 && n <= static_cast<std::int32_t>(by_number.size()) && by_number[static_cast<std::size_t>(n - 1)])
         return by_number[static_cast<std::size_t>(n - 1)];
     report_error(ERROR, {message, nr_text(record_nr)});
     return nullptr;
@@ -365,10 +365,13 @@ void write_zones(TextWriter& out, const Project& project)
             report_error(ERROR, {"Invalid reaction number, zone ", nr_text(i)});
         if (!zone->level || zone->level->nr < 1 || zone->level->nr > project.levels.count())
             report_error(ERROR, {"Invalid level number, zone ", nr_text(i)});
-        // Week schedules and control nodes come with their own sections; no
-        // zone can refer to one yet.
+        if (zone->schedule && (zone->schedule->nr < 1 || zone->schedule->nr > project.week_schedules.count()))
+            report_error(ERROR, {"Invalid schedule number, zone ", nr_text(i)});
+        // Control nodes come with their own section; no zone can refer to
+        // one yet.
         out.printf("%4d %2u %3d %3d %3d %3d %7.3f %5g %6g %g %s %d %d %d %d %d %d", zone->nr,
-                   static_cast<unsigned>(zone->flags), 0, 0, number_of(zone->reaction),
+                   static_cast<unsigned>(zone->flags), number_of(zone->schedule), 0,
+                   number_of(zone->reaction),
                    number_of(zone->level), zone->relHt, zone->Vol, zone->T0, zone->P0,
                    zone->name.c_str(), zone->clr, zone->u[0], zone->u[1], zone->u[2], zone->u[3],
                    zone->axs);
@@ -393,11 +396,12 @@ void read_zones(DataReader& in, Project& project)
     if (!section.read_count(count)) return;
     reserve_for(project.zones, count);
     const std::vector<KineticReaction*> reactions = by_chain_order(project.reactions);
+    const std::vector<WeekSchedule*> weeks = project.week_schedules.by_number();
     for (std::int32_t i = 1; i <= count; ++i) {
         if (!section.read_number(i, "Zone number mis-match: ")) return;
         Zone zone;
         zone.flags = in.read_ushort() & 0x3F;
-        read_absent_reference(in, "Invalid schedule number, zone ", i);
+        zone.schedule = read_named_reference(in, weeks, false, "Invalid schedule number, zone ", i);
         read_absent_reference(in, "Invalid control node number, zone ", i);
         zone.reaction = read_named_reference(in, reactions, false, "Invalid reaction number, zone ", i);
         zone.level = read_reference(in, project.levels, true, "Invalid level number, zone ", i);
@@ -452,12 +456,17 @@ void write_paths(TextWriter& out, const Project& project)
             report_error(ERROR, {"Invalid AHS number, path ", nr_text(i)});
         if (!path->level || path->level->nr < 1 || path->level->nr > project.levels.count())
             report_error(ERROR, {"Invalid level number, path ", nr_text(i)});
-        // Filters, wind profiles, week schedules and control nodes come with
-        // their own sections; no path can refer to one yet.
+        if (path->wind_profile &&
+            (path->wind_profile->nr < 1 || path->wind_profile->nr > project.wind_profiles.count()))
+            report_error(ERROR, {"Invalid wind profile number, path ", nr_text(i)});
+        if (path->schedule && (path->schedule->nr < 1 || path->schedule->nr > project.week_schedules.count()))
+            report_error(ERROR, {"Invalid week-schedule number, path ", nr_text(i)});
+        // Filters and control nodes come with their own sections; no path
+        // can refer to one yet.
         out.printf("%4d %4u %3d %3d %3d %3d %3d %3d %3d %3d %3d ", path->nr,
                    static_cast<unsigned>(path->flags), zone_number(path->zone_n),
-                   zone_number(path->zone_m), number_of(path->element), 0, 0, number_of(path->ahs),
-                   0, 0, number_of(path->level));
+                   zone_number(path->zone_m), number_of(path->element), 0, number_of(path->wind_profile),
+                   number_of(path->ahs), number_of(path->schedule), 0, number_of(path->level));
         out.printf("%7.3f %7.3f %7.3f %g %g %g %g %g %g %g ", path->X, path->Y, path->relHt,
                    path->mult, path->wPset, path->wPmod, path->wazm, path->Fahs, path->Xmax,
                    path->Xmin);
@@ -481,6 +490,8 @@ void read_paths(DataReader& in, Project& project)
     if (!section.read_count(count)) return;
     reserve_for(project.paths, count);
     const std::vector<AirflowElement*> elements = by_chain_order(project.elements);
+    const std::vector<WeekSchedule*> weeks = project.week_schedules.by_number();
+    const std::vector<WindProfile*> profiles = project.wind_profiles.by_number();
     for (std::int32_t i = 1; i <= count; ++i) {
         if (!section.read_number(i, "Path number mis-match: ")) return;
         FlowPath path;
@@ -495,7 +506,7 @@ void read_paths(DataReader& in, Project& project)
                 report_error(ERROR, {"Invalid flow element number, path ", nr_text(i)});
         }
         read_absent_reference(in, "Invalid filter number, path ", i);
-        read_absent_reference(in, "Invalid wind profile number, path ", i);
+        path.wind_profile = read_named_reference(in, profiles, false, "Invalid wind profile number, path ", i);
         const std::int32_t ahs = in.read_int();
         if (path.flags & kPathAhs) {
             if (ahs >= 1 && ahs <= static_cast<std::int32_t>(project.system_index.size()))
@@ -505,7 +516,7 @@ void read_paths(DataReader& in, Project& project)
         } else if (ahs != 0) {
             report_error(ERROR, {"Invalid AHS number, path ", nr_text(i)});
         }
-        read_absent_reference(in, "Invalid week-schedule number, path ", i);
+        path.schedule = read_named_reference(in, weeks, false, "Invalid week-schedule number, path ", i);
         read_absent_reference(in, "Invalid control node number, path ", i);
         path.level = read_reference(in, project.levels, true, "Invalid level number, path ", i);
         path.X = in.read_float();
@@ -557,14 +568,14 @@ void write_junctions(TextWriter& out, const Project& project)
         if (!j->level || j->level->nr < 1 || j->level->nr > project.levels.count())
             report_error(ERROR, {"Invalid level number, junction ", nr_text(i)});
         out.printf("%4d %2u %1u %3d %3d %3d %3d %3d %3d", j->nr, static_cast<unsigned>(j->flags),
-                   static_cast<unsigned>(j->t), z, number_of(j->duct), number_of(j->reaction), 0, 0,
-                   number_of(j->level));
+                   static_cast<unsigned>(j->t), z, number_of(j->duct), number_of(j->reaction),
+                   number_of(j->schedule), 0, number_of(j->level));
         out.printf(" %7.3f %7.3f %7.3f %g %g", j->X, j->Y, j->relHt, j->T0, j->P0);
         out.printf(" %d %d %d %d %d %d", j->icon, j->clr, j->u[0], j->u[1], j->u[2], j->u[3]);
         write_cdvf(out, j->cdvf);
         if (j->t != 0) {
             const TerminalData& t = j->terminal;
-            out.printf(" T: %d %d %g %g %g %d %g %g %g", 0, 0, t.f1[0], t.f1[1], t.f1[2], t.i1,
+            out.printf(" T: %d %d %g %g %g %d %g %g %g", 0, number_of(t.wind_profile), t.f1[0], t.f1[1], t.f1[2], t.i1,
                        t.f2[0], t.f2[1], t.f2[2]);
             out.printf(" %g %g %g %d %d %d %d", t.f2[3], t.f2[4], t.f2[5], t.i2[0], t.i2[1], t.b[0],
                        t.b[1]);
@@ -583,6 +594,8 @@ void read_junctions(DataReader& in, Project& project)
     if (!section.read_count(count)) return;
     reserve_for(project.junctions, count);
     const std::vector<KineticReaction*> reactions = by_chain_order(project.reactions);
+    const std::vector<WeekSchedule*> weeks = project.week_schedules.by_number();
+    const std::vector<WindProfile*> profiles = project.wind_profiles.by_number();
     for (std::int32_t i = 1; i <= count; ++i) {
         if (!section.read_number(i, "Junction number mis-match: ")) return;
         Junction j;
@@ -591,7 +604,7 @@ void read_junctions(DataReader& in, Project& project)
         j.zone = read_zone_reference(in, project, "Invalid zone number, junction ", i);
         j.duct_nr = in.read_int();
         j.reaction = read_named_reference(in, reactions, false, "Invalid reaction number, junction ", i);
-        read_absent_reference(in, "Invalid schedule number, junction ", i);
+        j.schedule = read_named_reference(in, weeks, false, "Invalid schedule number, junction ", i);
         read_absent_reference(in, "Invalid control node number, junction ", i);
         j.level = read_reference(in, project.levels, true, "Invalid level number, junction ", i);
         j.X = in.read_float();
@@ -606,8 +619,8 @@ void read_junctions(DataReader& in, Project& project)
         if (j.t != 0) {
             in.read_field();  // the "T:" marker
             read_absent_reference(in, "Invalid filter number, junction ", i);
-            read_absent_reference(in, "Invalid wind profile number, junction ", i);
             TerminalData& t = j.terminal;
+            t.wind_profile = read_named_reference(in, profiles, false, "Invalid wind profile number, junction ", i);
             for (float& v : t.f1) v = in.read_float();
             t.i1 = in.read_short();
             for (float& v : t.f2) v = in.read_float();
@@ -646,7 +659,7 @@ void write_ducts(TextWriter& out, const Project& project)
         if (!d->element) report_error(ERROR, {"Invalid duct element number, duct ", nr_text(i)});
         out.printf("%4d %2u %3d %3d %3d %3d %3d %3d %3d %g %g %g %g %d %d %d", d->nr,
                    static_cast<unsigned>(d->flags), number_of(d->junction_n),
-                   number_of(d->junction_m), 0, 0, 0, 0, d->dir, d->len, d->Ain, d->Aout, d->sllc,
+                   number_of(d->junction_m), 0, 0, number_of(d->schedule), 0, d->dir, d->len, d->Ain, d->Aout, d->sllc,
                    d->clr, d->u[0], d->u[1]);
         write_cdvf(out, d->cdvf);
         out.write("\n");
@@ -691,7 +704,7 @@ void write_sources(TextWriter& out, const Project& project)
         }
         if (!s->element) report_error(ERROR, {"Invalid element number, source ", nr_text(i)});
         out.printf("%3d %3d %3d %3d %3d %5g %5g  %g %g %g  %g %g %g  %d", s->nr, number_of(s->zone), 0,
-                   0, 0, s->mult, s->CC0, s->box_min[0], s->box_min[1], s->box_min[2], s->box_max[0],
+                   number_of(s->schedule), 0, s->mult, s->CC0, s->box_min[0], s->box_min[1], s->box_min[2], s->box_max[0],
                    s->box_max[1], s->box_max[2], s->u);
         write_cdvf(out, s->cdvf);
         write_cfd_name(out, s->cfd_name);
@@ -731,11 +744,11 @@ void write_exposures(TextWriter& out, const Project& project)
         if (x->nr != i) report_error(ERROR, {"Exposure number mis-match: ", nr_text(i)});
         out.printf("%d %d %d %g\n%s\n", x->nr, x->flags, static_cast<int>(x->generations.size()),
                    x->mult, description_to_line(x->desc).c_str());
-        // Occupancy schedules come with their own section.
-        for (std::size_t k = 0; k < x->occupancy.size(); ++k) out.printf(" %d", 0);
+        for (const OccupancySchedule* o : x->occupancy) out.printf(" %d", number_of(o));
         out.write(" ! occ. schd\n");
         for (const ExposureGeneration& g : x->generations) {
-            out.printf(" %s %d %g %d", g.species ? g.species->name.c_str() : "", 0, g.rate, g.u);
+            out.printf(" %s %d %g %d", g.species ? g.species->name.c_str() : "", number_of(g.schedule),
+                       g.rate, g.u);
             write_cdvf(out, g.cdvf);
             out.write(" ! occ. gen\n");
         }
@@ -750,6 +763,8 @@ void read_exposures(DataReader& in, Project& project)
     if (!section.read_count(count)) return;
     reserve_for(project.exposures, count);
     const auto nctm = static_cast<std::size_t>(project.nctm());
+    const std::vector<WeekSchedule*> weeks = project.week_schedules.by_number();
+    const std::vector<OccupancySchedule*> occupancy = project.occupancy_schedules.by_number();
     for (std::int32_t i = 1; i <= count; ++i) {
         if (!section.read_number(i, "Exposure number mis-match: ")) return;
         Exposure x;
@@ -758,7 +773,11 @@ void read_exposures(DataReader& in, Project& project)
         x.mult = in.read_float();
         x.desc = read_description(in);
         for (std::size_t k = 0; k < x.occupancy.size(); ++k) {
-            if (in.read_int(k == 0 ? FieldKind::FirstOfNextLine : FieldKind::Next) != 0)
+            const std::int32_t n = in.read_int(k == 0 ? FieldKind::FirstOfNextLine : FieldKind::Next);
+            if (n == 0) continue;
+            if (n >= 1 && n <= static_cast<std::int32_t>(occupancy.size()) && occupancy[static_cast<std::size_t>(n - 1)])
+                x.occupancy[k] = occupancy[static_cast<std::size_t>(n - 1)];
+            else
                 report_error(ERROR, {"Invalid occupancy-schedule number, exposure ", nr_text(i)});
         }
         if (generations < 0) {
@@ -771,7 +790,7 @@ void read_exposures(DataReader& in, Project& project)
             auto name = in.read_field(FieldKind::FirstOfNextLine, kNameField);
             gen.species = project.species.find_by_name(name ? *name : std::string());
             if (!gen.species) report_error(ERROR, {"Species not found: ", name ? *name : ""});
-            read_absent_reference(in, "Invalid week-schedule number, exposure ", i);
+            gen.schedule = read_named_reference(in, weeks, false, "Invalid week-schedule number, exposure ", i);
             gen.rate = in.read_float();
             gen.u = in.read_short();
             gen.cdvf = read_cdvf(in);
