@@ -111,3 +111,23 @@ TEST(Schedules, UsersAreNamedForTheDeletionRefusal)
 
 }  // namespace
 }  // namespace avelor
+
+namespace avelor {
+namespace {
+
+TEST(Schedules, ReleasedZoneLeavesNoOccupantBehind)
+{
+    Project p;
+    Zone z;
+    z.name = "Office";
+    Zone* office = p.zones.add(z);
+    OccupancySchedule o = new_occupancy_schedule(0);
+    insert_occupancy_point(o.points, {8 * 3600, office, 0, 0, 0});
+    OccupancySchedule* stored = p.occupancy_schedules.insert_copy(o);
+    EXPECT_TRUE(release_zone(p, office->nr));
+    EXPECT_TRUE(stored->points[1].zone.is_none());
+    EXPECT_FALSE(release_zone(p, 1));
+}
+
+}  // namespace
+}  // namespace avelor
