@@ -65,7 +65,9 @@ TEST(EngineProgram, DamagedProjectsExitTwoWithAMessage)
         std::ofstream(prj, std::ios::binary) << d.text;
         const std::string out = prj + ".txt";
         EXPECT_EQ(run_engine(prj, out), 2) << read_file(out);
-        EXPECT_NE(read_file(out).find("cannot read the project"), std::string::npos) << read_file(out);
+        EXPECT_NE(read_file(out).find("ERROR: AVELORX3: cannot read the project"), std::string::npos)
+            << read_file(out);
+        EXPECT_FALSE(std::ifstream(prj.substr(0, prj.size() - 4) + ".sim").good());
     }
 }
 
