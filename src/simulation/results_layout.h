@@ -9,11 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "model/schedules.h"  // kSecondsPerDay
+
 namespace avelor {
 
 inline constexpr std::int32_t kResultsVersion = 24;
 inline constexpr std::int64_t kResultsHeaderSize = 68;  // 17 x i32
-inline constexpr std::int32_t kSecondsPerDay = 86400;
 
 // Node types of the maps.
 inline constexpr std::int32_t kResultsNodeZone = 0;
