@@ -17,6 +17,7 @@
 #include "prjfile/project_pack.h"
 #include "prjfile/run_control_section.h"
 #include "prjfile/species_section.h"
+#include "prjfile/wind_profile_section.h"
 
 namespace avelor {
 
@@ -115,9 +116,7 @@ void read_sections(DataReader& in, Project& project)
     auto levels = [](DataReader& r, Project& p) { read_levels(r, p); };
     auto day_schedules = [](DataReader& r, Project&) { read_empty_section(r, "day-schedules"); };
     auto week_schedules = [](DataReader& r, Project&) { read_empty_section(r, "week-schedules"); };
-    auto wind_profiles = [](DataReader& r, Project&) {
-        read_empty_section(r, "wind pressure profiles");
-    };
+    auto wind_profiles = [](DataReader& r, Project& p) { read_wind_profiles_section(r, p.wind_profiles); };
     auto reactions = [](DataReader& r, Project& p) { read_reactions_section(r, p.reactions, p.species); };
     auto filter_elements = [](DataReader& r, Project&) { read_empty_section(r, "filter elements"); };
     auto filters = [](DataReader& r, Project&) { read_empty_section(r, "filters"); };
@@ -198,7 +197,7 @@ void write_project(TextWriter& out, Project& project)
     write_levels(out, project);
     write_empty_section(out, "day-schedules");
     write_empty_section(out, "week-schedules");
-    write_empty_section(out, "wind pressure profiles");
+    write_wind_profiles_section(out, project.wind_profiles);
     write_reactions_section(out, project.reactions);
     write_empty_section(out, "filter elements");
     write_empty_section(out, "filters");
