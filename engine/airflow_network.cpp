@@ -1,8 +1,11 @@
 // The airflow network solver: Newton's method on the mass balances of the
 // nodes with unknown pressure. Each link's flow follows its element from
 // the driving pressure across it, which holds the two nodes' pressures, the
-// stack effect of the densities between the node and link elevations and a
-// constant wind pressure on the outdoor side.
+// stack effect of the densities between the node and link elevations and the
+// wind pressure on the outdoor side: a path's constant one, or the path's
+// wind speed modifier times the dynamic pressure of the wind times the
+// coefficient its wind pressure profile gives for the wind's angle to the
+// wall.
 //
 // Node pressures are relative to the outdoor air at the node's elevation,
 // whose pressure falls as Pb - rho_a g z with the one outdoor density
@@ -42,6 +45,7 @@
 #include "model/airflow_element.h"
 #include "model/cell_codes.h"
 #include "model/project.h"
+#include "model/wind_profile.h"
 
 namespace avelor::engine {
 
@@ -62,6 +66,14 @@ struct SolverLink {
     double mult = 1;
     double z = 0;
     double wind = 0;     // added to the driving pressure
+    // A wind pressure profile on the outdoor side: the pressure is
+    // wind_scale q Cp(Wd - azimuth), q the outdoor dynamic pressure and
+    // wind_scale the path's wind speed modifier, negative when the
+    // outdoors lie on the m side.
+    const WindProfile* profile = nullptr;
+    double wind_scale = 0;
+    double azimuth = 0;
+    WindProfileCursor cursor;
     // Slots in the Jacobian's values: diagonal of n and m, off-diagonal.
     int slot_nn = -1, slot_mm = -1, slot_nm = -1;
 };
@@ -181,6 +193,7 @@ struct AirflowNetwork::Impl {
     void check_connections(const Project& project) const;
     void build_pattern();
     void update_densities(const Weather& w);
+    void update_wind(const Weather& w);
     void evaluate(bool linear);
     void evaluate_flows(bool linear);
     void assemble();
@@ -298,13 +311,12 @@ void AirflowNetwork::Impl::build(const Project& project)
         if (path.flags & (kPathWpcPressure | kPathWpcConcentration))
             throw EngineError("Wind pressure and contaminant files (" + path_text(path) +
                               ") are not simulated by this engine yet.");
-        if ((path.flags & 0x01) && path.wind_profile)
-            throw EngineError("Wind pressure profiles (" + path_text(path) + ") are not simulated by this engine yet.");
         if (!path.cfd_name.empty())
             throw EngineError("CFD links (" + path_text(path) + ") are not simulated by this engine yet.");
 
         if (!std::isfinite(level_height(path.level) + path.relHt) || !std::isfinite(path.mult) ||
-            !std::isfinite(path.wPset) || !std::isfinite(path.Fahs))
+            !std::isfinite(path.wPset) || !std::isfinite(path.Fahs) || !std::isfinite(path.wPmod) ||
+            !std::isfinite(path.wazm))
             throw EngineError("The " + path_text(path) + " holds a value that is not a number.");
         Link link;
         link.kind = LinkKind::FlowPath;
@@ -336,9 +348,15 @@ void AirflowNetwork::Impl::build(const Project& project)
         sl.m = link.m;
         sl.z = link.z;
         sl.mult = path.mult;
-        if (path.flags & 0x01) {
-            if (link.n == amb) sl.wind = path.wPset;
-            else if (link.m == amb) sl.wind = -path.wPset;
+        if ((path.flags & 0x01) && (link.n == amb || link.m == amb)) {
+            const double side = link.n == amb ? 1.0 : -1.0;
+            if (path.wind_profile) {
+                sl.profile = path.wind_profile;
+                sl.wind_scale = side * path.wPmod;
+                sl.azimuth = path.wazm;
+            } else {
+                sl.wind = side * path.wPset;
+            }
         }
         if (auto it = sub_parent.find(&path); it != sub_parent.end()) sl.parent = it->second;
         if (path.element && path.element->type == kSupAfe) {
@@ -538,6 +556,15 @@ void AirflowNetwork::Impl::update_densities(const Weather& w)
     ambient.p = 0;
     ambient.rho = rho_a;
     mu.back() = air_viscosity(w.Ta, sutherland);
+}
+
+// The dynamic pressure of the wind is taken with the outdoor density at the
+// barometric pressure, as every density here is.
+void AirflowNetwork::Impl::update_wind(const Weather& w)
+{
+    const double q = 0.5 * w.Pb / (kGasConstantAir * w.Ta) * w.Ws * w.Ws;
+    for (SolverLink& l : solver_links)
+        if (l.profile) l.wind = l.wind_scale * q * evaluate_wind_profile(*l.profile, w.Wd - l.azimuth, l.cursor);
 }
 
 double AirflowNetwork::Impl::driving_pressure(const SolverLink& l) const
@@ -756,6 +783,9 @@ SolveReport AirflowNetwork::solve(const Weather& weather)
     s.timing = &report;
     if (!(weather.Ta > 0) || !(weather.Pb > 0) || !std::isfinite(weather.Ta) || !std::isfinite(weather.Pb))
         throw EngineError("The outdoor temperature and the barometric pressure must be above zero.");
+    if (!std::isfinite(weather.Ws) || !std::isfinite(weather.Wd))
+        throw EngineError("The wind speed and direction must be numbers.");
+    s.update_wind(weather);
     const int nu = static_cast<int>(s.node_of.size());
     Vec delta(nu);
 

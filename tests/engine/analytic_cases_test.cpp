@@ -268,6 +268,7 @@ void expect_layout(const SimFile& sim, const RunShape& run)
 // Expected state of one steady case.
 struct Expected {
     double Ta = ex::kWarm;
+    double Ws = 0, Wd = 0;
     std::vector<double> zone_T, zone_p, zone_rho;
     std::vector<double> dP, F0, F1;
 };
@@ -278,7 +279,8 @@ void expect_state(const SimFile& sim, int day, std::int64_t k, const Expected& e
 {
     EXPECT_FLOAT_EQ(sim.weather(day, k, 0), static_cast<float>(e.Ta));
     EXPECT_FLOAT_EQ(sim.weather(day, k, 1), static_cast<float>(ex::kPb));
-    EXPECT_EQ(sim.weather(day, k, 2), 0.0f);
+    EXPECT_FLOAT_EQ(sim.weather(day, k, 2), static_cast<float>(e.Ws));
+    EXPECT_FLOAT_EQ(sim.weather(day, k, 3), static_cast<float>(e.Wd));
     for (std::size_t i = 0; i < e.zone_p.size(); ++i) {
         const SimFile::Node node = sim.node(day, k, static_cast<int>(i) + 1);
         SCOPED_TRACE("zone " + std::to_string(i + 1));
@@ -458,6 +460,58 @@ TEST(AnalyticCase, FanAgainstALeak)
     e.zone_p = {p};
     e.zone_rho = {rho_i};
     e.dP = {-dP, dP};
+    e.F0 = {F, F};
+    e.F1 = {0, 0};
+    expect_state(sim, ex::kSteadyDay, 0, e);
+    expect_maxima(sim, ex::kSteadyDay, e);
+}
+
+// Wind through an isothermal room (293.15 K) with equal orifices (A 0.01
+// m2, Cd 0.6, n 0.5) at z = 1.5 m in its north wall (path 1, from the
+// outdoors in) and its south wall (path 2, from the room out). The wind,
+// U = 5 m/s from Wd = 30 degrees, meets the north wall (azimuth 0) at
+// 30 - 0 = 30 degrees and the south wall (azimuth 180) at 30 - 180 + 360 =
+// 210 degrees. The linear profile through (0, 0.6), (90, -0.3), (180,
+// -0.2), (270, -0.3), (360, 0.6) gives Cp1 = 0.6 - 0.9 x 30/90 = 0.3 and
+// Cp2 = -0.2 - 0.1 x 30/90 = -0.2333. With q = rho_a U^2 / 2 and the wind
+// speed modifier m = (Ao (wH / 10)^a)^2 = 0.36, the wind pressures are
+// Pw = m q Cp on the outdoor side of each opening. With P' = p + D z,
+// D = g (rho_a - rho_i), the driving pressures are dP1 = Pw1 - P' and
+// dP2 = P' - Pw2; equal flows F = turb sqrt(rho_up dP) need rho_a dP1 =
+// rho_i dP2, so P' = (rho_a Pw1 + rho_i Pw2) / (rho_a + rho_i), midway
+// between the two wind pressures for equal densities, and p = P' - D z.
+TEST(AnalyticCase, WindThroughTwoOpposingOpenings)
+{
+    const CaseRun c = run_example("wind_cross_ventilation.prj");
+    ASSERT_EQ(c.run.code, 0) << c.run.output;
+
+    const double z = ex::kOpeningHeight, U = ex::kWindSpeed;
+    const double m = static_cast<double>(0.36f);
+    const double Cp1 = 0.6 - 0.9 * 30.0 / 90.0, Cp2 = -0.2 - 0.1 * 30.0 / 90.0;
+    const double rho_a = density(ex::kWarm, 0);
+    const double q = 0.5 * rho_a * U * U;
+    const double Pw1 = m * q * Cp1, Pw2 = m * q * Cp2;
+    double p = 0, rho_i = 0, P = 0;
+    for (int pass = 0; pass < 20; ++pass) {
+        rho_i = density(ex::kWarm, p);
+        P = (rho_a * Pw1 + rho_i * Pw2) / (rho_a + rho_i);
+        p = P - ex::kGravity * (rho_a - rho_i) * z;
+    }
+    const double dP1 = Pw1 - P, dP2 = P - Pw2;
+    const double F = orifice_turb(ex::kOpeningArea, ex::kOpeningCd) * std::sqrt(rho_a * dP1);
+    ASSERT_GT(dP1, 0);
+    ASSERT_GT(dP2, 0);
+
+    const SimFile sim(c.sim_path);
+    expect_layout(sim, {});
+    ASSERT_FALSE(::testing::Test::HasFailure());
+    Expected e;
+    e.Ws = U;
+    e.Wd = ex::kWindDirection;
+    e.zone_T = {ex::kWarm};
+    e.zone_p = {p};
+    e.zone_rho = {rho_i};
+    e.dP = {dP1, dP2};
     e.F0 = {F, F};
     e.F1 = {0, 0};
     expect_state(sim, ex::kSteadyDay, 0, e);

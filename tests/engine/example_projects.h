@@ -16,6 +16,7 @@
 #include "check/building_check.h"
 #include "editing/editor_session.h"
 #include "forms/path_sheet.h"
+#include "forms/wind_profile_form.h"
 #include "model/airflow_rules.h"
 #include "model/project.h"
 #include "model/species.h"
@@ -287,6 +288,60 @@ inline void zones_in_series(EditorSession& session)
                   {{"supply_fan", kDirEast, 0}, {"inner_opening", kDirEast, 0}, {"outer_opening", kDirEast, 0}});
 }
 
+// A wind pressure profile as its dialog's OK makes it from typed rows.
+inline WindProfile* define_wind_profile(Project& project, const std::string& name, const std::string& desc,
+                                        const std::vector<std::pair<std::string, std::string>>& rows, int fit)
+{
+    WindProfileForm form(project.wind_profiles);
+    form.set_name(name);
+    form.set_description(desc);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_TRUE(form.leave_angle(static_cast<int>(i), rows[i].first)) << name << " row " << i;
+        EXPECT_TRUE(form.leave_coefficient(static_cast<int>(i), rows[i].second)) << name << " row " << i;
+    }
+    EXPECT_TRUE(form.choose_fit(fit)) << name;
+    EXPECT_TRUE(form.accept().accepted) << name;
+    return form.stored();
+}
+
+// An isothermal room ventilated by the wind: equal orifices in its north
+// and south walls at 1.5 m, both with variable wind pressure through one
+// linear profile, and a steady wind from 30 degrees east of north.
+inline constexpr float kWindSpeed = 5.0f;       // m/s
+inline constexpr float kWindDirection = 30.0f;  // degrees
+inline constexpr float kOpeningArea = 0.01f, kOpeningCd = 0.6f, kOpeningHeight = 1.5f;
+inline const std::vector<std::pair<std::string, std::string>>& wall_profile_rows()
+{
+    static const std::vector<std::pair<std::string, std::string>> rows = {
+        {"0", "0.6"}, {"90", "-0.3"}, {"180", "-0.2"}, {"270", "-0.3"}, {"360", "0.6"}};
+    return rows;
+}
+inline void wind_cross_ventilation(EditorSession& session)
+{
+    Project& project = session.project();
+    set_project_description(project, "Cross ventilation of a room by the wind");
+    steady_run(project.rc, kWarm);
+    project.rc.steady.Ws = kWindSpeed;
+    project.rc.steady.Wd = kWindDirection;
+    orifice(project, "opening", "Wall opening, 0.01 m2", kOpeningArea, kOpeningCd);
+    WindProfile* wall = define_wind_profile(project, "low_rise_wall", "Wall of a low-rise building",
+                                            wall_profile_rows(), kWindFitLinear);
+    ASSERT_NE(wall, nullptr);
+    draw_building(session,
+                  {"####A####",
+                   "#.......#",
+                   "#...1...#",
+                   "#.......#",
+                   "####B####"},
+                  {{"room"}}, {{"opening", kDirSouth, kOpeningHeight}, {"opening", kDirSouth, kOpeningHeight}});
+    // "Variable" on the path sheet's Wind Pressure page, with the profile.
+    for (FlowPath& path : project.paths) {
+        path.flags |= kPathWindPressure;
+        path.wPmod = project.rc.wind_modifier_squared;
+        path.wind_profile = wall;
+    }
+}
+
 struct Example {
     std::string file;  // under examples/
     void (*build)(EditorSession&);
@@ -301,6 +356,7 @@ inline const std::vector<Example>& shipped_examples()
         {"decay_ventilated_zone.prj", decay_ventilated_zone},
         {"door_temperature_difference.prj", door_temperature_difference},
         {"zones_in_series.prj", zones_in_series},
+        {"wind_cross_ventilation.prj", wind_cross_ventilation},
     };
     return all;
 }
