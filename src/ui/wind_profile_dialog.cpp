@@ -168,7 +168,15 @@ WindProfileDialog::WindProfileDialog(NamedList<WindProfile>& profiles, WindProfi
     draw();
 }
 
-WindProfileDialog::~WindProfileDialog() = default;
+WindProfileDialog::~WindProfileDialog()
+{
+    // The rows outlive the form by a moment: a field losing the focus as the
+    // dialog goes must not reach it.
+    for (std::size_t i = 0; i < angles_.size(); ++i) {
+        angles_[i]->disconnect(this);
+        coefficients_[i]->disconnect(this);
+    }
+}
 
 bool WindProfileDialog::polar() const { return polar_->isChecked(); }
 
