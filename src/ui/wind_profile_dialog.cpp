@@ -229,7 +229,8 @@ void WindProfileDialog::draw()
             const std::size_t at = s == 0 ? p % run.size() : std::min(p, run.size() - 1);
             data.set_point(static_cast<int>(s), static_cast<int>(p), run.x[at], run.y[at]);
         }
-        if (s > 0) data.set_label(static_cast<int>(s), std::string(wind_fit_caption(curves.fits[s - 1].type)));
+        data.set_label(static_cast<int>(s), s == 0 ? std::string("Points")
+                                                   : std::string(wind_fit_caption(curves.fits[s - 1].type)));
     }
     chart_->attach(data);
     chart_->set_styles(styles);
@@ -247,12 +248,13 @@ void WindProfileDialog::draw()
         reach *= 1.1;
         chart_->set_axis_range(ChartAxis::x, -reach, reach);
         chart_->set_axis_range(ChartAxis::y, -reach, reach);
+        chart_->set_tick_spacing(ChartAxis::x, 0);
         chart_->set_axis_title(ChartAxis::x, "");
         chart_->set_axis_title(ChartAxis::y, "");
     } else {
         const double margin = 0.05 * std::max(hi - lo, 0.2);
         chart_->set_axis_range(ChartAxis::x, 0, 360);
-        chart_->set_tick_spacing(ChartAxis::x, 45);
+        chart_->set_tick_spacing(ChartAxis::x, 90);
         chart_->set_axis_range(ChartAxis::y, lo - margin, hi + margin);
         chart_->set_axis_title(ChartAxis::x, "Wind Angle [deg]");
         chart_->set_axis_title(ChartAxis::y, "Wind Pressure Coefficient");
