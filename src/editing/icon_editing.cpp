@@ -722,7 +722,7 @@ bool delete_zone_icon(SketchEditor& editor, int row, int col, Asking asking)
                                        " phantom zone(s) above it?";
             if (ask_question(question) != 1) return false;
         }
-        if (k == ICN_ZONE && p.zones.release(n)) editor.modified();
+        if (k == ICN_ZONE && release_zone(p, n)) editor.modified();
         // They become undefined when their level is next shown.
         for (IconEntry* e : phantoms) e->nr = 0;
     }

@@ -250,7 +250,7 @@ void free_level_records(SketchEditor& editor, Level& level)
         } else if (e.code == ICN_SOURCE) {
             release_source_record(editor, e.nr);
         } else if (e.code == ICN_ZONE) {
-            p.zones.release(e.nr);
+            release_zone(p, e.nr);
         } else if (e.code == ICN_NOTE) {
             release_note_record(editor, e.nr);
         } else if (is_duct_node(e.code)) {

@@ -129,10 +129,20 @@ SimpleAhs* create_simple_ahs(Project& project, const std::string& name, const st
     return stored;
 }
 
+bool release_zone(Project& project, std::int32_t n)
+{
+    Zone* zone = project.zones.at(n);
+    if (!zone) return false;
+    for (OccupancySchedule& o : project.occupancy_schedules)
+        for (OccupancyPoint& point : o.points)
+            if (point.zone.zone() == zone) point.zone = {};
+    return project.zones.release(n);
+}
+
 void remove_simple_ahs(Project& project, SimpleAhs* system)
 {
-    project.zones.release(system->zr);
-    project.zones.release(system->zs);
+    release_zone(project, system->zr);
+    release_zone(project, system->zs);
     project.paths.release(system->pr);
     project.paths.release(system->ps);
     project.paths.release(system->px);

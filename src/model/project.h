@@ -90,6 +90,10 @@ Exposure new_exposure(const Project& project);
 // Adds a record as number count + 1 on the current level and marks the
 // project changed.
 Zone* add_zone(Project& project, const Zone& zone);
+
+// Releases zone n and takes it out of the occupancy schedules, whose
+// points then place the occupant nowhere. False when there is no zone n.
+bool release_zone(Project& project, std::int32_t n);
 FlowPath* add_path(Project& project, const FlowPath& path);
 Junction* add_junction(Project& project, const Junction& junction);
 

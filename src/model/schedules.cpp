@@ -19,7 +19,7 @@ DaySchedule new_day_schedule(std::int16_t utyp, std::int16_t ucnv)
     DaySchedule d;
     d.utyp = utyp;
     d.ucnv = ucnv;
-    d.points = {{0, 1.0f}, {kSecondsPerDay, 1.0f}};
+    d.points = {{0, 1.0f}, {kSecondsInDay, 1.0f}};
     return d;
 }
 
@@ -35,7 +35,7 @@ OccupancySchedule new_occupancy_schedule(std::int16_t u_length)
 {
     OccupancySchedule o;
     o.u_length = u_length;
-    o.points = {OccupancyPoint{0, {}, 0, 0, 0}, OccupancyPoint{kSecondsPerDay, {}, 0, 0, 0}};
+    o.points = {OccupancyPoint{0, {}, 0, 0, 0}, OccupancyPoint{kSecondsInDay, {}, 0, 0, 0}};
     return o;
 }
 
@@ -89,8 +89,9 @@ void insert_point(std::vector<Point>& points, const Point& point)
         return;
     }
     // The point lists grow in steps of 256 points.
+    const auto index = at - points.begin();
     if (points.size() == points.capacity()) points.reserve(points.size() + 256);
-    points.insert(at, point);
+    points.insert(points.begin() + index, point);
 }
 
 template <class Point>
@@ -124,6 +125,12 @@ void insert_occupancy_point(std::vector<OccupancyPoint>& points, const Occupancy
 bool delete_occupancy_point(std::vector<OccupancyPoint>& points, std::size_t index)
 {
     return delete_point(points, index);
+}
+
+void close_occupancy_day(std::vector<OccupancyPoint>& points)
+{
+    if (points.size() >= 2 && points.back().time == kSecondsInDay)
+        points.back().zone = points[points.size() - 2].zone;
 }
 
 std::vector<std::string> users_of(const Project& project, const DaySchedule& day)

@@ -16,11 +16,11 @@
 #include <vector>
 
 #include "app/lists.h"
+#include "app/text_convert.h"
 #include "model/records.h"
 
 namespace avelor {
 
-inline constexpr std::int32_t kSecondsPerDay = 86400;
 inline constexpr int kDayTypes = 12;
 
 // The unit kinds a schedule's values may have.
@@ -100,6 +100,9 @@ void insert_schedule_point(std::vector<SchedulePoint>& points, const SchedulePoi
 bool delete_schedule_point(std::vector<SchedulePoint>& points, std::size_t index);
 void insert_occupancy_point(std::vector<OccupancyPoint>& points, const OccupancyPoint& point);
 bool delete_occupancy_point(std::vector<OccupancyPoint>& points, std::size_t index);
+// The day closes where the occupant last was: the point at 24:00:00 takes
+// the zone of the point before it.
+void close_occupancy_day(std::vector<OccupancyPoint>& points);
 
 // What refers to a definition, for the refusal to delete one in use: one
 // line per user ("zone Office", "path 12", "week schedule Weekly").

@@ -9,12 +9,12 @@
 #include "app/diagnostics.h"
 #include "model/airflow_rules.h"
 #include "model/units.h"
+#include "prjfile/definition_io.h"
 
 namespace avelor {
 
 namespace {
 
-constexpr int kSectionEnd = -999;
 // A super element's sub-elements each become a path; their count is kept
 // within what a 16-bit count can hold.
 constexpr std::int32_t kMaxSubElements = 32767;

@@ -16,6 +16,7 @@
 #include "prjfile/network_sections.h"
 #include "prjfile/project_pack.h"
 #include "prjfile/run_control_section.h"
+#include "prjfile/schedule_sections.h"
 #include "prjfile/species_section.h"
 #include "prjfile/wind_profile_section.h"
 
@@ -114,8 +115,10 @@ void read_sections(DataReader& in, Project& project)
     // error.
     auto species = [](DataReader& r, Project& p) { read_species_section(r, p); };
     auto levels = [](DataReader& r, Project& p) { read_levels(r, p); };
-    auto day_schedules = [](DataReader& r, Project&) { read_empty_section(r, "day-schedules"); };
-    auto week_schedules = [](DataReader& r, Project&) { read_empty_section(r, "week-schedules"); };
+    auto day_schedules = [](DataReader& r, Project& p) { read_day_schedules_section(r, p.day_schedules); };
+    auto week_schedules = [](DataReader& r, Project& p) {
+        read_week_schedules_section(r, p.week_schedules, p.day_schedules);
+    };
     auto wind_profiles = [](DataReader& r, Project& p) { read_wind_profiles_section(r, p.wind_profiles); };
     auto reactions = [](DataReader& r, Project& p) { read_reactions_section(r, p.reactions, p.species); };
     auto filter_elements = [](DataReader& r, Project&) { read_empty_section(r, "filter elements"); };
@@ -144,7 +147,9 @@ void read_sections(DataReader& in, Project& project)
         read_ducts(r, p);
         if (error_count() == 0) resolve_junction_ducts(p);
     };
-    auto occupancy = [](DataReader& r, Project&) { read_empty_section(r, "occupancy schedules"); };
+    auto occupancy = [](DataReader& r, Project& p) {
+        read_occupancy_section(r, p.occupancy_schedules, p.zones);
+    };
 
     const SectionReader steps[] = {
         species,  levels,   day_schedules, week_schedules, wind_profiles, reactions,
@@ -195,8 +200,8 @@ void write_project(TextWriter& out, Project& project)
     write_run_control(out, project.rc);
     write_species_section(out, project);
     write_levels(out, project);
-    write_empty_section(out, "day-schedules");
-    write_empty_section(out, "week-schedules");
+    write_day_schedules_section(out, project.day_schedules);
+    write_week_schedules_section(out, project.week_schedules, project.day_schedules);
     write_wind_profiles_section(out, project.wind_profiles);
     write_reactions_section(out, project.reactions);
     write_empty_section(out, "filter elements");
@@ -212,7 +217,7 @@ void write_project(TextWriter& out, Project& project)
     write_junctions(out, project);
     write_ducts(out, project);
     write_sources(out, project);
-    write_empty_section(out, "occupancy schedules");
+    write_occupancy_section(out, project.occupancy_schedules, project.zones);
     write_exposures(out, project);
     write_annotations(out, project);
     out.write("* end project file.\n");

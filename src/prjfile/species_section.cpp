@@ -8,12 +8,11 @@
 #include "app/diagnostics.h"
 #include "model/project.h"
 #include "model/units.h"
+#include "prjfile/definition_io.h"
 
 namespace avelor {
 
 namespace {
-
-constexpr int kSectionEnd = -999;
 
 void write_species_records(TextWriter& out, NamedList<Species>& species)
 {
@@ -38,22 +37,8 @@ void write_species_records(TextWriter& out, NamedList<Species>& species)
     out.printf("%d\n", kSectionEnd);
 }
 
-// After the last record: the end value on a line of its own.
-void read_section_end(DataReader& in)
-{
-    if (in.read_short(FieldKind::FirstOfNextLine) != kSectionEnd)
-        report_error(ERROR, {"PRJ read error; see LOG file"});
-}
-
-std::string read_name(DataReader& in)
-{
-    return in.read_field(FieldKind::Next, kNameSize).value_or(std::string());
-}
-
-std::string read_description(DataReader& in)
-{
-    return description_from_line(in.read_field(FieldKind::NextLine).value_or(std::string()));
-}
+std::string read_name(DataReader& in) { return read_definition_name(in); }
+std::string read_description(DataReader& in) { return read_definition_description(in); }
 
 // A unit index from a file names a unit of its kind, or is an error and
 // becomes the base unit: nothing later may meet an index it cannot convert.

@@ -9,12 +9,13 @@
 #include <string>
 #include <vector>
 
-#include "model/schedules.h"  // kSecondsPerDay
+#include "app/text_convert.h"
 
 namespace avelor {
 
 inline constexpr std::int32_t kResultsVersion = 24;
 inline constexpr std::int64_t kResultsHeaderSize = 68;  // 17 x i32
+inline constexpr std::int32_t kSecondsPerDay = kSecondsInDay;
 
 // Node types of the maps.
 inline constexpr std::int32_t kResultsNodeZone = 0;

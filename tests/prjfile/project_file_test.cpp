@@ -107,6 +107,54 @@ TEST_F(ProjectFileTest, WrittenProjectOpensAndWritesBackIdentically)
     EXPECT_EQ(text.rfind("* end project file.\n"), text.size() - 20);
 }
 
+// Schedules and their users: the zone's temperature, the window's flow
+// and an occupant moving between the office and outdoors.
+TEST_F(ProjectFileTest, SchedulesAndTheirUsersRoundTrip)
+{
+    Project p;
+    build_small_project(p);
+    DaySchedule on = new_day_schedule(kScheduleDimensionless, 0);
+    on.name = "open";
+    on.shap = kShapeTrapezoidal;
+    on.points = {{0, 0}, {8 * 3600, 1}, {86400, 0}};
+    DaySchedule warm = new_day_schedule(kScheduleTemperature, 1);
+    warm.name = "warm";
+    DaySchedule* open_day = p.day_schedules.insert_copy(on);
+    DaySchedule* warm_day = p.day_schedules.insert_copy(warm);
+    WeekSchedule windows = new_week_schedule(kScheduleDimensionless, 0);
+    windows.name = "windows";
+    windows.days.fill(open_day);
+    WeekSchedule heating = new_week_schedule(kScheduleTemperature, 1);
+    heating.name = "heating";
+    heating.days.fill(warm_day);
+    p.paths.at(1)->schedule = p.week_schedules.insert_copy(windows);
+    p.zones.at(1)->schedule = p.week_schedules.insert_copy(heating);
+    OccupancySchedule day = new_occupancy_schedule(0);
+    day.name = "worker";
+    insert_occupancy_point(day.points, {9 * 3600, p.zones.at(1), 0, 0, 0});
+    insert_occupancy_point(day.points, {17 * 3600, ZoneRef::ambient(), 0, 0, 0});
+    close_occupancy_day(day.points);
+    Exposure x;
+    x.occupancy.fill(p.occupancy_schedules.insert_copy(day));
+    x.exposure.assign(2, 0.0f);
+    p.exposures.add(x);
+
+    TextWriter out;
+    write_project(out, p);
+    ASSERT_EQ(error_count(), 0) << (port.boxes.empty() ? "" : port.boxes[0].text);
+    ASSERT_TRUE(write_file_atomically(file("sched.prj"), out.text()));
+    ProjectDocument doc;
+    ASSERT_TRUE(open_project(doc, file("sched.prj"), {}));
+    const Project& q = *doc.project;
+    ASSERT_NE(q.paths.at(1)->schedule, nullptr);
+    EXPECT_EQ(q.paths.at(1)->schedule->name, "windows");
+    EXPECT_EQ(q.zones.at(1)->schedule->name, "heating");
+    EXPECT_EQ(q.exposures.at(1)->occupancy[5]->points[1].zone.zone(), q.zones.at(1));
+    TextWriter again;
+    write_project(again, *doc.project);
+    EXPECT_EQ(again.text(), out.text());
+}
+
 TEST_F(ProjectFileTest, FailedBackupStillOpensAndReadOnlyFilesOpenUntitled)
 {
     write_small("ro.prj");
@@ -229,11 +277,11 @@ TEST_F(ProjectFileTest, MissingFileAndNonEmptyUnsupportedSections)
 
     reset_error_count();
     std::string text = write_small("sched.prj");
-    text.replace(text.find("0 ! day-schedules:"), 18, "2 ! day-schedules:");
+    text.replace(text.find("0 ! filters:"), 12, "2 ! filters:");
     ASSERT_TRUE(write_file_atomically(file("sched.prj"), text));
     port.boxes.clear();
     EXPECT_FALSE(open_project(doc, file("sched.prj"), {}));
-    EXPECT_TRUE(has_box_starting(port, " The day-schedules section holds 2 records; this version "
+    EXPECT_TRUE(has_box_starting(port, " The filters section holds 2 records; this version "
                                        "cannot read them\n"));
 }
 
