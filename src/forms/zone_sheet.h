@@ -224,6 +224,7 @@ public:
 
     // ---- "Schedule"
     SchedulePage& schedule() { return schedule_; }
+    Project& project() const { return *project_; }
     const SchedulePage& schedule() const { return schedule_; }
 
     // OK: the check of the page in front, then the copy is stored (a new
