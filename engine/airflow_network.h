@@ -122,6 +122,16 @@ public:
     // nodes' pressures and densities and the links' results are updated.
     SolveReport solve(const Weather& weather);
 
+    // Follows the week schedules of the zones and flow paths at a day type
+    // (1..12) and a time of day (s, 0..86400): a path's flow is the
+    // schedule's value times its multiplier times its element's flow (a
+    // value of 0 closes it), and a zone's temperature is the value of its
+    // temperature schedule. True when any of them changed since the last
+    // call (always on the first), so that the airflow must be solved
+    // again. Throws EngineError for a value a path or zone cannot take: a
+    // negative factor, a temperature not above 0 K, or not a number.
+    bool follow_schedules(int day_type, double seconds);
+
 private:
     struct Impl;
     std::unique_ptr<Impl> impl_;

@@ -278,6 +278,7 @@ public:
 
     RunOutcome run(const std::string& results_path, const std::string& restart_path)
     {
+        follow_schedules(plan_.first_day, plan_.first_time);
         SolveReport report = flows_.solve(weather_);
         const std::vector<Node>& nodes = flows_.nodes();
         const std::vector<Link>& links = flows_.links();
@@ -345,7 +346,8 @@ private:
     // instant (day, time).
     void advance(SolveReport& report, int day, int time)
     {
-        if (plan_.resolve_airflow) {
+        const bool scheduled_change = follow_schedules(day, time);
+        if (plan_.resolve_airflow || scheduled_change) {
             report = flows_.solve(weather_);
             judge(report, day, time);
         } else {
@@ -356,6 +358,21 @@ private:
                 contaminants_->solve_steady(flows_.nodes(), flows_.links());
             else
                 contaminants_->step(flows_.nodes(), flows_.links(), plan_.t_step);
+        }
+    }
+
+    // The day type of a day: with steady weather the steady record's, the
+    // one the results file gives every step.
+    int day_type(int /*day*/) const { return weather_.day_type; }
+
+    // The scheduled values at an instant; true when any changed. A value
+    // the records cannot take ends the run, naming the instant.
+    bool follow_schedules(int day, int time)
+    {
+        try {
+            return flows_.follow_schedules(day_type(day), time);
+        } catch (const EngineError& e) {
+            throw EngineError(run_instant_text(day, time) + ": " + e.what());
         }
     }
 
@@ -426,7 +443,7 @@ private:
         const ResultsHeader& h = results_.layout().header();
         ResultsStep step;
         step.day = static_cast<std::int16_t>(day);
-        step.day_type = static_cast<std::int16_t>(weather_.day_type);
+        step.day_type = static_cast<std::int16_t>(day_type(day));
         step.time = time;
         step.Ta = static_cast<float>(weather_.Ta);
         step.Pb = static_cast<float>(weather_.Pb);

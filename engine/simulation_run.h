@@ -6,7 +6,14 @@
 // end equal those at its start, then write that day.
 //
 // Steady runs solve once at the steady date and time and write that one
-// instant (and its maxima). Transient runs step from the start to the end
+// instant (and its maxima).
+//
+// Schedules are followed at the end of every calculation step, as the
+// backward Euler step of the concentrations takes its flows there; with
+// steady weather and a steady airflow method the airflow is solved again
+// only at the steps where a scheduled value changed, starting from the
+// pressures of the solve before. Steady runs take the schedules' values
+// at the steady date and time. Transient runs step from the start to the end
 // by the calculation time step, crossing from day 365 to day 1, and write
 // every instant whose time of day is a multiple of the output time step;
 // at 24:00 of a day that is not the last the instant is written twice, as
@@ -37,6 +44,10 @@ public:
     virtual const std::vector<Node>& nodes() const = 0;
     virtual const std::vector<Link>& links() const = 0;
     virtual SolveReport solve(const Weather& weather) = 0;
+    // Sets the scheduled values for a day type and time of day; true when
+    // any changed since the last call, so that the flows must be solved
+    // again. Flows without schedules never change.
+    virtual bool follow_schedules(int /*day_type*/, double /*seconds*/) { return false; }
 };
 
 // The project's airflow network as a flow model.
@@ -46,6 +57,7 @@ public:
     const std::vector<Node>& nodes() const override { return network_.nodes(); }
     const std::vector<Link>& links() const override { return network_.links(); }
     SolveReport solve(const Weather& weather) override { return network_.solve(weather); }
+    bool follow_schedules(int day_type, double seconds) override { return network_.follow_schedules(day_type, seconds); }
 
 private:
     AirflowNetwork network_;
