@@ -18,6 +18,7 @@
 #include "forms/path_sheet.h"
 #include "model/airflow_rules.h"
 #include "model/project.h"
+#include "model/schedules.h"
 #include "model/species.h"
 #include "sketchpad/level_navigation.h"
 #include "sketchpad/sketch_drawing.h"
@@ -242,6 +243,86 @@ inline void decay_ventilated_zone(EditorSession& session)
     for (Zone& zone : project.zones) zone.CC0 = {kTracerStart};
 }
 
+// A tracer in a room cleared by an exhaust fan that follows the working
+// day: off at night, ramped up from 06:00 to 08:00, on until 18:00 and
+// ramped down by 19:00; off on the weekend. A wall leak lets the make-up
+// air in. One Monday (the steady weather's day type) at 1-minute steps
+// with half-hourly results.
+inline constexpr float kExhaustFlow = 0.01f;  // kg/s at full speed
+inline constexpr std::int32_t kRampUpStart = 6 * 3600, kRampUpEnd = 8 * 3600;
+inline constexpr std::int32_t kRampDownStart = 18 * 3600, kRampDownEnd = 19 * 3600;
+inline constexpr int kMonday = 2;
+inline DaySchedule* define_day_schedule(Project& project, const std::string& name, const std::string& desc,
+                                        std::int16_t shape, const std::vector<SchedulePoint>& points)
+{
+    DaySchedule day = new_day_schedule(kScheduleDimensionless, 0);
+    day.name = name;
+    day.desc = desc;
+    day.shap = shape;
+    day.points.clear();
+    for (const SchedulePoint& point : points) insert_schedule_point(day.points, point);
+    return project.day_schedules.insert_copy(day);
+}
+inline void scheduled_exhaust(EditorSession& session)
+{
+    Project& project = session.project();
+    set_project_description(project, "Tracer cleared by a scheduled exhaust fan");
+    RunControl& rc = project.rc;
+    steady_run(rc, kWarm);
+    rc.steady.day = kMonday;
+    rc.sim_mf = 2;
+    rc.t_step = 60;
+    rc.t_list = 1800;
+    rc.date_0 = 1;
+    rc.time_0 = 0;
+    rc.date_1 = 1;
+    rc.time_1 = 86400;
+    rc.date_st = rc.date_0;
+    rc.time_st = rc.time_0;
+    Species tracer = new_species();
+    tracer.name = "tracer";
+    tracer.desc = "Inert tracer gas";
+    tracer.molwt = 146.06f;
+    tracer.t = 0;
+    tracer.s = 1;
+    tracer.CCdef = 0;
+    project.species.insert_copy(tracer);
+    ASSERT_EQ(rebuild_contaminants(project), 0);
+
+    DaySchedule* working = define_day_schedule(project, "working_day", "Exhaust on from 08:00 to 18:00, ramped",
+                                               kShapeTrapezoidal,
+                                               {{0, 0}, {kRampUpStart, 0}, {kRampUpEnd, 1}, {kRampDownStart, 1},
+                                                {kRampDownEnd, 0}, {kSecondsInDay, 0}});
+    DaySchedule* off = define_day_schedule(project, "off", "Exhaust off all day", 0, {{0, 0}, {kSecondsInDay, 0}});
+    ASSERT_NE(working, nullptr);
+    ASSERT_NE(off, nullptr);
+    WeekSchedule week = new_week_schedule(kScheduleDimensionless, 0);
+    week.name = "office_week";
+    week.desc = "Working days Monday to Friday";
+    for (int d = 1; d <= kDayTypes; ++d) week.days[static_cast<std::size_t>(d - 1)] = d >= 2 && d <= 6 ? working : off;
+    WeekSchedule* schedule = project.week_schedules.insert_copy(week);
+
+    constant_mass_fan(project, "exhaust_fan", "Exhaust fan, 0.01 kg/s", kExhaustFlow);
+    define_element(project, kPlrLeak1, "wall_leak", "Wall leakage, 0.01 m2 at 4 Pa", [](AirflowElement& e) {
+        LeakageData& d = std::get<LeakageData>(e.data);
+        d.area1 = 0.01f;
+        d.expt = 0.65f;
+        d.coef = 0.6f;
+        d.pres = 4;
+    });
+    // The leak in the north wall lets air in; the fan in the south wall
+    // blows it out.
+    draw_building(session,
+                  {"####A####",
+                   "#.......#",
+                   "#...1...#",
+                   "#.......#",
+                   "####B####"},
+                  {{"room"}}, {{"wall_leak", kDirSouth, 1.5f}, {"exhaust_fan", kDirSouth, 1.5f}});
+    project.paths.at(2)->schedule = schedule;
+    for (Zone& zone : project.zones) zone.CC0 = {kTracerStart};
+}
+
 // A warm room open to the cold outdoors through a single door: cold air
 // comes in low, warm air leaves high, and the net flow is zero.
 inline constexpr float kDoorHeight = 2.0f, kDoorWidth = 0.8f, kDoorCd = 0.78f;
@@ -299,6 +380,7 @@ inline const std::vector<Example>& shipped_examples()
         {"stack_two_orifices.prj", stack_two_orifices},
         {"fan_and_leak.prj", fan_and_leak},
         {"decay_ventilated_zone.prj", decay_ventilated_zone},
+        {"scheduled_exhaust.prj", scheduled_exhaust},
         {"door_temperature_difference.prj", door_temperature_difference},
         {"zones_in_series.prj", zones_in_series},
     };
