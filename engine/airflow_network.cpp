@@ -795,6 +795,7 @@ bool AirflowNetwork::Impl::solve_step(Vec& delta)
         double& d = values[diag_slot[static_cast<std::size_t>(u)]];
         if (!(d > floor)) {
             d += floor;
+            if (!lifted && timing && timing->held_node < 0) timing->held_node = node_of[static_cast<std::size_t>(u)];
             lifted = true;
         }
     }

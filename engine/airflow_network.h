@@ -89,6 +89,11 @@ struct SolveReport {
     // node furthest beyond, and that flow, kg/s.
     int unresolved_node = -1;
     double unresolved_flow = 0;
+    // A node with an unknown pressure and no slope in any of its flows (-1
+    // when none): every path of it closed (a schedule at 0) or carrying a
+    // constant flow. Its pressure is held where it was by a tiny diagonal
+    // term; the first such node, its index in nodes().
+    int held_node = -1;
     // Where the solve's time went, s: the elements' flows and slopes, the
     // residual and Jacobian assembled from them, the factorization (or
     // the preconditioner) and the linear solves.

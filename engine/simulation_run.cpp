@@ -258,6 +258,16 @@ std::string unresolved_text(const Project& project, const std::vector<Node>& nod
            " kg/s, more than the convergence tolerance (openings of very different sizes meet there).";
 }
 
+std::string held_text(const Project& project, const std::vector<Node>& nodes, const SolveReport& report, int day,
+                      int time)
+{
+    if (report.held_node < 0 || static_cast<std::size_t>(report.held_node) >= nodes.size()) return {};
+    return run_instant_text(day, time) + ": " +
+           node_text(project, nodes[static_cast<std::size_t>(report.held_node)]) +
+           " has no open flow path whose flow follows the pressure (closed by a schedule, or fans only); "
+           "its pressure is held where it was.";
+}
+
 namespace {
 
 // The run's state and its two output files.
@@ -340,6 +350,11 @@ private:
             options_.warning(not_converged_text(project_, flows_.nodes(), report, day, time));
         else if (report.unresolved_node >= 0)
             options_.warning(unresolved_text(project_, flows_.nodes(), report, day, time));
+        // Told once a run: schedules close the same paths day after day.
+        if (report.held_node >= 0 && !told_held_) {
+            options_.warning(held_text(project_, flows_.nodes(), report, day, time));
+            told_held_ = true;
+        }
     }
 
     // One calculation step of the flows and concentrations, ending at the
@@ -520,6 +535,7 @@ private:
     ResultsWriter results_;
     RestartWriter restart_;
     long long last_saved_ = -1;
+    bool told_held_ = false;
 };
 
 }  // namespace

@@ -136,6 +136,10 @@ std::string not_converged_text(const Project& project, const std::vector<Node>& 
 std::string unresolved_text(const Project& project, const std::vector<Node>& nodes, const SolveReport& report,
                             int day, int time);
 
+// The warning of a solve that held a node's pressure for want of any flow
+// that follows it ("" when the report names none).
+std::string held_text(const Project& project, const std::vector<Node>& nodes, const SolveReport& report, int day,
+                      int time);
 
 // "Jan01 06:00:00": a day of the year (1..365) and a time of day in s.
 std::string run_instant_text(int day, int time);

@@ -171,6 +171,7 @@ TEST(ScheduledNetwork, AZoneWhosePathsAreAllClosedKeepsItsPressure)
     network.follow_schedules(1, 6 * kHour);
     const SolveReport closed = network.solve(Weather{});
     EXPECT_TRUE(closed.converged);
+    EXPECT_EQ(closed.held_node, 0) << "A's pressure held";
     EXPECT_TRUE(std::isfinite(network.nodes()[0].p));
     EXPECT_EQ(network.links()[0].F0, 0.0);
     EXPECT_EQ(network.links()[1].F0, 0.0);
@@ -180,6 +181,7 @@ TEST(ScheduledNetwork, AZoneWhosePathsAreAllClosedKeepsItsPressure)
     network.follow_schedules(1, 18 * kHour);
     const SolveReport open = network.solve(Weather{});
     EXPECT_TRUE(open.converged);
+    EXPECT_EQ(open.held_node, -1);
     for (const Link& link : network.links()) EXPECT_TRUE(std::isfinite(link.F0));
     // Part of the fan's air now leaves through A.
     EXPECT_LT(network.links()[0].F0, 0.0);
@@ -385,6 +387,40 @@ TEST(ScheduledRun, SteadyAirflowIsSolvedAgainWhenAScheduledValueChanges)
                 EXPECT_EQ(iterations[h] > 0, h == 7 || h == 8 || h == 19) << "hour " << h;
         }
     }
+}
+
+// The two rooms of AZoneWhosePathsAreAllClosedKeepsItsPressure through a
+// day at hourly steps: room A is shut off until 12:00 every day, and the
+// run says so once, at its first step.
+TEST(ScheduledRun, TellsOnceOfAZoneWithEveryPathClosed)
+{
+    auto project = one_level_project();
+    Zone* a = add_network_zone(*project, "A", 293.15f, 50);
+    Zone* b = add_network_zone(*project, "B", 293.15f, 50);
+    AirflowElement* leak = test_leak(*project);
+    DaySchedule* shut = add_day(*project, "shut", false, {{0, 0}, {43200, 1}, {86400, 1}});
+    WeekSchedule* week = add_week(*project, "week", shut, shut);
+    add_network_path(*project, ZoneRef::ambient(), a, leak)->schedule = week;
+    add_network_path(*project, a, b, leak)->schedule = week;
+    add_network_path(*project, ZoneRef::ambient(), b, test_fan(*project, 0.03f));
+    add_network_path(*project, b, ZoneRef::ambient(), leak);
+    RunControl& rc = project->rc;
+    rc.sim_af = 1;
+    rc.t_step = rc.t_list = 3600;
+    rc.date_0 = 1;
+    rc.date_1 = 2;
+    rc.time_0 = 0;
+    rc.time_1 = 86400;
+    NetworkFlowModel flows(*project);
+    std::vector<std::string> warnings;
+    RunOptions options;
+    options.warning = [&](const std::string& text) { warnings.push_back(text); };
+    ASSERT_EQ(run_simulation(*project, flows, ::testing::TempDir() + "held.sim", ::testing::TempDir() + "held.rst",
+                             options),
+              RunOutcome::Finished);
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_EQ(warnings[0], "Jan01 00:00:00: zone A has no open flow path whose flow follows the pressure (closed by a "
+                           "schedule, or fans only); its pressure is held where it was.");
 }
 
 }  // namespace
