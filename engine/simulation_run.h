@@ -6,18 +6,18 @@
 // end equal those at its start, then write that day.
 //
 // Steady runs solve once at the steady date and time and write that one
-// instant (and its maxima).
-//
-// Schedules are followed at the end of every calculation step, as the
-// backward Euler step of the concentrations takes its flows there; with
-// steady weather and a steady airflow method the airflow is solved again
-// only at the steps where a scheduled value changed, starting from the
-// pressures of the solve before. Steady runs take the schedules' values
-// at the steady date and time. Transient runs step from the start to the end
+// instant (and its maxima). Transient runs step from the start to the end
 // by the calculation time step, crossing from day 365 to day 1, and write
 // every instant whose time of day is a multiple of the output time step;
 // at 24:00 of a day that is not the last the instant is written twice, as
 // 24:00 of the day and as 00:00 of the next.
+//
+// Schedules are followed at the end of every calculation step, where the
+// backward Euler step of the concentrations takes its flows, on the day
+// type of the steady weather; with a steady airflow method the airflow is
+// solved again only at the steps where a scheduled value changed,
+// starting from the pressures of the solve before. Steady runs take the
+// schedules' values at the steady date and time.
 #pragma once
 
 #include <atomic>
