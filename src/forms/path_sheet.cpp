@@ -161,7 +161,7 @@ PathSheet::PathSheet(Project& project, SketchGrid& grid, GridCell cell, const Fl
       cell_(cell),
       path_(working),
       number_(number),
-      schedule_(SchedulePage::make(project, UnitKind::Dimensionless, working.cdvf, working.schedule != nullptr,
+      schedule_(SchedulePage::make(project, UnitKind::Dimensionless, working.cdvf, working.schedule,
                                    working.control != nullptr)),
       cfd_id_(working.cfd_name)
 {
@@ -550,7 +550,7 @@ PathSheetVerdict PathSheet::accept(SubPathChains& chains)
     }
     path_.cfd_name = cfd_id_;
     path_.cdvf = schedule_.cdvf;
-    if (!schedule_.has_schedule()) path_.schedule = nullptr;
+    path_.schedule = schedule_.chosen();
     reread_zones();
     if (is_fan(path_.element)) path_.element->icon = path_.icn;
     LevelCells& cells = grid_.current();

@@ -164,6 +164,7 @@ public:
     // "Schedule" page: dimensionless week schedules. Its schedule and
     // values-file choices reach the copy when the sheet is accepted.
     SchedulePage& schedule_page() { return schedule_; }
+    Project& project() const { return project_; }
     const SchedulePage& schedule_page() const { return schedule_; }
 
     // "Filter" page.

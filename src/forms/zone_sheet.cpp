@@ -55,40 +55,54 @@ bool is_h2o(const Species& species) { return species.name == "H2O"; }
 // ------------------------------------------------------------ schedule page
 
 SchedulePage SchedulePage::make(const Project& project, UnitKind kind, const ControlValuesLink& link,
-                                bool has_schedule, bool network_control)
+                                WeekSchedule* current, bool network_control)
 {
     SchedulePage page;
     page.schedule_kind = kind;
-    page.keeps_schedule = has_schedule;
     page.network_control = network_control;
     auto named = [](const std::string& file) { return !file.empty() && file != "null"; };
     page.cvf_file = named(project.rc.continuous_values_file);
     page.dvf_file = named(project.rc.discrete_values_file);
     page.cdvf = link;
     page.fit_column();
+    page.reload(project, current);
     return page;
+}
+
+void SchedulePage::reload(const Project& project, WeekSchedule* choose)
+{
+    schedules.clear();
+    for (WeekSchedule& w : project.week_schedules)
+        if (w.utyp == kind_number(schedule_kind) || &w == choose) schedules.push_back(&w);
+    auto at = std::find(schedules.begin(), schedules.end(), choose);
+    schedule = choose && at != schedules.end() ? static_cast<int>(at - schedules.begin()) + 1 : 0;
+}
+
+WeekSchedule* SchedulePage::chosen() const
+{
+    return schedule > 0 && schedule <= static_cast<int>(schedules.size())
+               ? schedules[static_cast<std::size_t>(schedule - 1)]
+               : nullptr;
 }
 
 std::vector<std::string> SchedulePage::schedule_choices() const
 {
     std::vector<std::string> choices{kNoSchedule};
-    choices.insert(choices.end(), schedule_names.begin(), schedule_names.end());
+    for (const WeekSchedule* w : schedules) choices.push_back(w->name);
     return choices;
 }
 
 bool SchedulePage::choose_schedule(int index)
 {
-    if (index < 0 || index > static_cast<int>(schedule_names.size())) return false;
+    if (index < 0 || index > static_cast<int>(schedules.size())) return false;
     schedule = index;
-    keeps_schedule = false;
     return true;
 }
 
 std::string SchedulePage::description() const
 {
-    const auto i = static_cast<std::size_t>(schedule);
-    if (schedule <= 0 || i > schedule_descriptions.size()) return {};
-    return schedule_descriptions[i - 1];
+    const WeekSchedule* w = chosen();
+    return w ? w->desc : std::string();
 }
 
 bool SchedulePage::set_control_kind(int kind)
@@ -169,7 +183,7 @@ ZoneSheet::ZoneSheet(Project& project, Zone copy, std::int32_t number, SketchGri
     name_text_ = copy_.name;
     cfd_id_text_ = copy_.cfd_name;
     copy_.CC0.resize(static_cast<std::size_t>(project.nctm()), 0.0f);
-    schedule_ = SchedulePage::make(project, UnitKind::Temperature, copy_.cdvf, copy_.schedule != nullptr,
+    schedule_ = SchedulePage::make(project, UnitKind::Temperature, copy_.cdvf, copy_.schedule,
                                    copy_.control != nullptr);
     show(ZonePage::ZoneData);
 }
@@ -542,7 +556,7 @@ void ZoneSheet::store()
 {
     if (shown(ZonePage::DetailedZone)) copy_.cfd_name = cfd_id_text_;
     copy_.cdvf = schedule_.cdvf;
-    if (!schedule_.has_schedule()) copy_.schedule = nullptr;
+    copy_.schedule = schedule_.chosen();
     Project& p = *project_;
     if (number_ > 0) {
         p.zones.put(number_, copy_);

@@ -28,20 +28,16 @@ class Project;
 
 // A record's week schedule and its control by a values file.
 //
-// Week schedules and the values files' columns are not loaded into the
-// project yet: their choice lists start empty and only " <none>" (and no
-// column) can be chosen. Whoever loads them fills schedule_names,
-// cvf_columns and dvf_columns before the page is shown.
+// The values files' columns are not loaded into the project yet: whoever
+// loads them fills cvf_columns and dvf_columns before the page is shown.
 struct SchedulePage {
     // The kind of week schedule offered (temperature schedules for zones).
     UnitKind schedule_kind = UnitKind::Temperature;
-    // The week schedules of that kind, in list order.
-    std::vector<std::string> schedule_names;
-    std::vector<std::string> schedule_descriptions;
-    // 0 = " <none>", k = schedule_names[k - 1].
+    // The week schedules of that kind, in list order (and the record's own
+    // schedule should a file have given it one of another kind).
+    std::vector<WeekSchedule*> schedules;
+    // 0 = " <none>", k = schedules[k - 1].
     int schedule = 0;
-    // The record keeps a schedule that the list above cannot show.
-    bool keeps_schedule = false;
 
     // A control node refers to the record.
     bool network_control = false;
@@ -57,13 +53,17 @@ struct SchedulePage {
     // A page over a record's link. The file flags come from the project's
     // run control (a file name other than "null").
     static SchedulePage make(const Project& project, UnitKind kind, const ControlValuesLink& link,
-                             bool has_schedule, bool network_control);
+                             WeekSchedule* current, bool network_control);
+    // The week schedules were edited or added to: offers them anew with
+    // choose as the choice.
+    void reload(const Project& project, WeekSchedule* choose);
 
     // " <none>" first, then the schedule names.
     std::vector<std::string> schedule_choices() const;
     // false for an index outside the choices.
     bool choose_schedule(int index);
-    bool has_schedule() const { return schedule > 0 || keeps_schedule; }
+    bool has_schedule() const { return schedule > 0; }
+    WeekSchedule* chosen() const;
     std::string description() const;
     bool edit_schedule_enabled() const { return has_schedule(); }
 
@@ -224,6 +224,7 @@ public:
 
     // ---- "Schedule"
     SchedulePage& schedule() { return schedule_; }
+    Project& project() const { return *project_; }
     const SchedulePage& schedule() const { return schedule_; }
 
     // OK: the check of the page in front, then the copy is stored (a new

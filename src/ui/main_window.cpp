@@ -49,6 +49,7 @@
 #include "ui/problems_window.h"
 #include "ui/project_config_dialog.h"
 #include "ui/results_view.h"
+#include "ui/schedule_dialogs.h"
 #include "ui/shift_drawing_dialog.h"
 #include "ui/simulation_parameters_dialog.h"
 #include "ui/simulation_runner.h"
@@ -792,6 +793,20 @@ void MainWindow::run_command(int command)
         run_reaction_manager(this, s.project());
         data_changed();
         break;
+    case cmd::DaySchedules:
+    case cmd::DayTemperatureSchedules:
+    case cmd::WeekSchedules:
+    case cmd::WeekTemperatureSchedules:
+    case cmd::OccupancySchedules: {
+        const bool day = command == cmd::DaySchedules || command == cmd::DayTemperatureSchedules;
+        const bool temperature = command == cmd::DayTemperatureSchedules || command == cmd::WeekTemperatureSchedules;
+        const ScheduleKind kind = command == cmd::OccupancySchedules ? ScheduleKind::Occupancy
+                                  : day                              ? ScheduleKind::Day
+                                                                     : ScheduleKind::Week;
+        run_schedule_manager(this, s.project(), kind, temperature ? kScheduleTemperature : kScheduleDimensionless);
+        data_changed();
+        break;
+    }
     case cmd::Contaminants:
         run_project_species_dialog(this, s.project());
         data_changed();

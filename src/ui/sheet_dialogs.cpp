@@ -28,6 +28,8 @@
 #include "forms/element_form.h"
 #include "model/unit_field.h"
 #include "sketchpad/palette.h"
+#include "model/project.h"
+#include "ui/schedule_dialogs.h"
 #include "ui/text_1252.h"
 
 namespace avelor::ui {
@@ -115,7 +117,8 @@ std::string shown_number(double value) { return format_number(value, 6); }
 // The "Schedule" page shared by the sheets, over a SchedulePage.
 class SchedulePageWidget : public QWidget {
 public:
-    SchedulePageWidget(SchedulePage& page, QWidget* parent) : QWidget(parent), page_(page)
+    SchedulePageWidget(SchedulePage& page, Project& project, QWidget* parent)
+        : QWidget(parent), page_(page), project_(project)
     {
         auto* layout = new QVBoxLayout(this);
         auto* schedule = new QGroupBox(QStringLiteral("Schedule"));
@@ -126,10 +129,28 @@ public:
         description_ = new QLabel;
         form->addRow(QStringLiteral("Description:"), description_);
         auto* buttons = new QHBoxLayout;
-        edit_ = disabled_button("Edit Schedule");
+        edit_ = new QPushButton(QStringLiteral("&Edit Schedule"));
+        edit_->setObjectName(QStringLiteral("EditSchedule"));
+        auto* make = new QPushButton(QStringLiteral("&New Schedule"));
+        make->setObjectName(QStringLiteral("NewSchedule"));
         buttons->addWidget(edit_);
-        buttons->addWidget(disabled_button("New Schedule"));
-        buttons->addWidget(disabled_button("Library..."));
+        buttons->addWidget(make);
+        buttons->addWidget(disabled_button("Library...", "Not available in this version: schedule libraries are not built yet."));
+        connect(edit_, &QPushButton::clicked, this, [this] {
+            if (WeekSchedule* w = page_.chosen()) {
+                run_week_schedule_dialog(this, project_, *w, w);
+                page_.reload(project_, w);
+                refresh();
+            }
+        });
+        connect(make, &QPushButton::clicked, this, [this] {
+            const auto utyp = static_cast<std::int16_t>(kind_number(page_.schedule_kind));
+            const auto unit = static_cast<std::int16_t>(utyp == kScheduleTemperature ? project_.rc.uT : 0);
+            if (WeekSchedule* w = run_week_schedule_dialog(this, project_, new_week_schedule(utyp, unit), nullptr)) {
+                page_.reload(project_, w);
+                refresh();
+            }
+        });
         form->addRow(buttons);
         layout->addWidget(schedule);
 
@@ -178,7 +199,7 @@ public:
         for (const std::string& choice : page_.schedule_choices()) name_->addItem(from_1252(choice));
         name_->setCurrentIndex(page_.schedule);
         description_->setText(from_1252(page_.description()));
-        edit_->setEnabled(false);  // the week schedule editor is not there yet
+        edit_->setEnabled(page_.edit_schedule_enabled());
         kind_->button(1)->setEnabled(page_.cvf_enabled());
         kind_->button(2)->setEnabled(page_.dvf_enabled());
         check(kind_, page_.cdvf.kind);
@@ -192,6 +213,7 @@ public:
 
 private:
     SchedulePage& page_;
+    Project& project_;
     QComboBox* name_ = nullptr;
     QLabel* description_ = nullptr;
     QPushButton* edit_ = nullptr;
@@ -229,7 +251,7 @@ ZoneSheetDialog::ZoneSheetDialog(ZoneSheet& sheet, QWidget* parent) : QDialog(pa
     tabs_->addTab(zone_data_page(), QStringLiteral("Zone Data"));
     tabs_->addTab(contaminant_page(), QStringLiteral("Contaminant Data"));
     tabs_->addTab(detailed_page(), QStringLiteral("Detailed Zone"));
-    schedule_ = new SchedulePageWidget(sheet_.schedule(), nullptr);
+    schedule_ = new SchedulePageWidget(sheet_.schedule(), sheet_.project(), nullptr);
     tabs_->addTab(schedule_, QStringLiteral("Schedule"));
     layout->addWidget(tabs_);
 
@@ -573,7 +595,7 @@ PathSheetDialog::PathSheetDialog(PathSheet& sheet, SubPathChains& chains, PathSh
     tabs_->addTab(element_page(), QStringLiteral("Flow Element"));
     tabs_->addTab(path_page(), QStringLiteral("Flow Path"));
     tabs_->addTab(wind_page(), QStringLiteral("Wind Pressure"));
-    schedule_ = new SchedulePageWidget(sheet_.schedule_page(), nullptr);
+    schedule_ = new SchedulePageWidget(sheet_.schedule_page(), sheet_.project(), nullptr);
     tabs_->addTab(schedule_, QStringLiteral("Schedule"));
     tabs_->addTab(filter_page(), QStringLiteral("Filter"));
     tabs_->addTab(cfd_page(), QStringLiteral("CFD"));

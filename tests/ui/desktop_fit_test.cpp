@@ -41,6 +41,7 @@
 #include "ui/element_manager.h"
 #include "ui/floating_status.h"
 #include "ui/level_data_dialog.h"
+#include "ui/schedule_dialogs.h"
 #include "ui/main_window.h"
 #include "ui/navigator_window.h"
 #include "ui/project_config_dialog.h"
@@ -224,6 +225,19 @@ void DesktopFitTest::every_dialog_fits_a_small_screen_with_its_title_whole()
     {
         ui::LevelDataDialog dialog(b.session);
         check_fits(dialog, QStringLiteral("level data"));
+    }
+    {
+        auto fits = [](const char* what) {
+            return [what](QDialog& dialog) { check_fits(dialog, QString::fromLatin1(what)); };
+        };
+        when_modal(fits("day schedule"));
+        ui::run_day_schedule_dialog(nullptr, b.project(), new_day_schedule(kScheduleTemperature, 0), nullptr);
+        when_modal(fits("week schedule"));
+        ui::run_week_schedule_dialog(nullptr, b.project(), new_week_schedule(kScheduleDimensionless, 0), nullptr);
+        when_modal(fits("occupancy schedule"));
+        ui::run_occupancy_schedule_dialog(nullptr, b.project(), new_occupancy_schedule(0), nullptr);
+        when_modal(fits("schedule manager"));
+        ui::run_schedule_manager(nullptr, b.project(), ScheduleKind::Week, kScheduleTemperature);
     }
     QVERIFY(b.port.boxes.empty());
 }
