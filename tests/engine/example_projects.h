@@ -16,9 +16,9 @@
 #include "check/building_check.h"
 #include "editing/editor_session.h"
 #include "forms/path_sheet.h"
+#include "forms/schedule_forms.h"
 #include "model/airflow_rules.h"
 #include "model/project.h"
-#include "model/schedules.h"
 #include "model/species.h"
 #include "sketchpad/level_navigation.h"
 #include "sketchpad/sketch_drawing.h"
@@ -252,16 +252,22 @@ inline constexpr float kExhaustFlow = 0.01f;  // kg/s at full speed
 inline constexpr std::int32_t kRampUpStart = 6 * 3600, kRampUpEnd = 8 * 3600;
 inline constexpr std::int32_t kRampDownStart = 18 * 3600, kRampDownEnd = 19 * 3600;
 inline constexpr int kMonday = 2;
+// A dimensionless day schedule as its dialog's OK makes it from typed
+// points (time, value).
 inline DaySchedule* define_day_schedule(Project& project, const std::string& name, const std::string& desc,
-                                        std::int16_t shape, const std::vector<SchedulePoint>& points)
+                                        bool trapezoidal, const std::vector<std::pair<TypedTime, std::string>>& points)
 {
-    DaySchedule day = new_day_schedule(kScheduleDimensionless, 0);
-    day.name = name;
-    day.desc = desc;
-    day.shap = shape;
-    day.points.clear();
-    for (const SchedulePoint& point : points) insert_schedule_point(day.points, point);
-    return project.day_schedules.insert_copy(day);
+    DayScheduleForm form(new_day_schedule(kScheduleDimensionless, 0));
+    form.set_name(name);
+    form.set_description(desc);
+    form.set_trapezoidal(trapezoidal);
+    for (const auto& [time, value] : points) {
+        form.edit_time = time;
+        EXPECT_TRUE(form.value_field().validate(value)) << name << " " << value;
+        EXPECT_TRUE(form.insert()) << name << " " << value;
+    }
+    EXPECT_TRUE(form.accept(project.day_schedules, nullptr)) << name;
+    return form.stored();
 }
 inline void scheduled_exhaust(EditorSession& session)
 {
@@ -289,18 +295,26 @@ inline void scheduled_exhaust(EditorSession& session)
     project.species.insert_copy(tracer);
     ASSERT_EQ(rebuild_contaminants(project), 0);
 
-    DaySchedule* working = define_day_schedule(project, "working_day", "Exhaust on from 08:00 to 18:00, ramped",
-                                               kShapeTrapezoidal,
-                                               {{0, 0}, {kRampUpStart, 0}, {kRampUpEnd, 1}, {kRampDownStart, 1},
-                                                {kRampDownEnd, 0}, {kSecondsInDay, 0}});
-    DaySchedule* off = define_day_schedule(project, "off", "Exhaust off all day", 0, {{0, 0}, {kSecondsInDay, 0}});
+    DaySchedule* working =
+        define_day_schedule(project, "working_day", "Exhaust on from 08:00 to 18:00, ramped", true,
+                            {{TypedTime::from(0), "0"},
+                             {TypedTime::from(kRampUpStart), "0"},
+                             {TypedTime::from(kRampUpEnd), "1"},
+                             {TypedTime::from(kRampDownStart), "1"},
+                             {TypedTime::from(kRampDownEnd), "0"},
+                             {TypedTime::from(kSecondsInDay), "0"}});
+    DaySchedule* off = define_day_schedule(project, "off", "Exhaust off all day", false,
+                                           {{TypedTime::from(0), "0"}, {TypedTime::from(kSecondsInDay), "0"}});
     ASSERT_NE(working, nullptr);
     ASSERT_NE(off, nullptr);
-    WeekSchedule week = new_week_schedule(kScheduleDimensionless, 0);
-    week.name = "office_week";
-    week.desc = "Working days Monday to Friday";
-    for (int d = 1; d <= kDayTypes; ++d) week.days[static_cast<std::size_t>(d - 1)] = d >= 2 && d <= 6 ? working : off;
-    WeekSchedule* schedule = project.week_schedules.insert_copy(week);
+    // Monday to Friday work, the weekend and the holiday types are off.
+    WeekScheduleForm week(project, new_week_schedule(kScheduleDimensionless, 0));
+    week.set_name("office_week");
+    week.set_description("Working days Monday to Friday");
+    ASSERT_TRUE(week.replace({1, 2, 3, 4, 5}, working));
+    ASSERT_TRUE(week.replace({0, 6, 7, 8, 9, 10, 11}, off));
+    ASSERT_TRUE(week.accept(project.week_schedules, nullptr));
+    WeekSchedule* schedule = week.stored();
 
     constant_mass_fan(project, "exhaust_fan", "Exhaust fan, 0.01 kg/s", kExhaustFlow);
     define_element(project, kPlrLeak1, "wall_leak", "Wall leakage, 0.01 m2 at 4 Pa", [](AirflowElement& e) {
@@ -319,6 +333,7 @@ inline void scheduled_exhaust(EditorSession& session)
                    "#.......#",
                    "####B####"},
                   {{"room"}}, {{"wall_leak", kDirSouth, 1.5f}, {"exhaust_fan", kDirSouth, 1.5f}});
+    // The fan's Schedule page.
     project.paths.at(2)->schedule = schedule;
     for (Zone& zone : project.zones) zone.CC0 = {kTracerStart};
 }
