@@ -676,6 +676,15 @@ int check_one_d_zones(Project& p, ProblemList& problems, const IconPlaces& place
             const char* kind = code == ICN_SUPPLY ? "Supply" : code == ICN_RETURN ? "Return" : "Path";
             return failed(places.paths, path.nr, format_text("Error: %s %d %s", kind, path.nr, location.c_str()));
         }
+        for (const OccupancySchedule& o : p.occupancy_schedules)
+            for (const OccupancyPoint& q : o.points) {
+                if (q.zone.zone() != &zone || within_axis(zone, L, q.X, q.Y, q.Z)) continue;
+                return failed(places.zones, n,
+                              format_text("%s %s %s %s %s %s %s %s %s", "Error: Occupancy Schedule:", o.name.c_str(),
+                                          "at time", time_text(q.time).c_str(), "Level:",
+                                          zone.level ? zone.level->name.c_str() : "", "Zone:", zone.name.c_str(),
+                                          "\n Location not within extent of 1D zone axis."));
+            }
     }
     return 0;
 }

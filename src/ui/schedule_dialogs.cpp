@@ -166,7 +166,9 @@ public:
             });
             value_row->addWidget(unit);
         }
-        editor_form->addRow(QStringLiteral("&Value:"), value_row);
+        auto* value_label = new QLabel(QStringLiteral("&Value:"));
+        value_label->setBuddy(value_);
+        editor_form->addRow(value_label, value_row);
         auto* insert = button("<< &Insert <<", "Insert");
         delete_ = button("De&lete", "Delete");
         auto* plot = button("Display &Graphically", "Display");
@@ -197,7 +199,7 @@ public:
         });
         connect(plot, &QPushButton::clicked, this, [this] {
             const DaySchedule& d = form_.working();
-            show_schedule_plot(this, "Day Schedule: " + to_1252(names_.name->text()), value_title(d.utyp, d.ucnv),
+            show_schedule_plot(this, "Day Schedule: " + to_1252(names_.name->text()), d.utyp, d.ucnv,
                                {{to_1252(names_.name->text()), form_.curve()}});
         });
         fill();
@@ -310,8 +312,8 @@ public:
         });
         connect(plot, &QPushButton::clicked, this, [this] {
             if (auto curves = form_.display())
-                show_schedule_plot(this, "Week Schedule: " + to_1252(names_.name->text()),
-                                   value_title(form_.working().utyp, form_.working().ucnv), *curves);
+                show_schedule_plot(this, "Week Schedule: " + to_1252(names_.name->text()), form_.working().utyp,
+                                   form_.working().ucnv, *curves);
         });
         fill_days();
         refresh(nullptr);
@@ -656,9 +658,10 @@ OccupancySchedule* run_occupancy_schedule_dialog(QWidget* parent, Project& proje
     return dialog.exec() == QDialog::Accepted ? dialog.record() : nullptr;
 }
 
-void show_schedule_plot(QWidget* parent, const std::string& title, const std::string& y_title,
+void show_schedule_plot(QWidget* parent, const std::string& title, std::int16_t utyp, std::int16_t ucnv,
                         const std::vector<std::pair<std::string, ScheduleCurve>>& curves)
 {
+    const std::string y_title = value_title(utyp, ucnv);
     QDialog dialog(parent);
     dialog.setWindowTitle(from_1252(title));
     dialog.setObjectName(QStringLiteral("SchedulePlot"));
@@ -686,6 +689,10 @@ void show_schedule_plot(QWidget* parent, const std::string& title, const std::st
             hi = first ? p.second : std::max(hi, p.second);
             first = false;
         }
+    }
+    if (utyp == kScheduleDimensionless) {
+        lo = 0;
+        hi = 1;
     }
     if (hi - lo < 1e-9) {
         lo -= 0.5;

@@ -28,8 +28,9 @@ WeekSchedule* run_week_schedule_dialog(QWidget* parent, Project& project, const 
 OccupancySchedule* run_occupancy_schedule_dialog(QWidget* parent, Project& project, const OccupancySchedule& copy,
                                                  OccupancySchedule* stored);
 
-// "Display Graphically": the curves against the hours of the day.
-void show_schedule_plot(QWidget* parent, const std::string& title, const std::string& y_title,
+// "Display Graphically": the curves against the hours of the day; the
+// values of a dimensionless schedule are drawn on a 0..1 scale.
+void show_schedule_plot(QWidget* parent, const std::string& title, std::int16_t utyp, std::int16_t ucnv,
                         const std::vector<std::pair<std::string, ScheduleCurve>>& curves);
 
 // The Data menu's manager of one kind of schedule (utyp for day and week

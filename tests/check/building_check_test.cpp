@@ -425,6 +425,17 @@ TEST(CheckBuilding, OneDimensionalZones)
              f.cells().Paths(3, 3) = add_junction(f.project(), j)->nr;
          },
          1, {"Error: Terminal 1" + past, "Error: Terminal must connect to one horizontal duct."}},
+        {"an occupant placed past the axis end",
+         [](EditFixture& f) {
+             OccupancySchedule o = new_occupancy_schedule(0);
+             o.name = "visitor";
+             insert_occupancy_point(o.points, {10 * 3600, f.project().zones.at(1), 2, 0, 0});
+             insert_occupancy_point(o.points, {11 * 3600, f.project().zones.at(1), 4.5f, 0, 0});
+             f.project().occupancy_schedules.insert_copy(o);
+         },
+         1,
+         {"Error: Occupancy Schedule: visitor at time 11:00:00 Level: L1 Zone: Z1 \n Location not within extent "
+          "of 1D zone axis."}},
         {"only the first error is told", [&](EditFixture& f) { move_path(1, 9)(f), move_path(2, 9)(f); }, 1,
          {"Error: Path 1" + past}},
         {"a zone no longer 1D keeps its axis unchecked",
