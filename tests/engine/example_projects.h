@@ -15,8 +15,8 @@
 
 #include "check/building_check.h"
 #include "editing/editor_session.h"
-#include "forms/path_sheet.h"
 #include "forms/schedule_forms.h"
+#include "forms/path_sheet.h"
 #include "model/airflow_rules.h"
 #include "model/project.h"
 #include "model/species.h"
