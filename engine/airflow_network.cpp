@@ -35,12 +35,14 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 #include <map>
 #include <numeric>
 #include <unordered_map>
 
 #include "airflow_elements.h"
+#include "schedule_values.h"
 #include "app/run_log.h"
 #include "model/airflow_element.h"
 #include "model/cell_codes.h"
@@ -188,9 +190,24 @@ struct AirflowNetwork::Impl {
     std::vector<double> dP;        // per solver link
     SolveReport* timing = nullptr; // where the phases' times are added up
 
+    // Schedules: each distinct week schedule evaluated once per call, then
+    // copied to the links' multipliers and the zones' temperatures.
+    struct ScheduledLink {
+        int link = 0, schedule = 0;
+        double mult = 1;  // the path's own multiplier
+    };
+    struct ScheduledNode {
+        int node = 0, schedule = 0;
+        std::string zone;
+    };
+    ScheduleValues schedules;
+    std::vector<ScheduledLink> scheduled_links;
+    std::vector<ScheduledNode> scheduled_nodes;
+
     void build(const Project& project);
     void set_system_flows(const Project& project);
     void check_connections(const Project& project) const;
+    void bind_schedules(const Project& project);
     void build_pattern();
     void update_densities(const Weather& w);
     void update_wind(const Weather& w);
@@ -241,8 +258,8 @@ void AirflowNetwork::Impl::build(const Project& project)
         if (!zone) throw EngineError("Zone " + std::to_string(i) + " is missing: the zones are not numbered 1 to " +
                                      std::to_string(nzones) + ".");
         const std::string what = "zone " + zone->name;
-        if (zone->schedule || zone->control || zone->cdvf.kind != 0)
-            throw EngineError("Schedules, controls and control values on zones (" + what +
+        if (zone->control || zone->cdvf.kind != 0)
+            throw EngineError("Controls and control values on zones (" + what +
                               ") are not simulated by this engine yet.");
         if (zone->axs != 0) throw EngineError("One-dimensional zones (" + what + ") are not simulated by this engine yet.");
         if ((zone->flags & kZoneCfd) || !zone->cfd_name.empty())
@@ -305,8 +322,8 @@ void AirflowNetwork::Impl::build(const Project& project)
     std::vector<std::pair<int, const FlowPath*>> missing_subs;  // parents to synthesize for
     for (std::int32_t i = 1; i <= npaths; ++i) {
         const FlowPath& path = *project.paths.at(i);
-        if (path.schedule || path.control || path.cdvf.kind != 0)
-            throw EngineError("Schedules, controls and control values on flow paths (" + path_text(path) +
+        if (path.control || path.cdvf.kind != 0)
+            throw EngineError("Controls and control values on flow paths (" + path_text(path) +
                               ") are not simulated by this engine yet.");
         if (path.flags & (kPathWpcPressure | kPathWpcConcentration))
             throw EngineError("Wind pressure and contaminant files (" + path_text(path) +
@@ -390,6 +407,7 @@ void AirflowNetwork::Impl::build(const Project& project)
             node_of.push_back(static_cast<int>(i));
         }
     check_connections(project);
+    bind_schedules(project);
     build_pattern();
     flows.assign(solver_links.size(), LinkFlow{});
     dP.assign(solver_links.size(), 0);
@@ -506,6 +524,87 @@ void AirflowNetwork::Impl::check_connections(const Project& project) const
     throw EngineError(std::string(loose == 1 ? "Zone " : "Zones ") + names +
                       ": no flow path that conducts under pressure (multiplier and coefficients above 0, "
                       "not a fan) leads to the outdoors or to a zone of fixed pressure.");
+}
+
+namespace {
+
+// A week schedule must name a day schedule of its own unit kind for every
+// day type; a missing day would otherwise read as 1 (1 K on a temperature
+// schedule).
+void check_week_schedule(const WeekSchedule& week, std::int16_t utyp, const std::string& user)
+{
+    if (week.utyp != utyp)
+        throw EngineError("The schedule " + week.name + " of " + user + " is not " +
+                          (utyp == kScheduleTemperature ? "a temperature schedule." : "dimensionless."));
+    for (int d = 1; d <= kDayTypes; ++d) {
+        const DaySchedule* day = day_of_week(week, d);
+        if (!day)
+            throw EngineError("The week schedule " + week.name + " of " + user + " has no day schedule for day type " +
+                              std::string(day_type_names()[static_cast<std::size_t>(d - 1)]) + ".");
+        if (day->utyp != utyp)
+            throw EngineError("The day schedule " + day->name + " of the week schedule " + week.name +
+                              " has another unit kind than the week.");
+    }
+}
+
+}  // namespace
+
+// Zones follow temperature schedules, flow paths dimensionless ones. The
+// flows a system sets and the parts of super elements do not follow
+// schedules here.
+void AirflowNetwork::Impl::bind_schedules(const Project& project)
+{
+    for (std::size_t i = 0; i + 1 < nodes.size(); ++i) {
+        const Zone* zone = project.zones.at(nodes[i].number);
+        if (!zone || !zone->schedule) continue;
+        check_week_schedule(*zone->schedule, kScheduleTemperature, "zone " + zone->name);
+        scheduled_nodes.push_back({static_cast<int>(i), schedules.add(*zone->schedule), zone->name});
+    }
+    std::vector<char> has_subs(links.size(), 0);
+    for (const SolverLink& l : solver_links)
+        if (l.parent >= 0) has_subs[static_cast<std::size_t>(l.parent)] = 1;
+    for (std::size_t k = 0; k < links.size(); ++k) {
+        const FlowPath* path = project.paths.at(links[k].number);
+        if (!path || !path->schedule) continue;
+        const SolverLink& l = solver_links[k];
+        if (l.fixed)
+            throw EngineError("Schedules on the paths of air-handling systems (" + path_text(*path) +
+                              ") are not simulated by this engine yet.");
+        if (l.parent >= 0 || has_subs[k])
+            throw EngineError("Schedules on super elements and their sub-paths (" + path_text(*path) +
+                              ") are not simulated by this engine yet.");
+        check_week_schedule(*path->schedule, kScheduleDimensionless, path_text(*path));
+        scheduled_links.push_back({static_cast<int>(k), schedules.add(*path->schedule), l.mult});
+    }
+}
+
+bool AirflowNetwork::follow_schedules(int day_type, double seconds)
+{
+    Impl& s = *impl_;
+    if (s.schedules.size() == 0 || !s.schedules.evaluate(day_type, seconds)) return false;
+    const auto value_text = [](double v) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%g", v);
+        return std::string(text);
+    };
+    for (const Impl::ScheduledLink& sl : s.scheduled_links) {
+        const double v = s.schedules.value(sl.schedule);
+        if (!(v >= 0) || !std::isfinite(v))
+            throw EngineError("The schedule " + s.schedules.schedule(sl.schedule).name + " gives flow path " +
+                              std::to_string(s.links[static_cast<std::size_t>(sl.link)].number) + " the factor " +
+                              value_text(v) + "; it must be a number not below 0.");
+        s.solver_links[static_cast<std::size_t>(sl.link)].mult = sl.mult * v;
+    }
+    for (const Impl::ScheduledNode& sn : s.scheduled_nodes) {
+        const double v = s.schedules.value(sn.schedule);
+        Node& node = s.nodes[static_cast<std::size_t>(sn.node)];
+        if (!(v > 0) || !std::isfinite(v))
+            throw EngineError("The schedule " + s.schedules.schedule(sn.schedule).name + " gives zone " + sn.zone +
+                              " the temperature " + value_text(v) +
+                              " K; it must be above 0 K.");
+        node.T = v;
+    }
+    return true;
 }
 
 void AirflowNetwork::Impl::build_pattern()
@@ -723,6 +822,7 @@ bool AirflowNetwork::Impl::solve_step(Vec& delta)
         double& d = values[diag_slot[static_cast<std::size_t>(u)]];
         if (!(d > floor)) {
             d += floor;
+            if (!lifted && timing && timing->held_node < 0) timing->held_node = node_of[static_cast<std::size_t>(u)];
             lifted = true;
         }
     }
