@@ -55,6 +55,7 @@
 #include "ui/simulation_runner.h"
 #include "ui/sketchpad_widget.h"
 #include "ui/species_dialogs.h"
+#include "ui/wind_profile_dialog.h"
 #include "ui/text_1252.h"
 
 namespace avelor::ui {
@@ -783,6 +784,10 @@ void MainWindow::run_command(int command)
     case cmd::Exit: close(); break;
     case cmd::AirflowElements:
         run_element_manager(this, s.project(), chooser_);
+        data_changed();
+        break;
+    case cmd::WindProfiles:
+        run_wind_profile_manager(this, s.project());
         data_changed();
         break;
     case cmd::SpeciesData:
