@@ -1,8 +1,11 @@
 // The airflow network solver: Newton's method on the mass balances of the
 // nodes with unknown pressure. Each link's flow follows its element from
 // the driving pressure across it, which holds the two nodes' pressures, the
-// stack effect of the densities between the node and link elevations and a
-// constant wind pressure on the outdoor side.
+// stack effect of the densities between the node and link elevations and the
+// wind pressure on the outdoor side: a path's constant one, or the path's
+// wind speed modifier times the dynamic pressure of the wind times the
+// coefficient its wind pressure profile gives for the wind's angle to the
+// wall.
 //
 // Node pressures are relative to the outdoor air at the node's elevation,
 // whose pressure falls as Pb - rho_a g z with the one outdoor density
@@ -32,16 +35,19 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 #include <map>
 #include <numeric>
 #include <unordered_map>
 
 #include "airflow_elements.h"
+#include "schedule_values.h"
 #include "app/run_log.h"
 #include "model/airflow_element.h"
 #include "model/cell_codes.h"
 #include "model/project.h"
+#include "model/wind_profile.h"
 
 namespace avelor::engine {
 
@@ -62,6 +68,14 @@ struct SolverLink {
     double mult = 1;
     double z = 0;
     double wind = 0;     // added to the driving pressure
+    // A wind pressure profile on the outdoor side: the pressure is
+    // wind_scale q Cp(Wd - azimuth), q the outdoor dynamic pressure and
+    // wind_scale the path's wind speed modifier, negative when the
+    // outdoors lie on the m side.
+    const WindProfile* profile = nullptr;
+    double wind_scale = 0;
+    double azimuth = 0;
+    WindProfileCursor cursor;
     // Slots in the Jacobian's values: diagonal of n and m, off-diagonal.
     int slot_nn = -1, slot_mm = -1, slot_nm = -1;
 };
@@ -176,11 +190,27 @@ struct AirflowNetwork::Impl {
     std::vector<double> dP;        // per solver link
     SolveReport* timing = nullptr; // where the phases' times are added up
 
+    // Schedules: each distinct week schedule evaluated once per call, then
+    // copied to the links' multipliers and the zones' temperatures.
+    struct ScheduledLink {
+        int link = 0, schedule = 0;
+        double mult = 1;  // the path's own multiplier
+    };
+    struct ScheduledNode {
+        int node = 0, schedule = 0;
+        std::string zone;
+    };
+    ScheduleValues schedules;
+    std::vector<ScheduledLink> scheduled_links;
+    std::vector<ScheduledNode> scheduled_nodes;
+
     void build(const Project& project);
     void set_system_flows(const Project& project);
     void check_connections(const Project& project) const;
+    void bind_schedules(const Project& project);
     void build_pattern();
     void update_densities(const Weather& w);
+    void update_wind(const Weather& w);
     void evaluate(bool linear);
     void evaluate_flows(bool linear);
     void assemble();
@@ -228,8 +258,8 @@ void AirflowNetwork::Impl::build(const Project& project)
         if (!zone) throw EngineError("Zone " + std::to_string(i) + " is missing: the zones are not numbered 1 to " +
                                      std::to_string(nzones) + ".");
         const std::string what = "zone " + zone->name;
-        if (zone->schedule || zone->control || zone->cdvf.kind != 0)
-            throw EngineError("Schedules, controls and control values on zones (" + what +
+        if (zone->control || zone->cdvf.kind != 0)
+            throw EngineError("Controls and control values on zones (" + what +
                               ") are not simulated by this engine yet.");
         if (zone->axs != 0) throw EngineError("One-dimensional zones (" + what + ") are not simulated by this engine yet.");
         if ((zone->flags & kZoneCfd) || !zone->cfd_name.empty())
@@ -292,19 +322,18 @@ void AirflowNetwork::Impl::build(const Project& project)
     std::vector<std::pair<int, const FlowPath*>> missing_subs;  // parents to synthesize for
     for (std::int32_t i = 1; i <= npaths; ++i) {
         const FlowPath& path = *project.paths.at(i);
-        if (path.schedule || path.control || path.cdvf.kind != 0)
-            throw EngineError("Schedules, controls and control values on flow paths (" + path_text(path) +
+        if (path.control || path.cdvf.kind != 0)
+            throw EngineError("Controls and control values on flow paths (" + path_text(path) +
                               ") are not simulated by this engine yet.");
         if (path.flags & (kPathWpcPressure | kPathWpcConcentration))
             throw EngineError("Wind pressure and contaminant files (" + path_text(path) +
                               ") are not simulated by this engine yet.");
-        if ((path.flags & 0x01) && path.wind_profile)
-            throw EngineError("Wind pressure profiles (" + path_text(path) + ") are not simulated by this engine yet.");
         if (!path.cfd_name.empty())
             throw EngineError("CFD links (" + path_text(path) + ") are not simulated by this engine yet.");
 
         if (!std::isfinite(level_height(path.level) + path.relHt) || !std::isfinite(path.mult) ||
-            !std::isfinite(path.wPset) || !std::isfinite(path.Fahs))
+            !std::isfinite(path.wPset) || !std::isfinite(path.Fahs) || !std::isfinite(path.wPmod) ||
+            !std::isfinite(path.wazm))
             throw EngineError("The " + path_text(path) + " holds a value that is not a number.");
         Link link;
         link.kind = LinkKind::FlowPath;
@@ -336,9 +365,15 @@ void AirflowNetwork::Impl::build(const Project& project)
         sl.m = link.m;
         sl.z = link.z;
         sl.mult = path.mult;
-        if (path.flags & 0x01) {
-            if (link.n == amb) sl.wind = path.wPset;
-            else if (link.m == amb) sl.wind = -path.wPset;
+        if ((path.flags & 0x01) && (link.n == amb || link.m == amb)) {
+            const double side = link.n == amb ? 1.0 : -1.0;
+            if (path.wind_profile) {
+                sl.profile = path.wind_profile;
+                sl.wind_scale = side * path.wPmod;
+                sl.azimuth = path.wazm;
+            } else {
+                sl.wind = side * path.wPset;
+            }
         }
         if (auto it = sub_parent.find(&path); it != sub_parent.end()) sl.parent = it->second;
         if (path.element && path.element->type == kSupAfe) {
@@ -372,6 +407,7 @@ void AirflowNetwork::Impl::build(const Project& project)
             node_of.push_back(static_cast<int>(i));
         }
     check_connections(project);
+    bind_schedules(project);
     build_pattern();
     flows.assign(solver_links.size(), LinkFlow{});
     dP.assign(solver_links.size(), 0);
@@ -490,6 +526,87 @@ void AirflowNetwork::Impl::check_connections(const Project& project) const
                       "not a fan) leads to the outdoors or to a zone of fixed pressure.");
 }
 
+namespace {
+
+// A week schedule must name a day schedule of its own unit kind for every
+// day type; a missing day would otherwise read as 1 (1 K on a temperature
+// schedule).
+void check_week_schedule(const WeekSchedule& week, std::int16_t utyp, const std::string& user)
+{
+    if (week.utyp != utyp)
+        throw EngineError("The schedule " + week.name + " of " + user + " is not " +
+                          (utyp == kScheduleTemperature ? "a temperature schedule." : "dimensionless."));
+    for (int d = 1; d <= kDayTypes; ++d) {
+        const DaySchedule* day = day_of_week(week, d);
+        if (!day)
+            throw EngineError("The week schedule " + week.name + " of " + user + " has no day schedule for day type " +
+                              std::string(day_type_names()[static_cast<std::size_t>(d - 1)]) + ".");
+        if (day->utyp != utyp)
+            throw EngineError("The day schedule " + day->name + " of the week schedule " + week.name +
+                              " has another unit kind than the week.");
+    }
+}
+
+}  // namespace
+
+// Zones follow temperature schedules, flow paths dimensionless ones. The
+// flows a system sets and the parts of super elements do not follow
+// schedules here.
+void AirflowNetwork::Impl::bind_schedules(const Project& project)
+{
+    for (std::size_t i = 0; i + 1 < nodes.size(); ++i) {
+        const Zone* zone = project.zones.at(nodes[i].number);
+        if (!zone || !zone->schedule) continue;
+        check_week_schedule(*zone->schedule, kScheduleTemperature, "zone " + zone->name);
+        scheduled_nodes.push_back({static_cast<int>(i), schedules.add(*zone->schedule), zone->name});
+    }
+    std::vector<char> has_subs(links.size(), 0);
+    for (const SolverLink& l : solver_links)
+        if (l.parent >= 0) has_subs[static_cast<std::size_t>(l.parent)] = 1;
+    for (std::size_t k = 0; k < links.size(); ++k) {
+        const FlowPath* path = project.paths.at(links[k].number);
+        if (!path || !path->schedule) continue;
+        const SolverLink& l = solver_links[k];
+        if (l.fixed)
+            throw EngineError("Schedules on the paths of air-handling systems (" + path_text(*path) +
+                              ") are not simulated by this engine yet.");
+        if (l.parent >= 0 || has_subs[k])
+            throw EngineError("Schedules on super elements and their sub-paths (" + path_text(*path) +
+                              ") are not simulated by this engine yet.");
+        check_week_schedule(*path->schedule, kScheduleDimensionless, path_text(*path));
+        scheduled_links.push_back({static_cast<int>(k), schedules.add(*path->schedule), l.mult});
+    }
+}
+
+bool AirflowNetwork::follow_schedules(int day_type, double seconds)
+{
+    Impl& s = *impl_;
+    if (s.schedules.size() == 0 || !s.schedules.evaluate(day_type, seconds)) return false;
+    const auto value_text = [](double v) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%g", v);
+        return std::string(text);
+    };
+    for (const Impl::ScheduledLink& sl : s.scheduled_links) {
+        const double v = s.schedules.value(sl.schedule);
+        if (!(v >= 0) || !std::isfinite(v))
+            throw EngineError("The schedule " + s.schedules.schedule(sl.schedule).name + " gives flow path " +
+                              std::to_string(s.links[static_cast<std::size_t>(sl.link)].number) + " the factor " +
+                              value_text(v) + "; it must be a number not below 0.");
+        s.solver_links[static_cast<std::size_t>(sl.link)].mult = sl.mult * v;
+    }
+    for (const Impl::ScheduledNode& sn : s.scheduled_nodes) {
+        const double v = s.schedules.value(sn.schedule);
+        Node& node = s.nodes[static_cast<std::size_t>(sn.node)];
+        if (!(v > 0) || !std::isfinite(v))
+            throw EngineError("The schedule " + s.schedules.schedule(sn.schedule).name + " gives zone " + sn.zone +
+                              " the temperature " + value_text(v) +
+                              " K; it must be above 0 K.");
+        node.T = v;
+    }
+    return true;
+}
+
 void AirflowNetwork::Impl::build_pattern()
 {
     const int nu = static_cast<int>(node_of.size());
@@ -538,6 +655,15 @@ void AirflowNetwork::Impl::update_densities(const Weather& w)
     ambient.p = 0;
     ambient.rho = rho_a;
     mu.back() = air_viscosity(w.Ta, sutherland);
+}
+
+// The dynamic pressure of the wind is taken with the outdoor density at the
+// barometric pressure, as every density here is.
+void AirflowNetwork::Impl::update_wind(const Weather& w)
+{
+    const double q = 0.5 * w.Pb / (kGasConstantAir * w.Ta) * w.Ws * w.Ws;
+    for (SolverLink& l : solver_links)
+        if (l.profile) l.wind = l.wind_scale * q * evaluate_wind_profile(*l.profile, w.Wd - l.azimuth, l.cursor);
 }
 
 double AirflowNetwork::Impl::driving_pressure(const SolverLink& l) const
@@ -696,6 +822,7 @@ bool AirflowNetwork::Impl::solve_step(Vec& delta)
         double& d = values[diag_slot[static_cast<std::size_t>(u)]];
         if (!(d > floor)) {
             d += floor;
+            if (!lifted && timing && timing->held_node < 0) timing->held_node = node_of[static_cast<std::size_t>(u)];
             lifted = true;
         }
     }
@@ -756,6 +883,9 @@ SolveReport AirflowNetwork::solve(const Weather& weather)
     s.timing = &report;
     if (!(weather.Ta > 0) || !(weather.Pb > 0) || !std::isfinite(weather.Ta) || !std::isfinite(weather.Pb))
         throw EngineError("The outdoor temperature and the barometric pressure must be above zero.");
+    if (!std::isfinite(weather.Ws) || !std::isfinite(weather.Wd))
+        throw EngineError("The wind speed and direction must be numbers.");
+    s.update_wind(weather);
     const int nu = static_cast<int>(s.node_of.size());
     Vec delta(nu);
 

@@ -89,6 +89,11 @@ struct SolveReport {
     // node furthest beyond, and that flow, kg/s.
     int unresolved_node = -1;
     double unresolved_flow = 0;
+    // A node with an unknown pressure and no slope in any of its flows (-1
+    // when none): every path of it closed (a schedule at 0) or carrying a
+    // constant flow. Its pressure is held where it was by a tiny diagonal
+    // term; the first such node, its index in nodes().
+    int held_node = -1;
     // Where the solve's time went, s: the elements' flows and slopes, the
     // residual and Jacobian assembled from them, the factorization (or
     // the preconditioner) and the linear solves.
@@ -121,6 +126,16 @@ public:
     // solve of a network honours the linear initialization setting). The
     // nodes' pressures and densities and the links' results are updated.
     SolveReport solve(const Weather& weather);
+
+    // Follows the week schedules of the zones and flow paths at a day type
+    // (1..12) and a time of day (s, 0..86400): a path's flow is the
+    // schedule's value times its multiplier times its element's flow (a
+    // value of 0 closes it), and a zone's temperature is the value of its
+    // temperature schedule. True when any of them changed since the last
+    // call (always on the first), so that the airflow must be solved
+    // again. Throws EngineError for a value a path or zone cannot take: a
+    // negative factor, a temperature not above 0 K, or not a number.
+    bool follow_schedules(int day_type, double seconds);
 
 private:
     struct Impl;

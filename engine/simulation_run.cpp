@@ -258,6 +258,16 @@ std::string unresolved_text(const Project& project, const std::vector<Node>& nod
            " kg/s, more than the convergence tolerance (openings of very different sizes meet there).";
 }
 
+std::string held_text(const Project& project, const std::vector<Node>& nodes, const SolveReport& report, int day,
+                      int time)
+{
+    if (report.held_node < 0 || static_cast<std::size_t>(report.held_node) >= nodes.size()) return {};
+    return run_instant_text(day, time) + ": " +
+           node_text(project, nodes[static_cast<std::size_t>(report.held_node)]) +
+           " has no open flow path whose flow follows the pressure (closed by a schedule, or fans only); "
+           "its pressure is held where it was.";
+}
+
 namespace {
 
 // The run's state and its two output files.
@@ -278,6 +288,7 @@ public:
 
     RunOutcome run(const std::string& results_path, const std::string& restart_path)
     {
+        follow_schedules(plan_.first_day, plan_.first_time);
         SolveReport report = flows_.solve(weather_);
         const std::vector<Node>& nodes = flows_.nodes();
         const std::vector<Link>& links = flows_.links();
@@ -339,13 +350,19 @@ private:
             options_.warning(not_converged_text(project_, flows_.nodes(), report, day, time));
         else if (report.unresolved_node >= 0)
             options_.warning(unresolved_text(project_, flows_.nodes(), report, day, time));
+        // Told once a run: schedules close the same paths day after day.
+        if (report.held_node >= 0 && !told_held_) {
+            options_.warning(held_text(project_, flows_.nodes(), report, day, time));
+            told_held_ = true;
+        }
     }
 
     // One calculation step of the flows and concentrations, ending at the
     // instant (day, time).
     void advance(SolveReport& report, int day, int time)
     {
-        if (plan_.resolve_airflow) {
+        const bool scheduled_change = follow_schedules(day, time);
+        if (plan_.resolve_airflow || scheduled_change) {
             report = flows_.solve(weather_);
             judge(report, day, time);
         } else {
@@ -356,6 +373,21 @@ private:
                 contaminants_->solve_steady(flows_.nodes(), flows_.links());
             else
                 contaminants_->step(flows_.nodes(), flows_.links(), plan_.t_step);
+        }
+    }
+
+    // The day type of a day: with steady weather the steady record's, the
+    // one the results file gives every step.
+    int day_type(int /*day*/) const { return weather_.day_type; }
+
+    // The scheduled values at an instant; true when any changed. A value
+    // the records cannot take ends the run, naming the instant.
+    bool follow_schedules(int day, int time)
+    {
+        try {
+            return flows_.follow_schedules(day_type(day), time);
+        } catch (const EngineError& e) {
+            throw EngineError(run_instant_text(day, time) + ": " + e.what());
         }
     }
 
@@ -426,7 +458,7 @@ private:
         const ResultsHeader& h = results_.layout().header();
         ResultsStep step;
         step.day = static_cast<std::int16_t>(day);
-        step.day_type = static_cast<std::int16_t>(weather_.day_type);
+        step.day_type = static_cast<std::int16_t>(day_type(day));
         step.time = time;
         step.Ta = static_cast<float>(weather_.Ta);
         step.Pb = static_cast<float>(weather_.Pb);
@@ -503,6 +535,7 @@ private:
     ResultsWriter results_;
     RestartWriter restart_;
     long long last_saved_ = -1;
+    bool told_held_ = false;
 };
 
 }  // namespace

@@ -11,6 +11,13 @@
 // every instant whose time of day is a multiple of the output time step;
 // at 24:00 of a day that is not the last the instant is written twice, as
 // 24:00 of the day and as 00:00 of the next.
+//
+// Schedules are followed at the end of every calculation step, where the
+// backward Euler step of the concentrations takes its flows, on the day
+// type of the steady weather; with a steady airflow method the airflow is
+// solved again only at the steps where a scheduled value changed,
+// starting from the pressures of the solve before. Steady runs take the
+// schedules' values at the steady date and time.
 #pragma once
 
 #include <atomic>
@@ -37,6 +44,10 @@ public:
     virtual const std::vector<Node>& nodes() const = 0;
     virtual const std::vector<Link>& links() const = 0;
     virtual SolveReport solve(const Weather& weather) = 0;
+    // Sets the scheduled values for a day type and time of day; true when
+    // any changed since the last call, so that the flows must be solved
+    // again. Flows without schedules never change.
+    virtual bool follow_schedules(int /*day_type*/, double /*seconds*/) { return false; }
 };
 
 // The project's airflow network as a flow model.
@@ -46,6 +57,7 @@ public:
     const std::vector<Node>& nodes() const override { return network_.nodes(); }
     const std::vector<Link>& links() const override { return network_.links(); }
     SolveReport solve(const Weather& weather) override { return network_.solve(weather); }
+    bool follow_schedules(int day_type, double seconds) override { return network_.follow_schedules(day_type, seconds); }
 
 private:
     AirflowNetwork network_;
@@ -124,6 +136,10 @@ std::string not_converged_text(const Project& project, const std::vector<Node>& 
 std::string unresolved_text(const Project& project, const std::vector<Node>& nodes, const SolveReport& report,
                             int day, int time);
 
+// The warning of a solve that held a node's pressure for want of any flow
+// that follows it ("" when the report names none).
+std::string held_text(const Project& project, const std::vector<Node>& nodes, const SolveReport& report, int day,
+                      int time);
 
 // "Jan01 06:00:00": a day of the year (1..365) and a time of day in s.
 std::string run_instant_text(int day, int time);

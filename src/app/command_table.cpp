@@ -165,7 +165,7 @@ constexpr std::array kCommands = {
 
     CommandEntry{cmd::AirflowElements, Data, "", "&Airflow Elements...", "", NoMark, true},
     CommandEntry{cmd::DuctElements, Data, "", "&Duct Elements...", "", NoMark, true},
-    CommandEntry{cmd::WindProfiles, Data, "", "&Wind Pressure Profiles...", "", NoMark, Later},
+    CommandEntry{cmd::WindProfiles, Data, "", "&Wind Pressure Profiles...", "", NoMark, true},
     CommandEntry{cmd::WeekSchedules, Data, "Wee&k Schedules", "&Dimensionless...", "", NoMark, true},
     CommandEntry{cmd::WeekTemperatureSchedules, Data, "Wee&k Schedules", "&Temperature...", "", NoMark, true},
     CommandEntry{cmd::DaySchedules, Data, "Da&y Schedules", "&Dimensionless...", "", NoMark, true},

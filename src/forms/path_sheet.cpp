@@ -440,10 +440,21 @@ void PathSheet::choose_profile(WindProfile* profile)
     if (variable_fields_enabled()) path_.wind_profile = profile;
 }
 
+std::vector<WindProfile*> PathSheet::profile_choices() const
+{
+    std::vector<WindProfile*> choices;
+    for (WindProfile& p : project_.wind_profiles) choices.push_back(&p);
+    return choices;
+}
+
 std::string PathSheet::profile_text() const
 {
-    // Profiles are not held by the project yet: a chosen one has no name to show.
-    return path_.wind_profile ? std::string() : std::string(" <req'd>");
+    return path_.wind_profile ? path_.wind_profile->name : std::string(" <req'd>");
+}
+
+std::string PathSheet::profile_description() const
+{
+    return path_.wind_profile ? path_.wind_profile->desc : std::string();
 }
 
 // Filter page.

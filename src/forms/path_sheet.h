@@ -5,9 +5,9 @@
 //
 // Values are entered in the unit the field shows and stored in the base
 // unit through the unit models. The sheet's pages that choose definitions
-// the project does not hold yet (week schedules, wind pressure profiles,
-// filters, values-file columns) keep their fields with empty choice lists
-// and accept "none"; a reference the record already holds is kept.
+// the project does not hold yet (week schedules, filters, values-file
+// columns) keep their fields with empty choice lists and accept "none"; a
+// reference the record already holds is kept.
 //
 // A path whose element is a super element owns a chain of hidden sub-paths,
 // one per sub-element. The chains are kept in SubPathChains, which the
@@ -155,11 +155,15 @@ public:
     void set_pressure_unit(int unit);
     bool set_wind_modifier(double value);
     bool set_wall_azimuth(double degrees);
-    std::vector<WindProfile*> profile_choices() const { return {}; }
+    // The project's profiles in name order.
+    std::vector<WindProfile*> profile_choices() const;
     void choose_profile(WindProfile* profile);
-    // The profile's name or " <req'd>".
+    // A profile just made with "New Profile" becomes the choice.
+    void take_new_profile(WindProfile* profile) { choose_profile(profile); }
+    // The profile's name or " <req'd>", and its description.
     std::string profile_text() const;
-    bool can_edit_profile() const { return path_.wind_profile != nullptr; }
+    std::string profile_description() const;
+    bool can_edit_profile() const { return variable_fields_enabled() && path_.wind_profile != nullptr; }
 
     // "Schedule" page: dimensionless week schedules. Its schedule and
     // values-file choices reach the copy when the sheet is accepted.

@@ -18,6 +18,7 @@
 #include "prjfile/run_control_section.h"
 #include "prjfile/schedule_sections.h"
 #include "prjfile/species_section.h"
+#include "prjfile/wind_profile_section.h"
 
 namespace avelor {
 
@@ -118,9 +119,7 @@ void read_sections(DataReader& in, Project& project)
     auto week_schedules = [](DataReader& r, Project& p) {
         read_week_schedules_section(r, p.week_schedules, p.day_schedules);
     };
-    auto wind_profiles = [](DataReader& r, Project&) {
-        read_empty_section(r, "wind pressure profiles");
-    };
+    auto wind_profiles = [](DataReader& r, Project& p) { read_wind_profiles_section(r, p.wind_profiles); };
     auto reactions = [](DataReader& r, Project& p) { read_reactions_section(r, p.reactions, p.species); };
     auto filter_elements = [](DataReader& r, Project&) { read_empty_section(r, "filter elements"); };
     auto filters = [](DataReader& r, Project&) { read_empty_section(r, "filters"); };
@@ -203,7 +202,7 @@ void write_project(TextWriter& out, Project& project)
     write_levels(out, project);
     write_day_schedules_section(out, project.day_schedules);
     write_week_schedules_section(out, project.week_schedules, project.day_schedules);
-    write_empty_section(out, "wind pressure profiles");
+    write_wind_profiles_section(out, project.wind_profiles);
     write_reactions_section(out, project.reactions);
     write_empty_section(out, "filter elements");
     write_empty_section(out, "filters");

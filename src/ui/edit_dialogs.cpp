@@ -18,6 +18,7 @@
 #include "ui/element_dialogs.h"
 #include "ui/sheet_dialogs.h"
 #include "ui/text_1252.h"
+#include "ui/wind_profile_dialog.h"
 
 namespace avelor::ui {
 
@@ -246,6 +247,10 @@ bool QtEditorDialogs::path_sheet(PathSheet& sheet, const SheetRequest& request)
     };
     hooks.edit_element = [this](QWidget* parent, AirflowElement& element) {
         return edit_element_dialog(parent, session_.project(), element, chooser_);
+    };
+    hooks.new_profile = [this](QWidget* parent) { return run_wind_profile_dialog(parent, session_.project()); };
+    hooks.edit_profile = [this](QWidget* parent, WindProfile& profile) {
+        return run_wind_profile_dialog(parent, session_.project(), &profile) != nullptr;
     };
     return run_path_sheet(parent_, sheet, session_.project().sub_paths, cell_rect_(request.cell), hooks);
 }

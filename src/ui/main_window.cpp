@@ -56,6 +56,7 @@
 #include "ui/simulation_runner.h"
 #include "ui/sketchpad_widget.h"
 #include "ui/species_dialogs.h"
+#include "ui/wind_profile_dialog.h"
 #include "ui/text_1252.h"
 
 namespace avelor::ui {
@@ -788,6 +789,10 @@ void MainWindow::run_command(int command)
         break;
     case cmd::DuctElements:
         run_duct_element_manager(this, s.project(), duct_chooser_);
+        data_changed();
+        break;
+    case cmd::WindProfiles:
+        run_wind_profile_manager(this, s.project());
         data_changed();
         break;
     case cmd::SpeciesData:

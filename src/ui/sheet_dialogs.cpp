@@ -795,13 +795,25 @@ QWidget* PathSheetDialog::wind_page()
     v_form->addRow(QStringLiteral("Wall Azimuth Angle:"), azimuth);
     profile_ = new QComboBox;
     profile_->setObjectName(QStringLiteral("profile"));
+    connect(profile_, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (filling_ || index < 0 || static_cast<std::size_t>(index) >= profile_items_.size()) return;
+        if (profile_items_[static_cast<std::size_t>(index)]) sheet_.choose_profile(profile_items_[static_cast<std::size_t>(index)]);
+        refresh();
+    });
     v_form->addRow(QStringLiteral("Name:"), profile_);
-    v_form->addRow(QStringLiteral("Profile Description:"), new QLabel);
+    profile_description_ = new QLabel;
+    profile_description_->setObjectName(QStringLiteral("profile_description"));
+    v_form->addRow(QStringLiteral("Profile Description:"), profile_description_);
     auto* buttons = new QHBoxLayout;
-    edit_profile_ = disabled_button("Edit Profile");
+    edit_profile_ = new QPushButton(QStringLiteral("Edit Profile"));
+    edit_profile_->setObjectName(QStringLiteral("edit_profile"));
+    new_profile_ = new QPushButton(QStringLiteral("New Profile"));
+    new_profile_->setObjectName(QStringLiteral("new_profile"));
+    connect(edit_profile_, &QPushButton::clicked, this, &PathSheetDialog::edit_profile);
+    connect(new_profile_, &QPushButton::clicked, this, &PathSheetDialog::new_profile);
     buttons->addWidget(edit_profile_);
-    buttons->addWidget(disabled_button("New Profile"));
-    buttons->addWidget(disabled_button("Library..."));
+    buttons->addWidget(new_profile_);
+    buttons->addWidget(disabled_button("Library...", "Libraries are not available yet."));
     v_form->addRow(buttons);
     layout->addWidget(variable);
     layout->addStretch();
@@ -927,8 +939,20 @@ void PathSheetDialog::refresh()
     variable_box_->setEnabled(sheet_.variable_fields_enabled());
     fill_unit_names(pressure_unit_, UnitKind::PressureDifference, path.u[kPathUnitPressure]);
     profile_->clear();
-    profile_->addItem(from_1252(sheet_.profile_text()));
-    edit_profile_->setEnabled(false);
+    profile_items_.clear();
+    if (!path.wind_profile) {
+        profile_->addItem(from_1252(sheet_.profile_text()));
+        profile_items_.push_back(nullptr);
+    }
+    for (WindProfile* p : sheet_.profile_choices()) {
+        profile_->addItem(from_1252(p->name));
+        profile_items_.push_back(p);
+    }
+    for (std::size_t i = 0; i < profile_items_.size(); ++i)
+        if (profile_items_[i] == path.wind_profile) profile_->setCurrentIndex(static_cast<int>(i));
+    profile_description_->setText(from_1252(sheet_.profile_description()));
+    edit_profile_->setEnabled(sheet_.can_edit_profile() && static_cast<bool>(hooks_.edit_profile));
+    new_profile_->setEnabled(sheet_.variable_fields_enabled() && static_cast<bool>(hooks_.new_profile));
 
     // Filter.
     filter_name_->setText(from_1252(sheet_.filter_name()));
@@ -959,6 +983,22 @@ void PathSheetDialog::edit_element()
 {
     if (!hooks_.edit_element || !sheet_.path().element) return;
     hooks_.edit_element(this, *sheet_.path().element);
+    refresh();
+}
+
+void PathSheetDialog::new_profile()
+{
+    if (!hooks_.new_profile) return;
+    commit_edits();
+    if (WindProfile* made = hooks_.new_profile(this)) sheet_.take_new_profile(made);
+    refresh();
+}
+
+void PathSheetDialog::edit_profile()
+{
+    if (!hooks_.edit_profile || !sheet_.path().wind_profile) return;
+    commit_edits();
+    hooks_.edit_profile(this, *sheet_.path().wind_profile);
     refresh();
 }
 

@@ -83,6 +83,8 @@ private:
 struct PathSheetHooks {
     std::function<AirflowElement*(QWidget*, const ChooserContext&)> new_element;
     std::function<bool(QWidget*, AirflowElement&)> edit_element;
+    std::function<WindProfile*(QWidget*)> new_profile;
+    std::function<bool(QWidget*, WindProfile&)> edit_profile;
 };
 
 class PathSheetDialog : public QDialog {
@@ -105,6 +107,8 @@ private:
     void refresh();
     void new_element();
     void edit_element();
+    void new_profile();
+    void edit_profile();
     SheetValueEdit* value_edit(const char* name, std::function<bool(double)> set, std::function<std::string()> shown);
     QComboBox* unit_combo(const char* name, std::function<void(int)> set);
 
@@ -140,7 +144,10 @@ private:
     SheetValueEdit* wind_pressure_ = nullptr;
     QComboBox* pressure_unit_ = nullptr;
     QComboBox* profile_ = nullptr;
+    std::vector<WindProfile*> profile_items_;
+    QLabel* profile_description_ = nullptr;
     QPushButton* edit_profile_ = nullptr;
+    QPushButton* new_profile_ = nullptr;
     // Filter page.
     QLabel* filter_name_ = nullptr;
     QLabel* filter_description_ = nullptr;

@@ -268,6 +268,7 @@ void expect_layout(const SimFile& sim, const RunShape& run)
 // Expected state of one steady case.
 struct Expected {
     double Ta = ex::kWarm;
+    double Ws = 0, Wd = 0;
     std::vector<double> zone_T, zone_p, zone_rho;
     std::vector<double> dP, F0, F1;
 };
@@ -278,7 +279,8 @@ void expect_state(const SimFile& sim, int day, std::int64_t k, const Expected& e
 {
     EXPECT_FLOAT_EQ(sim.weather(day, k, 0), static_cast<float>(e.Ta));
     EXPECT_FLOAT_EQ(sim.weather(day, k, 1), static_cast<float>(ex::kPb));
-    EXPECT_EQ(sim.weather(day, k, 2), 0.0f);
+    EXPECT_FLOAT_EQ(sim.weather(day, k, 2), static_cast<float>(e.Ws));
+    EXPECT_FLOAT_EQ(sim.weather(day, k, 3), static_cast<float>(e.Wd));
     for (std::size_t i = 0; i < e.zone_p.size(); ++i) {
         const SimFile::Node node = sim.node(day, k, static_cast<int>(i) + 1);
         SCOPED_TRACE("zone " + std::to_string(i + 1));
@@ -464,6 +466,58 @@ TEST(AnalyticCase, FanAgainstALeak)
     expect_maxima(sim, ex::kSteadyDay, e);
 }
 
+// Wind through an isothermal room (293.15 K) with equal orifices (A 0.01
+// m2, Cd 0.6, n 0.5) at z = 1.5 m in its north wall (path 1, from the
+// outdoors in) and its south wall (path 2, from the room out). The wind,
+// U = 5 m/s from Wd = 30 degrees, meets the north wall (azimuth 0) at
+// 30 - 0 = 30 degrees and the south wall (azimuth 180) at 30 - 180 + 360 =
+// 210 degrees. The linear profile through (0, 0.6), (90, -0.3), (180,
+// -0.2), (270, -0.3), (360, 0.6) gives Cp1 = 0.6 - 0.9 x 30/90 = 0.3 and
+// Cp2 = -0.2 - 0.1 x 30/90 = -0.2333. With q = rho_a U^2 / 2 and the wind
+// speed modifier m = (Ao (wH / 10)^a)^2 = 0.36, the wind pressures are
+// Pw = m q Cp on the outdoor side of each opening. With P' = p + D z,
+// D = g (rho_a - rho_i), the driving pressures are dP1 = Pw1 - P' and
+// dP2 = P' - Pw2; equal flows F = turb sqrt(rho_up dP) need rho_a dP1 =
+// rho_i dP2, so P' = (rho_a Pw1 + rho_i Pw2) / (rho_a + rho_i), midway
+// between the two wind pressures for equal densities, and p = P' - D z.
+TEST(AnalyticCase, WindThroughTwoOpposingOpenings)
+{
+    const CaseRun c = run_example("wind_cross_ventilation.prj");
+    ASSERT_EQ(c.run.code, 0) << c.run.output;
+
+    const double z = ex::kOpeningHeight, U = ex::kWindSpeed;
+    const double m = static_cast<double>(0.36f);
+    const double Cp1 = 0.6 - 0.9 * 30.0 / 90.0, Cp2 = -0.2 - 0.1 * 30.0 / 90.0;
+    const double rho_a = density(ex::kWarm, 0);
+    const double q = 0.5 * rho_a * U * U;
+    const double Pw1 = m * q * Cp1, Pw2 = m * q * Cp2;
+    double p = 0, rho_i = 0, P = 0;
+    for (int pass = 0; pass < 20; ++pass) {
+        rho_i = density(ex::kWarm, p);
+        P = (rho_a * Pw1 + rho_i * Pw2) / (rho_a + rho_i);
+        p = P - ex::kGravity * (rho_a - rho_i) * z;
+    }
+    const double dP1 = Pw1 - P, dP2 = P - Pw2;
+    const double F = orifice_turb(ex::kOpeningArea, ex::kOpeningCd) * std::sqrt(rho_a * dP1);
+    ASSERT_GT(dP1, 0);
+    ASSERT_GT(dP2, 0);
+
+    const SimFile sim(c.sim_path);
+    expect_layout(sim, {});
+    ASSERT_FALSE(::testing::Test::HasFailure());
+    Expected e;
+    e.Ws = U;
+    e.Wd = ex::kWindDirection;
+    e.zone_T = {ex::kWarm};
+    e.zone_p = {p};
+    e.zone_rho = {rho_i};
+    e.dP = {dP1, dP2};
+    e.F0 = {F, F};
+    e.F1 = {0, 0};
+    expect_state(sim, ex::kSteadyDay, 0, e);
+    expect_maxima(sim, ex::kSteadyDay, e);
+}
+
 // A door (H 2 m, W 0.8 m, Cd 0.78) from the 273.15 K outdoors into a
 // closed room at 293.15 K, its bottom at the floor. With D = g (rho_a -
 // rho_i) and the room pressure p, dP(z) = -p - D z changes sign at the
@@ -616,6 +670,159 @@ TEST(AnalyticCase, DecayInAVentilatedZone)
     EXPECT_4DIGITS(std::pow(sim.conc(1, 2, 1) / sim.conc(1, 1, 1), dt / 3600), factor);
     // 24:00 of Jan01 and 00:00 of Jan02 are the same instant.
     EXPECT_EQ(sim.conc(1, sim.layout().last_step(1), 1), sim.conc(2, 0, 1));
+}
+
+// A scheduled exhaust fan. The room (V = 100 m3, 293.15 K, isothermal
+// with the outdoors) starts with C0 = 1e-3 kg/kg of tracer at 00:00 on
+// Jan01; the fan (F = 0.01 kg/s at full speed) follows its week schedule
+// on the day type of the steady weather: on a Monday the working day,
+//   s(t) = 0 before 06:00, (t - 6 h) / 2 h to 08:00, 1 to 18:00,
+//          1 - (t - 18 h) / 1 h to 19:00, 0 after,
+// on a Sunday 0 all day. The fan's flow is s F; the wall leak (A 0.01 m2,
+// n 0.65, Cd 0.6, dPref 4 Pa, at z = 1.5 m) lets the same flow in from
+// the tracer-free outdoors: dP = (s F / (turb sqrt(rho_a)))^(1/n),
+// p = -dP - g (rho_a - rho_i) z. The tracer's balance rho_i V dC/dt =
+// -s F C, stepped by backward Euler with dt = 60 s and the flow and mass
+// at the end of each step:
+//   C_j = C_j-1 rho_i,j V / (rho_i,j V + s(t_j) F dt).
+// The exact decay is C0 exp(-L(t)) with L = F / (rho_a V) times the
+// integral of s: 0 to 06:00, (t - 6 h)^2 / 4 h on the ramp up, 1 h +
+// (t - 8 h) while on, 11 h + u - u^2 / 2 h on the ramp down (u = t -
+// 18 h), 11.5 h after 19:00 (hours in seconds). Backward Euler lies above
+// it by at most lambda dt / 2 per unit of L, with lambda = F / (rho_a V),
+// plus lambda dt / 2 for taking each step's flow at its end on a ramp.
+namespace scheduled {
+
+constexpr double kHour = 3600;
+
+double working_day(double t)
+{
+    if (t <= 6 * kHour) return 0;
+    if (t <= 8 * kHour) return (t - 6 * kHour) / (2 * kHour);
+    if (t <= 18 * kHour) return 1;
+    if (t <= 19 * kHour) return 1 - (t - 18 * kHour) / kHour;
+    return 0;
+}
+double working_day_integral(double t)  // of s, in s
+{
+    if (t <= 6 * kHour) return 0;
+    if (t <= 8 * kHour) return (t - 6 * kHour) * (t - 6 * kHour) / (4 * kHour);
+    if (t <= 18 * kHour) return kHour + (t - 8 * kHour);
+    if (t <= 19 * kHour) {
+        const double u = t - 18 * kHour;
+        return 11 * kHour + u - u * u / (2 * kHour);
+    }
+    return 11.5 * kHour;
+}
+double day_off(double) { return 0; }
+
+// The room's density with the leak carrying the flow F in.
+double room_density(double F)
+{
+    const double n = 0.65, z = 1.5;
+    const double turb = 0.6 * std::sqrt(2.0) * 0.01 * std::pow(4.0, 0.5 - n);
+    const double rho_a = density(ex::kWarm, 0);
+    const double dP = std::pow(F / (turb * std::sqrt(rho_a)), 1 / n);
+    double p = 0, rho_i = rho_a;
+    for (int pass = 0; pass < 20; ++pass) {
+        p = -dP - ex::kGravity * (rho_a - rho_i) * z;
+        rho_i = density(ex::kWarm, p);
+    }
+    return rho_i;
+}
+
+struct DayCase {
+    int day_type;
+    double (*s)(double);
+    double (*integral)(double);
+};
+
+// The flow of path 2 in avelor results' table of one instant.
+double printed_fan_flow(const std::string& table)
+{
+    std::size_t at = table.find("\n2\t");
+    if (at == std::string::npos) return NAN;
+    const std::size_t f0 = table.find('\t', table.find('\t', at + 1) + 1);
+    return std::strtod(table.c_str() + f0 + 1, nullptr);
+}
+
+}  // namespace scheduled
+
+TEST(AnalyticCase, ScheduledExhaustFollowsItsDayAndClearsTheTracer)
+{
+    using namespace scheduled;
+    const double F = ex::kExhaustFlow, V = 100, dt = 60, C0 = ex::kTracerStart;
+    const double lambda = F / (density(ex::kWarm, 0) * V);
+    for (const DayCase& day : {DayCase{ex::kMonday, working_day, working_day_integral},
+                               DayCase{1, day_off, [](double) { return 0.0; }}}) {
+        SCOPED_TRACE("day type " + std::to_string(day.day_type));
+        const std::string copy =
+            copy_example("scheduled_exhaust.prj", "scheduled_exhaust_" + std::to_string(day.day_type));
+        if (day.day_type != ex::kMonday) {
+            ScriptedPort port;
+            EditorSession session;
+            ASSERT_TRUE(open_in_session(session, copy));
+            session.project().rc.steady.day = static_cast<std::int16_t>(day.day_type);
+            ASSERT_TRUE(write_session_file(session, copy));
+        }
+        const ProgramRun run = simulate(copy);
+        ASSERT_EQ(run.code, 0) << run.output;
+        const SimFile sim(results_path(copy));
+        RunShape shape;
+        shape.nctm = 1;
+        shape.tstep = 1800;
+        shape.day0 = shape.day1 = 1;
+        shape.time0 = 0;
+        shape.time1 = 86400;
+        shape.day_type = day.day_type;
+        expect_layout(sim, shape);
+        ASSERT_FALSE(::testing::Test::HasFailure());
+
+        double C = C0;
+        long long j = 0;
+        for (std::int64_t k = 0; k <= sim.layout().last_step(1); ++k) {
+            const double t = 1800.0 * static_cast<double>(k);
+            for (; static_cast<double>(j) * dt < t;) {
+                ++j;
+                const double flow = day.s(static_cast<double>(j) * dt) * F;
+                const double M = room_density(flow) * V;
+                C *= M / (M + flow * dt);
+            }
+            SCOPED_TRACE("t = " + std::to_string(t) + " s");
+            const double flow = day.s(t) * F;
+            const SimFile::Path fan = sim.path(1, k, 2), leak = sim.path(1, k, 1);
+            if (flow == 0) {
+                EXPECT_EQ(fan.F0, 0.0f);
+                EXPECT_NEAR(leak.F0, 0.0, 1e-12);
+            } else {
+                EXPECT_NEAR(fan.F0, flow, 1e-6 * flow);
+                EXPECT_4DIGITS(leak.F0, flow);
+            }
+            EXPECT_4DIGITS(sim.node(1, k, 1).rho, room_density(flow));
+            const double c = sim.conc(1, k, 1);
+            EXPECT_NEAR(c, C, 1e-5 * C);
+            const double L = lambda * day.integral(t);
+            const double excess = std::log(c / (C0 * std::exp(-L)));
+            EXPECT_GE(excess, -0.5 * lambda * dt - 1e-4);
+            EXPECT_LE(excess, 0.5 * lambda * dt * (L + 1) + 1e-4);
+        }
+        if (day.day_type == ex::kMonday) {
+            // Most of the tracer is gone by the evening: exp(-11.5 h lambda).
+            EXPECT_LT(sim.conc(1, sim.layout().last_step(1), 1), 0.05 * C0);
+        } else {
+            EXPECT_EQ(sim.conc(1, sim.layout().last_step(1), 1), static_cast<float>(C0));
+        }
+
+        // avelor results shows the scheduled flow of each instant asked for.
+        for (const char* time : {"03:00:00", "07:00:00", "07:30:00", "12:00:00", "18:30:00", "22:00:00"}) {
+            const ProgramRun results =
+                run_program(AVELOR_CLI_PATH, "results " + quoted(copy) + " --day Jan01 --time " + time + " --tsv");
+            ASSERT_EQ(results.code, 0) << results.output;
+            const int h = std::atoi(time), m = std::atoi(time + 3);
+            const double expected = day.s(3600.0 * h + 60.0 * m) * F;
+            EXPECT_NEAR(printed_fan_flow(results.output), expected, 1e-5 * F) << time << "\n" << results.output;
+        }
+    }
 }
 
 // ---------------------------------------------------------------------------

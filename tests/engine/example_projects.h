@@ -15,7 +15,9 @@
 
 #include "check/building_check.h"
 #include "editing/editor_session.h"
+#include "forms/schedule_forms.h"
 #include "forms/path_sheet.h"
+#include "forms/wind_profile_form.h"
 #include "model/airflow_rules.h"
 #include "model/project.h"
 #include "model/species.h"
@@ -242,6 +244,101 @@ inline void decay_ventilated_zone(EditorSession& session)
     for (Zone& zone : project.zones) zone.CC0 = {kTracerStart};
 }
 
+// A tracer in a room cleared by an exhaust fan that follows the working
+// day: off at night, ramped up from 06:00 to 08:00, on until 18:00 and
+// ramped down by 19:00; off on the weekend. A wall leak lets the make-up
+// air in. One Monday (the steady weather's day type) at 1-minute steps
+// with half-hourly results.
+inline constexpr float kExhaustFlow = 0.01f;  // kg/s at full speed
+inline constexpr std::int32_t kRampUpStart = 6 * 3600, kRampUpEnd = 8 * 3600;
+inline constexpr std::int32_t kRampDownStart = 18 * 3600, kRampDownEnd = 19 * 3600;
+inline constexpr int kMonday = 2;
+// A dimensionless day schedule as its dialog's OK makes it from typed
+// points (time, value).
+inline DaySchedule* define_day_schedule(Project& project, const std::string& name, const std::string& desc,
+                                        bool trapezoidal, const std::vector<std::pair<TypedTime, std::string>>& points)
+{
+    DayScheduleForm form(new_day_schedule(kScheduleDimensionless, 0));
+    form.set_name(name);
+    form.set_description(desc);
+    form.set_trapezoidal(trapezoidal);
+    for (const auto& [time, value] : points) {
+        form.edit_time = time;
+        EXPECT_TRUE(form.value_field().validate(value)) << name << " " << value;
+        EXPECT_TRUE(form.insert()) << name << " " << value;
+    }
+    EXPECT_TRUE(form.accept(project.day_schedules, nullptr)) << name;
+    return form.stored();
+}
+inline void scheduled_exhaust(EditorSession& session)
+{
+    Project& project = session.project();
+    set_project_description(project, "Tracer cleared by a scheduled exhaust fan");
+    RunControl& rc = project.rc;
+    steady_run(rc, kWarm);
+    rc.steady.day = kMonday;
+    rc.sim_mf = 2;
+    rc.t_step = 60;
+    rc.t_list = 1800;
+    rc.date_0 = 1;
+    rc.time_0 = 0;
+    rc.date_1 = 1;
+    rc.time_1 = 86400;
+    rc.date_st = rc.date_0;
+    rc.time_st = rc.time_0;
+    Species tracer = new_species();
+    tracer.name = "tracer";
+    tracer.desc = "Inert tracer gas";
+    tracer.molwt = 146.06f;
+    tracer.t = 0;
+    tracer.s = 1;
+    tracer.CCdef = 0;
+    project.species.insert_copy(tracer);
+    ASSERT_EQ(rebuild_contaminants(project), 0);
+
+    DaySchedule* working =
+        define_day_schedule(project, "working_day", "Exhaust on from 08:00 to 18:00, ramped", true,
+                            {{TypedTime::from(0), "0"},
+                             {TypedTime::from(kRampUpStart), "0"},
+                             {TypedTime::from(kRampUpEnd), "1"},
+                             {TypedTime::from(kRampDownStart), "1"},
+                             {TypedTime::from(kRampDownEnd), "0"},
+                             {TypedTime::from(kSecondsInDay), "0"}});
+    DaySchedule* off = define_day_schedule(project, "off", "Exhaust off all day", false,
+                                           {{TypedTime::from(0), "0"}, {TypedTime::from(kSecondsInDay), "0"}});
+    ASSERT_NE(working, nullptr);
+    ASSERT_NE(off, nullptr);
+    // Monday to Friday work, the weekend and the holiday types are off.
+    WeekScheduleForm week(project, new_week_schedule(kScheduleDimensionless, 0));
+    week.set_name("office_week");
+    week.set_description("Working days Monday to Friday");
+    ASSERT_TRUE(week.replace({1, 2, 3, 4, 5}, working));
+    ASSERT_TRUE(week.replace({0, 6, 7, 8, 9, 10, 11}, off));
+    ASSERT_TRUE(week.accept(project.week_schedules, nullptr));
+    WeekSchedule* schedule = week.stored();
+
+    constant_mass_fan(project, "exhaust_fan", "Exhaust fan, 0.01 kg/s", kExhaustFlow);
+    define_element(project, kPlrLeak1, "wall_leak", "Wall leakage, 0.01 m2 at 4 Pa", [](AirflowElement& e) {
+        LeakageData& d = std::get<LeakageData>(e.data);
+        d.area1 = 0.01f;
+        d.expt = 0.65f;
+        d.coef = 0.6f;
+        d.pres = 4;
+    });
+    // The leak in the north wall lets air in; the fan in the south wall
+    // blows it out.
+    draw_building(session,
+                  {"####A####",
+                   "#.......#",
+                   "#...1...#",
+                   "#.......#",
+                   "####B####"},
+                  {{"room"}}, {{"wall_leak", kDirSouth, 1.5f}, {"exhaust_fan", kDirSouth, 1.5f}});
+    // The fan's Schedule page.
+    project.paths.at(2)->schedule = schedule;
+    for (Zone& zone : project.zones) zone.CC0 = {kTracerStart};
+}
+
 // A warm room open to the cold outdoors through a single door: cold air
 // comes in low, warm air leaves high, and the net flow is zero.
 inline constexpr float kDoorHeight = 2.0f, kDoorWidth = 0.8f, kDoorCd = 0.78f;
@@ -287,6 +384,60 @@ inline void zones_in_series(EditorSession& session)
                   {{"supply_fan", kDirEast, 0}, {"inner_opening", kDirEast, 0}, {"outer_opening", kDirEast, 0}});
 }
 
+// A wind pressure profile as its dialog's OK makes it from typed rows.
+inline WindProfile* define_wind_profile(Project& project, const std::string& name, const std::string& desc,
+                                        const std::vector<std::pair<std::string, std::string>>& rows, int fit)
+{
+    WindProfileForm form(project.wind_profiles);
+    form.set_name(name);
+    form.set_description(desc);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_TRUE(form.leave_angle(static_cast<int>(i), rows[i].first)) << name << " row " << i;
+        EXPECT_TRUE(form.leave_coefficient(static_cast<int>(i), rows[i].second)) << name << " row " << i;
+    }
+    EXPECT_TRUE(form.choose_fit(fit)) << name;
+    EXPECT_TRUE(form.accept().accepted) << name;
+    return form.stored();
+}
+
+// An isothermal room ventilated by the wind: equal orifices in its north
+// and south walls at 1.5 m, both with variable wind pressure through one
+// linear profile, and a steady wind from 30 degrees east of north.
+inline constexpr float kWindSpeed = 5.0f;       // m/s
+inline constexpr float kWindDirection = 30.0f;  // degrees
+inline constexpr float kOpeningArea = 0.01f, kOpeningCd = 0.6f, kOpeningHeight = 1.5f;
+inline const std::vector<std::pair<std::string, std::string>>& wall_profile_rows()
+{
+    static const std::vector<std::pair<std::string, std::string>> rows = {
+        {"0", "0.6"}, {"90", "-0.3"}, {"180", "-0.2"}, {"270", "-0.3"}, {"360", "0.6"}};
+    return rows;
+}
+inline void wind_cross_ventilation(EditorSession& session)
+{
+    Project& project = session.project();
+    set_project_description(project, "Cross ventilation of a room by the wind");
+    steady_run(project.rc, kWarm);
+    project.rc.steady.Ws = kWindSpeed;
+    project.rc.steady.Wd = kWindDirection;
+    orifice(project, "opening", "Wall opening, 0.01 m2", kOpeningArea, kOpeningCd);
+    WindProfile* wall = define_wind_profile(project, "low_rise_wall", "Wall of a low-rise building",
+                                            wall_profile_rows(), kWindFitLinear);
+    ASSERT_NE(wall, nullptr);
+    draw_building(session,
+                  {"####A####",
+                   "#.......#",
+                   "#...1...#",
+                   "#.......#",
+                   "####B####"},
+                  {{"room"}}, {{"opening", kDirSouth, kOpeningHeight}, {"opening", kDirSouth, kOpeningHeight}});
+    // "Variable" on the path sheet's Wind Pressure page, with the profile.
+    for (FlowPath& path : project.paths) {
+        path.flags |= kPathWindPressure;
+        path.wPmod = project.rc.wind_modifier_squared;
+        path.wind_profile = wall;
+    }
+}
+
 struct Example {
     std::string file;  // under examples/
     void (*build)(EditorSession&);
@@ -299,8 +450,10 @@ inline const std::vector<Example>& shipped_examples()
         {"stack_two_orifices.prj", stack_two_orifices},
         {"fan_and_leak.prj", fan_and_leak},
         {"decay_ventilated_zone.prj", decay_ventilated_zone},
+        {"scheduled_exhaust.prj", scheduled_exhaust},
         {"door_temperature_difference.prj", door_temperature_difference},
         {"zones_in_series.prj", zones_in_series},
+        {"wind_cross_ventilation.prj", wind_cross_ventilation},
     };
     return all;
 }

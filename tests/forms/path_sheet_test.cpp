@@ -408,6 +408,33 @@ TEST(PathSheet, WindOptionsSetTheirFlagModifierAndAzimuth)
     EXPECT_EQ(s.wind_option(), WindOption::None);
 }
 
+TEST(PathSheet, VariableWindTakesOneOfTheProjectsProfiles)
+{
+    Sheets f;
+    for (const char* name : {"wall", "corner"}) {
+        WindProfile p = new_wind_profile();
+        p.name = name;
+        p.desc = std::string(name) + " profile";
+        f.project().wind_profiles.insert_copy(p);
+    }
+    PathSheet s = f.sheet_at(kSouthWall);
+    s.set_wind_option(WindOption::Variable);
+    const std::vector<WindProfile*> choices = s.profile_choices();
+    ASSERT_EQ(choices.size(), 2u);
+    EXPECT_EQ(choices[0]->name, "corner");
+    EXPECT_FALSE(s.can_edit_profile());
+    EXPECT_FALSE(s.leave_page(PathPage::WindPressure));
+
+    s.choose_profile(choices[1]);
+    EXPECT_EQ(s.profile_text(), "wall");
+    EXPECT_EQ(s.profile_description(), "wall profile");
+    EXPECT_TRUE(s.can_edit_profile());
+    EXPECT_TRUE(s.leave_page(PathPage::WindPressure));
+    s.set_wind_option(WindOption::Constant);
+    EXPECT_EQ(s.path().wind_profile, nullptr);
+    EXPECT_FALSE(s.can_edit_profile());
+}
+
 TEST(PathSheet, EditChangesTheRecordOnlyOnAccept)
 {
     Sheets f;

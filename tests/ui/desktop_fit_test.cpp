@@ -52,6 +52,7 @@
 #include "ui/shift_drawing_dialog.h"
 #include "ui/sketchpad_widget.h"
 #include "ui/species_dialogs.h"
+#include "ui/wind_profile_dialog.h"
 
 using namespace avelor;
 
@@ -220,6 +221,14 @@ void DesktopFitTest::every_dialog_fits_a_small_screen_with_its_title_whole()
          {ui::species_manager_kind(b.project()), ui::reaction_manager_kind(b.project())}) {
         ui::ProjectElementsDialog dialog(kind);
         check_fits(dialog, kind.name);
+    }
+    {
+        ui::WindProfileDialog dialog(b.project().wind_profiles, nullptr);
+        check_fits(dialog, QStringLiteral("wind pressure profile"));
+    }
+    {
+        ui::WindProfileManagerDialog dialog(b.project());
+        check_fits(dialog, QStringLiteral("wind pressure profiles"));
     }
     {
         ui::ShiftDrawingDialog dialog(b.session);

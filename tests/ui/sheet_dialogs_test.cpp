@@ -113,6 +113,7 @@ private slots:
     void path_takes_the_chosen_element_multiplier_and_direction();
     void path_without_element_stays_open();
     void new_element_hook_gets_the_place_and_its_element_is_chosen();
+    void variable_wind_takes_a_new_or_listed_profile();
 };
 
 void SheetDialogsTest::initTestCase()
@@ -311,6 +312,52 @@ void SheetDialogsTest::new_element_hook_gets_the_place_and_its_element_is_chosen
     QCOMPARE(sheet.path().element->name, std::string("crack"));
     // The new leakage type retitles the multiplier.
     QCOMPARE(child<QLabel>(dialog, "multiplier_label")->text(), QStringLiteral("Total length:"));
+}
+
+void SheetDialogsTest::variable_wind_takes_a_new_or_listed_profile()
+{
+    Fixture f;
+    f.element("orf", kPlrOrfc);
+    WindProfile listed = new_wind_profile();
+    listed.name = "listed";
+    f.project().wind_profiles.insert_copy(listed);
+    PathSheet sheet = f.path_sheet(true);
+    sheet.choose_element(f.project().elements.head());
+    int edits = 0;
+    ui::PathSheetHooks hooks;
+    hooks.new_profile = [&](QWidget*) {
+        WindProfile made = new_wind_profile();
+        made.name = "made";
+        made.desc = "made in the dialog";
+        return f.project().wind_profiles.insert_copy(made);
+    };
+    hooks.edit_profile = [&](QWidget*, WindProfile&) { return ++edits > 0; };
+    ui::PathSheetDialog dialog(sheet, f.chains, hooks);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    dialog.tabs()->setCurrentIndex(2);
+    QCOMPARE(dialog.tabs()->currentIndex(), 2);
+    radio_in(dialog, "Wind Pressure Option", 2)->click();
+    auto* profile = child<QComboBox>(dialog, "profile");
+    QCOMPARE(profile->itemText(0), QStringLiteral(" <req'd>"));
+    QCOMPARE(profile->count(), 2);
+    auto* edit = child<QPushButton>(dialog, "edit_profile");
+    QVERIFY(!edit->isEnabled());
+    QPushButton* library = nullptr;
+    for (QGroupBox* box : dialog.findChildren<QGroupBox*>())
+        if (box->title() == QStringLiteral("Variable Pressure Data"))
+            for (QPushButton* b : box->findChildren<QPushButton*>())
+                if (b->text() == QStringLiteral("Library...")) library = b;
+    QVERIFY(library && !library->isEnabled() && !library->toolTip().isEmpty());
+
+    QTest::mouseClick(child<QPushButton>(dialog, "new_profile"), Qt::LeftButton);
+    QCOMPARE(profile->currentText(), QStringLiteral("made"));
+    QCOMPARE(child<QLabel>(dialog, "profile_description")->text(), QStringLiteral("made in the dialog"));
+    QVERIFY(edit->isEnabled());
+    QTest::mouseClick(edit, Qt::LeftButton);
+    QCOMPARE(edits, 1);
+    profile->setCurrentIndex(profile->findText(QStringLiteral("listed")));
+    QCOMPARE(sheet.path().wind_profile, f.project().wind_profiles.find_by_name("listed"));
 }
 
 QTEST_MAIN(SheetDialogsTest)
