@@ -124,7 +124,7 @@ DuctElement new_duct_element(int type, const NewElementContext& context)
     const std::int16_t sys = ip ? 1 : 0;
     const std::int16_t small_length = ip ? 3 : 4;  // in or mm
     DuctShape& s = e.shape;
-    s.leak_dP = ip ? kClassPressureIP : kClassPressureSI;
+    s.leak_dP = class_pressure(sys);
     s.u_Dh = s.u_P = s.u_W = s.u_H = small_length;
     s.u_A = ip ? 3 : 2;  // in2 or cm2
     s.leak_units = s.u_dP = sys;
@@ -189,15 +189,17 @@ float leakage_class_of(const DuctShape& s)
                               std::pow(static_cast<double>(s.leak_dP), kLeakageExponent));
 }
 
+float class_pressure(std::int16_t system) { return system == kLeakageIP ? kClassPressureIP : kClassPressureSI; }
+
 void update_leakage_class(DuctShape& s)
 {
     s.leak_class = leakage_class_of(s);
-    s.class_dP = s.leak_dP;
+    s.class_dP = class_pressure(s.leak_units);
 }
 
 void set_leakage_class(DuctShape& s, float leak_class)
 {
-    s.leak_dP = s.leak_units == kLeakageIP ? kClassPressureIP : kClassPressureSI;
+    s.leak_dP = class_pressure(s.leak_units);
     s.leak_rate = static_cast<float>(leak_class * std::pow(static_cast<double>(s.leak_dP), kLeakageExponent) /
                                      class_factor(s.leak_units));
     s.leak_class = leak_class;

@@ -75,8 +75,9 @@ struct DuctShape {
     std::int16_t u_H = 4;
     std::int16_t leak_units = kLeakageSI;  // unit index of leak_rate
     std::int16_t u_dP = 0;
-    // Not written: the leakage class and the pressure it refers to, both
-    // following from the rate, its pressure and the unit system.
+    // Not written: the leakage class and the pressure it refers to (1 Pa
+    // or 1 in. of water), both following from the rate, its pressure and
+    // the unit system.
     float leak_class = 0;
     float class_dP = 1;
     bool operator==(const DuctShape&) const = default;
@@ -149,6 +150,8 @@ void derive_shape(DuctShape& shape);
 // The leakage class shown for the rate: rate k / dP^0.65 with k 1000 (SI)
 // or 710.37 (IP); 0 for a pressure that is not positive.
 float leakage_class_of(const DuctShape& shape);
+// The pressure a class refers to in a unit system: 1 Pa or 248.84 Pa.
+float class_pressure(std::int16_t system);
 // Recomputes the two unwritten values from the rate.
 void update_leakage_class(DuctShape& shape);
 // A class entered: the pressure becomes 1 Pa (SI) or 248.84 Pa (IP) and the

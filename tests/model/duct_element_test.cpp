@@ -90,6 +90,7 @@ TEST(DuctElement, LeakageClassAndRate)
     EXPECT_FLOAT_EQ(s.leak_dP, 248.84f);
     EXPECT_NEAR(s.leak_rate, 24 * std::pow(248.84, 0.65) / 710.37, 1e-6);  // 1.2192
     EXPECT_NEAR(leakage_class_of(s), 24, 1e-4);
+    EXPECT_FLOAT_EQ(s.class_dP, 248.84f);
 
     set_leakage_units(s, kLeakageSI);
     set_leakage_class(s, 10);
