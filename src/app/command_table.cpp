@@ -164,7 +164,7 @@ constexpr std::array kCommands = {
     CommandEntry{cmd::ProgramOptions, Tools, "", "&Program Options...", "", NoMark, Later},
 
     CommandEntry{cmd::AirflowElements, Data, "", "&Airflow Elements...", "", NoMark, true},
-    CommandEntry{cmd::DuctElements, Data, "", "&Duct Elements...", "", NoMark, Later},
+    CommandEntry{cmd::DuctElements, Data, "", "&Duct Elements...", "", NoMark, true},
     CommandEntry{cmd::WindProfiles, Data, "", "&Wind Pressure Profiles...", "", NoMark, true},
     CommandEntry{cmd::WeekSchedules, Data, "Wee&k Schedules", "&Dimensionless...", "", NoMark, true},
     CommandEntry{cmd::WeekTemperatureSchedules, Data, "Wee&k Schedules", "&Temperature...", "", NoMark, true},

@@ -11,6 +11,7 @@
 #include "app/diagnostics.h"
 #include "app/text_writer.h"
 #include "model/curve_fit.h"
+#include "model/duct_element.h"
 #include "model/point_lists.h"
 #include "model/project.h"
 #include "model/units.h"
@@ -57,10 +58,12 @@ std::string bound_text(const char* format, float bound, UnitKind kind, int unit)
 // The bounds every value had to meet when it was typed. Values read from a
 // file never passed that test; checking them again keeps a hand-written 0
 // or negative out of the divisions and roots below.
+}  // namespace
+
 template <class D>
-ElementVerdict check_bounds(const D& data, int type)
+ElementVerdict check_field_bounds(const D& data, std::span<const ParamField<D>> fields)
 {
-    for (const ParamField<D>& f : param_fields<D>(type)) {
+    for (const ParamField<D>& f : fields) {
         const float v = data.*(f.value);
         if (f.zero_allowed && v == 0) continue;
         const int unit = f.unit ? data.*(f.unit) : 0;
@@ -80,6 +83,14 @@ ElementVerdict check_bounds(const D& data, int type)
                           std::string(f.name));
     }
     return {};
+}
+
+namespace {
+
+template <class D>
+ElementVerdict check_bounds(const D& data, int type)
+{
+    return check_field_bounds(data, param_fields<D>(type));
 }
 
 float to_float(double v) { return static_cast<float>(v); }
@@ -265,16 +276,9 @@ ElementVerdict derive(FanData& d, int)
 {
     if (d.points.size() <= 3) return refused_below(-1, "points");
     if (ElementVerdict v = fit_fan_curve(d); !v) return v;
-    const double A = d.area;
-    d.turb = to_float(A * 0.8485281372);
-    const double Ft = A * 0.00181625;
-    const double Qt = Ft / (std::sqrt(A) * kAirDensity);
-    double dPt = std::pow(Qt * kSqrtAirDensity / d.turb, 2);
-    if (dPt < kMinTransitionPressure) dPt = kMinTransitionPressure;
-    d.lam = to_float(Qt * kAirViscosity / dPt);
-    d.rdens = to_float(kAirDensity);
-    return finite_floats({d.turb, d.lam}) ? ElementVerdict{} : out_of_range();
+    return derive_fan_off_coefficients(d);
 }
+
 
 ElementVerdict derive(SuperData& d, int)
 {
@@ -338,6 +342,23 @@ double friction_factor(double e, double Re, double guess)
     }
     if (Re < 3500) return ((3500 - Re) * (64 / Re) + fT * (Re - 2300)) / 1200;
     return fT;
+}
+
+ElementVerdict derive_fan_off_coefficients(FanData& d)
+{
+    if (!(d.area > 0)) return out_of_range();
+    const double A = d.area;
+    const float turb = to_float(A * 0.8485281372);
+    const double Ft = A * 0.00181625;
+    const double Qt = Ft / (std::sqrt(A) * kAirDensity);
+    double dPt = std::pow(Qt * kSqrtAirDensity / turb, 2);
+    if (dPt < kMinTransitionPressure) dPt = kMinTransitionPressure;
+    const float lam = to_float(Qt * kAirViscosity / dPt);
+    if (!finite_floats({turb, lam})) return out_of_range();
+    d.turb = turb;
+    d.lam = lam;
+    d.rdens = to_float(kAirDensity);
+    return {};
 }
 
 ElementVerdict derive_element(AirflowElement& element)
@@ -492,5 +513,13 @@ void remove_sub_element(SuperData& super, std::size_t index)
 {
     if (index < super.subs.size()) super.subs.erase(super.subs.begin() + static_cast<std::ptrdiff_t>(index));
 }
+
+template ElementVerdict check_field_bounds(const PowerLawData&, std::span<const ParamField<PowerLawData>>);
+template ElementVerdict check_field_bounds(const ConstantFlowData&, std::span<const ParamField<ConstantFlowData>>);
+template ElementVerdict check_field_bounds(const BackdraftData&, std::span<const ParamField<BackdraftData>>);
+template ElementVerdict check_field_bounds(const FanData&, std::span<const ParamField<FanData>>);
+template ElementVerdict check_field_bounds(const DuctOrificeData&, std::span<const ParamField<DuctOrificeData>>);
+template ElementVerdict check_field_bounds(const DarcyData&, std::span<const ParamField<DarcyData>>);
+template ElementVerdict check_field_bounds(const DuctShape&, std::span<const ParamField<DuctShape>>);
 
 }  // namespace avelor

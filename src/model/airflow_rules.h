@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "app/lists.h"
@@ -47,6 +48,17 @@ double friction_factor(double relative_roughness, double Re, double guess);
 // a derivation that would divide by zero, take a root of a negative or
 // leave a coefficient that is not a finite float is refused.
 ElementVerdict derive_element(AirflowElement& element);
+
+// Checks each value of a record against its field's bounds (a WARNING box
+// on the first one out of bounds). Values read from a file never passed
+// the dialog's test, so every derivation checks them again first.
+template <class D>
+ElementVerdict check_field_bounds(const D& data, std::span<const ParamField<D>> fields);
+
+// The fan-off coefficients of a fan with a fitted curve: an orifice of its
+// equivalent area, laminar below Reynolds number 100; the reference density
+// becomes 1.2041. Leaves the fan as it was when they are out of range.
+ElementVerdict derive_fan_off_coefficients(FanData& fan);
 
 struct AcceptOutcome {
     ElementVerdict verdict;

@@ -22,6 +22,7 @@ Project::Project()
       species(pool),
       reactions(pool),
       elements(pool),
+      duct_elements(pool),
       day_schedules(pool),
       week_schedules(pool),
       occupancy_schedules(pool),
@@ -40,6 +41,7 @@ Project::Project()
     species.set_on_change(changed);
     reactions.set_on_change(changed);
     elements.set_on_change(changed);
+    duct_elements.set_on_change(changed);
     day_schedules.set_on_change(changed);
     week_schedules.set_on_change(changed);
     occupancy_schedules.set_on_change(changed);

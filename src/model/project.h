@@ -12,6 +12,7 @@
 #include "app/lists.h"
 #include "app/memory.h"
 #include "model/airflow_element.h"
+#include "model/duct_element.h"
 #include "model/records.h"
 #include "model/run_control.h"
 #include "model/schedules.h"
@@ -54,6 +55,7 @@ public:
     NamedList<Species> species;              // SpcsLst
     NamedList<KineticReaction> reactions;    // KnrLst
     NamedList<AirflowElement> elements;      // AfeLst
+    NamedList<DuctElement> duct_elements;    // DfeLst
     NamedList<DaySchedule> day_schedules;    // DshLst
     NamedList<WeekSchedule> week_schedules;  // WshLst
     NamedList<OccupancySchedule> occupancy_schedules;  // OshLst

@@ -8,6 +8,7 @@
 #include "app/description_line.h"
 #include "app/diagnostics.h"
 #include "model/airflow_rules.h"
+#include "model/duct_element.h"
 #include "model/units.h"
 #include "prjfile/definition_io.h"
 
@@ -435,6 +436,77 @@ void resolve_supers(std::vector<PendingSuper>& pending, const std::vector<Airflo
     }
 }
 
+// --- duct elements -----------------------------------------------------
+
+void write_duct_data(TextWriter& out, const DarcyData& d, int)
+{
+    out.printf(" %g %g %d\n", d.rough, d.kept, d.u_R);
+}
+
+void write_duct_data(TextWriter& out, const DuctOrificeData& d, int)
+{
+    out.printf(" %g %g %g %g %g %g %d %d\n", d.lam, d.turb, d.expt, d.area, d.dia, d.coef, d.u_A, d.u_D);
+}
+
+template <class D>
+void write_duct_data(TextWriter& out, const D& d, int type)
+{
+    write_data(out, d, airflow_counterpart(type));
+}
+
+void write_shape(TextWriter& out, const DuctShape& s)
+{
+    out.printf(" %g %g %g %g %g %g %g %g\n", s.Dh, s.perim, s.area, s.width, s.height, s.kept, s.leak_rate,
+               s.leak_dP);
+    out.printf(" %d %d %d %d %d %d %d %d\n", s.shape, s.u_Dh, s.u_P, s.u_A, s.u_W, s.u_H, s.leak_units, s.u_dP);
+}
+
+bool read_duct_data(ValueReader& r, DarcyData& d, int)
+{
+    r.read_all(d.rough, d.kept);
+    r.unit(d.u_R, UnitKind::Length);
+    return true;
+}
+
+bool read_duct_data(ValueReader& r, DuctOrificeData& d, int)
+{
+    r.read_all(d.lam, d.turb, d.expt, d.area, d.dia, d.coef);
+    r.unit(d.u_A, UnitKind::Area);
+    r.unit(d.u_D, UnitKind::Length);
+    // As for the airflow orifice, the diameter and the laminar coefficient
+    // follow from the area.
+    if (!(d.area > 0)) {
+        report_error(ERROR, {"Invalid orifice area, element ", number_text(r.nr())});
+        return true;
+    }
+    d.dia = static_cast<float>(std::sqrt(d.area * 1.27324));
+    d.lam = laminar_coefficient(d.turb, d.expt, d.area, d.dia, 30, kPowerlawCoefficient);
+    return true;
+}
+
+template <class D>
+bool read_duct_data(ValueReader& r, D& d, int type)
+{
+    return read_data(r, d, airflow_counterpart(type));
+}
+
+void read_shape(ValueReader& r, DuctShape& s)
+{
+    r.read_all(s.Dh, s.perim, s.area, s.width, s.height, s.kept, s.leak_rate, s.leak_dP);
+    r.read(s.shape);
+    r.unit(s.u_Dh, UnitKind::Length);
+    r.unit(s.u_P, UnitKind::Length);
+    r.unit(s.u_A, UnitKind::Area);
+    r.unit(s.u_W, UnitKind::Length);
+    r.unit(s.u_H, UnitKind::Length);
+    r.unit(s.leak_units, UnitKind::DuctLeakage);
+    r.unit(s.u_dP, UnitKind::PressureDifference);
+    // The shape's derived values divide by these.
+    if (s.shape < kDuctCircle || s.shape > kDuctOtherShape || !(s.Dh > 0) || !(s.perim > 0) || !(s.area > 0))
+        report_error(ERROR, {"Invalid duct shape, element ", number_text(r.nr())});
+    update_leakage_class(s);
+}
+
 }  // namespace
 
 int write_flow_elements_section(TextWriter& out, NamedList<AirflowElement>& elements)
@@ -521,6 +593,68 @@ int read_flow_elements_section(DataReader& in, NamedList<AirflowElement>& elemen
     if (in.read_int() != kSectionEnd) report_error(ERROR, {"PRJ read error; see LOG file"});
     if (!clean()) return 1;
     resolve_supers(supers, by_number);
+    return clean() ? 0 : 1;
+}
+
+int write_duct_elements_section(TextWriter& out, NamedList<DuctElement>& elements)
+{
+    elements.renumber();
+    out.printf("%d ! duct elements:\n", static_cast<int>(elements.count()));
+    for (DuctElement& e : elements) {
+        if (!data_fits_type(e)) report_fatal({"Invalid duct element type ", number_text(e.type)});
+        out.printf("%d %u %s %s\n", static_cast<int>(e.nr), static_cast<unsigned>(e.icon),
+                   std::string(element_keyword(e.type)).c_str(), e.name.c_str());
+        out.printf("%s\n", description_to_line(e.desc).c_str());
+        std::visit([&](const auto& d) { write_duct_data(out, d, e.type); }, e.data);
+        write_shape(out, e.shape);
+    }
+    out.printf("%d\n", kSectionEnd);
+    return 0;
+}
+
+int read_duct_elements_section(DataReader& in, NamedList<DuctElement>& elements)
+{
+    const int errors_before = error_count();
+    auto clean = [&] { return error_count() == errors_before; };
+
+    const std::int32_t count = in.read_int();
+    for (std::int32_t i = 1; i <= count && clean(); ++i) {
+        DuctElement e;
+        e.nr = in.read_int();
+        if (e.nr != i) report_error(ERROR, {"Element number mis-match: ", number_text(i)});
+        const std::int32_t icon = in.read_int();
+        const std::string keyword = in.read_field().value_or(std::string());
+        const int type = element_type_of(keyword);
+        // Airflow keywords belong to the flow elements' section.
+        if (!is_duct_type(type)) {
+            report_error(ERROR, {"Undefined Element Type: ", keyword});
+            report_error(ERROR, {"Invalid element type ", number_text(type)});
+            break;
+        }
+        if (!is_element_icon(icon))
+            report_error(ERROR, {"Invalid element icon, element ", number_text(i)});
+        else
+            e.icon = static_cast<std::uint8_t>(icon);
+        e.type = static_cast<std::int16_t>(type);
+        e.data = duct_data_for(type);
+        e.name = in.read_field(FieldKind::Next, kNameSize).value_or(std::string());
+        e.desc = description_from_line(in.read_field(FieldKind::NextLine).value_or(std::string()));
+
+        ValueReader values(in, i);
+        const bool complete = std::visit([&](auto& d) { return read_duct_data(values, d, type); }, e.data);
+        if (!complete || !clean()) break;
+        read_shape(values, e.shape);
+        if (!clean()) break;
+        if (auto* darcy = std::get_if<DarcyData>(&e.data)) {
+            darcy->Dh = e.shape.Dh;
+            darcy->area = e.shape.area;
+            darcy->rel_rough = darcy->rough / e.shape.Dh;
+        }
+        DuctElement* stored = elements.insert_copy(e);
+        stored->nr = i;
+    }
+    if (!clean()) return 1;
+    if (in.read_int() != kSectionEnd) report_error(ERROR, {"PRJ read error; see LOG file"});
     return clean() ? 0 : 1;
 }
 

@@ -12,6 +12,7 @@
 #include "app/lists.h"
 #include "app/text_writer.h"
 #include "model/airflow_element.h"
+#include "model/duct_element.h"
 
 namespace avelor {
 
@@ -27,5 +28,15 @@ int write_flow_elements_section(TextWriter& out, NamedList<AirflowElement>& elem
 // orifice's diameter and laminar coefficient are derived afresh from its
 // area.
 int read_flow_elements_section(DataReader& in, NamedList<AirflowElement>& elements);
+
+// "%d ! duct elements:", the duct elements in the same form (each type's
+// own lines, then the two lines of the shape block), "-999". Always 0.
+int write_duct_elements_section(TextWriter& out, NamedList<DuctElement>& elements);
+
+// Reads the duct elements' section as read_flow_elements_section reads
+// its own. Each Darcy-Colebrook element's copies of the shape's hydraulic
+// diameter and area and its relative roughness, each orifice's diameter
+// and laminar coefficient and every leakage class are derived afresh.
+int read_duct_elements_section(DataReader& in, NamedList<DuctElement>& elements);
 
 }  // namespace avelor

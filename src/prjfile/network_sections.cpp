@@ -654,13 +654,16 @@ void write_ducts(TextWriter& out, const Project& project)
         for (const Junction* j : {d->junction_n, d->junction_m})
             if (j && (j->nr < 1 || j->nr > project.junctions.count()))
                 report_error(ERROR, {"Invalid junction number, duct ", nr_text(i)});
-        // Duct elements come with their own section; until then no segment
-        // can name the element it requires.
-        if (!d->element) report_error(ERROR, {"Invalid duct element number, duct ", nr_text(i)});
+        if (!d->element || d->element->nr < 1 || d->element->nr > project.duct_elements.count())
+            report_error(ERROR, {"Invalid duct element number, duct ", nr_text(i)});
+        if (d->schedule && (d->schedule->nr < 1 || d->schedule->nr > project.week_schedules.count()))
+            report_error(ERROR, {"Invalid week-schedule number, duct ", nr_text(i)});
+        // Filters and control nodes come with their own sections; no
+        // segment can refer to one yet.
         out.printf("%4d %2u %3d %3d %3d %3d %3d %3d %3d %g %g %g %g %d %d %d", d->nr,
                    static_cast<unsigned>(d->flags), number_of(d->junction_n),
-                   number_of(d->junction_m), 0, 0, number_of(d->schedule), 0, d->dir, d->len, d->Ain, d->Aout, d->sllc,
-                   d->clr, d->u[0], d->u[1]);
+                   number_of(d->junction_m), number_of(d->element), 0, number_of(d->schedule), 0, d->dir, d->len,
+                   d->Ain, d->Aout, d->sllc, d->clr, d->u[0], d->u[1]);
         write_cdvf(out, d->cdvf);
         out.write("\n");
     }
@@ -673,16 +676,31 @@ void read_ducts(DataReader& in, Project& project)
     std::int32_t count = 0;
     if (!section.read_count(count)) return;
     reserve_for(project.ducts, count);
+    const std::vector<DuctElement*> elements = by_chain_order(project.duct_elements);
+    const std::vector<WeekSchedule*> weeks = project.week_schedules.by_number();
     for (std::int32_t i = 1; i <= count; ++i) {
         if (!section.read_number(i, "Duct number mis-match: ")) return;
         DuctSegment d;
         d.flags = in.read_ushort();
         d.junction_n = read_reference(in, project.junctions, false, "Invalid junction number, duct ", i);
         d.junction_m = read_reference(in, project.junctions, false, "Invalid junction number, duct ", i);
-        // The element is required, and no duct element can exist yet.
-        in.read_int();
-        report_error(ERROR, {"Invalid duct element number, duct ", nr_text(i)});
-        return;
+        d.element = read_named_reference(in, elements, true, "Invalid duct element number, duct ", i);
+        read_absent_reference(in, "Invalid filter number, duct ", i);
+        d.schedule = read_named_reference(in, weeks, false, "Invalid week-schedule number, duct ", i);
+        read_absent_reference(in, "Invalid control node number, duct ", i);
+        d.dir = in.read_byte();
+        d.len = in.read_float();
+        d.Ain = in.read_float();
+        d.Aout = in.read_float();
+        d.sllc = in.read_float();
+        d.clr = in.read_short();
+        for (auto& u : d.u) u = in.read_short();
+        d.cdvf = read_cdvf(in);
+        if (error_count() != 0) return;
+        if (d.element->type == kDctDwc && !(d.len > 0) && !(d.sllc > 0))
+            report_error(WARNING, {"Duct ", nr_text(i), " with DWC element has neither length nor loss coefficient"});
+        ++d.element->use_count;
+        project.ducts.put(i, d);
     }
     section.read_terminator();
 }

@@ -127,7 +127,7 @@ void read_sections(DataReader& in, Project& project)
         read_empty_section(r, "source/sink elements");
     };
     auto flow_elements = [](DataReader& r, Project& p) { read_flow_elements_section(r, p.elements); };
-    auto duct_elements = [](DataReader& r, Project&) { read_empty_section(r, "duct elements"); };
+    auto duct_elements = [](DataReader& r, Project& p) { read_duct_elements_section(r, p.duct_elements); };
     auto controls = [](DataReader& r, Project&) {
         // The control super elements and the control nodes go together.
         read_empty_section(r, "control super elements");
@@ -208,7 +208,7 @@ void write_project(TextWriter& out, Project& project)
     write_empty_section(out, "filters");
     write_empty_section(out, "source/sink elements");
     write_flow_elements_section(out, project.elements);
-    write_empty_section(out, "duct elements");
+    write_duct_elements_section(out, project.duct_elements);
     write_empty_section(out, "control super elements");
     write_empty_section(out, "control nodes");
     write_simple_ahs(out, project);

@@ -4,12 +4,11 @@
 
 #include "app/description_line.h"
 #include "app/diagnostics.h"
+#include "prjfile/definition_io.h"
 
 namespace avelor {
 
 namespace {
-
-constexpr int kSectionEnd = -999;
 
 // The points of a record as read: their count within 2..16, the first at
 // 0°, angles strictly rising to the last at 360°.
@@ -44,8 +43,8 @@ WindProfile read_profile(DataReader& in, std::int32_t expected)
     if (p.nr != expected) report_error(ERROR, {"Wind number mis-match: ", std::to_string(expected)});
     const std::int32_t npts = in.read_int();
     p.type = in.read_short();
-    p.name = in.read_field(FieldKind::Next, kNameSize).value_or(std::string());
-    p.desc = description_from_line(in.read_field(FieldKind::NextLine).value_or(std::string()));
+    p.name = read_definition_name(in);
+    p.desc = read_definition_description(in);
     if (error_count() != 0) return p;
     if (npts < kWindProfileMinPoints || npts > kWindProfileMaxPoints) {
         report_error(ERROR, {"Invalid number of points ", std::to_string(npts), ", wind profile ",
@@ -91,8 +90,7 @@ int read_wind_profiles_section(DataReader& in, NamedList<WindProfile>& profiles)
         if (error_count() != 0) break;
         profiles.insert_copy(p);
     }
-    if (error_count() == 0 && in.read_short(FieldKind::FirstOfNextLine) != kSectionEnd)
-        report_error(ERROR, {"PRJ read error; see LOG file"});
+    if (error_count() == 0) read_section_end(in);
     return error_count() != 0 ? 1 : 0;
 }
 

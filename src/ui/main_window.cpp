@@ -42,6 +42,7 @@
 #include "sketchpad/status_text.h"
 #include "ui/command_table.h"
 #include "ui/edit_dialogs.h"
+#include "ui/duct_dialogs.h"
 #include "ui/element_manager.h"
 #include "ui/level_data_dialog.h"
 #include "ui/floating_status.h"
@@ -784,6 +785,10 @@ void MainWindow::run_command(int command)
     case cmd::Exit: close(); break;
     case cmd::AirflowElements:
         run_element_manager(this, s.project(), chooser_);
+        data_changed();
+        break;
+    case cmd::DuctElements:
+        run_duct_element_manager(this, s.project(), duct_chooser_);
         data_changed();
         break;
     case cmd::WindProfiles:

@@ -12,6 +12,7 @@
 #include "editing/editor_session.h"
 #include "editing/sketch_editor.h"
 #include "model/airflow_rules.h"
+#include "model/duct_rules.h"
 #include "simulation/results_mode.h"
 #include "sketchpad/renderer.h"
 
@@ -131,6 +132,7 @@ private:
     EditorSession& session_;
     // The airflow element chooser's last choice, for this window's life.
     ChooserState chooser_;
+    DuctChooserState duct_chooser_;
     bool menu_open_ = false;  // a menu of the menu bar is showing
     bool blocked_by_modal_ = false;
     bool shown_once_ = false;

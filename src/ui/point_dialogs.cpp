@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -27,6 +28,7 @@
 #include "app/lists.h"
 #include "model/airflow_rules.h"
 #include "model/curve_samples.h"
+#include "model/duct_element.h"
 #include "model/point_lists.h"
 #include "model/project.h"
 #include "model/unit_field.h"
@@ -224,16 +226,23 @@ SplineAxes spline_axes(const SplineKinds& kinds)
                : SplineAxes{"Cubic Spline Data - P vs F", "Mass Flow Rate", "Pressure"};
 }
 
+// The spline data of one element: its own name and description, or, for a
+// duct element, those of the duct element's sheet shown but not edited.
+// OK hands the name and description to the owner's hook, which runs the
+// point test and the name rules; a refusal keeps the dialog open.
 class SplineDataDialog : public QDialog {
 public:
-    SplineDataDialog(QWidget* parent, Project& project, AirflowElement& copy, AirflowElement* stored)
+    using OkHook = std::function<bool(const std::string& name, const std::string& desc, bool& name_refused)>;
+
+    SplineDataDialog(QWidget* parent, SplineData& data, int type, const std::string& name, const std::string& desc,
+                     OkHook ok)
         : QDialog(parent),
-          project_(&project),
-          copy_(&copy),
-          stored_(stored),
-          data_(&std::get<SplineData>(copy.data)),
-          list_(*data_, copy.type),
-          kinds_(spline_kinds(copy.type)),
+          ok_(std::move(ok)),
+          type_(type),
+          name_text_(name),
+          data_(&data),
+          list_(*data_, type),
+          kinds_(spline_kinds(type)),
           axes_(spline_axes(kinds_))
     {
         setWindowTitle(QString::fromLatin1(axes_.title));
@@ -245,12 +254,12 @@ public:
         left->addLayout(ids);
         name_ = line_edit(this, "name");
         name_->setMaxLength(static_cast<int>(kNameSize - 1));
-        name_->setText(qs(copy.name));
+        name_->setText(qs(name));
         description_ = line_edit(this, "description");
         description_->setMaxLength(static_cast<int>(kDescriptionChars));
-        description_->setText(qs(copy.desc));
+        description_->setText(qs(desc));
         // The duct element dialog owns a duct element's name and description.
-        const bool own_name = copy.type < kFirstDuctType;
+        const bool own_name = type < kFirstDuctType;
         name_->setEnabled(own_name);
         description_->setEnabled(own_name);
         ids->addWidget(new QLabel(QStringLiteral("Name:"), this), 0, 0);
@@ -292,20 +301,16 @@ public:
         refresh(false, std::nullopt);
     }
 
-    AirflowElement* stored_element() const { return result_; }
-
     void accept() override
     {
-        copy_->name = to_1252(name_->text());
-        copy_->desc = to_1252(description_->text());
+        name_text_ = to_1252(name_->text());
+        bool name_refused = false;
         // The point test comes first, then the name rules; every refusal
         // has shown its box and the dialog stays open.
-        const AcceptOutcome outcome = accept_element(*project_, *copy_, stored_);
-        if (!outcome.record) {
-            if (outcome.verdict.field == "name") name_->setFocus();
+        if (!ok_(name_text_, to_1252(description_->text()), name_refused)) {
+            if (name_refused) name_->setFocus();
             return;
         }
-        result_ = outcome.record;
         QDialog::accept();
     }
 
@@ -391,7 +396,7 @@ private:
 
     void redraw()
     {
-        samples_ = sample_spline(*data_, copy_->type, copy_->name);
+        samples_ = sample_spline(*data_, type_, name_text_);
         std::vector<Drawn> drawn{{&samples_.points, {kPointColour, LinePattern::none, 1}, true}};
         for (const CurveRun& run : samples_.passed) drawn.push_back({&run, {kCurveColour, LinePattern::solid, 2}});
         for (const CurveRun& run : samples_.failed) drawn.push_back({&run, {kFailedColour, LinePattern::solid, 2}});
@@ -400,14 +405,13 @@ private:
         chart_->set_axis_title(ChartAxis::y, axis_title(kinds_.y, axes_.y_caption, data_->u_Y));
     }
 
-    Project* project_;
-    AirflowElement* copy_;
-    AirflowElement* stored_;
+    OkHook ok_;
+    int type_;
+    std::string name_text_;
     SplineData* data_;
     SplinePointList list_;
     SplineKinds kinds_;
     SplineAxes axes_;
-    AirflowElement* result_ = nullptr;
     SplineSamples samples_;
     std::unique_ptr<Chart> chart_;
 
@@ -612,9 +616,32 @@ AirflowElement* run_spline_element_dialog(QWidget* parent, Project& project, Air
                                           AirflowElement* stored)
 {
     if (!is_spline_type(copy.type) || !std::holds_alternative<SplineData>(copy.data)) return nullptr;
-    SplineDataDialog dialog(parent, project, copy, stored);
+    AirflowElement* record = nullptr;
+    SplineDataDialog dialog(parent, std::get<SplineData>(copy.data), copy.type, copy.name, copy.desc,
+                            [&](const std::string& name, const std::string& desc, bool& name_refused) {
+                                copy.name = name;
+                                copy.desc = desc;
+                                const AcceptOutcome outcome = accept_element(project, copy, stored);
+                                name_refused = outcome.verdict.field == "name";
+                                record = outcome.record;
+                                return record != nullptr;
+                            });
     if (dialog.exec() != QDialog::Accepted) return nullptr;
-    return dialog.stored_element();
+    return record;
+}
+
+bool run_duct_spline_dialog(QWidget* parent, SplineData& data, int type, const std::string& name,
+                            const std::string& desc)
+{
+    if (!is_duct_spline_type(type)) return false;
+    // The points change only when OK accepts them.
+    SplineData work = data;
+    SplineDataDialog dialog(parent, work, type, name, desc, [&](const std::string&, const std::string&, bool&) {
+        return static_cast<bool>(SplinePointList(work, type).check(name));
+    });
+    if (dialog.exec() != QDialog::Accepted) return false;
+    data = std::move(work);
+    return true;
 }
 
 }  // namespace avelor::ui

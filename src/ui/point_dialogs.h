@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "model/airflow_element.h"
 
@@ -24,5 +25,12 @@ bool run_fan_points_dialog(QWidget* parent, FanData& fan, std::int16_t flow_unit
 // stored element once accepted, null on Cancel.
 AirflowElement* run_spline_element_dialog(QWidget* parent, Project& project, AirflowElement& copy,
                                           AirflowElement* stored);
+
+// The cubic spline data dialog over a duct spline element's points (types
+// dct_fsp..dct_psq): the name and description shown belong to the duct
+// element's sheet and are not edited here. OK runs the point test; true
+// when it passed and the points were stored in data.
+bool run_duct_spline_dialog(QWidget* parent, SplineData& data, int type, const std::string& name,
+                            const std::string& desc);
 
 }  // namespace avelor::ui

@@ -336,6 +336,13 @@ TEST(AirflowNetwork, RefusesWhatItDoesNotSimulate)
 {
     const std::vector<std::pair<std::string, std::function<void(Project&)>>> cases{
         {"junction", [](Project& p) { add_junction(p, Junction{}); }},
+        {"duct segment",
+         [](Project& p) {
+             DuctSegment segment;
+             segment.element = p.duct_elements.insert_copy(new_duct_element(kDctDwc, NewElementContext{}));
+             segment.len = 2;
+             p.ducts.add(segment);
+         }},
         {"CFD zone", [](Project& p) { p.zones.at(1)->flags |= kZoneCfd; }},
         {"WPC file", [](Project& p) { p.paths.at(1)->flags |= kPathWpcPressure; }},
         {"control values", [](Project& p) { p.paths.at(1)->cdvf.kind = 1; }},

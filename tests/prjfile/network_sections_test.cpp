@@ -33,6 +33,10 @@ void add_definitions(Project& p)
     r.name = "decay";
     p.reactions.insert_copy(r);
     p.reactions.renumber();
+    DuctElement duct = new_duct_element(kDctDwc, NewElementContext{});
+    duct.name = "main";
+    p.duct_elements.insert_copy(duct);
+    p.duct_elements.renumber();
 }
 
 void write_network(TextWriter& out, Project& p)
@@ -119,6 +123,20 @@ protected:
         terminal.terminal.b = {1, 0};
         terminal.CC0 = {0.5f, 0.5f};
         add_junction(project, terminal);
+        Junction tee;
+        tee.CC0 = {0.77f, 0.23f};
+        add_junction(project, tee);
+        DuctSegment duct;
+        duct.junction_n = project.junctions.at(1);
+        duct.junction_m = project.junctions.at(2);
+        duct.element = project.duct_elements.head();
+        duct.dir = 2;
+        duct.len = 5;
+        duct.sllc = 0.5f;
+        duct.clr = 3;
+        duct.u = {1, 0};
+        duct.cdvf = {1, "dvfname"};
+        project.ducts.add(duct);
 
         Exposure occupant = new_exposure(project);
         occupant.desc = "visitor";
@@ -170,6 +188,10 @@ TEST_F(NetworkSectionsTest, RoundTripIsByteExact)
     EXPECT_EQ(back.paths.at(4)->element, back.elements.head());
     EXPECT_EQ(back.paths.at(5)->ahs, back.systems.head());
     EXPECT_TRUE(back.junctions.at(1)->zone.is_ambient());
+    ASSERT_EQ(back.ducts.count(), 1);
+    EXPECT_EQ(back.ducts.at(1)->element, back.duct_elements.head());
+    EXPECT_EQ(back.ducts.at(1)->junction_m, back.junctions.at(2));
+    EXPECT_EQ(back.ducts.at(1)->cdvf.name, "dvfname");
     EXPECT_EQ(back.exposures.at(1)->generations.at(0).species, back.species.find_by_name("CO2"));
     EXPECT_EQ(back.systems.head()->desc, "!main system");
     EXPECT_EQ(back.notes.at(1)->text, " note with a leading blank and a ! mark");
@@ -197,6 +219,9 @@ TEST_F(NetworkSectionsTest, LinesFollowTheirFormats)
     EXPECT_NE(t.find("   4    0   1  -1   1   0   0   0   0   0   1 "), std::string::npos);
     EXPECT_NE(t.find(" 23  3 0 0 0 0 0 1 cfdpath 1 2 3\n"), std::string::npos);
     EXPECT_NE(t.find(" T: 0 0 0.1 0.2 0.3 0 0 0 0 0 0 0 0 0 1 0\n"), std::string::npos);
+    EXPECT_NE(t.find("1 ! duct segments:\n! D#  f  n#  m#  e#  f#  s#  c# dir len Ain Aout sllc clr u[2] cdvf "
+                     "<cdvf name>\n   1  0   1   2   1   0   0   0   2 5 0 0 0.5 3 1 0 1 dvfname\n-999\n"),
+              std::string::npos);
     EXPECT_NE(t.find("1 0 1 1\nvisitor\n 0 0 0 0 0 0 0 0 0 0 0 0 ! occ. schd\n CO2 0 5e-06 2 0 "
                      "! occ. gen\n"),
               std::string::npos);
@@ -261,6 +286,14 @@ TEST_F(NetworkSectionsTest, DamagedFilesGiveTheirMessages)
         {"unknown species",
          [](std::string& t) { replace_once(t, " CO2 0 5e-06", " XYZ 0 5e-06"); },
          " Species not found: XYZ\n"},
+        {"duct element number",
+         [](std::string& t) { replace_once(t, "   1  0   1   2   1   0", "   1  0   1   2   4   0"); },
+         " Invalid duct element number, duct 1\n"},
+        {"duct without element",
+         [](std::string& t) { replace_once(t, "   1  0   1   2   1   0", "   1  0   1   2   0   0"); },
+         " Invalid duct element number, duct 1\n"},
+        {"duct filter", [](std::string& t) { replace_once(t, "   1  0   1   2   1   0", "   1  0   1   2   1   2"); },
+         " Invalid filter number, duct 1\n"},
         {"missing terminator",
          [](std::string& t) { replace_once(t, "-999\n1 ! annotations:", "1 ! annotations:"); },
          " PRJ read error; see LOG file\n"},
@@ -284,6 +317,23 @@ TEST_F(NetworkSectionsTest, DamagedFilesGiveTheirMessages)
             EXPECT_TRUE(found) << "first message: " << port.boxes.front().text;
         }
     }
+}
+
+// A Darcy-Colebrook segment with neither length nor loss coefficients is
+// read with a warning: the file stays readable and the check will say more.
+TEST_F(NetworkSectionsTest, DarcySegmentWithoutLengthIsReadWithAWarning)
+{
+    project.ducts.at(1)->len = 0;
+    project.ducts.at(1)->sllc = 0;
+    TextWriter out;
+    write_network(out, project);
+    Project back;
+    add_definitions(back);
+    EXPECT_EQ(round_trip(out.text(), back), out.text());
+    EXPECT_EQ(error_count(), 0);
+    ASSERT_EQ(port.boxes.size(), 1u);
+    EXPECT_EQ(port.boxes[0].caption, "WARNING");
+    EXPECT_EQ(port.boxes[0].text.rfind(" Duct 1 with DWC element has neither length nor loss coefficient\n", 0), 0u);
 }
 
 }  // namespace

@@ -27,6 +27,7 @@
 #include "app/diagnostics.h"
 #include "editing/editor_session.h"
 #include "forms/annotation_form.h"
+#include "forms/duct_element_form.h"
 #include "forms/element_form.h"
 #include "model/airflow_element.h"
 #include "model/cell_codes.h"
@@ -36,6 +37,7 @@
 #include "ui/dialog_setup.h"
 #include "ui/editor_application.h"
 #include "ui/simulation_parameters_dialog.h"
+#include "ui/duct_dialogs.h"
 #include "ui/edit_dialogs.h"
 #include "ui/element_dialogs.h"
 #include "ui/element_manager.h"
@@ -178,6 +180,20 @@ void DesktopFitTest::every_dialog_fits_a_small_screen_with_its_title_whole()
     {
         ui::ElementManagerDialog dialog(nullptr, b.project(), chooser);
         check_fits(dialog, QStringLiteral("element manager"));
+    }
+    DuctChooserState duct_chooser;
+    {
+        ui::DuctChooserDialog dialog(nullptr, nullptr, duct_chooser);
+        check_fits(dialog, QStringLiteral("duct chooser"));
+    }
+    for (int type = kFirstDuctType; type <= kLastDuctType; ++type) {
+        DuctElementForm form(new_duct_element(type, NewElementContext{}));
+        ui::DuctElementSheet sheet(nullptr, b.project().duct_elements, form, nullptr);
+        check_fits(sheet, QStringLiteral("duct element type %1").arg(type));
+    }
+    {
+        ui::DuctElementManagerDialog dialog(nullptr, b.project(), duct_chooser);
+        check_fits(dialog, QStringLiteral("duct element manager"));
     }
     {
         ZoneSheet sheet = b.zone_sheet();
