@@ -21,6 +21,7 @@
 #include "model/airflow_rules.h"
 #include "model/project.h"
 #include "ui/point_dialogs.h"
+#include "ui/definition_list.h"
 #include "ui/text_1252.h"
 #include "ui/unit_widgets.h"
 
@@ -509,25 +510,11 @@ DuctElementManagerDialog::DuctElementManagerDialog(QWidget* parent, Project& pro
 
 void DuctElementManagerDialog::fill(const DuctElement* selected)
 {
-    const QSignalBlocker quiet(list_);
-    list_->clear();
-    int row = 0;
-    int selected_row = -1;
-    for (DuctElement& element : project_.duct_elements) {
-        auto* item = new QListWidgetItem(qs(element.name), list_);
-        item->setData(Qt::UserRole, QVariant::fromValue(static_cast<void*>(&element)));
-        if (&element == selected) selected_row = row;
-        ++row;
-    }
-    list_->setCurrentRow(selected_row);
+    fill_definition_list(*list_, project_.duct_elements, selected);
     show_summary();
 }
 
-DuctElement* DuctElementManagerDialog::current() const
-{
-    const QListWidgetItem* item = list_->currentItem();
-    return item ? static_cast<DuctElement*>(item->data(Qt::UserRole).value<void*>()) : nullptr;
-}
+DuctElement* DuctElementManagerDialog::current() const { return current_definition<DuctElement>(*list_); }
 
 void DuctElementManagerDialog::show_summary()
 {

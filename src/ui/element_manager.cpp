@@ -21,6 +21,7 @@
 #include "forms/super_element_form.h"
 #include "model/project.h"
 #include "ui/element_dialogs.h"
+#include "ui/definition_list.h"
 #include "ui/text_1252.h"
 #include "ui/unit_widgets.h"
 
@@ -306,25 +307,11 @@ ElementManagerDialog::ElementManagerDialog(QWidget* parent, Project& project, Ch
 
 void ElementManagerDialog::fill(const AirflowElement* selected)
 {
-    const QSignalBlocker quiet(list_);
-    list_->clear();
-    int row = 0;
-    int selected_row = -1;
-    for (AirflowElement& element : project_.elements) {
-        auto* item = new QListWidgetItem(from_1252(element.name), list_);
-        item->setData(Qt::UserRole, QVariant::fromValue(static_cast<void*>(&element)));
-        if (&element == selected) selected_row = row;
-        ++row;
-    }
-    list_->setCurrentRow(selected_row);
+    fill_definition_list(*list_, project_.elements, selected);
     show_summary();
 }
 
-AirflowElement* ElementManagerDialog::current() const
-{
-    const QListWidgetItem* item = list_->currentItem();
-    return item ? static_cast<AirflowElement*>(item->data(Qt::UserRole).value<void*>()) : nullptr;
-}
+AirflowElement* ElementManagerDialog::current() const { return current_definition<AirflowElement>(*list_); }
 
 void ElementManagerDialog::show_summary()
 {

@@ -27,6 +27,7 @@
 #include "app/description_line.h"
 #include "model/project.h"
 #include "ui/chart_facility.h"
+#include "ui/definition_list.h"
 #include "ui/text_1252.h"
 
 namespace avelor::ui {
@@ -350,25 +351,11 @@ WindProfileManagerDialog::WindProfileManagerDialog(Project& project, QWidget* pa
 
 void WindProfileManagerDialog::fill(const WindProfile* selected)
 {
-    const QSignalBlocker quiet(list_);
-    list_->clear();
-    int row = 0;
-    int selected_row = -1;
-    for (WindProfile& profile : project_.wind_profiles) {
-        auto* item = new QListWidgetItem(qs(profile.name), list_);
-        item->setData(Qt::UserRole, QVariant::fromValue(static_cast<void*>(&profile)));
-        if (&profile == selected) selected_row = row;
-        ++row;
-    }
-    list_->setCurrentRow(selected_row);
+    fill_definition_list(*list_, project_.wind_profiles, selected);
     show_selected();
 }
 
-WindProfile* WindProfileManagerDialog::current() const
-{
-    const QListWidgetItem* item = list_->currentItem();
-    return item ? static_cast<WindProfile*>(item->data(Qt::UserRole).value<void*>()) : nullptr;
-}
+WindProfile* WindProfileManagerDialog::current() const { return current_definition<WindProfile>(*list_); }
 
 void WindProfileManagerDialog::show_selected()
 {
