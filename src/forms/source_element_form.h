@@ -23,6 +23,9 @@ namespace avelor {
 
 class Project;
 
+inline constexpr std::string_view kSourceChooserTitle = "Source/Sink Element Models";
+inline constexpr std::string_view kSourceManagerTitle = "AVELORW Data and Library Manager: Source/Sink Elements";
+
 // The chooser "Source/Sink Element Models": which button starts selected,
 // and whether the super button is there to choose.
 struct SourceChooser {
