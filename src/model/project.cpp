@@ -18,12 +18,14 @@ Project::Project()
       sources(pool, "source", "CssLst", "SourceSink"),
       exposures(pool, "exposure", "PxLst", "Exposure"),
       notes(pool, "note", "NtLst", "Note"),
+      filters(pool, "filter", "FltLst", "Filter"),
       systems(pool),
       species(pool),
       reactions(pool),
       elements(pool),
       duct_elements(pool),
       source_elements(pool),
+      filter_elements(pool),
       day_schedules(pool),
       week_schedules(pool),
       occupancy_schedules(pool),
@@ -38,12 +40,14 @@ Project::Project()
     sources.set_on_change(changed);
     exposures.set_on_change(changed);
     notes.set_on_change(changed);
+    filters.set_on_change(changed);
     systems.set_on_change(changed);
     species.set_on_change(changed);
     reactions.set_on_change(changed);
     elements.set_on_change(changed);
     duct_elements.set_on_change(changed);
     source_elements.set_on_change(changed);
+    filter_elements.set_on_change(changed);
     day_schedules.set_on_change(changed);
     week_schedules.set_on_change(changed);
     occupancy_schedules.set_on_change(changed);

@@ -13,6 +13,7 @@
 #include "app/memory.h"
 #include "model/airflow_element.h"
 #include "model/duct_element.h"
+#include "model/filter_element.h"
 #include "model/records.h"
 #include "model/run_control.h"
 #include "model/schedules.h"
@@ -47,6 +48,7 @@ public:
     NumberedList<SourceSink> sources; // CssLst
     NumberedList<Exposure> exposures; // PxLst
     NumberedList<Annotation> notes;   // NtLst
+    NumberedList<Filter> filters;     // FltLst
     // The hidden sub-paths of the paths with a super element.
     SubPathChains sub_paths;
 
@@ -58,6 +60,7 @@ public:
     NamedList<AirflowElement> elements;      // AfeLst
     NamedList<DuctElement> duct_elements;    // DfeLst
     NamedList<SourceElement> source_elements;  // CseLst
+    NamedList<FilterElement> filter_elements;  // FlteLst
     NamedList<DaySchedule> day_schedules;    // DshLst
     NamedList<WeekSchedule> week_schedules;  // WshLst
     NamedList<OccupancySchedule> occupancy_schedules;  // OshLst

@@ -466,11 +466,14 @@ void write_paths(TextWriter& out, const Project& project)
             report_error(ERROR, {"Invalid wind profile number, path ", nr_text(i)});
         if (path->schedule && (path->schedule->nr < 1 || path->schedule->nr > project.week_schedules.count()))
             report_error(ERROR, {"Invalid week-schedule number, path ", nr_text(i)});
-        // Filters and control nodes come with their own sections; no path
-        // can refer to one yet.
+        if (path->filter && (path->filter->nr < 1 || path->filter->nr > project.filters.count()))
+            report_error(ERROR, {"Invalid filter number, path ", nr_text(i)});
+        // Control nodes come with their own section; no path can refer to
+        // one yet.
         out.printf("%4d %4u %3d %3d %3d %3d %3d %3d %3d %3d %3d ", path->nr,
                    static_cast<unsigned>(path->flags), zone_number(path->zone_n),
-                   zone_number(path->zone_m), number_of(path->element), 0, number_of(path->wind_profile),
+                   zone_number(path->zone_m), number_of(path->element), number_of(path->filter),
+                   number_of(path->wind_profile),
                    number_of(path->ahs), number_of(path->schedule), 0, number_of(path->level));
         out.printf("%7.3f %7.3f %7.3f %g %g %g %g %g %g %g ", path->X, path->Y, path->relHt,
                    path->mult, path->wPset, path->wPmod, path->wazm, path->Fahs, path->Xmax,
@@ -510,7 +513,7 @@ void read_paths(DataReader& in, Project& project)
             else
                 report_error(ERROR, {"Invalid flow element number, path ", nr_text(i)});
         }
-        read_absent_reference(in, "Invalid filter number, path ", i);
+        path.filter = read_reference(in, project.filters, false, "Invalid filter number, path ", i);
         path.wind_profile = read_named_reference(in, profiles, false, "Invalid wind profile number, path ", i);
         const std::int32_t ahs = in.read_int();
         if (path.flags & kPathAhs) {
@@ -580,7 +583,9 @@ void write_junctions(TextWriter& out, const Project& project)
         write_cdvf(out, j->cdvf);
         if (j->t != 0) {
             const TerminalData& t = j->terminal;
-            out.printf(" T: %d %d %g %g %g %d %g %g %g", 0, number_of(t.wind_profile), t.f1[0], t.f1[1], t.f1[2], t.i1,
+            if (t.filter && (t.filter->nr < 1 || t.filter->nr > project.filters.count()))
+                report_error(ERROR, {"Invalid filter number, junction ", nr_text(i)});
+            out.printf(" T: %d %d %g %g %g %d %g %g %g", number_of(t.filter), number_of(t.wind_profile), t.f1[0], t.f1[1], t.f1[2], t.i1,
                        t.f2[0], t.f2[1], t.f2[2]);
             out.printf(" %g %g %g %d %d %d %d", t.f2[3], t.f2[4], t.f2[5], t.i2[0], t.i2[1], t.b[0],
                        t.b[1]);
@@ -623,8 +628,8 @@ void read_junctions(DataReader& in, Project& project)
         j.cdvf = read_cdvf(in);
         if (j.t != 0) {
             in.read_field();  // the "T:" marker
-            read_absent_reference(in, "Invalid filter number, junction ", i);
             TerminalData& t = j.terminal;
+            t.filter = read_reference(in, project.filters, false, "Invalid filter number, junction ", i);
             t.wind_profile = read_named_reference(in, profiles, false, "Invalid wind profile number, junction ", i);
             for (float& v : t.f1) v = in.read_float();
             t.i1 = in.read_short();
@@ -663,11 +668,14 @@ void write_ducts(TextWriter& out, const Project& project)
             report_error(ERROR, {"Invalid duct element number, duct ", nr_text(i)});
         if (d->schedule && (d->schedule->nr < 1 || d->schedule->nr > project.week_schedules.count()))
             report_error(ERROR, {"Invalid week-schedule number, duct ", nr_text(i)});
-        // Filters and control nodes come with their own sections; no
-        // segment can refer to one yet.
+        if (d->filter && (d->filter->nr < 1 || d->filter->nr > project.filters.count()))
+            report_error(ERROR, {"Invalid filter number, duct ", nr_text(i)});
+        // Control nodes come with their own section; no segment can refer
+        // to one yet.
         out.printf("%4d %2u %3d %3d %3d %3d %3d %3d %3d %g %g %g %g %d %d %d", d->nr,
                    static_cast<unsigned>(d->flags), number_of(d->junction_n),
-                   number_of(d->junction_m), number_of(d->element), 0, number_of(d->schedule), 0, d->dir, d->len,
+                   number_of(d->junction_m), number_of(d->element), number_of(d->filter),
+                   number_of(d->schedule), 0, d->dir, d->len,
                    d->Ain, d->Aout, d->sllc, d->clr, d->u[0], d->u[1]);
         write_cdvf(out, d->cdvf);
         out.write("\n");
@@ -690,7 +698,7 @@ void read_ducts(DataReader& in, Project& project)
         d.junction_n = read_reference(in, project.junctions, false, "Invalid junction number, duct ", i);
         d.junction_m = read_reference(in, project.junctions, false, "Invalid junction number, duct ", i);
         d.element = read_named_reference(in, elements, true, "Invalid duct element number, duct ", i);
-        read_absent_reference(in, "Invalid filter number, duct ", i);
+        d.filter = read_reference(in, project.filters, false, "Invalid filter number, duct ", i);
         d.schedule = read_named_reference(in, weeks, false, "Invalid week-schedule number, duct ", i);
         read_absent_reference(in, "Invalid control node number, duct ", i);
         d.dir = in.read_byte();

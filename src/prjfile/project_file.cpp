@@ -13,6 +13,7 @@
 #include "app/text_convert.h"
 #include "app/version.h"
 #include "prjfile/airflow_section.h"
+#include "prjfile/filter_section.h"
 #include "prjfile/network_sections.h"
 #include "prjfile/project_pack.h"
 #include "prjfile/run_control_section.h"
@@ -122,8 +123,10 @@ void read_sections(DataReader& in, Project& project)
     };
     auto wind_profiles = [](DataReader& r, Project& p) { read_wind_profiles_section(r, p.wind_profiles); };
     auto reactions = [](DataReader& r, Project& p) { read_reactions_section(r, p.reactions, p.species); };
-    auto filter_elements = [](DataReader& r, Project&) { read_empty_section(r, "filter elements"); };
-    auto filters = [](DataReader& r, Project&) { read_empty_section(r, "filters"); };
+    auto filter_elements = [](DataReader& r, Project& p) {
+        read_filter_elements_section(r, p.filter_elements, p.species);
+    };
+    auto filters = [](DataReader& r, Project& p) { read_filters_section(r, p); };
     auto source_elements = [](DataReader& r, Project& p) {
         read_source_elements_section(r, p.source_elements, p.species);
     };
@@ -205,6 +208,7 @@ void write_project(TextWriter& out, Project& project)
     project.elements.renumber();
     project.duct_elements.renumber();
     project.source_elements.renumber();
+    project.filter_elements.renumber();
     project.day_schedules.renumber();
     project.week_schedules.renumber();
     project.occupancy_schedules.renumber();
@@ -217,8 +221,8 @@ void write_project(TextWriter& out, Project& project)
     write_week_schedules_section(out, project.week_schedules, project.day_schedules);
     write_wind_profiles_section(out, project.wind_profiles);
     write_reactions_section(out, project.reactions);
-    write_empty_section(out, "filter elements");
-    write_empty_section(out, "filters");
+    write_filter_elements_section(out, project.filter_elements);
+    write_filters_section(out, project);
     write_source_elements_section(out, project.source_elements);
     write_flow_elements_section(out, project.elements);
     write_duct_elements_section(out, project.duct_elements);

@@ -87,6 +87,7 @@ bool is_junction_icon(std::uint8_t code) { return code >= 158 && code <= 164; }
 constexpr std::uint8_t kIconZone = 5;
 constexpr std::uint8_t kIconPhantom = 6;
 constexpr std::uint8_t kIconNote = 42;
+constexpr std::uint8_t kIconAhs = 130;
 constexpr std::uint8_t kIconExposure = 131;
 constexpr std::uint8_t kIconSource = 133;
 // A zone or phantom icon whose zone is gone.
@@ -157,8 +158,10 @@ bool pack_network(Project& project)
     Renumbering<SourceSink> sources(project.sources);
     Renumbering<DuctSegment> ducts(project.ducts);
     Renumbering<Junction> junctions(project.junctions);
+    Renumbering<Filter> filters(project.filters);
 
-    // Filters have no list of their own yet, so the walk numbers none.
+    // Filters have no icons: each takes its number right after the record
+    // that carries it.
     for (Level* level : levels_top_down(project)) {
         for (const IconEntry& icon : level->icons) {
             if (icon.nr < 1) continue;
@@ -167,8 +170,17 @@ bool pack_network(Project& project)
                 FlowPath* path = paths.record(icon.nr);
                 if (!path) continue;
                 paths.take(path);
+                filters.take(path->filter);
                 if (is_super_path(*path))
-                    for (FlowPath* sub : project.sub_paths.of(path)) paths.take(sub);
+                    for (FlowPath* sub : project.sub_paths.of(path)) {
+                        paths.take(sub);
+                        filters.take(sub->filter);
+                    }
+            } else if (code == kIconAhs) {
+                if (SimpleAhs* system = system_numbered(project, icon.nr)) {
+                    for (std::int32_t n : {system->pr, system->ps})
+                        if (FlowPath* path = paths.record(n)) filters.take(path->filter);
+                }
             } else if (code == kIconNote) {
                 notes.take_number(icon.nr);
             } else if (code == kIconExposure) {
@@ -176,7 +188,10 @@ bool pack_network(Project& project)
             } else if (code == kIconSource) {
                 sources.take_number(icon.nr);
             } else if (is_duct_segment_icon(code)) {
-                ducts.take_number(icon.nr);
+                if (DuctSegment* duct = ducts.record(icon.nr)) {
+                    ducts.take(duct);
+                    filters.take(duct->filter);
+                }
             } else if (is_junction_icon(code)) {
                 Junction* junction = junctions.record(icon.nr);
                 if (!junction) continue;
@@ -185,7 +200,11 @@ bool pack_network(Project& project)
                     junction->t = 0;
                 else if (junction->t == 0)
                     junction->t = 1;
-                if (junction->duct) ducts.take(junction->duct);
+                if (junction->duct) {
+                    ducts.take(junction->duct);
+                    filters.take(junction->duct->filter);
+                }
+                filters.take(junction->terminal.filter);
             }
         }
     }
@@ -220,6 +239,7 @@ bool pack_network(Project& project)
     sources.commit();
     ducts.commit();
     junctions.commit();
+    filters.commit();
     for (Junction& junction : project.junctions) junction.duct_nr = junction.duct ? junction.duct->nr : 0;
     return true;
 }
