@@ -277,11 +277,11 @@ TEST_F(ProjectFileTest, MissingFileAndNonEmptyUnsupportedSections)
 
     reset_error_count();
     std::string text = write_small("sched.prj");
-    text.replace(text.find("0 ! filters:"), 12, "2 ! filters:");
+    text.replace(text.find("0 ! control nodes:"), 18, "2 ! control nodes:");
     ASSERT_TRUE(write_file_atomically(file("sched.prj"), text));
     port.boxes.clear();
     EXPECT_FALSE(open_project(doc, file("sched.prj"), {}));
-    EXPECT_TRUE(has_box_starting(port, " The filters section holds 2 records; this version "
+    EXPECT_TRUE(has_box_starting(port, " The control nodes section holds 2 records; this version "
                                        "cannot read them\n"));
 }
 
