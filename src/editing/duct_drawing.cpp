@@ -40,6 +40,20 @@ constexpr std::string_view kTwoDefinedSegments =
 constexpr std::string_view kClearDucts = " Clear adjacent ducts before clearing junction";
 constexpr std::string_view kClearDuct = " Clear adjacent duct before clearing junction";
 
+// The cells of a traced run carry the drawing-line colour.
+bool on_trace(const SketchGrid& g, GridCell at)
+{
+    return g.in_grid(at.row, at.col) && g.Scolors(at.row, at.col) == g.colours.drawing_line;
+}
+
+template <class Visit>
+void for_each_traced(SketchGrid& g, const CellBounds& b, Visit&& visit)
+{
+    for (int r = std::max(b.min_row, 0); r <= std::min(b.max_row, g.rows() - 1); ++r)
+        for (int c = std::max(b.min_col, 0); c <= std::min(b.max_col, g.cols() - 1); ++c)
+            if (g.Scolors(r, c) == g.colours.drawing_line) visit(r, c);
+}
+
 bool is_segment_icon(std::uint8_t code) { return code >= ICN_SEGMENT_N && code <= ICN_SEGMENT_W; }
 bool is_terminal(std::uint8_t code) { return code >= ICN_TERMINAL && code <= ICN_LAST_DUCT_NODE; }
 bool is_duct_piece(std::uint8_t code) { return code != 0 && !is_duct_node(code); }
@@ -218,7 +232,7 @@ RunEnd trace_run(SketchGrid& g, GridCell start, std::uint16_t first, RunTrace& t
             overlay.mark(at);
             continue;
         }
-        if (overlay.marked(at)) return {at, false};
+        if (on_trace(g, at)) return {at, false};
         overlay.mark(at);
         if (next == 0) return {at, false};
         d = static_cast<std::uint16_t>(next);
@@ -285,7 +299,6 @@ void delete_traced_cells(SketchEditor& editor, const RunTrace& trace, const Cell
 {
     SketchGrid& g = editor.grid();
     LevelCells& l = g.current();
-    Overlay overlay{g};
     auto clear_cell = [&](int r, int c) {
         l.Ducts(r, c) = 0;
         if (l.Sketch(r, c) == 0) l.Paths(r, c) = 0;
@@ -300,7 +313,7 @@ void delete_traced_cells(SketchEditor& editor, const RunTrace& trace, const Cell
     // What the nodes become is read from the cells as they are, before any
     // piece changes; they are written last.
     std::vector<std::pair<GridCell, std::uint8_t>> nodes;
-    for_each_marked(g, b, [&](int r, int c) {
+    for_each_traced(g, b, [&](int r, int c) {
         const GridCell at{r, c};
         const std::uint8_t code = l.Ducts(r, c);
         if (!is_duct_node(code)) return;
@@ -309,7 +322,7 @@ void delete_traced_cells(SketchEditor& editor, const RunTrace& trace, const Cell
         for (std::uint16_t d : kDirections) {
             const GridCell nb = step(at, d);
             if (!g.in_grid(nb.row, nb.col) || l.Ducts(nb.row, nb.col) == 0) continue;
-            if (overlay.marked(nb)) {
+            if (on_trace(g, nb)) {
                 ++marked;
                 if (!keeps_towards(nb, opposite_direction(d))) continue;
             }
@@ -323,7 +336,7 @@ void delete_traced_cells(SketchEditor& editor, const RunTrace& trace, const Cell
             now = node_after_deletion(editor, at, code, kept);
         nodes.emplace_back(at, now);
     });
-    for_each_marked(g, b, [&](int r, int c) {
+    for_each_traced(g, b, [&](int r, int c) {
         const GridCell at{r, c};
         const std::uint8_t code = l.Ducts(r, c);
         if (code == 0 || is_duct_node(code)) return;
@@ -579,7 +592,7 @@ bool delete_duct_run(SketchEditor& editor, int row, int col, Asking asking, bool
     // with its record; the control network must not hold it.
     std::vector<std::int32_t> segments;
     bool linked = false;
-    for_each_marked(g, traced, [&](int r, int c) {
+    for_each_traced(g, traced, [&](int r, int c) {
         const std::uint8_t k = l.Ducts(r, c);
         if (k == ICN_DUCT_CROSS || !is_duct_piece(k)) return;
         const std::int32_t n = segment_number(l, {r, c});
@@ -668,13 +681,12 @@ bool undefine_duct_segment(SketchEditor& editor, int row, int col, Asking asking
     // The nodes at the ends lose their records unless something else still
     // uses them: another defined duct beside them, another segment's end,
     // or their own downward segment.
-    Overlay overlay{g};
     auto still_used = [&](const Junction* j, GridCell at) {
         if (!j) return false;
         if (j->duct) return true;
         for (std::uint16_t d : kDirections) {
             const GridCell nb = step(at, d);
-            if (!g.in_grid(nb.row, nb.col) || overlay.marked(nb)) continue;
+            if (!g.in_grid(nb.row, nb.col) || on_trace(g, nb)) continue;
             const std::int32_t other = segment_number(l, nb);
             if (other > 0 && other != n) return true;
         }
@@ -698,7 +710,7 @@ bool undefine_duct_segment(SketchEditor& editor, int row, int col, Asking asking
         clear_overlay_in(g, traced);
         return false;
     }
-    for_each_marked(g, traced, [&](int r, int c) {
+    for_each_traced(g, traced, [&](int r, int c) {
         const std::uint8_t k = l.Ducts(r, c);
         if (!is_duct_piece(k) || l.Sketch(r, c) != 0 || l.Paths(r, c) != n) return;
         if (k == ICN_DUCT_CROSS) {
@@ -776,6 +788,8 @@ bool delete_duct_item(SketchEditor& editor, int row, int col)
     const std::uint8_t code = l.Ducts(row, col);
     const std::int32_t n = l.Paths(row, col);
     if (code == 0) return false;
+    // The run is shown on the overlay, which a stroke must not share.
+    if (editor.stroke.in_progress) cancel_stroke(editor);
     if (is_segment_icon(code) && n > 0) return undefine_duct_segment(editor, row, col, Asking::Interactive);
     if (is_duct_node(code) && n > 0) return undefine_junction(editor, row, col, Asking::Interactive);
     if (!is_duct_node(code) && segment_number(l, {row, col}) > 0) {
@@ -888,6 +902,7 @@ bool delete_network_at_cursor(SketchEditor& editor)
     }
     const LevelCells& l = g.current();
     if (l.Ducts(c.row, c.col) != 0) {
+        if (editor.stroke.in_progress) cancel_stroke(editor);
         if (ask_question("Delete this duct network?") != 1) return false;
         return delete_duct_network(editor, c.row, c.col);
     }
