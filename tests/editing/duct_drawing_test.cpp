@@ -913,6 +913,28 @@ TEST(DuctNetwork, DeletionFollowsJunctionsUpAndDownButNotTerminals)
     }
 }
 
+// Only a node that connects back takes the deletion to the next level: a
+// duct of another network that passes the cell above stays.
+TEST(DuctNetwork, AnotherNetworkAboveTheRiserStays)
+{
+    EditFixture f;
+    f.build({Plan(kBlank), Plan(kBlank)});
+    goto_level(f.project(), f.grid(), *f.levels[1]);
+    draw_ducts(f, {".............", "..T..........", "..|..........", "..T..........", ".............",
+                   ".............", ".............", ".............", "............."});
+    settle(f);
+    goto_level(f.project(), f.grid(), *f.levels[0]);
+    draw_ducts(f, {".............", ".............", "..U---T......", ".............", ".............",
+                   ".............", ".............", ".............", "............."});
+    settle(f);
+    EXPECT_TRUE(delete_duct_network(f.editor, 2, 4));
+    EXPECT_EQ(duct_picture(f), kBlank);
+    EXPECT_EQ(f.project().current_level, f.levels[0]);
+    goto_level(f.project(), f.grid(), *f.levels[1]);
+    EXPECT_EQ(f.cells().Ducts(2, 2), ICN_DUCT_V);
+    EXPECT_EQ(f.cells().Ducts(1, 2), ICN_TERMINAL);
+}
+
 TEST(DuctNetwork, ARingAndALoneLevelEnd)
 {
     EditFixture f;
