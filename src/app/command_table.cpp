@@ -83,7 +83,7 @@ constexpr std::array kCommands = {
     CommandEntry{cmd::Copy, Edit, "", "&Copy", "Ctrl+C", NoMark, true},
     CommandEntry{cmd::Paste, Edit, "", "&Paste", "Ctrl+V", NoMark, true},
     CommandEntry{cmd::Delete, Edit, "", "&Delete", "Del", NoMark, true},
-    CommandEntry{cmd::DeleteNetwork, Edit, "", "Delete &Network", "Ctrl+Del", NoMark, Later},
+    CommandEntry{cmd::DeleteNetwork, Edit, "", "Delete &Network", "Ctrl+Del", NoMark, true},
     sep(Edit),
     CommandEntry{cmd::Find, Edit, "", "&Find...", "Ctrl+F", NoMark, Later},
     CommandEntry{cmd::Replace, Edit, "", "&Replace...", "Ctrl+R", NoMark, Later},
@@ -144,7 +144,7 @@ constexpr std::array kCommands = {
 
     CommandEntry{cmd::DrawWalls, Tools, "", "Draw &Walls", "Ctrl+W", Check, true},
     CommandEntry{cmd::DrawBoxes, Tools, "", "Draw &Boxes", "Ctrl+B", Check, true},
-    CommandEntry{cmd::DrawDucts, Tools, "", "Draw &Ducts", "Ctrl+D", Check, Later},
+    CommandEntry{cmd::DrawDucts, Tools, "", "Draw &Ducts", "Ctrl+D", Check, true},
     CommandEntry{cmd::DrawLinks, Tools, "", "Draw &Links", "Ctrl+L", Check, Later},
     CommandEntry{cmd::FirstDrawIcon + 0, Tools, "Draw &Icon", "&Zone", "Z", NoMark, true},
     CommandEntry{cmd::FirstDrawIcon + 1, Tools, "Draw &Icon", "Phanto&m", "P", NoMark, true},

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "app/diagnostics.h"
+#include "editing/duct_drawing.h"
 #include "editing/icon_editing.h"
 #include "editing/sketch_editor.h"
 #include "editing/wall_drawing.h"
@@ -22,9 +23,12 @@ bool is_delete_tool(DrawingTool tool)
 
 bool is_wall_tool(DrawingTool tool) { return tool == DrawingTool::Walls || tool == DrawingTool::Boxes; }
 
-// The tools whose strokes this editor draws; ducts and control links have
-// tools of their own still to come.
-bool tool_is_available(DrawingTool tool) { return is_wall_tool(tool) || is_delete_tool(tool); }
+// The tools whose strokes this editor draws; control links have a tool of
+// their own still to come.
+bool tool_is_available(DrawingTool tool)
+{
+    return is_wall_tool(tool) || is_delete_tool(tool) || tool == DrawingTool::Ducts;
+}
 
 // While a stroke is drawn the view follows the cursor before it reaches
 // the window's edge: 4 rows from the bottom, 5 columns from the right, 2
@@ -54,7 +58,7 @@ public:
         if (tool_ != DrawingTool::None &&
             (editor.mode != DisplayMode::Normal || !tool_is_available(tool_) || !can_draw(editor))) {
             if (!tool_is_available(tool_))
-                show_message(NOTE, {tool_ == DrawingTool::Ducts ? kDuctsNotAvailable : kLinksNotAvailable});
+                show_message(NOTE, {kLinksNotAvailable});
             else
                 beep();
             return;
@@ -78,6 +82,8 @@ public:
             outcome.cursor_moved = true;
         } else if (is_wall_tool(editor.tool)) {
             outcome.result = finish_wall_stroke(editor);
+        } else if (editor.tool == DrawingTool::Ducts) {
+            outcome.result = finish_duct_stroke(editor);
         } else {
             outcome.result = finish_selection(editor);
         }
@@ -228,6 +234,7 @@ std::unique_ptr<Edit> make_edit(const EditCommand& command)
         case EditAction::Copy: return std::make_unique<CursorItemEdit>(copy_icon);
         case EditAction::Paste: return std::make_unique<CursorItemEdit>(paste_icon);
         case EditAction::DeleteByCoordinates: return std::make_unique<DeleteByCoordinatesEdit>();
+        case EditAction::DeleteNetwork: return std::make_unique<CursorItemEdit>(delete_network_at_cursor);
     }
     return std::make_unique<NoEdit>();
 }
@@ -257,6 +264,7 @@ EditMenuState edit_menu_state(SketchEditor& editor)
     state.copy = inside && can_copy(editor);
     state.paste = inside && can_paste(editor);
     state.del = can_delete(editor);
+    state.delete_network = inside && can_delete_network(editor);
     return state;
 }
 

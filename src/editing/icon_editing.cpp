@@ -7,6 +7,7 @@
 
 #include "app/diagnostics.h"
 #include "check/path_position.h"
+#include "editing/duct_drawing.h"
 #include "forms/path_sheet.h"
 #include "model/airflow_element.h"
 #include "model/project.h"
@@ -884,10 +885,7 @@ bool delete_at_cursor(SketchEditor& editor)
     }
     const std::uint8_t k = l.Sketch(row, col);
     if (is_zone_icon(k)) return delete_zone_icon(editor, row, col, Asking::Interactive);
-    if (l.Ducts(row, col) != 0) {
-        show_message(NOTE, {kDuctsNotAvailable});
-        return false;
-    }
+    if (l.Ducts(row, col) != 0) return delete_duct_item(editor, row, col);
     if (k == ICN_AHS) return delete_simple_ahs(editor, row, col, Asking::Interactive);
     if (k == ICN_EXPOSURE) return delete_exposure(editor, row, col, Asking::Interactive);
     if (k == ICN_SOURCE) return delete_source_sink(editor, row, col, Asking::Interactive);

@@ -30,8 +30,8 @@
 
 namespace avelor {
 
-// What the pieces of the duct and control-link tools say while those tools
-// are still to come.
+// What the pieces of duct editing that are still to come (pasting ducts),
+// and the control-link tool, say.
 inline constexpr std::string_view kDuctsNotAvailable = "Duct editing is not available yet.";
 inline constexpr std::string_view kLinksNotAvailable = "Control link editing is not available yet.";
 
@@ -156,6 +156,7 @@ enum class EditAction {
     Copy,
     Paste,
     DeleteByCoordinates,
+    DeleteNetwork,      // the duct (or control) network at the cursor
 };
 struct EditCommand {
     EditAction action = EditAction::LeftClick;
@@ -241,6 +242,7 @@ struct EditMenuState {
     bool copy = false;
     bool paste = false;
     bool del = false;
+    bool delete_network = false;  // a duct or link piece at the cursor
 };
 EditMenuState edit_menu_state(SketchEditor& editor);
 

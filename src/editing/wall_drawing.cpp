@@ -12,7 +12,9 @@
 
 #include "app/diagnostics.h"
 #include "app/run_log.h"
+#include "editing/duct_drawing.h"
 #include "editing/icon_editing.h"
+#include "editing/stroke_cells.h"
 #include "model/project.h"
 #include "sketchpad/cell_scan.h"
 #include "sketchpad/level_navigation.h"
@@ -22,108 +24,14 @@ namespace avelor {
 
 namespace {
 
-constexpr std::uint16_t kNorth = CC_DIR_N;
-constexpr std::uint16_t kEast = CC_DIR_E;
-constexpr std::uint16_t kSouth = CC_DIR_S;
-constexpr std::uint16_t kWest = CC_DIR_W;
-constexpr std::array<std::uint16_t, 4> kDirections = {kNorth, kEast, kSouth, kWest};
+using namespace stroke_cells;
 
 constexpr const char* kNoClosedArea = "There is no closed area selected: nothing was deleted.";
-
-GridCell step(GridCell at, std::uint16_t d, int n = 1)
-{
-    switch (d) {
-    case kNorth: at.row -= n; break;
-    case kEast: at.col += n; break;
-    case kSouth: at.row += n; break;
-    case kWest: at.col -= n; break;
-    default: break;
-    }
-    return at;
-}
-
-// The direction from one cell to another in the same row or column.
-std::uint16_t direction_to(GridCell from, GridCell to)
-{
-    if (to.row < from.row && to.col == from.col) return kNorth;
-    if (to.row > from.row && to.col == from.col) return kSouth;
-    if (to.col > from.col && to.row == from.row) return kEast;
-    if (to.col < from.col && to.row == from.row) return kWest;
-    return 0;
-}
 
 // Walking clockwise, the interior lies on this side of a direction.
 constexpr std::uint16_t right_of(std::uint16_t d) { return static_cast<std::uint16_t>(((d << 1) | (d >> 3)) & CC_DIR_MASK); }
 
 bool is_delete_tool(DrawingTool tool) { return tool == DrawingTool::DeleteByRegion || tool == DrawingTool::DeleteByBox; }
-
-CellBounds bounds_of(GridCell a, GridCell b)
-{
-    CellBounds box;
-    box.reset(a);
-    box.widen(b);
-    return box;
-}
-
-// The overlay of a stroke: a cell is on it unless it shows the background.
-struct Overlay {
-    SketchGrid& grid;
-    bool marked(int row, int col) const
-    {
-        return grid.in_grid(row, col) && grid.Scolors(row, col) != grid.colours.background;
-    }
-    bool marked(GridCell c) const { return marked(c.row, c.col); }
-    void mark(GridCell c) { grid.Scolors(c.row, c.col) = grid.colours.drawing_line; }
-    void unmark(GridCell c) { grid.Scolors(c.row, c.col) = grid.colours.background; }
-    std::uint16_t marked_neighbours(int row, int col) const
-    {
-        std::uint16_t bits = 0;
-        if (marked(row - 1, col)) bits |= kNorth;
-        if (marked(row, col + 1)) bits |= kEast;
-        if (marked(row + 1, col)) bits |= kSouth;
-        if (marked(row, col - 1)) bits |= kWest;
-        return bits;
-    }
-};
-
-// The first column in [from, to) of a row whose byte differs from value.
-int next_other(const std::uint8_t* row, int from, int to, std::uint8_t value)
-{
-    const std::uint64_t pattern = 0x0101010101010101ULL * value;
-    int c = from;
-    for (; c + 8 <= to; c += 8) {
-        std::uint64_t word = 0;
-        std::memcpy(&word, row + c, sizeof word);
-        if (word != pattern) break;
-    }
-    for (; c < to; ++c)
-        if (row[c] != value) return c;
-    return to;
-}
-
-// Calls visit(row, col) for every cell of the bounds whose overlay is not
-// the background, row after row.
-template <class Visit>
-void for_each_marked(SketchGrid& grid, const CellBounds& b, Visit&& visit)
-{
-    const std::uint8_t bg = grid.colours.background;
-    const int lo_row = std::max(b.min_row, 0), hi_row = std::min(b.max_row, grid.rows() - 1);
-    const int lo_col = std::max(b.min_col, 0), hi_col = std::min(b.max_col, grid.cols() - 1);
-    for (int r = lo_row; r <= hi_row; ++r) {
-        const std::uint8_t* row = grid.Scolors.row(r);
-        for (int c = next_other(row, lo_col, hi_col + 1, bg); c <= hi_col; c = next_other(row, c + 1, hi_col + 1, bg))
-            visit(r, c);
-    }
-}
-
-void clear_overlay_in(SketchGrid& grid, const CellBounds& b)
-{
-    const std::uint8_t bg = grid.colours.background;
-    const int lo_row = std::max(b.min_row, 0), hi_row = std::min(b.max_row, grid.rows() - 1);
-    const int lo_col = std::max(b.min_col, 0), hi_col = std::min(b.max_col, grid.cols() - 1);
-    if (lo_col > hi_col) return;
-    for (int r = lo_row; r <= hi_row; ++r) std::fill(grid.Scolors.row(r) + lo_col, grid.Scolors.row(r) + hi_col + 1, bg);
-}
 
 // The outline of the box with opposite corners a and b, in drawing order:
 // the top row up to the last column, the right column down to the last
@@ -390,8 +298,36 @@ struct AreaDeletion {
     SketchEditor& editor;
     AreaDeleteOptions options;
     std::vector<GridCell> deferred;
-    bool ducts_met = false;
+    bool ducts_changed = false;
     bool controls_met = false;
+
+    // A duct-layer piece: a defined segment is undefined and its run
+    // deleted at once; nodes and unnumbered pieces wait for the pass after
+    // the fill, when the segments inside the area are undefined.
+    void duct_cell(int row, int col, bool second)
+    {
+        const LevelCells& l = editor.grid().current();
+        const std::uint8_t code = l.Ducts(row, col);
+        const std::int32_t n = l.Paths(row, col);
+        const bool node = is_duct_node(code);
+        if (has_flag(code, CC_DUCT_SEGMENT) && n > 0) {
+            if (undefine_duct_segment(editor, row, col, Asking::Silent)) {
+                ducts_changed = true;
+                delete_duct_run(editor, row, col, Asking::Silent, false);
+            }
+            return;
+        }
+        if (!node && n > 0) return;  // a piece of a segment defined elsewhere
+        if (!second) {
+            deferred.push_back({row, col});
+            return;
+        }
+        if (node && n > 0) {
+            if (!undefine_junction(editor, row, col, Asking::Silent)) return;
+            ducts_changed = true;
+        }
+        if (delete_duct_run(editor, row, col, Asking::Silent, false)) ducts_changed = true;
+    }
 
     // The per-cell deletion; second is the pass after the fill.
     void cell(int row, int col, bool second)
@@ -408,7 +344,7 @@ struct AreaDeletion {
             return;
         }
         if (options.ducts && l.Ducts(row, col) != 0) {
-            ducts_met = true;
+            duct_cell(row, col, second);
             return;
         }
         if (icon >= ICN_PATH && icon <= 31 && has_flag(icon, CC_PATH_ICON)) {
@@ -493,20 +429,9 @@ void cut_walls_at_loop(AreaDeletion& job, const AreaLoop& loop)
 
 // ---------------------------------------------------------------- strokes
 
-void begin_stroke(SketchEditor& editor)
+void start_stroke(SketchEditor& editor, GridCell at, int step_size)
 {
     SketchGrid& g = editor.grid();
-    if (!g.allocated()) return;
-    const DrawingTool tool = editor.tool;
-    if (tool == DrawingTool::Ducts) {
-        show_message(NOTE, {kDuctsNotAvailable});
-        return;
-    }
-    if (tool == DrawingTool::Links) {
-        show_message(NOTE, {kLinksNotAvailable});
-        return;
-    }
-    if (tool == DrawingTool::None) return;
     // A new stroke starts on a clean overlay.
     const auto cells = static_cast<int>(std::min<std::size_t>(g.cells(), static_cast<std::size_t>(INT32_MAX)));
     bool stale = next_other(g.Scolors.data(), 0, cells, g.colours.background) < cells;
@@ -516,29 +441,46 @@ void begin_stroke(SketchEditor& editor)
         g.Scolors.fill(g.colours.background);
         editor.repaint_all();
     }
+    StrokeState& s = editor.stroke;
+    s = StrokeState{};
+    s.step = step_size;
+    g.cursor = at;
+    s.in_progress = true;
+    s.anchor = s.previous = at;
+    s.touched.reset(at);
+    if (editor.tool == DrawingTool::DeleteByRegion) s.loop.push_back(at);
+    Overlay{g}.mark(at);
+    editor.touched(at);
+}
+
+void begin_stroke(SketchEditor& editor)
+{
+    SketchGrid& g = editor.grid();
+    if (!g.allocated()) return;
+    const DrawingTool tool = editor.tool;
+    if (tool == DrawingTool::Ducts) {
+        begin_duct_stroke(editor);
+        return;
+    }
+    if (tool == DrawingTool::Links) {
+        show_message(NOTE, {kLinksNotAvailable});
+        return;
+    }
+    if (tool == DrawingTool::None) return;
     GridCell c = g.cursor;
     c.row = std::clamp(c.row, 1, g.rows() - 2);
     c.col = std::clamp(c.col, 1, g.cols() - 2);
-    StrokeState& s = editor.stroke;
-    s = StrokeState{};
     if (is_delete_tool(tool)) {
-        s.step = 1;
         g.Sselect.fill(0);
         editor.repaint_all();
-    } else {
-        s.step = 2;
-        c.col |= 1;
-        if (c.col > g.cols() - 2) c.col -= 2;
-        c.row |= 1;
-        if (c.row > g.rows() - 2) c.row -= 2;
+        start_stroke(editor, c, 1);
+        return;
     }
-    g.cursor = c;
-    s.in_progress = true;
-    s.anchor = s.previous = c;
-    s.touched.reset(c);
-    if (tool == DrawingTool::DeleteByRegion) s.loop.push_back(c);
-    Overlay{g}.mark(c);
-    editor.touched(c);
+    c.col |= 1;
+    if (c.col > g.cols() - 2) c.col -= 2;
+    c.row |= 1;
+    if (c.row > g.rows() - 2) c.row -= 2;
+    start_stroke(editor, c, 2);
 }
 
 bool extend_stroke(SketchEditor& editor)
@@ -555,6 +497,9 @@ bool extend_stroke(SketchEditor& editor)
     case DrawingTool::DeleteByBox: extend_box(editor, p, c); break;
     case DrawingTool::DeleteByRegion:
         if (!extend_region(editor, p, c)) return false;
+        break;
+    case DrawingTool::Ducts:
+        if (!extend_duct_stroke(editor, p, c)) return false;
         break;
     default: return false;
     }
@@ -792,6 +737,11 @@ bool delete_in_area(SketchEditor& editor)
             run_log().write("\n\n");
         }
         for (const GridCell& c : job.deferred) job.cell(c.row, c.col, true);
+        if (job.ducts_changed) {
+            // The runs left spread their segment numbers again.
+            reload_duct_layer(editor);
+            job.ducts_changed = false;
+        }
         if (options.walls) {
             cut_walls_at_loop(job, loop);
             g.walls_changed = true;
@@ -804,7 +754,6 @@ bool delete_in_area(SketchEditor& editor)
     if (p.current_level != was_current) goto_level(p, g, *was_current);
     g.cursor = cursor;
     g.Sselect.fill(0);
-    if (job.ducts_met) show_message(NOTE, {kDuctsNotAvailable});
     if (job.controls_met) show_message(NOTE, {kLinksNotAvailable});
     editor.repaint_all();
     editor.navigator_changed();

@@ -20,13 +20,18 @@ enum class Asking { Interactive, Silent };
 
 // Starts a stroke of the active tool at the cursor on a clean overlay:
 // wall and box strokes snap to odd cells and step two cells, the delete
-// tools step one cell and drop the previous selection. The duct and link
-// tools only say that they are not available yet.
+// tools step one cell and drop the previous selection, duct strokes are
+// begin_duct_stroke's. The link tool only says that it is not available
+// yet.
 void begin_stroke(SketchEditor& editor);
+// The part every tool shares: a clean overlay, the stroke anchored at the
+// cell (which becomes the cursor and is marked) with the given step.
+void start_stroke(SketchEditor& editor, GridCell at, int step_size);
 // The cursor has moved one step from the previous position: the stroke
 // follows it (walls grow or walk back, boxes redraw their outline, the
 // region loop grows, shrinks or refuses with a beep; a loop may touch
-// itself only at its start, when it closes). False when the step was
+// itself only at its start, when it closes; a duct touches itself only by
+// walking back). False when the step was
 // refused and the cursor was put back.
 bool extend_stroke(SketchEditor& editor);
 // Validates the overlay and, when every cell is a valid wall piece,
@@ -54,9 +59,10 @@ bool select_by_coordinates(SketchEditor& editor);
 // kinds inside the selected area on every chosen level, top level first,
 // logging the time each level took, and comes back to the level that was
 // current. The selection must be one closed ring of cells enclosing some
-// cells; anything else is refused before the options are asked. Duct and
-// control pieces are left alone with one note each. False when cancelled
-// or when there is no closed area.
+// cells; anything else is refused before the options are asked. Duct runs
+// go as the duct tool deletes them (segments and nodes undefined first,
+// without questions); control pieces are left alone with one note. False
+// when cancelled or when there is no closed area.
 bool delete_in_area(SketchEditor& editor);
 
 }  // namespace avelor

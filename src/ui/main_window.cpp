@@ -509,6 +509,7 @@ CommandState MainWindow::command_state() const
     s.copy = edit.copy;
     s.paste = edit.paste;
     s.del = edit.del;
+    s.delete_network = edit.delete_network;
     return s;
 }
 
@@ -939,6 +940,8 @@ void MainWindow::run_command(int command)
     case cmd::Copy: edit_command(EditAction::Copy); break;
     case cmd::Paste: edit_command(EditAction::Paste); break;
     case cmd::Delete: edit_command(EditAction::Delete); break;
+    case cmd::DeleteNetwork: edit_command(EditAction::DeleteNetwork); break;
+    case cmd::DrawDucts: edit_command(EditAction::ToggleTool, IconCommand::Zone, DrawingTool::Ducts); break;
     case cmd::DrawWalls: edit_command(EditAction::ToggleTool, IconCommand::Zone, DrawingTool::Walls); break;
     case cmd::DrawBoxes: edit_command(EditAction::ToggleTool, IconCommand::Zone, DrawingTool::Boxes); break;
     case cmd::DeleteByRegion:
