@@ -158,6 +158,7 @@ struct FlowPath : ListLink<FlowPath> {
 };
 
 // Terminal data of a junction whose terminal flag is set, in file order.
+// The arrays keep the file's layout; the accessors name what each value is.
 struct TerminalData {
     Filter* filter = nullptr;
     WindProfile* wind_profile = nullptr;
@@ -166,7 +167,54 @@ struct TerminalData {
     std::array<float, 6> f2{};
     std::array<std::int16_t, 2> i2{};
     std::array<std::uint8_t, 2> b{};
+
+    // m2: the section of the duct that feeds the terminal, and the
+    // terminal's free face.
+    float& duct_area() { return f1[0]; }
+    float& free_face_area() { return f1[1]; }
+    float& design_flow() { return f1[2]; }  // kg/s
+    std::int16_t& design_flow_unit() { return i1; }
+    float& terminal_loss() { return f2[0]; }
+    float& wind_pressure() { return f2[1]; }  // constant wind pressure, Pa
+    float& wind_modifier() { return f2[2]; }
+    float& wall_azimuth() { return f2[3]; }  // degrees; negative = not set
+    float& balance_loss() { return f2[4]; }
+    float& max_balance() { return f2[5]; }
+    std::int16_t& area_unit() { return i2[0]; }  // duct and free face area
+    std::int16_t& wind_pressure_unit() { return i2[1]; }
+    std::uint8_t& balance_terminal() { return b[0]; }  // 1 when it is one
+    // The direction of flow from the terminal's duct into it, in the path
+    // codes: 1 northward, 2 eastward, 4 southward, 5 westward, 3 upward,
+    // 6 downward.
+    std::uint8_t& direction() { return b[1]; }
+
+    float duct_area() const { return f1[0]; }
+    float free_face_area() const { return f1[1]; }
+    float design_flow() const { return f1[2]; }
+    std::int16_t design_flow_unit() const { return i1; }
+    float terminal_loss() const { return f2[0]; }
+    float wind_pressure() const { return f2[1]; }
+    float wind_modifier() const { return f2[2]; }
+    float wall_azimuth() const { return f2[3]; }
+    float balance_loss() const { return f2[4]; }
+    float max_balance() const { return f2[5]; }
+    std::int16_t area_unit() const { return i2[0]; }
+    std::int16_t wind_pressure_unit() const { return i2[1]; }
+    std::uint8_t balance_terminal() const { return b[0]; }
+    std::uint8_t direction() const { return b[1]; }
 };
+
+// Junction flag bits.
+inline constexpr std::uint16_t kJunctionWindPressure = 0x01;  // an exposed terminal's wind pressure is used
+
+// The terminal value t of a junction.
+inline constexpr std::int16_t kJunctionPlain = 0;
+inline constexpr std::int16_t kJunctionTerminal = 1;
+inline constexpr std::int16_t kJunctionExposedTerminal = 3;  // its cell's zone is ambient
+
+// Which display unit of a junction holds which value.
+inline constexpr int kJunctionUnitLength = 0;  // X, Y and relative elevation
+inline constexpr int kJunctionUnitTemperature = 1;
 
 struct Junction : ListLink<Junction> {
     std::uint16_t flags = 0;
@@ -199,6 +247,8 @@ struct DuctSegment : ListLink<DuctSegment> {
     std::uint8_t dir = 0;
     float len = 0, Ain = 0, Aout = 0, sllc = 0;
     std::int16_t clr = 0;
+    // Display units: the length's, and that of the segment's derived areas
+    // and volume (the same index in both kinds).
     std::array<std::int16_t, 2> u{};
     ControlValuesLink cdvf;
 };
