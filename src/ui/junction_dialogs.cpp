@@ -166,7 +166,9 @@ QWidget* DuctSegmentSheetDialog::segment_page()
     auto* d_layout = new QHBoxLayout(direction);
     direction_ = new QButtonGroup(this);
     const std::array<std::string, 2> captions = sheet_.direction_captions();
-    for (int i = 0; i < 2; ++i) sheet_radio(captions[static_cast<std::size_t>(i)].c_str(), direction_, i, d_layout);
+    for (int i = 0; i < 2; ++i)
+        sheet_radio(captions[static_cast<std::size_t>(i)].c_str(), direction_, i, d_layout)
+            ->setObjectName(QStringLiteral("direction_%1").arg(i));
     connect(direction_, &QButtonGroup::idClicked, this, [this](int id) {
         sheet_.set_direction_choice(id);
         refresh();

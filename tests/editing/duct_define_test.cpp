@@ -17,6 +17,7 @@ namespace {
 using namespace testing;  // the fixtures and their cells
 
 struct Define : DuctFixture {
+    using DuctFixture::DuctFixture;
     DuctElement* darcy = duct_element("darcy");
 
     // Define at a cell with the segment sheet choosing the element, a
@@ -162,8 +163,8 @@ TEST(DefineDucts, ProjectWithDefinedDuctsRoundTripsByteExactly)
     const std::string first = ::testing::TempDir() + "defined_ducts.prj";
     const std::string second = ::testing::TempDir() + "defined_ducts_again.prj";
     {
-        Define f;
-        WindProfile profile;
+        Define f(58, 66);  // the least SketchPad a project file takes
+        WindProfile profile = new_wind_profile();
         profile.name = "facade";
         WindProfile* facade = f.project().wind_profiles.insert_copy(profile);
         f.dialogs.fill_junction = [&](JunctionSheet& s) {
@@ -201,7 +202,7 @@ TEST(DefineDucts, ProjectWithDefinedDuctsRoundTripsByteExactly)
     }
     ScriptedPort port;
     EditorSession session;
-    ASSERT_TRUE(open_in_session(session, first));
+    ASSERT_TRUE(open_in_session(session, first)) << (port.boxes.empty() ? "" : port.boxes.front().text);
     EXPECT_EQ(session.project().junctions.count(), 6);
     EXPECT_EQ(session.project().ducts.count(), 5);
     const Junction* middle = session.project().junctions.at(2);

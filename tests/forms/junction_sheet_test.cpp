@@ -44,7 +44,7 @@ struct Sheets : DuctFixture {
     bool has_box(const std::string& text) const
     {
         for (const auto& box : port.boxes)
-            if (box.text == text) return true;
+            if (box.text == " " + text + "\n") return true;
         return false;
     }
 };

@@ -4,6 +4,7 @@
 // undefined; the duct elements are made on demand.
 #pragma once
 
+#include <algorithm>
 #include <string>
 
 #include "model/cell_codes.h"
@@ -57,10 +58,20 @@ inline constexpr GridCell kLoneNode{12, 2};
 inline constexpr GridCell kNorthRun{2, 4};  // between the west and middle junctions
 inline constexpr GridCell kWestDrop{4, 2};  // between the west junction and terminal
 
+// A picture grown to rows x cols with empty cells right and below.
+inline Picture padded(Picture picture, std::size_t rows, std::size_t cols)
+{
+    for (std::string& row : picture) row.resize(std::max(row.size(), cols), '.');
+    picture.resize(std::max(picture.size(), rows), std::string(picture.at(0).size(), '.'));
+    return picture;
+}
+
 struct DuctFixture : EditFixture {
-    DuctFixture()
+    // rows and cols: a larger SketchPad, such as a project file needs
+    // (at least 58 x 66), with the same drawing in its top left corner.
+    explicit DuctFixture(std::size_t rows = 0, std::size_t cols = 0)
     {
-        build({Plan(kDuctWalls, kDuctLayer)});
+        build({Plan(padded(kDuctWalls, rows, cols), padded(kDuctLayer, rows, cols))});
         // The drawing numbers its nodes; these start undefined.
         for (int r = 0; r < grid().rows(); ++r)
             for (int c = 0; c < grid().cols(); ++c)
