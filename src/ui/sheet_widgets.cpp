@@ -20,7 +20,7 @@
 
 namespace avelor::ui {
 
-QRadioButton* sheet_sheet_radio(const char* text, QButtonGroup* group, int id, QLayout* layout)
+QRadioButton* sheet_radio(const char* text, QButtonGroup* group, int id, QLayout* layout)
 {
     auto* button = new QRadioButton(QString::fromLatin1(text));
     group->addButton(button, id);
@@ -143,6 +143,8 @@ SchedulePageWidget::SchedulePageWidget(SchedulePage& page, Project& project, QWi
     });
     refresh();
 }
+
+QWidget* SchedulePageWidget::column() const { return column_; }
 
 void SchedulePageWidget::refresh()
 {

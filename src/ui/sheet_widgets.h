@@ -74,7 +74,7 @@ class SchedulePageWidget : public QWidget {
 public:
     SchedulePageWidget(SchedulePage& page, Project& project, QWidget* parent);
 
-    QWidget* column() const { return column_; }
+    QWidget* column() const;
     void refresh();
 
 private:
