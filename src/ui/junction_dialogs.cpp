@@ -442,7 +442,7 @@ QWidget* JunctionSheetDialog::junction_page()
     down->addWidget(downward_state_);
     down->addStretch();
     kinds->addLayout(down);
-    grid->addLayout(kinds, row++, 0, 1, 3);
+    grid->addLayout(kinds, row++, 0, 1, 4);
 
     grid->addWidget(new QLabel(QStringLiteral("Relative Elevation:")), row, 0);
     grid->addWidget(value_edit("relative_elevation", [this](double v) { return sheet_.set_relative_elevation(v); },
@@ -473,8 +473,9 @@ QWidget* JunctionSheetDialog::junction_page()
         "These values are only required if using an external wind pressure and contaminant file (WPC) or the "
         "junction connects to a 1D convection/diffusion zone."));
     note->setWordWrap(true);
-    loc->addWidget(note, 2, 0, 1, 3);
-    grid->addWidget(location, row++, 0, 1, 3);
+    loc->addWidget(note, 2, 0, 1, 4);
+    loc->setColumnStretch(3, 1);
+    grid->addWidget(location, row++, 0, 1, 4);
 
     colour_ = colour_choice("colour");
     connect(colour_, &QComboBox::currentIndexChanged, this, [this](int index) {
@@ -484,6 +485,7 @@ QWidget* JunctionSheetDialog::junction_page()
     grid->addWidget(new QLabel(QStringLiteral("Color:")), row, 0);
     grid->addWidget(colour_, row++, 1);
     grid->setRowStretch(row, 1);
+    grid->setColumnStretch(3, 1);
     return page;
 }
 
@@ -522,15 +524,19 @@ QWidget* JunctionSheetDialog::terminal_page()
     grid->addWidget(value_edit("max_balance", [this](double v) { return sheet_.set_max_balance(v); },
                                [this] { return shown_number(sheet_.junction().terminal.max_balance()); }),
                     row++, 1);
-    balance_terminal_ = new QCheckBox(QStringLiteral("Balance Terminal:"));
+    balance_terminal_ = new QCheckBox;
     balance_terminal_->setObjectName(QStringLiteral("balance_terminal"));
-    balance_terminal_->setLayoutDirection(Qt::RightToLeft);
     connect(balance_terminal_, &QCheckBox::clicked, this, [this](bool on) {
         sheet_.set_balance_terminal(on);
         refresh();
     });
-    grid->addWidget(balance_terminal_, row++, 0, 1, 2, Qt::AlignLeft);
+    auto* balance_label = new QLabel(QStringLiteral("Balance Terminal:"));
+    balance_label->setBuddy(balance_terminal_);
+    grid->addWidget(balance_label, row, 0);
+    grid->addWidget(balance_terminal_, row++, 1);
     grid->setRowStretch(row, 1);
+    // The fields keep their natural width; the room left goes to the right.
+    grid->setColumnStretch(3, 1);
     return page;
 }
 
