@@ -130,9 +130,9 @@ Junction new_junction(const Project& project, std::uint8_t kind, const JunctionD
     t.wall_azimuth() = -1;
     t.duct_area() = kDefaultTerminalArea;
     t.free_face_area() = kDefaultTerminalArea;
-    t.terminal_loss() = 0.125f;
-    t.balance_loss() = 0;
-    t.max_balance() = 0.8f;
+    t.loss_coefficient() = 0.125f;
+    t.balance_coefficient() = 0;
+    t.max_balance_coefficient() = 0.8f;
     t.design_flow_unit() = project.rc.uf;
     t.area_unit() = system;
     t.wind_pressure_unit() = system;
@@ -174,7 +174,7 @@ JunctionSheet::JunctionSheet(Project& project, SketchGrid& grid, GridCell cell, 
 {
     junction_.CC0.resize(static_cast<std::size_t>(project.nctm()), 0.0f);
     const TerminalData& t = junction_.terminal;
-    if (junction_.flags & kJunctionWindPressure)
+    if (junction_.flags & kJunctionWind)
         wind_.option = t.wind_profile ? WindOption::Variable : WindOption::Constant;
     wind_.profile = t.wind_profile;
     wind_.pressure = t.wind_pressure();
@@ -332,18 +332,18 @@ void JunctionSheet::set_design_flow_unit(int unit)
 
 bool JunctionSheet::set_terminal_loss(double value)
 {
-    return set_value(junction_.terminal.terminal_loss(), value, UnitKind::Dimensionless, 0, kLeastTerminalLoss);
+    return set_value(junction_.terminal.loss_coefficient(), value, UnitKind::Dimensionless, 0, kLeastTerminalLoss);
 }
 
 bool JunctionSheet::set_balance_loss(double value)
 {
     if (ask_question(kBalanceQuestion) != 1) return false;
-    return set_value(junction_.terminal.balance_loss(), value, UnitKind::Dimensionless, 0, 0.0f);
+    return set_value(junction_.terminal.balance_coefficient(), value, UnitKind::Dimensionless, 0, 0.0f);
 }
 
 bool JunctionSheet::set_max_balance(double value)
 {
-    return set_value(junction_.terminal.max_balance(), value, UnitKind::Dimensionless, 0);
+    return set_value(junction_.terminal.max_balance_coefficient(), value, UnitKind::Dimensionless, 0);
 }
 
 void JunctionSheet::set_balance_terminal(bool on) { junction_.terminal.balance_terminal() = on ? 1 : 0; }
@@ -495,17 +495,17 @@ void JunctionSheet::store()
 {
     Junction& j = junction_;
     const bool terminal = is_terminal();
-    j.t = !terminal ? kJunctionPlain : exposed() ? kJunctionExposedTerminal : kJunctionTerminal;
+    j.t = !terminal ? kJunctionPlain : exposed() ? kJunctionExposed : kJunctionTerminal;
     if (terminal) {
         j.terminal.direction() = terminal_direction(grid_, cell_, kind());
         show_terminal_page();
     }
-    if (j.t == kJunctionExposedTerminal) {
+    if (j.t == kJunctionExposed) {
         TerminalData& t = j.terminal;
         if (wind_.option == WindOption::None)
-            j.flags &= static_cast<std::uint16_t>(~kJunctionWindPressure);
+            j.flags &= static_cast<std::uint16_t>(~kJunctionWind);
         else
-            j.flags |= kJunctionWindPressure;
+            j.flags |= kJunctionWind;
         t.wind_profile = wind_.option == WindOption::Variable ? wind_.profile : nullptr;
         t.wind_pressure() = wind_.pressure;
         t.wind_modifier() = wind_.modifier;

@@ -514,15 +514,15 @@ QWidget* JunctionSheetDialog::terminal_page()
     grid->addWidget(flow_unit_, row++, 2);
     grid->addWidget(new QLabel(QStringLiteral("Terminal Loss Coefficient:")), row, 0);
     grid->addWidget(value_edit("terminal_loss", [this](double v) { return sheet_.set_terminal_loss(v); },
-                               [this] { return shown_number(sheet_.junction().terminal.terminal_loss()); }),
+                               [this] { return shown_number(sheet_.junction().terminal.loss_coefficient()); }),
                     row++, 1);
     grid->addWidget(new QLabel(QStringLiteral("Balance Loss Coefficient:")), row, 0);
     grid->addWidget(value_edit("balance_loss", [this](double v) { return sheet_.set_balance_loss(v); },
-                               [this] { return shown_number(sheet_.junction().terminal.balance_loss()); }),
+                               [this] { return shown_number(sheet_.junction().terminal.balance_coefficient()); }),
                     row++, 1);
     grid->addWidget(new QLabel(QStringLiteral("Max Balance Coefficient:")), row, 0);
     grid->addWidget(value_edit("max_balance", [this](double v) { return sheet_.set_max_balance(v); },
-                               [this] { return shown_number(sheet_.junction().terminal.max_balance()); }),
+                               [this] { return shown_number(sheet_.junction().terminal.max_balance_coefficient()); }),
                     row++, 1);
     balance_terminal_ = new QCheckBox;
     balance_terminal_->setObjectName(QStringLiteral("balance_terminal"));

@@ -96,9 +96,9 @@ TEST(JunctionSheet, NewNodeDefaults)
     EXPECT_EQ(t.wall_azimuth(), -1.0f);
     EXPECT_EQ(t.duct_area(), 0.0314f);
     EXPECT_EQ(t.free_face_area(), 0.0314f);
-    EXPECT_EQ(t.terminal_loss(), 0.125f);
-    EXPECT_EQ(t.balance_loss(), 0.0f);
-    EXPECT_EQ(t.max_balance(), 0.8f);
+    EXPECT_EQ(t.loss_coefficient(), 0.125f);
+    EXPECT_EQ(t.balance_coefficient(), 0.0f);
+    EXPECT_EQ(t.max_balance_coefficient(), 0.8f);
     EXPECT_EQ(t.design_flow_unit(), 4);
     EXPECT_EQ(t.direction(), 4) << "its duct comes from above";
     EXPECT_EQ(s.number_text(), "0");
@@ -190,7 +190,7 @@ TEST(JunctionSheet, WindValuesReachOnlyAnExposedTerminal)
         const Junction* k = g.project().junctions.at(1);
         EXPECT_EQ(k->t, 1);
         EXPECT_EQ(k->zone.zone(), g.project().zones.at(1));
-        EXPECT_EQ(k->flags & kJunctionWindPressure, 0);
+        EXPECT_EQ(k->flags & kJunctionWind, 0);
     }
     Sheets f;
     WindProfile profile;
@@ -208,7 +208,7 @@ TEST(JunctionSheet, WindValuesReachOnlyAnExposedTerminal)
     ASSERT_NE(j, nullptr);
     EXPECT_EQ(j->t, 3);
     EXPECT_TRUE(j->zone.is_ambient());
-    EXPECT_TRUE(j->flags & kJunctionWindPressure);
+    EXPECT_TRUE(j->flags & kJunctionWind);
     EXPECT_EQ(j->terminal.wind_profile, stored);
     EXPECT_FLOAT_EQ(j->terminal.wall_azimuth(), 180);
 }
@@ -219,13 +219,13 @@ TEST(JunctionSheet, BalanceCoefficientAsksFirst)
     JunctionSheet& s = f.open_new(kWestTerminal);
     f.port.answers = {Answer::No, Answer::Yes, Answer::Yes};
     EXPECT_FALSE(s.set_balance_loss(0.5));
-    EXPECT_EQ(s.junction().terminal.balance_loss(), 0.0f);
+    EXPECT_EQ(s.junction().terminal.balance_coefficient(), 0.0f);
     ASSERT_EQ(f.port.questions.size(), 1u);
     EXPECT_EQ(f.port.questions[0], "Are you sure you want to change this value?");
     EXPECT_TRUE(s.set_balance_loss(0.5));
-    EXPECT_EQ(s.junction().terminal.balance_loss(), 0.5f);
+    EXPECT_EQ(s.junction().terminal.balance_coefficient(), 0.5f);
     EXPECT_FALSE(s.set_balance_loss(-1)) << "at least 0";
-    EXPECT_EQ(s.junction().terminal.balance_loss(), 0.5f);
+    EXPECT_EQ(s.junction().terminal.balance_coefficient(), 0.5f);
 
     // The other bounds of the page.
     EXPECT_FALSE(s.set_free_face_area(0.00005));

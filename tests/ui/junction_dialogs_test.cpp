@@ -216,7 +216,7 @@ void JunctionDialogsTest::balance_coefficient_answered_no_keeps_its_value()
     type_into(balance, QStringLiteral("0.5"));
     QCOMPARE(f.port.questions.size(), std::size_t(1));
     QCOMPARE(balance->text().trimmed(), QStringLiteral("0"));
-    QCOMPARE(sheet.junction().terminal.balance_loss(), 0.0f);
+    QCOMPARE(sheet.junction().terminal.balance_coefficient(), 0.0f);
     f.port.answers = {Answer::Yes};
     type_into(balance, QStringLiteral("0.5"));
     QCOMPARE(balance->text().trimmed(), QStringLiteral("0.5"));
