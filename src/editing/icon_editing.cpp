@@ -611,8 +611,8 @@ SheetRequest sheet_for_cell(SketchEditor& editor, int row, int col)
 
 namespace {
 
-// The sheet of a request: the zone and path sheets run on their models,
-// every other kind is the dialogs' own.
+// The sheet of a request: the zone, path, junction and duct segment sheets
+// run on their models, every other kind is the dialogs' own.
 bool open_sheet(SketchEditor& editor, const SheetRequest& request)
 {
     Project& p = editor.project();
@@ -627,6 +627,21 @@ bool open_sheet(SketchEditor& editor, const SheetRequest& request)
         const PathSheetDialog run = [&](PathSheet& sheet) { return dialogs.path_sheet(sheet, request); };
         return (request.create ? create_path(p, g, p.sub_paths, run)
                                : edit_path(p, g, p.sub_paths, request.number, run)) == 1;
+    }
+    case SheetKind::Junction: {
+        const JunctionSheetDialog run = [&](JunctionSheet& sheet) { return dialogs.junction_sheet(sheet, request); };
+        const bool accepted = (request.create ? create_junction(p, g, editor.junction_defaults, run)
+                                              : edit_junction(p, g, request.number, run)) == 1;
+        // An edit may have freed the node's downward segment.
+        Clipboard& clip = editor.clipboard;
+        if (accepted && clip.kind == ClipKind::DuctSegment && !p.ducts.at(clip.number)) clip.clear();
+        return accepted;
+    }
+    case SheetKind::DuctSegment: {
+        const DuctSegmentSheetDialog run = [&](DuctSegmentSheet& sheet) {
+            return dialogs.duct_segment_sheet(sheet, request);
+        };
+        return (request.create ? create_duct_segment(p, g, run) : edit_duct_segment(p, g, request.number, run)) == 1;
     }
     default: return dialogs.property_sheet(request);
     }
@@ -656,7 +671,9 @@ bool define_icon(SketchEditor& editor)
     if (accepted) {
         editor.modified();
         editor.navigator_changed();
-        if (request.kind == SheetKind::Zone || request.kind == SheetKind::SimpleAhs) editor.repaint_all();
+        if (request.kind == SheetKind::Zone || request.kind == SheetKind::SimpleAhs ||
+            request.kind == SheetKind::DuctSegment)
+            editor.repaint_all();
     }
     return accepted;
 }

@@ -35,7 +35,7 @@ std::string sheet_title(SheetKind kind)
         case SheetKind::SourceSink: return "Source/Sink Properties";
         case SheetKind::Exposure: return "Occupant Properties";
         case SheetKind::Annotation: return "Annotation";
-        case SheetKind::Junction: return "Junction Properties";
+        case SheetKind::Junction: return "Duct Junction Properties";
         case SheetKind::DuctSegment: return "Duct Segment Properties";
         case SheetKind::Sensor: return "Sensor Properties";
         case SheetKind::ControlNode: return "Control Node Properties";
@@ -52,6 +52,13 @@ bool EditorDialogs::property_sheet(const SheetRequest& request)
 bool EditorDialogs::zone_sheet(ZoneSheet&, const SheetRequest& request) { return property_sheet(request); }
 
 bool EditorDialogs::path_sheet(PathSheet&, const SheetRequest& request) { return property_sheet(request); }
+
+bool EditorDialogs::junction_sheet(JunctionSheet&, const SheetRequest& request) { return property_sheet(request); }
+
+bool EditorDialogs::duct_segment_sheet(DuctSegmentSheet&, const SheetRequest& request)
+{
+    return property_sheet(request);
+}
 
 SketchEditor::SketchEditor(EditorSession& session, EditorDialogs& dialogs)
     : session_(session), dialogs_(dialogs)

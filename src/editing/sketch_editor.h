@@ -24,6 +24,7 @@
 #include "forms/annotation_form.h"
 #include "forms/area_delete_form.h"
 #include "forms/delete_coordinates_form.h"
+#include "forms/junction_sheet.h"
 #include "forms/path_sheet.h"
 #include "model/records.h"
 #include "sketchpad/sketch_grid.h"
@@ -121,11 +122,13 @@ public:
     // A property sheet of a record; true when it was accepted. The default
     // says that the sheet is not there yet and changes nothing.
     virtual bool property_sheet(const SheetRequest& request);
-    // The zone and flow path sheets, on their models; request says which
-    // cell the sheet belongs beside. The defaults fall back on
-    // property_sheet.
+    // The zone, flow path, junction and duct segment sheets, on their
+    // models; request says which cell the sheet belongs beside. The
+    // defaults fall back on property_sheet.
     virtual bool zone_sheet(ZoneSheet& sheet, const SheetRequest& request);
     virtual bool path_sheet(PathSheet& sheet, const SheetRequest& request);
+    virtual bool junction_sheet(JunctionSheet& sheet, const SheetRequest& request);
+    virtual bool duct_segment_sheet(DuctSegmentSheet& sheet, const SheetRequest& request);
 };
 
 // What an edit asks of the view afterwards.
@@ -203,6 +206,8 @@ public:
     AreaDeleteOptions delete_options;
     // The level "Copy Level" took; null when none is copied.
     Level* level_copy = nullptr;
+    // What a new junction or terminal starts from.
+    JunctionDefaults junction_defaults;
 
     // For the operations: the project was modified; cells to repaint.
     void modified() { outcome_.modified = true; }

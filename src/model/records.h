@@ -169,9 +169,10 @@ inline constexpr std::int16_t kJunctionExposed = 3;
 // The stored fields hold, in SI base units:
 //   f1: duct area (m2), free face area (m2), design flow rate (kg/s);
 //   i1: unit of the design flow rate;
-//   f2: terminal loss coefficient, balance loss coefficient, maximum
-//       balance coefficient, constant wind pressure (Pa), wind pressure
-//       modifier, wall azimuth (degrees, -1 not set);
+//   f2: terminal loss coefficient, constant wind pressure (Pa), wind
+//       pressure modifier, wall azimuth (degrees, -1 not set), balance loss
+//       coefficient, maximum balance coefficient (the duct balance results
+//       are the last two of the six);
 //   i2: unit of the two areas, unit of the wind pressure;
 //   b:  balance terminal (1 when it is one), terminal direction (1..6, the
 //       direction of flow from the duct into the terminal).
@@ -194,16 +195,16 @@ struct TerminalData {
     std::int16_t design_flow_unit() const { return i1; }
     float& loss_coefficient() { return f2[0]; }
     float loss_coefficient() const { return f2[0]; }
-    float& balance_coefficient() { return f2[1]; }
-    float balance_coefficient() const { return f2[1]; }
-    float& max_balance_coefficient() { return f2[2]; }
-    float max_balance_coefficient() const { return f2[2]; }
-    float& wind_pressure() { return f2[3]; }
-    float wind_pressure() const { return f2[3]; }
-    float& wind_modifier() { return f2[4]; }
-    float wind_modifier() const { return f2[4]; }
-    float& wall_azimuth() { return f2[5]; }
-    float wall_azimuth() const { return f2[5]; }
+    float& wind_pressure() { return f2[1]; }
+    float wind_pressure() const { return f2[1]; }
+    float& wind_modifier() { return f2[2]; }
+    float wind_modifier() const { return f2[2]; }
+    float& wall_azimuth() { return f2[3]; }
+    float wall_azimuth() const { return f2[3]; }
+    float& balance_coefficient() { return f2[4]; }
+    float balance_coefficient() const { return f2[4]; }
+    float& max_balance_coefficient() { return f2[5]; }
+    float max_balance_coefficient() const { return f2[5]; }
     std::int16_t& area_unit() { return i2[0]; }
     std::int16_t area_unit() const { return i2[0]; }
     std::int16_t& wind_pressure_unit() { return i2[1]; }
@@ -213,6 +214,10 @@ struct TerminalData {
     std::uint8_t& direction() { return b[1]; }
     std::uint8_t direction() const { return b[1]; }
 };
+
+// Which display unit of a junction holds which value.
+inline constexpr int kJunctionUnitLength = 0;  // X, Y and relative elevation
+inline constexpr int kJunctionUnitTemperature = 1;
 
 struct Junction : ListLink<Junction> {
     std::uint16_t flags = 0;
@@ -245,6 +250,8 @@ struct DuctSegment : ListLink<DuctSegment> {
     std::uint8_t dir = 0;
     float len = 0, Ain = 0, Aout = 0, sllc = 0;
     std::int16_t clr = 0;
+    // Display units: the length's, and that of the segment's derived areas
+    // and volume (the same index in both kinds).
     std::array<std::int16_t, 2> u{};
     ControlValuesLink cdvf;
 };

@@ -399,16 +399,8 @@ void spread_segment_numbers(SketchGrid& grid, int which)
     for (int r = 1; r <= grid.rows() - 2; ++r) {
         const std::uint8_t* row = l.Ducts.row(r);
         for (int c = next_nonzero(row, 1, grid.cols() - 1); c < grid.cols() - 1;
-             c = next_nonzero(row, c + 1, grid.cols() - 1)) {
-            if (!has_flag(row[c], CC_DUCT_SEGMENT)) continue;
-            const std::int32_t number = l.Paths(r, c);
-            if (number <= 0) continue;
-            const std::uint16_t bits = direction_bits(row[c]);
-            const std::uint16_t first = (bits & CC_DIR_N) ? CC_DIR_N : CC_DIR_W;
-            auto write = [&](std::size_t i) { l.Paths[i] = number; };
-            const WalkEnd one = walk_duct_run(grid, l.Ducts, {r, c}, first, write);
-            if (!one.ring) walk_duct_run(grid, l.Ducts, {r, c}, opposite_direction(first), write);
-        }
+             c = next_nonzero(row, c + 1, grid.cols() - 1))
+            if (has_flag(row[c], CC_DUCT_SEGMENT)) spread_segment_number(grid, which, r, c);
     }
 }
 
@@ -424,6 +416,19 @@ void expand_link_runs(SketchGrid& grid, int which)
 {
     // Link heads keep their codes: the link tool writes them, not the store.
     expand_runs(grid, grid.level(which).Links, ICN_LINK_H, ICN_LINK_V, 0, 0);
+}
+
+void spread_segment_number(SketchGrid& grid, int which, int row, int col)
+{
+    if (!grid.in_drawing(row, col)) return;
+    LevelCells& l = grid.level(which);
+    const std::uint8_t code = l.Ducts(row, col);
+    const std::int32_t number = l.Paths(row, col);
+    if (!has_flag(code, CC_DUCT_SEGMENT) || number <= 0) return;
+    const std::uint16_t first = (direction_bits(code) & CC_DIR_N) ? CC_DIR_N : CC_DIR_W;
+    auto write = [&](std::size_t i) { l.Paths[i] = number; };
+    const WalkEnd one = walk_duct_run(grid, l.Ducts, {row, col}, first, write);
+    if (!one.ring) walk_duct_run(grid, l.Ducts, {row, col}, opposite_direction(first), write);
 }
 
 DuctRunEnds duct_run_ends(const SketchGrid& grid, int which, int row, int col)

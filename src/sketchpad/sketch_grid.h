@@ -328,6 +328,9 @@ void show_level(SketchGrid& grid, Level* level, int which);
 void expand_duct_runs(SketchGrid& grid, int which);
 // The same for control links, which carry no numbers.
 void expand_link_runs(SketchGrid& grid, int which);
+// The number of the duct segment icon at a cell, written into every cell of
+// its run both ways (straight over crossings, up to the nodes at its ends).
+void spread_segment_number(SketchGrid& grid, int which, int row, int col);
 
 // Moves the cursor one cell in direction 1 (north), 2 (east), 4 (south) or
 // 8 (west) over the current level and tells how a two-way run of the layer

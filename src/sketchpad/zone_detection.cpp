@@ -330,10 +330,14 @@ void relink_path(Project& project, const SketchGrid& grid, std::uint8_t code, st
     }
 }
 
-void relink_segment(Project& project, const SketchGrid& grid, std::uint8_t code, std::int32_t number, int r,
-                    int c)
+}  // namespace
+
+void relink_duct_segment(Project& project, const SketchGrid& grid, int r, int c)
 {
-    DuctSegment* segment = project.ducts.at(number);
+    if (!grid.in_drawing(r, c)) return;
+    const std::uint8_t code = grid.current().Ducts(r, c);
+    if (!has_flag(code, CC_DUCT_SEGMENT)) return;
+    DuctSegment* segment = project.ducts.at(grid.current().Paths(r, c));
     if (!segment) return;
     const DuctRunEnds ends = duct_run_ends(grid, kCurrentLevel, r, c);
     auto junction_at = [&](const RunEnd& end) -> Junction* {
@@ -348,8 +352,6 @@ void relink_segment(Project& project, const SketchGrid& grid, std::uint8_t code,
     segment->junction_n = forward ? north_or_west : south_or_east;
     segment->junction_m = forward ? south_or_east : north_or_west;
 }
-
-}  // namespace
 
 namespace {
 
@@ -375,7 +377,7 @@ void relink_icon_cell(Project& project, const SketchGrid& grid, int r, int c)
     } else if (flags & CC_SOURCE_ICON) {
         if (SourceSink* source = project.sources.at(number)) source->zone = zone_of_cell(project, l.Zones(r, c));
     }
-    if (has_flag(duct, CC_DUCT_SEGMENT)) relink_segment(project, grid, duct, number, r, c);
+    if (has_flag(duct, CC_DUCT_SEGMENT)) relink_duct_segment(project, grid, r, c);
 }
 
 // The second pass: junctions and terminals.

@@ -68,6 +68,12 @@ PathSides path_sides(const SketchGrid& grid, int row, int col, int dir);
 // are moved to the current one ("Possible level error for path N fixed").
 void relink_icons(Project& project, SketchGrid& grid);
 
+// The duct segment icon at a cell of the current level is told its end
+// nodes: the junctions found at the two ends of its run, n upstream and m
+// downstream by the icon's flow direction (n south and m north for 154,
+// west and east for 155, north and south for 156, east and west for 157).
+void relink_duct_segment(Project& project, const SketchGrid& grid, int row, int col);
+
 // After walls came or went at some cells of the current level (and nowhere
 // else since its zones were last detected): Zones and the records are
 // brought to what a full pass (prepare, fill, relink) would make of them.

@@ -15,7 +15,9 @@
 #include <algorithm>
 
 #include "app/diagnostics.h"
+#include "ui/duct_dialogs.h"
 #include "ui/element_dialogs.h"
+#include "ui/junction_dialogs.h"
 #include "ui/sheet_dialogs.h"
 #include "ui/text_1252.h"
 #include "ui/wind_profile_dialog.h"
@@ -253,6 +255,37 @@ bool QtEditorDialogs::path_sheet(PathSheet& sheet, const SheetRequest& request)
         return run_wind_profile_dialog(parent, session_.project(), &profile) != nullptr;
     };
     return run_path_sheet(parent_, sheet, session_.project().sub_paths, cell_rect_(request.cell), hooks);
+}
+
+namespace {
+
+DuctSheetHooks duct_hooks(Project& project, DuctChooserState& chooser)
+{
+    DuctSheetHooks hooks;
+    hooks.new_element = [&project, &chooser](QWidget* parent) {
+        return create_duct_element_dialog(parent, project, chooser);
+    };
+    hooks.edit_element = [&project](QWidget* parent, DuctElement& element) {
+        return edit_duct_element_dialog(parent, project, element) != nullptr;
+    };
+    hooks.new_profile = [&project](QWidget* parent) { return run_wind_profile_dialog(parent, project); };
+    hooks.edit_profile = [&project](QWidget* parent, WindProfile& profile) {
+        return run_wind_profile_dialog(parent, project, &profile) != nullptr;
+    };
+    return hooks;
+}
+
+}  // namespace
+
+bool QtEditorDialogs::junction_sheet(JunctionSheet& sheet, const SheetRequest& request)
+{
+    return run_junction_sheet(parent_, sheet, cell_rect_(request.cell), duct_hooks(session_.project(), duct_chooser_));
+}
+
+bool QtEditorDialogs::duct_segment_sheet(DuctSegmentSheet& sheet, const SheetRequest& request)
+{
+    return run_duct_segment_sheet(parent_, sheet, cell_rect_(request.cell),
+                                  duct_hooks(session_.project(), duct_chooser_));
 }
 
 }  // namespace avelor::ui

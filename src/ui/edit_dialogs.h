@@ -1,6 +1,6 @@
 // The dialogs that editing on the SketchPad asks for: the area deletion
-// options, the corners of a deletion by coordinates, and the annotation
-// text. Each binds one form of the editing core.
+// options, the corners of a deletion by coordinates, the annotation text
+// and the property sheets. Each binds one form of the editing core.
 #pragma once
 
 #include <QDialog>
@@ -9,6 +9,7 @@
 
 #include "editing/sketch_editor.h"
 #include "model/airflow_rules.h"
+#include "model/duct_rules.h"
 
 class QCheckBox;
 class QLineEdit;
@@ -71,9 +72,13 @@ class QtEditorDialogs final : public EditorDialogs {
 public:
     // cell_rect: where a cell of the current level shows on the screen, so
     // that a sheet opens beside it.
-    QtEditorDialogs(QWidget* parent, EditorSession& session, ChooserState& chooser,
+    QtEditorDialogs(QWidget* parent, EditorSession& session, ChooserState& chooser, DuctChooserState& duct_chooser,
                     std::function<QRect(GridCell)> cell_rect)
-        : parent_(parent), session_(session), chooser_(chooser), cell_rect_(std::move(cell_rect))
+        : parent_(parent),
+          session_(session),
+          chooser_(chooser),
+          duct_chooser_(duct_chooser),
+          cell_rect_(std::move(cell_rect))
     {
     }
     bool area_delete_options(AreaDeleteForm& form) override;
@@ -81,11 +86,14 @@ public:
     bool annotation(AnnotationForm& form) override;
     bool zone_sheet(ZoneSheet& sheet, const SheetRequest& request) override;
     bool path_sheet(PathSheet& sheet, const SheetRequest& request) override;
+    bool junction_sheet(JunctionSheet& sheet, const SheetRequest& request) override;
+    bool duct_segment_sheet(DuctSegmentSheet& sheet, const SheetRequest& request) override;
 
 private:
     QWidget* parent_;
     EditorSession& session_;
     ChooserState& chooser_;
+    DuctChooserState& duct_chooser_;
     std::function<QRect(GridCell)> cell_rect_;
 };
 

@@ -30,198 +30,16 @@
 #include "sketchpad/palette.h"
 #include "model/project.h"
 #include "ui/schedule_dialogs.h"
+#include "ui/sheet_widgets.h"
 #include "ui/text_1252.h"
 
 namespace avelor::ui {
 
-// A plain edit over one value of a sheet model: what it shows comes from
-// the model, and what is typed goes to the model's setter when the edit is
-// left or Return is pressed (or a page change or OK commits it first).
-class SheetValueEdit : public QLineEdit {
-public:
-    using Enter = std::function<bool(std::string_view)>;
-    using Shown = std::function<std::string()>;
-
-    SheetValueEdit(Enter enter, Shown shown, QWidget* parent) : QLineEdit(parent), enter_(std::move(enter)), shown_(std::move(shown))
-    {
-        connect(this, &QLineEdit::editingFinished, this, [this] { commit(); });
-        show_value();
-    }
-
-    // Hands a changed text to the model; shows the model's text after.
-    bool commit()
-    {
-        if (committing_ || !isModified()) return true;
-        committing_ = true;
-        setModified(false);
-        const bool ok = enter_(to_1252(text()));
-        show_value();
-        committing_ = false;
-        if (after_) after_();
-        return ok;
-    }
-    // Shows the model's text, unless something typed waits for its commit.
-    void show_value()
-    {
-        if (isModified()) return;
-        setText(from_1252(shown_()));
-    }
-    void on_committed(std::function<void()> after) { after_ = std::move(after); }
-
-private:
-    Enter enter_;
-    Shown shown_;
-    std::function<void()> after_;
-    bool committing_ = false;
-};
-
 namespace {
-
-const char* const kNotYetTip = "Not available: these definitions are not held by the project yet.";
-
-QRadioButton* radio(const char* text, QButtonGroup* group, int id, QLayout* layout)
-{
-    auto* button = new QRadioButton(QString::fromLatin1(text));
-    group->addButton(button, id);
-    layout->addWidget(button);
-    return button;
-}
-
-QPushButton* disabled_button(const char* text, const char* tip = kNotYetTip)
-{
-    auto* button = new QPushButton(QString::fromLatin1(text));
-    button->setEnabled(false);
-    button->setToolTip(QString::fromLatin1(tip));
-    return button;
-}
-
-void check(QButtonGroup* group, int id)
-{
-    if (QAbstractButton* button = group->button(id)) button->setChecked(true);
-}
-
-void fill_unit_names(QComboBox* combo, UnitKind kind, int unit)
-{
-    const QSignalBlocker block(combo);
-    combo->clear();
-    for (const std::string& name : unit_display_names(kind)) combo->addItem(from_1252(name));
-    combo->setCurrentIndex(unit_index_valid(kind, unit) ? unit : 0);
-}
 
 std::string shown_number(double value) { return format_number(value, 6); }
 
 }  // namespace
-
-// ------------------------------------------------------------ schedule page
-
-// The "Schedule" page shared by the sheets, over a SchedulePage.
-class SchedulePageWidget : public QWidget {
-public:
-    SchedulePageWidget(SchedulePage& page, Project& project, QWidget* parent)
-        : QWidget(parent), page_(page), project_(project)
-    {
-        auto* layout = new QVBoxLayout(this);
-        auto* schedule = new QGroupBox(QStringLiteral("Schedule"));
-        auto* form = new QFormLayout(schedule);
-        name_ = new QComboBox;
-        name_->setObjectName(QStringLiteral("schedule"));
-        form->addRow(QStringLiteral("Name:"), name_);
-        description_ = new QLabel;
-        form->addRow(QStringLiteral("Description:"), description_);
-        auto* buttons = new QHBoxLayout;
-        edit_ = new QPushButton(QStringLiteral("&Edit Schedule"));
-        edit_->setObjectName(QStringLiteral("EditSchedule"));
-        auto* make = new QPushButton(QStringLiteral("&New Schedule"));
-        make->setObjectName(QStringLiteral("NewSchedule"));
-        buttons->addWidget(edit_);
-        buttons->addWidget(make);
-        buttons->addWidget(disabled_button("Library...", "Not available in this version: schedule libraries are not built yet."));
-        connect(edit_, &QPushButton::clicked, this, [this] {
-            if (WeekSchedule* w = page_.chosen()) {
-                run_week_schedule_dialog(this, project_, *w, w);
-                page_.reload(project_, w);
-                refresh();
-            }
-        });
-        connect(make, &QPushButton::clicked, this, [this] {
-            const auto utyp = static_cast<std::int16_t>(kind_number(page_.schedule_kind));
-            const auto unit = static_cast<std::int16_t>(utyp == kScheduleTemperature ? project_.rc.uT : 0);
-            if (WeekSchedule* w = run_week_schedule_dialog(this, project_, new_week_schedule(utyp, unit), nullptr)) {
-                page_.reload(project_, w);
-                refresh();
-            }
-        });
-        form->addRow(buttons);
-        layout->addWidget(schedule);
-
-        auto* control = new QGroupBox(QStringLiteral("CVF/DVF Control"));
-        auto* control_layout = new QVBoxLayout(control);
-        kind_ = new QButtonGroup(this);
-        radio("Use Neither", kind_, 0, control_layout);
-        radio("Use CVF", kind_, 1, control_layout);
-        radio("Use DVF", kind_, 2, control_layout);
-        column_ = new QComboBox;
-        column_->setObjectName(QStringLiteral("column"));
-        control_layout->addWidget(column_);
-        layout->addWidget(control);
-
-        auto* status = new QGroupBox(QStringLiteral("Control Status"));
-        auto* status_layout = new QVBoxLayout(status);
-        status_ = new QLabel;
-        status_->setObjectName(QStringLiteral("control_status"));
-        status_layout->addWidget(status_);
-        layout->addWidget(status);
-        layout->addStretch();
-
-        connect(name_, &QComboBox::currentIndexChanged, this, [this](int index) {
-            if (filling_ || index < 0) return;
-            page_.choose_schedule(index);
-            refresh();
-        });
-        connect(kind_, &QButtonGroup::idClicked, this, [this](int id) {
-            page_.set_control_kind(id);
-            refresh();
-        });
-        connect(column_, &QComboBox::currentIndexChanged, this, [this](int index) {
-            if (filling_ || index < 0) return;
-            page_.choose_column(to_1252(column_->itemText(index)));
-            refresh();
-        });
-        refresh();
-    }
-
-    QWidget* column() const { return column_; }
-
-    void refresh()
-    {
-        filling_ = true;
-        name_->clear();
-        for (const std::string& choice : page_.schedule_choices()) name_->addItem(from_1252(choice));
-        name_->setCurrentIndex(page_.schedule);
-        description_->setText(from_1252(page_.description()));
-        edit_->setEnabled(page_.edit_schedule_enabled());
-        kind_->button(1)->setEnabled(page_.cvf_enabled());
-        kind_->button(2)->setEnabled(page_.dvf_enabled());
-        check(kind_, page_.cdvf.kind);
-        column_->clear();
-        for (const std::string& c : page_.column_choices()) column_->addItem(from_1252(c));
-        column_->setCurrentIndex(column_->findText(from_1252(page_.cdvf.name)));
-        column_->setEnabled(page_.cdvf.kind == 1 || page_.cdvf.kind == 2);
-        status_->setText(from_1252(page_.control_status()));
-        filling_ = false;
-    }
-
-private:
-    SchedulePage& page_;
-    Project& project_;
-    QComboBox* name_ = nullptr;
-    QLabel* description_ = nullptr;
-    QPushButton* edit_ = nullptr;
-    QButtonGroup* kind_ = nullptr;
-    QComboBox* column_ = nullptr;
-    QLabel* status_ = nullptr;
-    bool filling_ = false;
-};
 
 // --------------------------------------------------------------- zone sheet
 
@@ -316,8 +134,8 @@ QWidget* ZoneSheetDialog::zone_data_page()
     auto* pressure_box = new QGroupBox(QStringLiteral("Pressure:"));
     auto* pressure_layout = new QHBoxLayout(pressure_box);
     pressure_ = new QButtonGroup(this);
-    radio("Variable", pressure_, 1, pressure_layout);
-    radio("Constant", pressure_, 0, pressure_layout);
+    sheet_radio("Variable", pressure_, 1, pressure_layout);
+    sheet_radio("Constant", pressure_, 0, pressure_layout);
     pressure_layout->addWidget(value_edit(ZoneField::Pressure, "pressure"));
     pressure_layout->addWidget(unit_combo(ZoneField::Pressure, UnitKind::Pressure, "pressure_unit"));
     connect(pressure_, &QButtonGroup::idClicked, this, [this](int id) {
@@ -333,18 +151,10 @@ QWidget* ZoneSheetDialog::zone_data_page()
     });
     grid->addWidget(building_, row++, 0, 1, 3);
 
-    colour_ = new QComboBox;
-    colour_->setObjectName(QStringLiteral("colour"));
-    colour_->addItem(QStringLiteral("Use Default"));
-    for (int i = 0; i < kSketchColourCount; ++i) {
-        const Rgb c = sketch_colour(i, {});
-        QPixmap swatch(16, 16);
-        swatch.fill(QColor(c.r, c.g, c.b));
-        colour_->addItem(QIcon(swatch), QString::number(i));
-    }
+    colour_ = colour_choice("colour");
     connect(colour_, &QComboBox::currentIndexChanged, this, [this](int index) {
         if (filling_ || index < 0) return;
-        sheet_.set_colour(index - 1);
+        sheet_.set_colour(chosen_colour(index));
     });
     grid->addWidget(new QLabel(QStringLiteral("Color:")), row, 0);
     grid->addWidget(colour_, row++, 1);
@@ -359,8 +169,8 @@ QWidget* ZoneSheetDialog::contaminant_page()
     auto* handling = new QGroupBox(QStringLiteral("Contaminants:"));
     auto* handling_layout = new QHBoxLayout(handling);
     contaminants_ = new QButtonGroup(this);
-    radio("Variable", contaminants_, 1, handling_layout);
-    radio("Constant", contaminants_, 0, handling_layout);
+    sheet_radio("Variable", contaminants_, 1, handling_layout);
+    sheet_radio("Constant", contaminants_, 0, handling_layout);
     connect(contaminants_, &QButtonGroup::idClicked, this, [this](int id) {
         sheet_.set_variable_contaminants(id == 1);
         refresh();
@@ -400,9 +210,9 @@ QWidget* ZoneSheetDialog::contaminant_page()
     });
     r_layout->addWidget(reaction_);
     const char* const tip = "Not available from this sheet yet.";
-    r_layout->addWidget(disabled_button("Edit Reaction", tip));
-    r_layout->addWidget(disabled_button("New Reaction", tip));
-    r_layout->addWidget(disabled_button("Library...", tip));
+    r_layout->addWidget(unavailable_button("Edit Reaction", tip));
+    r_layout->addWidget(unavailable_button("New Reaction", tip));
+    r_layout->addWidget(unavailable_button("Library...", tip));
     layout->addWidget(reaction);
     layout->addStretch();
     return page;
@@ -415,9 +225,9 @@ QWidget* ZoneSheetDialog::detailed_page()
     auto* type = new QGroupBox(QStringLiteral("Zone Type"));
     auto* type_layout = new QHBoxLayout(type);
     zone_type_ = new QButtonGroup(this);
-    radio("Normal Zone", zone_type_, static_cast<int>(ZoneType::Normal), type_layout);
-    radio("1D Zone", zone_type_, static_cast<int>(ZoneType::OneDimensional), type_layout);
-    radio("CFD Zone", zone_type_, static_cast<int>(ZoneType::Cfd), type_layout);
+    sheet_radio("Normal Zone", zone_type_, static_cast<int>(ZoneType::Normal), type_layout);
+    sheet_radio("1D Zone", zone_type_, static_cast<int>(ZoneType::OneDimensional), type_layout);
+    sheet_radio("CFD Zone", zone_type_, static_cast<int>(ZoneType::Cfd), type_layout);
     connect(zone_type_, &QButtonGroup::idClicked, this, [this](int id) {
         sheet_.set_zone_type(static_cast<ZoneType>(id));
         refresh();
@@ -430,7 +240,7 @@ QWidget* ZoneSheetDialog::detailed_page()
     auto* orientation = new QGroupBox(QStringLiteral("Axis Orientation on SketchPad"));
     auto* o_layout = new QHBoxLayout(orientation);
     axis_ = new QButtonGroup(this);
-    for (int axs = 1; axs <= 4; ++axs) radio(std::to_string(axs).c_str(), axis_, axs, o_layout);
+    for (int axs = 1; axs <= 4; ++axs) sheet_radio(std::to_string(axs).c_str(), axis_, axs, o_layout);
     connect(axis_, &QButtonGroup::idClicked, this, [this](int id) {
         sheet_.set_axis_orientation(id);
         refresh();
@@ -490,12 +300,12 @@ void ZoneSheetDialog::refresh()
     }
     for (SheetValueEdit* edit : edits_) edit->show_value();
 
-    check(pressure_, sheet_.variable_pressure() ? 1 : 0);
+    check_button(pressure_, sheet_.variable_pressure() ? 1 : 0);
     findChild<QLineEdit*>(QStringLiteral("pressure"))->setEnabled(sheet_.pressure_enabled());
     building_->setChecked(sheet_.in_building_volume());
-    colour_->setCurrentIndex(sheet_.copy().clr + 1);
+    show_colour(colour_, sheet_.copy().clr);
 
-    check(contaminants_, sheet_.variable_contaminants() ? 1 : 0);
+    check_button(contaminants_, sheet_.variable_contaminants() ? 1 : 0);
     const bool concentrations = sheet_.concentrations_enabled();
     species_->setEnabled(concentrations);
     if (sheet_.selected_contaminant() >= 0) species_->setCurrentRow(sheet_.selected_contaminant());
@@ -506,11 +316,11 @@ void ZoneSheetDialog::refresh()
     for (const std::string& r : sheet_.reaction_choices()) reaction_->addItem(from_1252(r));
     reaction_->setCurrentIndex(sheet_.reaction_choice());
 
-    check(zone_type_, static_cast<int>(sheet_.zone_type()));
+    check_button(zone_type_, static_cast<int>(sheet_.zone_type()));
     zone_type_->button(static_cast<int>(ZoneType::Cfd))
         ->setEnabled(sheet_.cfd_enabled() || sheet_.zone_type() == ZoneType::Cfd);
     findChild<QWidget*>(QStringLiteral("one_d"))->setEnabled(sheet_.one_d_enabled());
-    if (sheet_.one_d_enabled()) check(axis_, sheet_.copy().axs);
+    if (sheet_.one_d_enabled()) check_button(axis_, sheet_.copy().axs);
     if (cfd_id_->text() != from_1252(sheet_.cfd_id_text())) cfd_id_->setText(from_1252(sheet_.cfd_id_text()));
 
     schedule_->refresh();
@@ -668,7 +478,7 @@ QWidget* PathSheetDialog::element_page()
     connect(new_element_, &QPushButton::clicked, this, &PathSheetDialog::new_element);
     buttons->addWidget(edit_element_);
     buttons->addWidget(new_element_);
-    buttons->addWidget(disabled_button("Library...", "Libraries are not available yet."));
+    buttons->addWidget(unavailable_button("Library...", "Libraries are not available yet."));
     form->addRow(buttons);
     layout->addWidget(element);
     layout->addStretch();
@@ -699,8 +509,8 @@ QWidget* PathSheetDialog::path_page()
     auto* direction = new QGroupBox(QStringLiteral("Positive Flow Direction"));
     auto* d_layout = new QVBoxLayout(direction);
     direction_ = new QButtonGroup(this);
-    radio("", direction_, 0, d_layout);
-    radio("", direction_, 1, d_layout);
+    sheet_radio("", direction_, 0, d_layout);
+    sheet_radio("", direction_, 1, d_layout);
     connect(direction_, &QButtonGroup::idClicked, this, [this](int id) {
         sheet_.set_direction_choice(id);
         refresh();
@@ -711,9 +521,9 @@ QWidget* PathSheetDialog::path_page()
     auto* l_grid = new QGridLayout(limits);
     limits_ = new QButtonGroup(this);
     auto* l_choices = new QHBoxLayout;
-    radio("None", limits_, static_cast<int>(PathLimits::None), l_choices);
-    radio("Pressure", limits_, static_cast<int>(PathLimits::Pressure), l_choices);
-    radio("Flow", limits_, static_cast<int>(PathLimits::Flow), l_choices);
+    sheet_radio("None", limits_, static_cast<int>(PathLimits::None), l_choices);
+    sheet_radio("Pressure", limits_, static_cast<int>(PathLimits::Pressure), l_choices);
+    sheet_radio("Flow", limits_, static_cast<int>(PathLimits::Flow), l_choices);
     connect(limits_, &QButtonGroup::idClicked, this, [this](int id) {
         sheet_.set_limits(static_cast<PathLimits>(id));
         refresh();
@@ -761,9 +571,9 @@ QWidget* PathSheetDialog::wind_page()
     wind_options_ = options;
     auto* o_layout = new QHBoxLayout(options);
     wind_ = new QButtonGroup(this);
-    radio("None", wind_, static_cast<int>(WindOption::None), o_layout);
-    radio("Constant", wind_, static_cast<int>(WindOption::Constant), o_layout);
-    radio("Variable", wind_, static_cast<int>(WindOption::Variable), o_layout);
+    sheet_radio("None", wind_, static_cast<int>(WindOption::None), o_layout);
+    sheet_radio("Constant", wind_, static_cast<int>(WindOption::Constant), o_layout);
+    sheet_radio("Variable", wind_, static_cast<int>(WindOption::Variable), o_layout);
     connect(wind_, &QButtonGroup::idClicked, this, [this](int id) {
         commit_edits();
         sheet_.set_wind_option(static_cast<WindOption>(id));
@@ -813,7 +623,7 @@ QWidget* PathSheetDialog::wind_page()
     connect(new_profile_, &QPushButton::clicked, this, &PathSheetDialog::new_profile);
     buttons->addWidget(edit_profile_);
     buttons->addWidget(new_profile_);
-    buttons->addWidget(disabled_button("Library...", "Libraries are not available yet."));
+    buttons->addWidget(unavailable_button("Library...", "Libraries are not available yet."));
     v_form->addRow(buttons);
     layout->addWidget(variable);
     layout->addStretch();
@@ -830,7 +640,7 @@ QWidget* PathSheetDialog::filter_page()
     form->addRow(QStringLiteral("Filter Element Name:"), filter_name_);
     form->addRow(QStringLiteral("Filter Element Description:"), filter_description_);
     auto* buttons = new QHBoxLayout;
-    filter_button_ = disabled_button("New Filter", "Filters are not available yet.");
+    filter_button_ = unavailable_button("New Filter", "Filters are not available yet.");
     filter_button_->setObjectName(QStringLiteral("filter_button"));
     delete_filter_ = new QPushButton(QStringLiteral("Delete Filter"));
     connect(delete_filter_, &QPushButton::clicked, this, [this] {
@@ -859,8 +669,8 @@ QWidget* PathSheetDialog::cfd_page()
     boundary_box_ = boundary;
     auto* b_layout = new QHBoxLayout(boundary);
     boundary_ = new QButtonGroup(this);
-    radio("Mass Flow Rate", boundary_, kCfdBoundaryMassFlow, b_layout);
-    radio("Pressure", boundary_, kCfdBoundaryPressure, b_layout);
+    sheet_radio("Mass Flow Rate", boundary_, kCfdBoundaryMassFlow, b_layout);
+    sheet_radio("Pressure", boundary_, kCfdBoundaryPressure, b_layout);
     connect(boundary_, &QButtonGroup::idClicked, this, [this](int v) {
         sheet_.set_boundary(v);
         refresh();
@@ -871,8 +681,8 @@ QWidget* PathSheetDialog::cfd_page()
     pressure_type_box_ = type;
     auto* t_layout = new QHBoxLayout(type);
     pressure_type_ = new QButtonGroup(this);
-    radio("Linear", pressure_type_, kCfdPressureLinear, t_layout);
-    radio("Stagnation and Static Pressure", pressure_type_, kCfdPressureStagnation, t_layout);
+    sheet_radio("Linear", pressure_type_, kCfdPressureLinear, t_layout);
+    sheet_radio("Stagnation and Static Pressure", pressure_type_, kCfdPressureStagnation, t_layout);
     connect(pressure_type_, &QButtonGroup::idClicked, this, [this](int v) {
         sheet_.set_pressure_type(v);
         refresh();
@@ -925,8 +735,8 @@ void PathSheetDialog::refresh()
         fill_unit_names(multiplier_unit_, sheet_.multiplier_kind(), path.u[kPathUnitMultiplier]);
     const std::array<std::string, 2> directions = sheet_.direction_choices();
     for (int i = 0; i < 2; ++i) direction_->button(i)->setText(from_1252(directions[static_cast<std::size_t>(i)]));
-    check(direction_, sheet_.direction_choice());
-    check(limits_, static_cast<int>(sheet_.limits()));
+    check_button(direction_, sheet_.direction_choice());
+    check_button(limits_, static_cast<int>(sheet_.limits()));
     maximum_->setEnabled(sheet_.limit_fields_enabled());
     minimum_->setEnabled(sheet_.limit_fields_enabled());
     limit_unit_->setEnabled(sheet_.limit_fields_enabled());
@@ -934,7 +744,7 @@ void PathSheetDialog::refresh()
 
     // Wind pressure.
     wind_options_->setEnabled(sheet_.wind_page_enabled());
-    check(wind_, static_cast<int>(sheet_.wind_option()));
+    check_button(wind_, static_cast<int>(sheet_.wind_option()));
     constant_box_->setEnabled(sheet_.constant_fields_enabled());
     variable_box_->setEnabled(sheet_.variable_fields_enabled());
     fill_unit_names(pressure_unit_, UnitKind::PressureDifference, path.u[kPathUnitPressure]);
@@ -963,9 +773,9 @@ void PathSheetDialog::refresh()
     // CFD.
     if (cfd_id_->text() != from_1252(sheet_.cfd_id())) cfd_id_->setText(from_1252(sheet_.cfd_id()));
     boundary_box_->setEnabled(sheet_.boundary_enabled());
-    check(boundary_, path.cfd_values[0]);
+    check_button(boundary_, path.cfd_values[0]);
     pressure_type_box_->setEnabled(sheet_.pressure_type_enabled());
-    check(pressure_type_, path.cfd_values[1]);
+    check_button(pressure_type_, path.cfd_values[1]);
 
     for (SheetValueEdit* edit : edits_) edit->show_value();
     schedule_->refresh();

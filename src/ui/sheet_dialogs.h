@@ -1,6 +1,6 @@
 // The "Zone Properties" and "Airflow Path Properties" sheets: tabbed dialogs
-// over the sheet models of the SketchPad (sketchpad/zone_sheet.h,
-// sketchpad/path_sheet.h). Every control only binds a model setter; what a
+// over the sheet models of the SketchPad (forms/zone_sheet.h,
+// forms/path_sheet.h). Every control only binds a model setter; what a
 // field accepts, the checks made when a page is left and the boxes shown
 // come from the models. A refused page check keeps that page in front with
 // the focus on the named field; OK asks the model to accept, and a refusal

@@ -68,6 +68,18 @@ public:
         sheets.push_back(request);
         return fill_path(sheet);
     }
+    bool junction_sheet(JunctionSheet& sheet, const SheetRequest& request) override
+    {
+        if (!fill_junction) return property_sheet(request);
+        sheets.push_back(request);
+        return fill_junction(sheet);
+    }
+    bool duct_segment_sheet(DuctSegmentSheet& sheet, const SheetRequest& request) override
+    {
+        if (!fill_segment) return property_sheet(request);
+        sheets.push_back(request);
+        return fill_segment(sheet);
+    }
 
     std::deque<AreaDeleteOptions> area_answers;
     std::vector<AreaDeleteForm> area_forms;
@@ -76,9 +88,11 @@ public:
     std::deque<std::string> note_texts;
     std::vector<SheetRequest> sheets;
     bool sheet_accepts = false;
-    // What the user does on the zone and path sheets, when a test says.
+    // What the user does on the property sheets, when a test says.
     std::function<bool(ZoneSheet&)> fill_zone;
     std::function<bool(PathSheet&)> fill_path;
+    std::function<bool(JunctionSheet&)> fill_junction;
+    std::function<bool(DuctSegmentSheet&)> fill_segment;
 };
 
 // Levels drawn from pictures (lowest first, all of one size); the lowest

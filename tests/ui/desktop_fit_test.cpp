@@ -48,6 +48,7 @@
 #include "ui/navigator_window.h"
 #include "ui/project_config_dialog.h"
 #include "ui/qt_port.h"
+#include "ui/junction_dialogs.h"
 #include "ui/sheet_dialogs.h"
 #include "ui/shift_drawing_dialog.h"
 #include "ui/sketchpad_widget.h"
@@ -204,6 +205,25 @@ void DesktopFitTest::every_dialog_fits_a_small_screen_with_its_title_whole()
         PathSheet sheet = b.path_sheet();
         ui::PathSheetDialog dialog(sheet, b.chains, {});
         check_fits(dialog, QStringLiteral("path sheet"));
+    }
+    {
+        // A terminal in the open at the end of a duct: the sheet with every
+        // page, and the segment sheet of its duct.
+        LevelCells& l = b.session.grid.current();
+        const GridCell piece{kCell.row - 1, kCell.col};
+        l.Ducts(piece.row, piece.col) = ICN_DUCT_V;
+        l.Ducts(kCell.row, kCell.col) = ICN_TERMINAL;
+        JunctionSheet sheet(b.project(), b.session.grid, kCell, new_junction(b.project(), ICN_TERMINAL, {}),
+                            std::nullopt, 0);
+        ui::JunctionSheetDialog dialog(sheet, {});
+        QCOMPARE(dialog.tabs()->count(), 5);
+        check_fits(dialog, QStringLiteral("junction sheet"));
+        DuctSegmentSheet segment(b.project(), b.session.grid, piece,
+                                 new_duct_segment(b.project(), SegmentRun::Vertical), 0);
+        ui::DuctSegmentSheetDialog segment_dialog(segment, {});
+        check_fits(segment_dialog, QStringLiteral("duct segment sheet"));
+        l.Ducts(piece.row, piece.col) = 0;
+        l.Ducts(kCell.row, kCell.col) = 0;
     }
     {
         ui::SpeciesDialog dialog(b.project().species, nullptr);
