@@ -12,9 +12,13 @@
 #include "airflow_elements.h"
 #include "airflow_network.h"
 #include "bench/engine_network_generator.h"
+#include "contaminant_solver.h"
 #include "model/duct_element.h"
 #include "model/project.h"
+#include "model/schedules.h"
+#include "model/species.h"
 #include "model/terminal_values.h"
+#include "support/species_fixtures.h"
 
 namespace avelor::engine {
 namespace {
@@ -321,6 +325,82 @@ TEST(DuctNetwork, DuctLeakageLeavesAtTheJunctionsIntoTheirZones)
     const double total = link_of(network, LinkKind::Terminal, 3).F0 + link_of(network, LinkKind::Leak, 2).F0 +
                          link_of(network, LinkKind::Leak, 3).F0;
     EXPECT_NEAR(total, static_cast<double>(0.05f), 1e-9);
+}
+
+WeekSchedule* constant_week(Project& p, const std::string& name, std::int16_t utyp, float value)
+{
+    DaySchedule day = new_day_schedule(utyp, 0);
+    day.name = name;
+    day.points = {{0, value}, {86400, value}};
+    DaySchedule* stored = p.day_schedules.insert_copy(day);
+    WeekSchedule week = new_week_schedule(utyp, 0);
+    week.name = name;
+    for (DaySchedule*& d : week.days) d = stored;
+    return p.week_schedules.insert_copy(week);
+}
+
+// A segment's schedule scales its flow as a path's does; a junction
+// follows its temperature schedule; a terminal takes its room's
+// temperature, scheduled or not.
+TEST(DuctNetwork, SegmentsAndJunctionsFollowTheirSchedules)
+{
+    DuctProject d;
+    Zone* room = bench::add_network_zone(*d.p, "room", 293.15f, 50, 0, false, 0);
+    room->schedule = constant_week(*d.p, "room_T", kScheduleTemperature, 298.15f);
+    DuctElement cmf = new_duct_element(kDctCmf, NewElementContext{});
+    cmf.name = "fan";
+    std::get<ConstantFlowData>(cmf.data).Flow = 0.2f;
+    Junction* intake = d.node(ZoneRef::ambient(), 2, kExposedTerminal, 0.5f);
+    Junction* tee = d.node(room, 2, kJunctionPlain);
+    tee->schedule = constant_week(*d.p, "duct_T", kScheduleTemperature, 310.15f);
+    Junction* out = d.node(room, 2, kTerminal, 2.0f);
+    d.segment(intake, tee, d.element(cmf), 1, 0)->schedule =
+        constant_week(*d.p, "half", kScheduleDimensionless, 0.5f);
+    d.segment(tee, out, d.element(round_duct(0.2)), 4, 0.5f);
+    AirflowNetwork network(*d.p);
+    EXPECT_TRUE(network.follow_schedules(2, 12 * 3600.0));
+    ASSERT_TRUE(network.solve(Weather{273.15, kPb, 0, 0, 1}).converged);
+    EXPECT_NEAR(link_of(network, LinkKind::Terminal, 3).F0, 0.5 * static_cast<double>(0.2f), 1e-9);
+    EXPECT_FLOAT_EQ(static_cast<float>(network.nodes()[2].T), 310.15f);  // the junction
+    EXPECT_FLOAT_EQ(static_cast<float>(network.nodes()[3].T), 298.15f);  // the terminal, as its room
+    EXPECT_FLOAT_EQ(static_cast<float>(network.nodes()[1].T), 273.15f);  // the intake, as the outdoors
+}
+
+// Outdoor air with a tracer blown through the ducts into a room that
+// leaks out: at steady state every junction, terminal and the room hold
+// the outdoor concentration. A junction holds half the volume of each of
+// its segments.
+TEST(DuctNetwork, ContaminantsAreCarriedThroughTheDucts)
+{
+    DuctProject d;
+    testing::add_species(*d.p, "tracer", 0, 1e-3f);
+    ASSERT_EQ(rebuild_contaminants(*d.p), 0);
+    d.p->rc.sim_mf = 1;
+    Zone* room = bench::add_network_zone(*d.p, "room", 293.15f, 50);
+    AirflowElement* leak = bench::add_network_element(*d.p, "leak", kPlrLeak1, [](AirflowElement& e) {
+        std::get<LeakageData>(e.data).area1 = 0.01f;
+    });
+    bench::add_network_path(*d.p, room, ZoneRef::ambient(), leak, 1);
+    DuctElement cmf = new_duct_element(kDctCmf, NewElementContext{});
+    cmf.name = "fan";
+    std::get<ConstantFlowData>(cmf.data).Flow = 0.05f;
+    DuctElement* duct = d.element(round_duct(0.2));
+    Junction* intake = d.node(ZoneRef::ambient(), 2, kExposedTerminal, 0.5f);
+    Junction* tee = d.node(room, 2, kJunctionPlain);
+    Junction* out = d.node(room, 2, kTerminal, 2.0f);
+    DuctElement* fan = d.element(cmf);
+    d.segment(intake, tee, fan, 1, 0);
+    d.segment(tee, out, duct, 6, 0.5f);
+    for (Junction& j : d.p->junctions) j.CC0 = {0};
+    room->CC0 = {0};
+    AirflowNetwork network(*d.p);
+    ASSERT_TRUE(network.solve(Weather{293.15, kPb, 0, 0, 1}).converged);
+    EXPECT_NEAR(network.nodes()[2].volume, 0.5 * (1 * fan->shape.area + 6 * duct->shape.area), 1e-8)
+        << "half of the fan's and half of the duct's";
+    ContaminantSolver solver(contaminant_model(*d.p, network.nodes()), network.nodes(), network.links());
+    solver.solve_steady(network.nodes(), network.links());
+    for (int i = 0; i < static_cast<int>(network.nodes().size()); ++i)
+        EXPECT_NEAR(solver.concentration(i, 0), static_cast<double>(1e-3f), 1e-15) << "node " << i;
 }
 
 }  // namespace

@@ -21,7 +21,8 @@ Physics, written out here on their own:
     with Re = |F| D/(mu A);
   * a terminal dP = K F^2/(2 rho A^2) on the area of the duct feeding it;
   * the fan: rise(F) = 150 - 100 F - 500 F^3 Pa at 1.2041 kg/m3, the rise
-    scaling with the density at a given volume flow;
+    scaling with the density of the air at its inlet at a given volume
+    flow;
   * a wall leak F = Cd sqrt(2) A dPref^(0.5-n) sqrt(rho) dP^n;
   * duct leakage Q = C dP^0.65 with C = rate 0.001 (pi D L) / 1 Pa^0.65,
     half of each segment's at each of its two ends;
@@ -125,6 +126,9 @@ def duct_leak_flow(dP, rho, C):
     return math.copysign(rho * C * abs(dP) ** 0.65, dP)
 
 
+FAN_LAW = object()  # marks the fan link: its density is its inlet's
+
+
 def build(balance):
     links = []  # (kind, number, n, m, z, law)
     seg = [  # number, n, m, D, L, sum C, fan
@@ -139,7 +143,9 @@ def build(balance):
     ]
     for nr, n, m, D, L, C, fan in seg:
         if fan:
-            law = lambda dP, rho, mu: fan_flow(dP, rho)
+            # A fan moves the air of its inlet, whichever way the
+            # pressure difference across it points.
+            law = FAN_LAW
         else:
             law = (lambda D, L, C: lambda dP, rho, mu: segment_flow(dP, rho, D, L, C))(D, L, C)
         links.append(("duct", nr, n, m, Z_DUCT, law))
@@ -181,7 +187,10 @@ def solve(balance):
             stack_n = 0 if n == AMB else (rho_a - rho[n]) * (zl - z[n])
             stack_m = 0 if m == AMB else (rho_a - rho[m]) * (zl - z[m])
             dP = pa[n] - pa[m] + G * (stack_n - stack_m)
-            out.append(law(dP, rho[n] if dP >= 0 else rho[m], MU))
+            if law is FAN_LAW:
+                out.append(fan_flow(dP, rho[n]))
+            else:
+                out.append(law(dP, rho[n] if dP >= 0 else rho[m], MU))
         return out
 
     def residual(p):

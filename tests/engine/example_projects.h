@@ -599,6 +599,11 @@ inline void duct_system(EditorSession& session)
                    ".............................T>oooT",
                    "..................................."},
                   add_ducts);
+    // The Terminal Data page shows each terminal the area of the duct that
+    // feeds it, and keeps it.
+    for (const DuctSegment& d : project.ducts)
+        for (Junction* end : {d.junction_n, d.junction_m})
+            if (end && end->t != 0) terminal_duct_area(end->terminal) = d.element->shape.area;
 }
 
 struct Example {
