@@ -12,6 +12,7 @@
 #include "app/text_convert.h"
 #include "check/level_walk.h"
 #include "check/path_position.h"
+#include "model/duct_element.h"
 #include "model/project.h"
 #include "prjfile/project_pack.h"
 #include "sketchpad/cell_scan.h"
@@ -452,9 +453,10 @@ int check_unlinked_nodes(CheckScope scope, ProblemList& problems)
         const std::ptrdiff_t b = zone_node(path.zone_m);
         if (a >= 0 && b >= 0) unite(static_cast<std::size_t>(a), static_cast<std::size_t>(b));
     }
-    // Duct element types are not told apart yet, so every segment links
-    // its ends; a terminal end stands for its zone.
+    // A segment links its ends unless a fan or a forced flow drives it; a
+    // terminal end stands for its zone.
     for (const DuctSegment& d : p.ducts) {
+        if (d.element && is_duct_fan_type(d.element->type)) continue;
         auto end = [&](const Junction* j) -> std::ptrdiff_t {
             if (!j) return -1;
             return j->t != 0 ? zone_node(j->zone) : junction_node(j);
@@ -689,6 +691,38 @@ int check_one_d_zones(Project& p, ProblemList& problems, const IconPlaces& place
     return 0;
 }
 
+// Every defined terminal of the shown level takes the direction of flow
+// from its duct into it: a horizontal terminal from the first neighbour
+// holding a duct (above, below, east, west), one that connects up or down
+// from the vertical duct.
+void orient_terminals(Project& p, const SketchGrid& g)
+{
+    if (!p.current_level) return;
+    const LevelCells& l = g.current();
+    for (const IconEntry& icon : p.current_level->icons) {
+        if (icon.code < ICN_TERMINAL || icon.code > ICN_LAST_DUCT_NODE || icon.nr < 1) continue;
+        Junction* j = p.junctions.at(icon.nr);
+        if (!j || j->t == kJunctionPlain) continue;
+        const int r = icon.row;
+        const int c = icon.col;
+        if (!g.in_grid(r, c) || l.Ducts(r, c) != icon.code) continue;
+        std::uint8_t d = 0;
+        if (icon.code == 163) d = 6;
+        else if (icon.code == 164) d = 3;
+        else {
+            const auto duct = [&](int rr, int cc) { return g.in_grid(rr, cc) && l.Ducts(rr, cc) != 0; };
+            if (duct(r - 1, c)) d = 4;
+            else if (duct(r + 1, c)) d = 1;
+            else if (duct(r, c + 1)) d = 5;
+            else if (duct(r, c - 1)) d = 2;
+        }
+        if (d != 0 && j->terminal.direction() != d) {
+            j->terminal.direction() = d;
+            p.mark_changed();
+        }
+    }
+}
+
 // Records controlled by a values-file name need that file in the project.
 int check_values_file_names(Project& p, ProblemList& problems, const IconPlaces& places)
 {
@@ -746,6 +780,7 @@ int check_building(CheckScope scope, ProblemList& problems, int mode)
         const int failed = levels.visit_levels(problems, [&](CheckScope shown, ProblemList& found) {
             const int level_result = check ? check_level(shown, found, true) : 0;
             relink_icons(p, shown.grid);
+            if (check) orient_terminals(p, shown.grid);
             return level_result;
         });
         if (failed != 0) result = 1;

@@ -157,7 +157,24 @@ struct FlowPath : ListLink<FlowPath> {
     bool has_element() const { return (flags & kPathNoElementMask) == 0; }
 };
 
+// Junction flag bits: a terminal in the open takes wind pressure (0x01);
+// the WPC bits are those of the flow paths.
+inline constexpr std::uint16_t kJunctionWind = 0x01;
+// Junction t values: a plain junction, a terminal, a terminal in the open.
+inline constexpr std::int16_t kJunctionPlain = 0;
+inline constexpr std::int16_t kJunctionTerminal = 1;
+inline constexpr std::int16_t kJunctionExposed = 3;
+
 // Terminal data of a junction whose terminal flag is set, in file order.
+// The stored fields hold, in SI base units:
+//   f1: duct area (m2), free face area (m2), design flow rate (kg/s);
+//   i1: unit of the design flow rate;
+//   f2: terminal loss coefficient, balance loss coefficient, maximum
+//       balance coefficient, constant wind pressure (Pa), wind pressure
+//       modifier, wall azimuth (degrees, -1 not set);
+//   i2: unit of the two areas, unit of the wind pressure;
+//   b:  balance terminal (1 when it is one), terminal direction (1..6, the
+//       direction of flow from the duct into the terminal).
 struct TerminalData {
     Filter* filter = nullptr;
     WindProfile* wind_profile = nullptr;
@@ -166,6 +183,35 @@ struct TerminalData {
     std::array<float, 6> f2{};
     std::array<std::int16_t, 2> i2{};
     std::array<std::uint8_t, 2> b{};
+
+    float& duct_area() { return f1[0]; }
+    float duct_area() const { return f1[0]; }
+    float& free_face_area() { return f1[1]; }
+    float free_face_area() const { return f1[1]; }
+    float& design_flow() { return f1[2]; }
+    float design_flow() const { return f1[2]; }
+    std::int16_t& design_flow_unit() { return i1; }
+    std::int16_t design_flow_unit() const { return i1; }
+    float& loss_coefficient() { return f2[0]; }
+    float loss_coefficient() const { return f2[0]; }
+    float& balance_coefficient() { return f2[1]; }
+    float balance_coefficient() const { return f2[1]; }
+    float& max_balance_coefficient() { return f2[2]; }
+    float max_balance_coefficient() const { return f2[2]; }
+    float& wind_pressure() { return f2[3]; }
+    float wind_pressure() const { return f2[3]; }
+    float& wind_modifier() { return f2[4]; }
+    float wind_modifier() const { return f2[4]; }
+    float& wall_azimuth() { return f2[5]; }
+    float wall_azimuth() const { return f2[5]; }
+    std::int16_t& area_unit() { return i2[0]; }
+    std::int16_t area_unit() const { return i2[0]; }
+    std::int16_t& wind_pressure_unit() { return i2[1]; }
+    std::int16_t wind_pressure_unit() const { return i2[1]; }
+    std::uint8_t& balance_terminal() { return b[0]; }
+    std::uint8_t balance_terminal() const { return b[0]; }
+    std::uint8_t& direction() { return b[1]; }
+    std::uint8_t direction() const { return b[1]; }
 };
 
 struct Junction : ListLink<Junction> {

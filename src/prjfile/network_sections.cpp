@@ -445,10 +445,15 @@ void write_paths(TextWriter& out, const Project& project)
             continue;
         }
         if (path->nr != i) report_error(ERROR, {"Path number mis-match: ", nr_text(i)});
+        // A side with no zone (0) is written as the reader takes it: a path
+        // drawn where no room shows is still saved, and the check and the
+        // engine speak of it. Only numbers the reader would refuse stop the save.
         for (const ZoneRef* ref : {&path->zone_n, &path->zone_m}) {
-            int z = zone_number(*ref);
-            if (z != -1 && (z < 1 || z > project.zones.count()))
+            const int z = zone_number(*ref);
+            if (z < -1 || z > project.zones.count()) {
                 report_error(ERROR, {"Invalid zone number, path ", nr_text(i)});
+                break;
+            }
         }
         if (path->element && (path->element->nr < 1 || path->element->nr > project.elements.count()))
             report_error(ERROR, {"Invalid flow element number, path ", nr_text(i)});

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "app/run_log.h"
+#include "model/duct_element.h"
 #include "sketchpad/level_navigation.h"
 #include "sketchpad/zone_detection.h"
 #include "support/edit_fixture.h"
@@ -367,6 +368,55 @@ TEST_F(UnlinkedFixture, ConstantFlowFanLeavesTheBuildingUnlinked)
     f.project().paths.at(1)->element = orifice_element;
     EXPECT_EQ(check_building(f.session, list, kCheckBuilding), 0) << dump(list);
     EXPECT_TRUE(list.empty()) << dump(list);
+}
+
+// A duct from a terminal in room 2 to a terminal outdoors. A friction duct
+// links room 2 to the outdoors; a forced-flow duct does not, like a fan.
+// The check also turns each terminal to face the flow from its duct.
+TEST_F(UnlinkedFixture, DuctSegmentsLinkUnlessAFanDrivesThem)
+{
+    Project& p = f.project();
+    DuctElement* friction = p.duct_elements.insert_copy([] {
+        DuctElement e = new_duct_element(kDctDwc, {});
+        e.name = "friction";
+        return e;
+    }());
+    DuctElement* forced = p.duct_elements.insert_copy([] {
+        DuctElement e = new_duct_element(kDctCmf, {});
+        e.name = "forced";
+        return e;
+    }());
+    std::int32_t ends[2];
+    for (int i = 0; i < 2; ++i) {
+        Junction j;
+        j.t = kJunctionTerminal;
+        j.level = p.current_level;
+        ends[i] = add_junction(p, j)->nr;
+    }
+    DuctSegment d;
+    d.dir = 2;
+    d.len = 3;
+    d.element = friction;
+    DuctSegment* duct = p.ducts.add(d);
+    f.cells().Ducts(2, 8) = ICN_TERMINAL;
+    f.cells().Paths(2, 8) = ends[0];
+    f.cells().Ducts(2, 9) = ICN_SEGMENT_E;
+    f.cells().Paths(2, 9) = duct->nr;
+    f.cells().Ducts(2, 10) = ICN_TERMINAL;
+    f.cells().Paths(2, 10) = ends[1];
+    p.paths.at(1)->element = fan_element;  // room 1 reaches out only through room 2
+
+    ProblemList list;
+    EXPECT_EQ(check_building(f.session, list, kCheckBuilding), 0) << dump(list);
+    EXPECT_EQ(p.junctions.at(1)->terminal.direction(), 5);  // its duct leaves eastward
+    EXPECT_EQ(p.junctions.at(2)->terminal.direction(), 2);
+
+    p.ducts.at(1)->element = forced;
+    EXPECT_EQ(check_building(f.session, list, kCheckBuilding), 1);
+    EXPECT_TRUE(has_entry(list, f.levels[0], 2, 3, "Error: Zone not connected to ambient by variable flow link."))
+        << dump(list);
+    EXPECT_TRUE(has_entry(list, f.levels[0], 2, 7, "Error: Zone not connected to ambient by variable flow link."))
+        << dump(list);
 }
 
 // Rooms 1 and 2 linked to the outdoors through orifices, room 1 a 1D zone

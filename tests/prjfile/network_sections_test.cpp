@@ -200,6 +200,23 @@ TEST_F(NetworkSectionsTest, RoundTripIsByteExact)
     EXPECT_EQ(back.zones.at(1)->CC0, (std::vector<float>{0.76f, 0.24f}));
 }
 
+// A path side with no zone (a path drawn where no room shows) is read as
+// none; writing it again must not refuse the whole save.
+TEST_F(NetworkSectionsTest, PathWithoutZoneIsSavedAsItWasRead)
+{
+    project.paths.at(4)->zone_n = ZoneRef{};
+    TextWriter out;
+    write_network(out, project);
+    EXPECT_EQ(error_count(), 0);
+    EXPECT_NE(out.text().find("   4    0   0  -1"), std::string::npos);
+
+    Project back;
+    add_definitions(back);
+    EXPECT_EQ(round_trip(out.text(), back), out.text());
+    EXPECT_EQ(error_count(), 0);
+    EXPECT_TRUE(back.paths.at(4)->zone_n.is_none());
+}
+
 TEST_F(NetworkSectionsTest, LinesFollowTheirFormats)
 {
     TextWriter out;
