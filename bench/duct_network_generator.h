@@ -12,9 +12,23 @@
 #include "model/duct_element.h"
 #include "model/point_lists.h"
 #include "model/project.h"
-#include "model/terminal_values.h"
 
 namespace avelor::bench {
+
+// The terminal data a new terminal starts from on its sheet: duct and free
+// face areas 0.0314 m2, terminal loss coefficient 0.125, no balance loss,
+// maximum balance coefficient 0.8, wall azimuth not set.
+inline constexpr float kNewTerminalLoss = 0.125f;
+inline TerminalData new_terminal_data()
+{
+    TerminalData t;
+    t.duct_area() = 0.0314f;
+    t.free_face_area() = 0.0314f;
+    t.loss_coefficient() = kNewTerminalLoss;
+    t.max_balance_coefficient() = 0.8f;
+    t.wall_azimuth() = -1;
+    return t;
+}
 
 struct DuctSystemOptions {
     int floors = 4;
@@ -72,7 +86,7 @@ inline void add_duct_system(Project& p, const DuctSystemOptions& o = {})
         j.t = t;
         if (t != 0) {
             j.terminal = new_terminal_data();
-            terminal_loss_coefficient(j.terminal) = K;
+            j.terminal.loss_coefficient() = K;
         }
         Junction* stored = add_junction(p, j);
         stored->level = level;
@@ -91,7 +105,7 @@ inline void add_duct_system(Project& p, const DuctSystemOptions& o = {})
     for (int f = 0; f < o.floors; ++f) {
         Level* level = p.levels.at(f + 1);
         const auto room = [&](int r, int c) { return p.zones.at(f * per_floor + r * o.cols + c + 1); };
-        Junction* intake = node(level, ZoneRef::ambient(), kExposedTerminal, 0.5f);
+        Junction* intake = node(level, ZoneRef::ambient(), kJunctionExposed, 0.5f);
         Junction* header = node(level, room(0, 0), kJunctionPlain, 0);
         segment(intake, header, fan_element, 2, 0);
         for (int s = 0; s < o.submains; ++s) {
@@ -101,7 +115,7 @@ inline void add_duct_system(Project& p, const DuctSystemOptions& o = {})
                 Junction* j = node(level, room(r, k), kJunctionPlain, 0);
                 segment(previous, j, k == 0 ? main : submain, k == 0 ? 3.0f * static_cast<float>(r + 1) : 4.0f,
                         k == 0 ? 1.0f : 0.2f);
-                Junction* terminal = node(level, room(r, k), kTerminal, 2.0f);
+                Junction* terminal = node(level, room(r, k), kJunctionTerminal, 2.0f);
                 segment(j, terminal, branch, 2, 1.0f);
                 previous = j;
             }

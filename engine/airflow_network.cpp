@@ -48,7 +48,6 @@
 #include "model/cell_codes.h"
 #include "model/duct_element.h"
 #include "model/project.h"
-#include "model/terminal_values.h"
 #include "model/wind_profile.h"
 
 namespace avelor::engine {
@@ -85,6 +84,9 @@ struct SolverLink {
 std::string path_text(const FlowPath& path) { return "flow path " + std::to_string(path.nr); }
 std::string junction_text(const Junction& j) { return (j.t != 0 ? "terminal " : "junction ") + std::to_string(j.nr); }
 std::string duct_text(const DuctSegment& d) { return "duct segment " + std::to_string(d.nr); }
+
+// The duct area a terminal's sheet shows when no segment feeds it, m2.
+constexpr double kUnknownDuctArea = 0.0314;
 
 double level_height(const Level* level) { return level ? level->refHt : 0.0; }
 
@@ -608,16 +610,16 @@ void AirflowNetwork::Impl::add_ducts(const Project& project)
         // Its air is the air of the room (or the outdoors) it opens into.
         follows[static_cast<std::size_t>(node)] = zone;
         const TerminalData& t = junction.terminal;
-        const double K = static_cast<double>(terminal_loss_coefficient(t)) + terminal_balance_coefficient(t);
-        if (!(K > 0) || !std::isfinite(K) || terminal_balance_coefficient(t) < 0)
+        const double K = static_cast<double>(t.loss_coefficient()) + t.balance_coefficient();
+        if (!(K > 0) || !std::isfinite(K) || t.balance_coefficient() < 0)
             throw EngineError("The " + what +
                               " needs a terminal loss coefficient above 0 and a balance loss coefficient not below 0.");
         // The duct area is the feeding segment's; without one, as stored.
         const DuctSegment* feed = feeder[static_cast<std::size_t>(i - 1)];
         double area = feed && feed->element ? feed->element->shape.area : 0.0;
         double diameter = feed && feed->element ? feed->element->shape.Dh : 0.0;
-        if (!(area > 0) || !std::isfinite(area)) area = terminal_duct_area(t);
-        if (!(area > 0) || !std::isfinite(area)) area = kDefaultTerminalArea;
+        if (!(area > 0) || !std::isfinite(area)) area = t.duct_area();
+        if (!(area > 0) || !std::isfinite(area)) area = kUnknownDuctArea;
         if (!(diameter > 0) || !std::isfinite(diameter)) diameter = std::sqrt(4 * area / 3.14159265358979);
         Link link;
         link.kind = LinkKind::Terminal;
@@ -632,17 +634,17 @@ void AirflowNetwork::Impl::add_ducts(const Project& project)
         sl.z = link.z;
         sl.model = static_cast<int>(models.size());
         models.push_back(ElementModel::terminal(K, area, diameter));
-        if ((junction.flags & kTerminalWindPressure) && zone == amb) {
+        if ((junction.flags & kJunctionWind) && zone == amb) {
             // The outdoors lie on the m side.
-            if (!std::isfinite(terminal_wind_pressure(t)) || !std::isfinite(terminal_wind_modifier(t)) ||
-                !std::isfinite(terminal_azimuth(t)))
+            if (!std::isfinite(t.wind_pressure()) || !std::isfinite(t.wind_modifier()) ||
+                !std::isfinite(t.wall_azimuth()))
                 throw EngineError("The wind pressure of " + what + " is not a number.");
             if (junction.terminal.wind_profile) {
                 sl.profile = junction.terminal.wind_profile;
-                sl.wind_scale = -static_cast<double>(terminal_wind_modifier(t));
-                sl.azimuth = terminal_azimuth(t);
+                sl.wind_scale = -static_cast<double>(t.wind_modifier());
+                sl.azimuth = t.wall_azimuth();
             } else {
-                sl.wind = -static_cast<double>(terminal_wind_pressure(t));
+                sl.wind = -static_cast<double>(t.wind_pressure());
             }
         }
         solver_links.push_back(sl);

@@ -11,13 +11,13 @@
 
 #include "airflow_elements.h"
 #include "airflow_network.h"
+#include "bench/duct_network_generator.h"
 #include "bench/engine_network_generator.h"
 #include "contaminant_solver.h"
 #include "model/duct_element.h"
 #include "model/project.h"
 #include "model/schedules.h"
 #include "model/species.h"
-#include "model/terminal_values.h"
 #include "support/species_fixtures.h"
 
 namespace avelor::engine {
@@ -173,8 +173,8 @@ struct DuctProject {
         j.T0 = 293.15f;
         j.t = t;
         if (t != 0) {
-            j.terminal = new_terminal_data();
-            terminal_loss_coefficient(j.terminal) = K;
+            j.terminal = bench::new_terminal_data();
+            j.terminal.loss_coefficient() = K;
         }
         return add_junction(*p, j);
     }
@@ -209,7 +209,7 @@ TEST(DuctNetwork, ADeadEndVerticalDuctHoldsTheStackPressure)
 {
     DuctProject d;
     Zone* room = bench::add_network_zone(*d.p, "room", 293.15f, 50, 0, false, 0);
-    Junction* terminal = d.node(room, 0, kTerminal, 1);
+    Junction* terminal = d.node(room, 0, kJunctionTerminal, 1);
     Junction* top = d.node(room, 10, kJunctionPlain);
     top->T0 = 313.15f;
     d.segment(terminal, top, d.element(round_duct(0.2)), 10, 0);
@@ -249,11 +249,11 @@ TEST(DuctNetwork, AConstantFlowFanSplitsByTheBranchLossCoefficients)
         std::get<ConstantFlowData>(cmf.data).Flow = 0.2f;
         DuctElement* fan = d.element(cmf);
         DuctElement* duct = d.element(round_duct(0.16));
-        Junction* intake = d.node(ZoneRef::ambient(), 2, kExposedTerminal, 0.5f);
+        Junction* intake = d.node(ZoneRef::ambient(), 2, kJunctionExposed, 0.5f);
         Junction* tee = d.node(room, 2, kJunctionPlain);
-        Junction* a = d.node(room, 2, kTerminal, 2.0f);
-        Junction* b = d.node(room, 2, kTerminal, 2.0f);
-        terminal_balance_coefficient(a->terminal) = static_cast<float>(balance);
+        Junction* a = d.node(room, 2, kJunctionTerminal, 2.0f);
+        Junction* b = d.node(room, 2, kJunctionTerminal, 2.0f);
+        a->terminal.balance_coefficient() = static_cast<float>(balance);
         d.segment(intake, tee, fan, 1, 0);
         d.segment(tee, a, duct, 0, 1.0f);
         d.segment(tee, b, duct, 0, 0.6f);
@@ -278,10 +278,10 @@ TEST(DuctNetwork, WindOnAnExposedTerminalDrivesTheDuct)
     DuctProject d;
     Zone* room = bench::add_network_zone(*d.p, "room", 293.15f, 50, 0, false, 0);
     DuctElement* duct = d.element(round_duct(0.2));
-    Junction* outside = d.node(ZoneRef::ambient(), 1, kExposedTerminal, 0.5f);
-    outside->flags |= kTerminalWindPressure;
-    terminal_wind_pressure(outside->terminal) = 20;
-    Junction* inside = d.node(room, 1, kTerminal, 1.0f);
+    Junction* outside = d.node(ZoneRef::ambient(), 1, kJunctionExposed, 0.5f);
+    outside->flags |= kJunctionWind;
+    outside->terminal.wind_pressure() = 20;
+    Junction* inside = d.node(room, 1, kJunctionTerminal, 1.0f);
     d.segment(outside, inside, duct, 0, 2.0f);
     AirflowNetwork network(*d.p);
     ASSERT_TRUE(network.solve(Weather{293.15, kPb, 0, 0, 1}).converged);
@@ -305,9 +305,9 @@ TEST(DuctNetwork, DuctLeakageLeavesAtTheJunctionsIntoTheirZones)
     DuctElement cmf = new_duct_element(kDctCmf, NewElementContext{});
     cmf.name = "fan";
     std::get<ConstantFlowData>(cmf.data).Flow = 0.05f;
-    Junction* intake = d.node(ZoneRef::ambient(), 2, kExposedTerminal, 1.0f);
+    Junction* intake = d.node(ZoneRef::ambient(), 2, kJunctionExposed, 1.0f);
     Junction* j = d.node(room, 2, kJunctionPlain);
-    Junction* out = d.node(room, 2, kTerminal, 1.0f);
+    Junction* out = d.node(room, 2, kJunctionTerminal, 1.0f);
     d.segment(intake, j, d.element(cmf), 1, 0);
     d.segment(j, out, duct, 8, 0);
     AirflowNetwork network(*d.p);
@@ -350,10 +350,10 @@ TEST(DuctNetwork, SegmentsAndJunctionsFollowTheirSchedules)
     DuctElement cmf = new_duct_element(kDctCmf, NewElementContext{});
     cmf.name = "fan";
     std::get<ConstantFlowData>(cmf.data).Flow = 0.2f;
-    Junction* intake = d.node(ZoneRef::ambient(), 2, kExposedTerminal, 0.5f);
+    Junction* intake = d.node(ZoneRef::ambient(), 2, kJunctionExposed, 0.5f);
     Junction* tee = d.node(room, 2, kJunctionPlain);
     tee->schedule = constant_week(*d.p, "duct_T", kScheduleTemperature, 310.15f);
-    Junction* out = d.node(room, 2, kTerminal, 2.0f);
+    Junction* out = d.node(room, 2, kJunctionTerminal, 2.0f);
     d.segment(intake, tee, d.element(cmf), 1, 0)->schedule =
         constant_week(*d.p, "half", kScheduleDimensionless, 0.5f);
     d.segment(tee, out, d.element(round_duct(0.2)), 4, 0.5f);
@@ -385,9 +385,9 @@ TEST(DuctNetwork, ContaminantsAreCarriedThroughTheDucts)
     cmf.name = "fan";
     std::get<ConstantFlowData>(cmf.data).Flow = 0.05f;
     DuctElement* duct = d.element(round_duct(0.2));
-    Junction* intake = d.node(ZoneRef::ambient(), 2, kExposedTerminal, 0.5f);
+    Junction* intake = d.node(ZoneRef::ambient(), 2, kJunctionExposed, 0.5f);
     Junction* tee = d.node(room, 2, kJunctionPlain);
-    Junction* out = d.node(room, 2, kTerminal, 2.0f);
+    Junction* out = d.node(room, 2, kJunctionTerminal, 2.0f);
     DuctElement* fan = d.element(cmf);
     d.segment(intake, tee, fan, 1, 0);
     d.segment(tee, out, duct, 6, 0.5f);

@@ -21,7 +21,6 @@
 #include "airflow_network.h"
 #include "editing/editor_session.h"
 #include "model/project.h"
-#include "model/terminal_values.h"
 #include "simulation/results_reader.h"
 #include "support/scripted_port.h"
 
@@ -199,7 +198,7 @@ TEST(DuctSystem, ABalanceCoefficientMovesTheSplitAsCalculated)
         ASSERT_TRUE(open_in_session(session, project));
         Junction* terminal = session.project().junctions.at(5);
         ASSERT_NE(terminal, nullptr);
-        terminal_balance_coefficient(terminal->terminal) = 4;
+        terminal->terminal.balance_coefficient() = 4;
         ASSERT_TRUE(write_session_file(session, project));
     }
     const Output run = simulate(project);

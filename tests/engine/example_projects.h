@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include "bench/duct_network_generator.h"
 #include "check/building_check.h"
 #include "editing/editor_session.h"
 #include "forms/schedule_forms.h"
@@ -24,7 +25,6 @@
 #include "model/duct_rules.h"
 #include "model/point_lists.h"
 #include "model/project.h"
-#include "model/terminal_values.h"
 #include "model/species.h"
 #include "sketchpad/level_navigation.h"
 #include "sketchpad/sketch_drawing.h"
@@ -499,7 +499,10 @@ struct SegmentSpec {
 };
 struct TerminalSpec {
     bool exposed = false;
-    float loss = kDefaultTerminalLoss;
+    float loss = bench::kNewTerminalLoss;
+    // The direction of flow from its duct into it, which the sheet sets
+    // from the side its duct piece is on: 4 above, 5 east, 1 below, 2 west.
+    std::uint8_t direction = 4;
 };
 // Segments and nodes in the duct picture's reading order.
 inline const std::vector<SegmentSpec>& duct_system_segments()
@@ -521,9 +524,9 @@ inline const std::vector<SegmentSpec>& duct_system_segments()
 inline const std::vector<std::optional<TerminalSpec>>& duct_system_nodes()
 {
     static const std::vector<std::optional<TerminalSpec>> all = {
-        TerminalSpec{true, 0.5f}, std::nullopt,       std::nullopt,       std::nullopt,
-        TerminalSpec{false, 2.0f}, TerminalSpec{false, 2.0f}, TerminalSpec{false, 2.0f},
-        TerminalSpec{false, 2.0f}, TerminalSpec{false, 1.5f}, TerminalSpec{true, 1.0f},
+        TerminalSpec{true, 0.5f, 5},  std::nullopt, std::nullopt, std::nullopt,
+        TerminalSpec{false, 2.0f, 4}, TerminalSpec{false, 2.0f, 4}, TerminalSpec{false, 2.0f, 4},
+        TerminalSpec{false, 2.0f, 4}, TerminalSpec{false, 1.5f, 5}, TerminalSpec{true, 1.0f, 2},
     };
     return all;
 }
@@ -565,9 +568,10 @@ inline void duct_system(EditorSession& session)
             j.icon = spec ? ICN_TERMINAL : ICN_JUNCTION;
             j.CC0.assign(static_cast<std::size_t>(p.nctm()), 0.0f);
             if (spec) {
-                j.t = spec->exposed ? kExposedTerminal : kTerminal;
-                j.terminal = new_terminal_data();
-                terminal_loss_coefficient(j.terminal) = spec->loss;
+                j.t = spec->exposed ? kJunctionExposed : kJunctionTerminal;
+                j.terminal = bench::new_terminal_data();
+                j.terminal.loss_coefficient() = spec->loss;
+                j.terminal.direction() = spec->direction;
             }
             add_junction(p, j);
         }
@@ -603,7 +607,7 @@ inline void duct_system(EditorSession& session)
     // feeds it, and keeps it.
     for (const DuctSegment& d : project.ducts)
         for (Junction* end : {d.junction_n, d.junction_m})
-            if (end && end->t != 0) terminal_duct_area(end->terminal) = d.element->shape.area;
+            if (end && end->t != 0) end->terminal.duct_area() = d.element->shape.area;
 }
 
 struct Example {
