@@ -8,6 +8,7 @@
 // the default solver settings.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdio>
@@ -20,7 +21,9 @@
 
 #include "airflow_network.h"
 #include "editing/editor_session.h"
+#include "model/cell_codes.h"
 #include "model/project.h"
+#include "simulation/results_mode.h"
 #include "simulation/results_reader.h"
 #include "support/scripted_port.h"
 
@@ -212,6 +215,36 @@ TEST(DuctSystem, ABalanceCoefficientMovesTheSplitAsCalculated)
     EXPECT_LT(after, before - 0.02);
     EXPECT_NEAR(supply_share(results.flows, 5), after, kAgreement * after);
     for (int t : {6, 7, 8}) EXPECT_GT(results.flows.at("terminal").at(t), plain.at("terminal").at(t)) << t;
+}
+
+// Results mode after the run: the level's display list holds every flow
+// path and every terminal icon with the flows the file holds for it.
+TEST(DuctSystem, ResultsModeShowsTheTerminalFlows)
+{
+    const std::string project = copy_example("duct_system_results");
+    const Output run = simulate(project);
+    ASSERT_EQ(run.code, 0) << run.text;
+    const ReadResults results = read_results(project);
+    ScriptedPort port;
+    EditorSession session;
+    ASSERT_TRUE(open_in_session(session, project));
+    update_results_availability(session);
+    ResultsMode mode;
+    ASSERT_TRUE(mode.enter(session)) << (port.boxes.empty() ? "" : port.boxes.back().text);
+    const std::vector<ResultsDisplayEntry>& list = mode.build_display_list(session);
+    EXPECT_EQ(list.size(), 4u + 7u);  // the wall leaks and the terminals
+    int terminals = 0;
+    for (const IconEntry& icon : session.project().lowest_level->icons) {
+        if (icon.code != ICN_TERMINAL) continue;
+        ++terminals;
+        const auto at = std::find_if(list.begin(), list.end(), [&](const ResultsDisplayEntry& e) {
+            return e.row == icon.row && e.col == icon.col;
+        });
+        ASSERT_NE(at, list.end()) << "terminal " << icon.nr;
+        EXPECT_FLOAT_EQ(at->F0, static_cast<float>(results.flows.at("terminal").at(icon.nr))) << icon.nr;
+    }
+    EXPECT_EQ(terminals, 7);
+    mode.leave();
 }
 
 // From the linear start at the default solver settings, with relaxation
