@@ -172,7 +172,7 @@ constexpr std::array kCommands = {
     CommandEntry{cmd::DayTemperatureSchedules, Data, "Da&y Schedules", "&Temperature...", "", NoMark, true},
     CommandEntry{cmd::OccupancySchedules, Data, "", "&Occupancy Schedules...", "", NoMark, true},
     CommandEntry{cmd::SpeciesData, Data, "", "&Species...", "", NoMark, true},
-    CommandEntry{cmd::SourceSinks, Data, "", "So&urce/Sinks...", "", NoMark, Later},
+    CommandEntry{cmd::SourceSinks, Data, "", "So&urce/Sinks...", "", NoMark, true},
     CommandEntry{cmd::Filters, Data, "", "&Filters...", "", NoMark, Later},
     CommandEntry{cmd::KineticReactions, Data, "", "&Kinetic Reactions...", "", NoMark, true},
     sep(Data),

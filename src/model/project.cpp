@@ -23,6 +23,7 @@ Project::Project()
       reactions(pool),
       elements(pool),
       duct_elements(pool),
+      source_elements(pool),
       day_schedules(pool),
       week_schedules(pool),
       occupancy_schedules(pool),
@@ -42,6 +43,7 @@ Project::Project()
     reactions.set_on_change(changed);
     elements.set_on_change(changed);
     duct_elements.set_on_change(changed);
+    source_elements.set_on_change(changed);
     day_schedules.set_on_change(changed);
     week_schedules.set_on_change(changed);
     occupancy_schedules.set_on_change(changed);

@@ -16,6 +16,7 @@
 #include "model/records.h"
 #include "model/run_control.h"
 #include "model/schedules.h"
+#include "model/source_element.h"
 #include "model/species.h"
 #include "model/sub_paths.h"
 #include "model/wind_profile.h"
@@ -56,6 +57,7 @@ public:
     NamedList<KineticReaction> reactions;    // KnrLst
     NamedList<AirflowElement> elements;      // AfeLst
     NamedList<DuctElement> duct_elements;    // DfeLst
+    NamedList<SourceElement> source_elements;  // CseLst
     NamedList<DaySchedule> day_schedules;    // DshLst
     NamedList<WeekSchedule> week_schedules;  // WshLst
     NamedList<OccupancySchedule> occupancy_schedules;  // OshLst

@@ -685,6 +685,15 @@ Conversion convert_units_checked(float value, bool to_display, UnitKind kind, in
     return {static_cast<float>(v / f.b / f.a)};
 }
 
+ConversionStatus unit_support(UnitKind kind, int index, const Species* species)
+{
+    if (index == 0 || !unit_index_valid(kind, index)) return ConversionStatus::Ok;
+    const SpeciesUse use = species_use(kind_number(kind), index);
+    if (!use.uses_species) return ConversionStatus::Ok;
+    if (!species) return ConversionStatus::NeedsMolecularWeight;
+    return missing_property(use.needs, *species);
+}
+
 UnitKind concentration_kind(const Species& species)
 {
     const bool weight = species.molwt > 0;

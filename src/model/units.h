@@ -133,6 +133,13 @@ inline float convert_units(float value, bool to_display, UnitKind kind, int inde
     return convert_units_checked(value, to_display, kind, index, species).value;
 }
 
+// Whether a unit of the kind converts for the species, without telling
+// anyone: Ok for units that need no species property, and for index 0 or an
+// index the kind does not have (which no conversion would reach). A unit
+// that needs a species and is asked about without one reports the first
+// property it needs.
+ConversionStatus unit_support(UnitKind kind, int index, const Species* species);
+
 // The concentration kind whose units a species' properties support.
 UnitKind concentration_kind(const Species& species);
 

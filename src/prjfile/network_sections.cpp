@@ -726,8 +726,10 @@ void write_sources(TextWriter& out, const Project& project)
             continue;
         }
         if (!s->element) report_error(ERROR, {"Invalid element number, source ", nr_text(i)});
-        out.printf("%3d %3d %3d %3d %3d %5g %5g  %g %g %g  %g %g %g  %d", s->nr, number_of(s->zone), 0,
-                   number_of(s->schedule), 0, s->mult, s->CC0, s->box_min[0], s->box_min[1], s->box_min[2], s->box_max[0],
+        if (s->element && (s->element->nr < 1 || s->element->nr > project.source_elements.count()))
+            report_error(ERROR, {"Invalid element number, source ", nr_text(i)});
+        out.printf("%3d %3d %3d %3d %3d %5g %5g  %g %g %g  %g %g %g  %d", s->nr, number_of(s->zone),
+                   number_of(s->element), number_of(s->schedule), 0, s->mult, s->CC0, s->box_min[0], s->box_min[1], s->box_min[2], s->box_max[0],
                    s->box_max[1], s->box_max[2], s->u);
         write_cdvf(out, s->cdvf);
         write_cfd_name(out, s->cfd_name);
@@ -741,13 +743,26 @@ void read_sources(DataReader& in, Project& project)
     SectionReader section(in, "source/sinks");
     std::int32_t count = 0;
     if (!section.read_count(count)) return;
+    reserve_for(project.sources, count);
+    const std::vector<SourceElement*> elements = project.source_elements.by_number();
+    const std::vector<WeekSchedule*> weeks = project.week_schedules.by_number();
     for (std::int32_t i = 1; i <= count; ++i) {
         if (!section.read_number(i, "S/S number mis-match")) return;
-        read_reference(in, project.zones, false, "Invalid zone number, source ", i);
-        // The element is required, and no source/sink element can exist yet.
-        in.read_int();
-        report_error(ERROR, {"Invalid element number, source ", nr_text(i)});
-        return;
+        SourceSink s;
+        s.zone = read_reference(in, project.zones, false, "Invalid zone number, source ", i);
+        s.element = read_named_reference(in, elements, true, "Invalid element number, source ", i);
+        s.schedule = read_named_reference(in, weeks, false, "Invalid week-schedule number, source ", i);
+        read_absent_reference(in, "Invalid control node number, source ", i);
+        s.mult = in.read_float();
+        s.CC0 = in.read_float();
+        for (float& v : s.box_min) v = in.read_float();
+        for (float& v : s.box_max) v = in.read_float();
+        s.u = in.read_short();
+        s.cdvf = read_cdvf(in);
+        if (in.read_short() == 1) s.cfd_name = read_name(in, kNameField);
+        if (error_count() != 0) return;
+        ++s.element->use_count;
+        project.sources.put(i, s);
     }
     section.read_terminator();
 }

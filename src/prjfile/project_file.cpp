@@ -17,6 +17,7 @@
 #include "prjfile/project_pack.h"
 #include "prjfile/run_control_section.h"
 #include "prjfile/schedule_sections.h"
+#include "prjfile/source_section.h"
 #include "prjfile/species_section.h"
 #include "prjfile/wind_profile_section.h"
 
@@ -123,8 +124,8 @@ void read_sections(DataReader& in, Project& project)
     auto reactions = [](DataReader& r, Project& p) { read_reactions_section(r, p.reactions, p.species); };
     auto filter_elements = [](DataReader& r, Project&) { read_empty_section(r, "filter elements"); };
     auto filters = [](DataReader& r, Project&) { read_empty_section(r, "filters"); };
-    auto source_elements = [](DataReader& r, Project&) {
-        read_empty_section(r, "source/sink elements");
+    auto source_elements = [](DataReader& r, Project& p) {
+        read_source_elements_section(r, p.source_elements, p.species);
     };
     auto flow_elements = [](DataReader& r, Project& p) { read_flow_elements_section(r, p.elements); };
     auto duct_elements = [](DataReader& r, Project& p) { read_duct_elements_section(r, p.duct_elements); };
@@ -196,6 +197,18 @@ std::string ProjectDocument::title_name() const
 
 void write_project(TextWriter& out, Project& project)
 {
+    // Every definition list is numbered before any section is written, so
+    // a reference written ahead of its list's own section names the record
+    // that list will write under that number.
+    project.species.renumber();
+    project.reactions.renumber();
+    project.elements.renumber();
+    project.duct_elements.renumber();
+    project.source_elements.renumber();
+    project.day_schedules.renumber();
+    project.week_schedules.renumber();
+    project.occupancy_schedules.renumber();
+    project.wind_profiles.renumber();
     write_project_header(out, description_to_line(project.description), 0);
     write_run_control(out, project.rc);
     write_species_section(out, project);
@@ -206,7 +219,7 @@ void write_project(TextWriter& out, Project& project)
     write_reactions_section(out, project.reactions);
     write_empty_section(out, "filter elements");
     write_empty_section(out, "filters");
-    write_empty_section(out, "source/sink elements");
+    write_source_elements_section(out, project.source_elements);
     write_flow_elements_section(out, project.elements);
     write_duct_elements_section(out, project.duct_elements);
     write_empty_section(out, "control super elements");

@@ -43,6 +43,7 @@
 #include "ui/command_table.h"
 #include "ui/edit_dialogs.h"
 #include "ui/duct_dialogs.h"
+#include "ui/source_dialogs.h"
 #include "ui/element_manager.h"
 #include "ui/level_data_dialog.h"
 #include "ui/floating_status.h"
@@ -789,6 +790,10 @@ void MainWindow::run_command(int command)
         break;
     case cmd::DuctElements:
         run_duct_element_manager(this, s.project(), duct_chooser_);
+        data_changed();
+        break;
+    case cmd::SourceSinks:
+        run_source_element_manager(this, s.project(), source_chooser_);
         data_changed();
         break;
     case cmd::WindProfiles:

@@ -11,6 +11,7 @@
 #include "app/command_rules.h"
 #include "editing/editor_session.h"
 #include "editing/sketch_editor.h"
+#include "forms/source_element_form.h"
 #include "model/airflow_rules.h"
 #include "model/duct_rules.h"
 #include "simulation/results_mode.h"
@@ -133,6 +134,7 @@ private:
     // The airflow element chooser's last choice, for this window's life.
     ChooserState chooser_;
     DuctChooserState duct_chooser_;
+    SourceChooser source_chooser_;
     bool menu_open_ = false;  // a menu of the menu bar is showing
     bool blocked_by_modal_ = false;
     bool shown_once_ = false;

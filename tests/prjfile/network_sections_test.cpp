@@ -37,6 +37,12 @@ void add_definitions(Project& p)
     duct.name = "main";
     p.duct_elements.insert_copy(duct);
     p.duct_elements.renumber();
+    for (const char* name : {"printer", "burst"}) {
+        SourceElement e = new_source_element(kSrcCcf, p.species.find_by_name("CO2"));
+        e.name = name;
+        p.source_elements.insert_copy(e);
+    }
+    p.source_elements.renumber();
 }
 
 void write_network(TextWriter& out, Project& p)
@@ -138,6 +144,15 @@ protected:
         duct.cdvf = {1, "dvfname"};
         project.ducts.add(duct);
 
+        SourceSink printer;
+        printer.zone = project.zones.at(1);
+        printer.element = project.source_elements.find_by_name("printer");
+        printer.mult = 2;
+        printer.box_max = {1, 2, 3};
+        printer.cfd_name = "cfdsource";
+        printer.cdvf = {1, "srcvals"};
+        project.sources.add(printer);
+
         Exposure occupant = new_exposure(project);
         occupant.desc = "visitor";
         occupant.generations.push_back({project.species.find_by_name("CO2"), nullptr, 5e-6f, 2, {}});
@@ -192,6 +207,10 @@ TEST_F(NetworkSectionsTest, RoundTripIsByteExact)
     EXPECT_EQ(back.ducts.at(1)->element, back.duct_elements.head());
     EXPECT_EQ(back.ducts.at(1)->junction_m, back.junctions.at(2));
     EXPECT_EQ(back.ducts.at(1)->cdvf.name, "dvfname");
+    ASSERT_EQ(back.sources.count(), 1);
+    EXPECT_EQ(back.sources.at(1)->element, back.source_elements.find_by_name("printer"));
+    EXPECT_EQ(back.sources.at(1)->zone, back.zones.at(1));
+    EXPECT_EQ(back.sources.at(1)->cfd_name, "cfdsource");
     EXPECT_EQ(back.exposures.at(1)->generations.at(0).species, back.species.find_by_name("CO2"));
     EXPECT_EQ(back.systems.head()->desc, "!main system");
     EXPECT_EQ(back.notes.at(1)->text, " note with a leading blank and a ! mark");
@@ -311,6 +330,8 @@ TEST_F(NetworkSectionsTest, DamagedFilesGiveTheirMessages)
          " Invalid duct element number, duct 1\n"},
         {"duct filter", [](std::string& t) { replace_once(t, "   1  0   1   2   1   0", "   1  0   1   2   1   2"); },
          " Invalid filter number, duct 1\n"},
+        {"source element", [](std::string& t) { replace_once(t, "  1   1   2   0   0     2", "  1   1   7   0   0     2"); },
+         " Invalid element number, source 1\n"},
         {"missing terminator",
          [](std::string& t) { replace_once(t, "-999\n1 ! annotations:", "1 ! annotations:"); },
          " PRJ read error; see LOG file\n"},
