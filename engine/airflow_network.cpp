@@ -20,6 +20,11 @@
 // left out, the fall of both densities with height (about 1.2 % per
 // 100 m), scales the stack pressures of a tall building's top by as much.
 //
+// Duct systems join the same network: junctions and terminals are nodes of
+// unknown pressure, segments links between them, each terminal a link into
+// its zone and each leaky junction a link into the zone it lies in (see
+// add_ducts).
+//
 // The Jacobian is a weighted graph Laplacian assembled into a fixed sparse
 // pattern; it is factored by a sparse LDL^T (the symbolic analysis once)
 // or, when that fills in badly or the settings ask for it, solved by

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -325,6 +326,59 @@ TEST(DuctNetwork, DuctLeakageLeavesAtTheJunctionsIntoTheirZones)
     const double total = link_of(network, LinkKind::Terminal, 3).F0 + link_of(network, LinkKind::Leak, 2).F0 +
                          link_of(network, LinkKind::Leak, 3).F0;
     EXPECT_NEAR(total, static_cast<double>(0.05f), 1e-9);
+}
+
+// What cannot be solved is refused at once, naming the record: a junction
+// that only a fan joins to the rest (its pressure would be free), a
+// Darcy-Colebrook segment with neither length nor fittings, a terminal
+// with no loss coefficient or in no zone, and a segment with one junction
+// at both ends.
+TEST(DuctNetwork, RefusesDuctsItCannotSolve)
+{
+    struct Case {
+        std::string name;
+        std::function<void(DuctProject&, Junction* intake, Junction* tee, Junction* out, DuctSegment* duct)> spoil;
+        std::string message;
+    };
+    const std::vector<Case> cases{
+        {"a junction behind a fan alone",
+         [](DuctProject& d, Junction*, Junction* tee, Junction*, DuctSegment* duct) {
+             // The branch from the tee goes to a dead end instead.
+             duct->junction_m = d.node(tee->zone, 2, kJunctionPlain);
+         },
+         "The pressure of junction 2, junction 4 is not tied"},
+        {"no length, no fittings",
+         [](DuctProject&, Junction*, Junction*, Junction*, DuctSegment* duct) { duct->len = duct->sllc = 0; },
+         "Duct segment 2: The duct element duct needs a segment length or a sum of loss coefficients"},
+        {"no terminal loss",
+         [](DuctProject&, Junction*, Junction*, Junction* out, DuctSegment*) { out->terminal.loss_coefficient() = 0; },
+         "The terminal 3 needs a terminal loss coefficient above 0"},
+        {"terminal in no zone",
+         [](DuctProject&, Junction*, Junction*, Junction* out, DuctSegment*) { out->zone = ZoneRef{}; },
+         "The terminal 3 lies in no zone."},
+        {"a segment from a junction to itself",
+         [](DuctProject&, Junction*, Junction* tee, Junction*, DuctSegment* duct) { duct->junction_m = tee; },
+         "The duct segment 2 begins and ends at the same junction."},
+    };
+    for (const Case& c : cases) {
+        DuctProject d;
+        Zone* room = bench::add_network_zone(*d.p, "room", 293.15f, 50, 0, false, 0);
+        DuctElement cmf = new_duct_element(kDctCmf, NewElementContext{});
+        cmf.name = "fan";
+        std::get<ConstantFlowData>(cmf.data).Flow = 0.05f;
+        Junction* intake = d.node(ZoneRef::ambient(), 2, kJunctionExposed, 0.5f);
+        Junction* tee = d.node(room, 2, kJunctionPlain);
+        Junction* out = d.node(room, 2, kJunctionTerminal, 2.0f);
+        d.segment(intake, tee, d.element(cmf), 1, 0);
+        DuctSegment* duct = d.segment(tee, out, d.element(round_duct(0.2)), 4, 0.5f);
+        c.spoil(d, intake, tee, out, duct);
+        try {
+            AirflowNetwork network(*d.p);
+            ADD_FAILURE() << c.name << " was accepted";
+        } catch (const EngineError& e) {
+            EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << c.name << ": " << e.what();
+        }
+    }
 }
 
 WeekSchedule* constant_week(Project& p, const std::string& name, std::int16_t utyp, float value)
