@@ -8,6 +8,8 @@
 
 #include "airflow_network.h"
 #include "model/airflow_element.h"
+#include "model/airflow_rules.h"
+#include "model/duct_element.h"
 
 namespace avelor::engine {
 
@@ -48,10 +50,10 @@ double air_viscosity(double T, bool temperature_adjusted)
     return kViscosityAir * std::pow(T / 293.15, 1.5) * (293.15 + 110.4) / (T + 110.4);
 }
 
-ElementModel::ElementModel(const AirflowElement& element) : type_(element.type)
+ElementModel::ElementModel(const AirflowElement& element, std::string_view kind) : type_(element.type)
 {
-    if (!data_fits_type(element))
-        throw EngineError("The airflow element " + element.name + " does not hold the data of its type.");
+    const std::string named = "The " + std::string(kind) + " " + element.name;
+    if (!data_fits_type(element)) throw EngineError(named + " does not hold the data of its type.");
     std::visit(
         [&](const auto& d) {
             using D = std::decay_t<decltype(d)>;
@@ -131,9 +133,176 @@ ElementModel::ElementModel(const AirflowElement& element) : type_(element.type)
         finite = finite && std::isfinite(v);
     for (const SplineRow& row : table_)
         finite = finite && std::isfinite(row.y) && std::isfinite(row.b) && std::isfinite(row.c) && std::isfinite(row.d);
-    if (!finite) throw EngineError("The airflow element " + element.name + " has unusable coefficients.");
+    if (!finite) throw EngineError(named + " has unusable coefficients.");
     const std::string fault = range_fault();
-    if (!fault.empty()) throw EngineError("The airflow element " + element.name + " has " + fault + ".");
+    if (!fault.empty()) throw EngineError(named + " has " + fault + ".");
+}
+
+namespace {
+
+// The record of the airflow type a duct type shares its law with.
+AirflowElement counterpart_element(const DuctElement& duct)
+{
+    AirflowElement element;
+    element.name = duct.name;
+    if (const auto* orifice = std::get_if<DuctOrificeData>(&duct.data); orifice && duct.type == kDctPlr) {
+        OrificeData d;
+        d.lam = orifice->lam;
+        d.turb = orifice->turb;
+        d.expt = orifice->expt;
+        d.area = orifice->area;
+        d.dia = orifice->dia;
+        d.coef = orifice->coef;
+        element.type = kPlrOrfc;
+        element.data = d;
+        return element;
+    }
+    element.type = static_cast<std::int16_t>(airflow_counterpart(duct.type));
+    std::visit(
+        [&](const auto& d) {
+            using D = std::decay_t<decltype(d)>;
+            if constexpr (std::is_same_v<D, PowerLawData> || std::is_same_v<D, FanData> ||
+                          std::is_same_v<D, ConstantFlowData> || std::is_same_v<D, BackdraftData> ||
+                          std::is_same_v<D, SplineData>)
+                element.data = d;
+        },
+        duct.data);
+    return element;
+}
+
+// The slope of the friction factor over the Reynolds number, by central
+// differences: the factor is blended across the transition and Colebrook's
+// root is found iteratively, so a closed form would be no truer.
+double friction_slope(double e, double Re)
+{
+    const double h = 1e-5 * Re;
+    return (friction_factor(e, Re + h, 0) - friction_factor(e, Re - h, 0)) / (2 * h);
+}
+
+}  // namespace
+
+ElementModel ElementModel::duct(const DuctElement& element, double length, double loss_sum)
+{
+    const std::string named = "The duct element " + element.name;
+    if (!data_fits_type(element)) throw EngineError(named + " does not hold the data of its type.");
+    if (element.type != kDctDwc) {
+        const AirflowElement airflow = counterpart_element(element);
+        if (!is_airflow_type(airflow.type)) throw EngineError(named + " has a type the engine does not know.");
+        return ElementModel(airflow, "duct element");
+    }
+    const auto& darcy = std::get<DarcyData>(element.data);
+    ElementModel m;
+    m.type_ = kDctDwc;
+    m.dwc_Dh_ = element.shape.Dh;
+    m.dwc_A_ = element.shape.area;
+    m.dwc_e_ = element.shape.Dh > 0 ? darcy.rough / element.shape.Dh : 0;
+    m.dwc_L_ = length;
+    m.dwc_C_ = loss_sum;
+    if (!(m.dwc_Dh_ > 0) || !(m.dwc_A_ > 0) || !std::isfinite(m.dwc_Dh_) || !std::isfinite(m.dwc_A_))
+        throw EngineError(named + " has no usable cross-section.");
+    if (!(darcy.rough >= 0) || !std::isfinite(m.dwc_e_)) throw EngineError(named + " has a negative roughness.");
+    if (!(length >= 0) || !(loss_sum >= 0) || !std::isfinite(length) || !std::isfinite(loss_sum) ||
+        (length <= 0 && loss_sum <= 0))
+        throw EngineError(named + " needs a segment length or a sum of loss coefficients above 0.");
+    const double f = friction_factor(m.dwc_e_, 1e5, 0);
+    if (!(f > 0) || !std::isfinite(f)) throw EngineError(named + " is too rough for the friction factor.");
+    m.lam_ = duct_segment_values(element, static_cast<float>(length), static_cast<float>(loss_sum)).lam;
+    m.turb_ = 1;
+    return m;
+}
+
+ElementModel ElementModel::terminal(double K, double area, double diameter)
+{
+    AirflowElement element;
+    element.type = kPlrOrfc;
+    OrificeData d;
+    d.turb = static_cast<float>(area * std::sqrt(2 / K));
+    d.expt = 0.5f;
+    d.area = static_cast<float>(area);
+    d.dia = static_cast<float>(diameter);
+    d.lam = laminar_coefficient(d.turb, d.expt, d.area, d.dia, 30, kPowerlawCoefficient);
+    element.data = d;
+    return ElementModel(element, "terminal");
+}
+
+ElementModel ElementModel::leak(double C)
+{
+    AirflowElement element;
+    element.type = kPlrQcn;
+    PowerLawData d;
+    d.coef = static_cast<float>(C);
+    d.expt = 0.65f;
+    // The opening a volume-flow coefficient stands for, as the duct
+    // element sheet derives it for its Q = C dP^n type.
+    const double A = C / 0.6 * 0.7759188778024178;
+    d.lam = laminar_coefficient(d.coef, d.expt, static_cast<float>(A), static_cast<float>(std::sqrt(A)), 30,
+                                kVolumeFlowCoefficient);
+    element.data = d;
+    return ElementModel(element, "duct leakage");
+}
+
+LinkFlow ElementModel::darcy(double dP, const FlowState& s) const
+{
+    const bool forward = dP >= 0;
+    const double rho = forward ? s.rho_n : s.rho_m;
+    const double mu = forward ? s.mu_n : s.mu_m;
+    const double x = std::abs(dP);
+    const double A = dwc_A_, D = dwc_Dh_, L = dwc_L_;
+    const double c = 2 * rho * A * A;  // dP = K F^2 / c
+    LinkFlow out;
+    if (L <= 0) {
+        // Dynamic losses alone: a square law, joined to the laminar flow
+        // of the segment near zero.
+        const double laminar_slope = lam_ * rho / mu;
+        const double Ft = std::sqrt(c * x / dwc_C_);
+        const double Fl = laminar_slope * x;
+        if (x == 0 || Fl <= Ft) {
+            out.F0 = sign_of(dP) * Fl;
+            out.g = laminar_slope;
+        } else {
+            out.F0 = sign_of(dP) * Ft;
+            out.g = 0.5 * Ft / x;
+        }
+        return out;
+    }
+    // Laminar friction gives the slope at zero flow: f = 64 / Re.
+    const double zero_slope = rho * A * D * D / (32 * mu * L);
+    if (x == 0) {
+        out.g = zero_slope;
+        return out;
+    }
+    const double Re_per_flow = D / (mu * A);
+    const auto loss = [&](double F, double* slope) {
+        const double Re = F * Re_per_flow;
+        if (slope) *slope = L / D * friction_slope(dwc_e_, Re) * Re_per_flow;
+        return friction_factor(dwc_e_, Re, 0) * L / D + dwc_C_;
+    };
+    // A few passes on the friction factor from the laminar flow (or from
+    // the rough-pipe flow when that is smaller), then Newton on
+    // K(F) F^2 / c = x, which rises with F, inside a bracket.
+    double F = std::min(zero_slope * x, std::sqrt(c * x / (friction_factor(dwc_e_, 1e7, 0) * L / D + dwc_C_)));
+    for (int i = 0; i < 3; ++i) F = std::sqrt(c * x / loss(F, nullptr));
+    double lo = F, hi = F;
+    for (int i = 0; i < 200 && loss(lo, nullptr) * lo * lo / c > x; ++i) lo *= 0.5;
+    for (int i = 0; i < 200 && loss(hi, nullptr) * hi * hi / c < x; ++i) hi *= 2;
+    double K = 0, dK = 0;
+    for (int i = 0; i < 60; ++i) {
+        K = loss(F, &dK);
+        const double phi = K * F * F / c - x;
+        if (phi > 0) hi = F;
+        else lo = F;
+        const double dphi = (dK * F * F + 2 * K * F) / c;
+        double next = dphi > 0 ? F - phi / dphi : 0.5 * (lo + hi);
+        if (!(next > lo && next < hi)) next = 0.5 * (lo + hi);
+        const bool done = std::abs(next - F) <= 1e-13 * F;
+        F = next;
+        if (done) break;
+    }
+    K = loss(F, &dK);
+    const double slope = (dK * F * F + 2 * K * F) / c;
+    out.F0 = sign_of(dP) * F;
+    out.g = slope > 0 ? 1 / slope : zero_slope;
+    return out;
 }
 
 std::string ElementModel::range_fault() const
@@ -185,6 +354,7 @@ bool ElementModel::conducts() const
     case kCsfQsp:
     case kCsfPsf:
     case kCsfPsq: return true;  // a rising curve
+    case kDctDwc: return true;
     default: return lam_ > 0 || turb_ > 0;
     }
 }
@@ -276,6 +446,8 @@ LinkFlow ElementModel::one_way(double dP, const FlowState& s) const
         return out;
     case kFanFan:
         return fan(dP, s);
+    case kDctDwc:
+        return darcy(dP, s);
     case kCsfFsp:
     case kCsfQsp:
     case kCsfPsf:
@@ -471,6 +643,7 @@ LinkFlow ElementModel::linear(const FlowState& s) const
     case kQfrCrack:
     case kQfrTest2:
     case kFanFan:
+    case kDctDwc:
     case kCsfFsp:
     case kCsfQsp:
     case kCsfPsf:

@@ -6,12 +6,14 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "model/curve_fit.h"
 
 namespace avelor {
 struct AirflowElement;
+struct DuctElement;
 }
 
 namespace avelor::engine {
@@ -47,8 +49,30 @@ class ElementModel {
 public:
     // Throws EngineError for a record the solver cannot use (a super
     // element, a duct type, an unusable spline, a negative coefficient or
-    // another value out of its range), naming the element.
-    explicit ElementModel(const AirflowElement& element);
+    // another value out of its range), naming the element; `kind` is what
+    // the messages call it.
+    explicit ElementModel(const AirflowElement& element, std::string_view kind = "airflow element");
+
+    // The flow law of a duct segment. A Darcy-Colebrook element gives
+    //   dP = (f(Re) L / Dh + sum C) F^2 / (2 rho A^2),  Re = |F| Dh / (mu A),
+    // with f the friction factor of the element's relative roughness, Dh
+    // and A the shape's, rho and mu the upstream node's; a segment of no
+    // length follows the smaller of that and its laminar flow (the
+    // segment's laminar coefficient). Every other duct type follows the
+    // law of the airflow type it shares its record with (dct_plr that of
+    // an orifice). Throws EngineError as the constructor does, naming the
+    // duct element, and for a Darcy-Colebrook segment with neither length
+    // nor loss coefficients or with a roughness Colebrook has no root for.
+    static ElementModel duct(const DuctElement& element, double length, double loss_sum);
+    // A duct terminal: dP = K F^2 / (2 rho A^2) on the duct area A (an
+    // orifice of flow coefficient A sqrt(2 / K)), the smaller of that and
+    // the laminar flow that meets it at Reynolds number 30 on the hydraulic
+    // diameter D. K and A must be above 0.
+    static ElementModel terminal(double K, double area, double diameter);
+    // Duct leakage: Q = C |dP|^0.65 (m3/s), the smaller of that and the
+    // laminar flow of an opening of the equivalent area at Reynolds number
+    // 30. C must be above 0.
+    static ElementModel leak(double C);
 
     int type() const { return type_; }
     bool two_way() const;
@@ -70,7 +94,9 @@ public:
     LinkFlow linear(const FlowState& state) const;
 
 private:
+    ElementModel() = default;
     std::string range_fault() const;  // "" when every value is usable
+    LinkFlow darcy(double dP, const FlowState& state) const;
     LinkFlow one_way(double dP, const FlowState& state) const;
     LinkFlow power_law(double dP, const FlowState& state, double lam, double turb, double n,
                        double density_factor_n, double density_factor_m) const;
@@ -95,6 +121,9 @@ private:
     double c_[4] = {0, 0, 0, 0};
     bool fan_on_ = false;
     SplineTable table_;
+    // Darcy-Colebrook segments: the section, relative roughness, length
+    // and sum of loss coefficients.
+    double dwc_Dh_ = 0, dwc_A_ = 0, dwc_e_ = 0, dwc_L_ = 0, dwc_C_ = 0;
 };
 
 }  // namespace avelor::engine

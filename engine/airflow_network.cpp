@@ -20,6 +20,11 @@
 // left out, the fall of both densities with height (about 1.2 % per
 // 100 m), scales the stack pressures of a tall building's top by as much.
 //
+// Duct systems join the same network: junctions and terminals are nodes of
+// unknown pressure, segments links between them, each terminal a link into
+// its zone and each leaky junction a link into the zone it lies in (see
+// add_ducts).
+//
 // The Jacobian is a weighted graph Laplacian assembled into a fixed sparse
 // pattern; it is factored by a sparse LDL^T (the symbolic analysis once)
 // or, when that fills in badly or the settings ask for it, solved by
@@ -46,6 +51,7 @@
 #include "app/run_log.h"
 #include "model/airflow_element.h"
 #include "model/cell_codes.h"
+#include "model/duct_element.h"
 #include "model/project.h"
 #include "model/wind_profile.h"
 
@@ -81,6 +87,11 @@ struct SolverLink {
 };
 
 std::string path_text(const FlowPath& path) { return "flow path " + std::to_string(path.nr); }
+std::string junction_text(const Junction& j) { return (j.t != 0 ? "terminal " : "junction ") + std::to_string(j.nr); }
+std::string duct_text(const DuctSegment& d) { return "duct segment " + std::to_string(d.nr); }
+
+// The duct area a terminal's sheet shows when no segment feeds it, m2.
+constexpr double kUnknownDuctArea = 0.0314;
 
 double level_height(const Level* level) { return level ? level->refHt : 0.0; }
 
@@ -164,6 +175,7 @@ struct AirflowNetwork::Impl {
     std::vector<Link> links;
     std::vector<SolverLink> solver_links;
     std::vector<ElementModel> models;
+    std::vector<int> follows;     // node -> the node whose temperature it takes, -1 none
     std::vector<int> unknown_of;  // node -> unknown index, -1 when fixed
     std::vector<int> node_of;     // unknown index -> node
     SpMat J;
@@ -198,7 +210,7 @@ struct AirflowNetwork::Impl {
     };
     struct ScheduledNode {
         int node = 0, schedule = 0;
-        std::string zone;
+        std::string what;  // "zone office", "junction 3"
     };
     ScheduleValues schedules;
     std::vector<ScheduledLink> scheduled_links;
@@ -206,6 +218,7 @@ struct AirflowNetwork::Impl {
 
     void build(const Project& project);
     void set_system_flows(const Project& project);
+    void add_ducts(const Project& project);
     void check_connections(const Project& project) const;
     void bind_schedules(const Project& project);
     void build_pattern();
@@ -237,8 +250,6 @@ int AirflowNetwork::ambient_index() const { return static_cast<int>(impl_->nodes
 void AirflowNetwork::Impl::build(const Project& project)
 {
     const RunControl& rc = project.rc;
-    if (project.junctions.head() || project.ducts.head())
-        throw EngineError("Duct junctions, terminals and duct segments are not simulated by this engine yet.");
 
     if (rc.rvals.size() > 1 && rc.rvals[1] >= 9 && rc.rvals[1] <= 10.5) gravity = rc.rvals[1];
     sutherland = rc.Tadj == 1;
@@ -278,12 +289,42 @@ void AirflowNetwork::Impl::build(const Project& project)
         node.volume = zone->Vol;
         nodes.push_back(node);
     }
+    // Then the junctions and terminals by number: their pressures are
+    // always unknown, their concentrations always vary.
+    const std::int32_t njct = project.junctions.count();
+    nodes.reserve(nodes.size() + static_cast<std::size_t>(njct) + 1);
+    for (std::int32_t i = 1; i <= njct; ++i) {
+        const Junction* junction = project.junctions.at(i);
+        if (!junction)
+            throw EngineError("Junction " + std::to_string(i) + " is missing: the junctions are not numbered 1 to " +
+                              std::to_string(njct) + ".");
+        const std::string what = junction_text(*junction);
+        if (junction->control || junction->cdvf.kind != 0)
+            throw EngineError("Controls and control values on junctions and terminals (" + what +
+                              ") are not simulated by this engine yet.");
+        if (junction->flags & (kPathWpcPressure | kPathWpcConcentration))
+            throw EngineError("Wind pressure and contaminant files (" + what + ") are not simulated by this engine yet.");
+        Node node;
+        node.kind = junction->t != 0 ? NodeKind::Terminal : NodeKind::Junction;
+        node.number = junction->nr;
+        node.unknown = true;
+        node.variable_ctm = true;
+        node.z = level_height(junction->level) + junction->relHt;
+        node.T = junction->T0;
+        if (!std::isfinite(node.z)) throw EngineError("The elevation of " + what + " is not a number.");
+        // A terminal takes its zone's temperature (below); a junction has
+        // its own.
+        if (node.kind == NodeKind::Junction && !(node.T > 0 && std::isfinite(node.T)))
+            throw EngineError("The temperature of " + what + " is not above 0 K.");
+        nodes.push_back(node);
+    }
     Node ambient;
     ambient.kind = NodeKind::Ambient;
     ambient.number = 0;
     ambient.T = rc.steady.Ta;
     nodes.push_back(ambient);
     const int amb = static_cast<int>(nodes.size()) - 1;
+    follows.assign(nodes.size(), -1);
 
     const auto node_index = [&](const ZoneRef& ref, const FlowPath& path) {
         if (ref.is_ambient()) return amb;
@@ -384,6 +425,7 @@ void AirflowNetwork::Impl::build(const Project& project)
         solver_links.push_back(sl);
     }
     set_system_flows(project);
+    add_ducts(project);
     // Super elements whose sub-paths the project does not hold get them
     // here, as the editor would make them.
     for (const auto& [parent, path] : missing_subs) {
@@ -424,7 +466,7 @@ void AirflowNetwork::Impl::build(const Project& project)
 void AirflowNetwork::Impl::set_system_flows(const Project& project)
 {
     const int amb = static_cast<int>(nodes.size()) - 1;
-    const int nzones = amb;
+    const int nzones = project.zones.count();
     const auto zone_node = [&](std::int32_t nr, const FlowPath& path) {
         if (nr < 1 || nr > nzones)
             throw EngineError("The air-handling system of the " + path_text(path) + " has no zone " +
@@ -485,6 +527,160 @@ void AirflowNetwork::Impl::set_system_flows(const Project& project)
     }
 }
 
+// The duct system: each segment a link from its junction n to its
+// junction m, each terminal a link from the duct into its zone, and where
+// the ducts leak a link from the junction into the zone it lies in. A
+// segment's elevation is the middle of its two ends, so its stack term
+// takes the mean density of the air at the two ends over the rise. Each
+// junction holds half the volume of every segment it ends, and half of
+// each segment's leakage coefficient leaks at each end.
+void AirflowNetwork::Impl::add_ducts(const Project& project)
+{
+    const int amb = static_cast<int>(nodes.size()) - 1;
+    const std::int32_t nzones = project.zones.count();
+    const std::int32_t njct = project.junctions.count();
+    const auto junction_node = [&](const Junction* j) { return j && j->nr >= 1 && j->nr <= njct ? nzones + j->nr - 1 : -1; };
+    // The zone a junction lies in: a zone, the outdoors, or none (-1).
+    const auto zone_of = [&](const Junction& j) {
+        if (j.zone.is_ambient()) return amb;
+        if (j.zone.zone() && j.zone.zone()->nr >= 1 && j.zone.zone()->nr <= nzones) return j.zone.zone()->nr - 1;
+        return -1;
+    };
+    std::vector<double> leakage(static_cast<std::size_t>(njct), 0.0);
+    // The segment that feeds each terminal: the first one ending there.
+    std::vector<const DuctSegment*> feeder(static_cast<std::size_t>(njct), nullptr);
+    std::unordered_map<const DuctElement*, int> shared_model;
+
+    const std::int32_t nduct = project.ducts.count();
+    for (std::int32_t i = 1; i <= nduct; ++i) {
+        const DuctSegment* segment = project.ducts.at(i);
+        if (!segment)
+            throw EngineError("Duct segment " + std::to_string(i) + " is missing: the duct segments are not numbered 1 to " +
+                              std::to_string(nduct) + ".");
+        const std::string what = duct_text(*segment);
+        if (segment->control || segment->cdvf.kind != 0)
+            throw EngineError("Controls and control values on duct segments (" + what +
+                              ") are not simulated by this engine yet.");
+        const int n = junction_node(segment->junction_n), m = junction_node(segment->junction_m);
+        if (n < 0 || m < 0) throw EngineError("The " + what + " does not join two junctions.");
+        if (n == m) throw EngineError("The " + what + " begins and ends at the same junction.");
+        if (!segment->element) throw EngineError("The " + what + " has no duct element.");
+        const DuctElement& element = *segment->element;
+        Link link;
+        link.kind = LinkKind::DuctSegment;
+        link.number = segment->nr;
+        link.n = n;
+        link.m = m;
+        link.z = 0.5 * (nodes[static_cast<std::size_t>(n)].z + nodes[static_cast<std::size_t>(m)].z);
+        links.push_back(link);
+        SolverLink sl;
+        sl.n = n;
+        sl.m = m;
+        sl.z = link.z;
+        try {
+            if (element.type == kDctDwc) {
+                // Its law depends on the segment's length and losses.
+                sl.model = static_cast<int>(models.size());
+                models.push_back(ElementModel::duct(element, segment->len, segment->sllc));
+            } else {
+                auto [it, fresh] = shared_model.emplace(&element, static_cast<int>(models.size()));
+                if (fresh) models.push_back(ElementModel::duct(element, segment->len, segment->sllc));
+                sl.model = it->second;
+            }
+        } catch (const EngineError& e) {
+            throw EngineError("Duct segment " + std::to_string(segment->nr) + ": " + e.what());
+        }
+        solver_links.push_back(sl);
+
+        const DuctSegmentValues values = duct_segment_values(element, segment->len, segment->sllc);
+        if (!std::isfinite(values.volume) || !std::isfinite(values.leak_coef) || values.volume < 0 ||
+            values.leak_coef < 0)
+            throw EngineError("The " + what + " has a length or leakage that is not a number.");
+        for (const Junction* end : {segment->junction_n, segment->junction_m}) {
+            const auto j = static_cast<std::size_t>(end->nr - 1);
+            nodes[static_cast<std::size_t>(nzones) + j].volume += 0.5 * values.volume;
+            leakage[j] += 0.5 * values.leak_coef;
+            if (!feeder[j]) feeder[j] = segment;
+        }
+    }
+
+    // Terminals, in junction order.
+    for (std::int32_t i = 1; i <= njct; ++i) {
+        const Junction& junction = *project.junctions.at(i);
+        const int node = nzones + i - 1;
+        if (junction.t == 0) continue;
+        const std::string what = junction_text(junction);
+        const int zone = zone_of(junction);
+        if (zone < 0) throw EngineError("The " + what + " lies in no zone.");
+        // Its air is the air of the room (or the outdoors) it opens into.
+        follows[static_cast<std::size_t>(node)] = zone;
+        const TerminalData& t = junction.terminal;
+        const double K = static_cast<double>(t.loss_coefficient()) + t.balance_coefficient();
+        if (!(K > 0) || !std::isfinite(K) || t.balance_coefficient() < 0)
+            throw EngineError("The " + what +
+                              " needs a terminal loss coefficient above 0 and a balance loss coefficient not below 0.");
+        // The duct area is the feeding segment's; without one, as stored.
+        const DuctSegment* feed = feeder[static_cast<std::size_t>(i - 1)];
+        double area = feed && feed->element ? feed->element->shape.area : 0.0;
+        double diameter = feed && feed->element ? feed->element->shape.Dh : 0.0;
+        if (!(area > 0) || !std::isfinite(area)) area = t.duct_area();
+        if (!(area > 0) || !std::isfinite(area)) area = kUnknownDuctArea;
+        if (!(diameter > 0) || !std::isfinite(diameter)) diameter = std::sqrt(4 * area / 3.14159265358979);
+        Link link;
+        link.kind = LinkKind::Terminal;
+        link.number = junction.nr;
+        link.n = node;
+        link.m = zone;
+        link.z = nodes[static_cast<std::size_t>(node)].z;
+        links.push_back(link);
+        SolverLink sl;
+        sl.n = node;
+        sl.m = zone;
+        sl.z = link.z;
+        sl.model = static_cast<int>(models.size());
+        models.push_back(ElementModel::terminal(K, area, diameter));
+        if ((junction.flags & kJunctionWind) && zone == amb) {
+            // The outdoors lie on the m side.
+            if (!std::isfinite(t.wind_pressure()) || !std::isfinite(t.wind_modifier()) ||
+                !std::isfinite(t.wall_azimuth()))
+                throw EngineError("The wind pressure of " + what + " is not a number.");
+            if (junction.terminal.wind_profile) {
+                sl.profile = junction.terminal.wind_profile;
+                sl.wind_scale = -static_cast<double>(t.wind_modifier());
+                sl.azimuth = t.wall_azimuth();
+            } else {
+                sl.wind = -static_cast<double>(t.wind_pressure());
+            }
+        }
+        solver_links.push_back(sl);
+    }
+
+    // Leaks, in junction order.
+    for (std::int32_t i = 1; i <= njct; ++i) {
+        const double C = leakage[static_cast<std::size_t>(i - 1)];
+        if (!(C > 0)) continue;
+        const Junction& junction = *project.junctions.at(i);
+        const int node = nzones + i - 1;
+        const int zone = zone_of(junction);
+        if (zone < 0)
+            throw EngineError("The ducts of " + junction_text(junction) + " leak, but it lies in no zone.");
+        Link link;
+        link.kind = LinkKind::Leak;
+        link.number = junction.nr;
+        link.n = node;
+        link.m = zone;
+        link.z = nodes[static_cast<std::size_t>(node)].z;
+        links.push_back(link);
+        SolverLink sl;
+        sl.n = node;
+        sl.m = zone;
+        sl.z = link.z;
+        sl.model = static_cast<int>(models.size());
+        models.push_back(ElementModel::leak(C));
+        solver_links.push_back(sl);
+    }
+}
+
 // Every zone of unknown pressure needs a chain of links whose flow
 // depends on the pressure difference (an element that conducts, with a
 // multiplier above 0) to a node of known pressure; without one its
@@ -512,15 +708,30 @@ void AirflowNetwork::Impl::check_connections(const Project& project) const
         if (!nodes[i].unknown) known_root[static_cast<std::size_t>(find(static_cast<int>(i)))] = 1;
     std::string names;
     int loose = 0;
+    bool zones_only = true;
     for (std::size_t i = 0; i < nodes.size(); ++i) {
         if (!nodes[i].unknown || known_root[static_cast<std::size_t>(find(static_cast<int>(i)))]) continue;
+        const bool zone_node = nodes[i].kind == NodeKind::Zone;
+        zones_only = zones_only && zone_node;
         if (++loose <= 5) {
-            const Zone* zone = project.zones.at(nodes[i].number);
-            names += (loose > 1 ? ", " : "") + (zone ? zone->name : std::to_string(nodes[i].number));
+            std::string name;
+            if (zone_node) {
+                const Zone* zone = project.zones.at(nodes[i].number);
+                name = zone ? zone->name : std::to_string(nodes[i].number);
+            } else {
+                const Junction* j = project.junctions.at(nodes[i].number);
+                name = j ? junction_text(*j) : "junction " + std::to_string(nodes[i].number);
+            }
+            names += (loose > 1 ? ", " : "") + name;
         }
     }
     if (loose == 0) return;
     if (loose > 5) names += " and " + std::to_string(loose - 5) + " more";
+    if (!zones_only)
+        throw EngineError("The pressure of " + names +
+                          " is not tied to the outdoors or to a zone of fixed pressure: no chain of flow paths, "
+                          "duct segments and terminals that conduct under pressure (not fans, not closed) leads "
+                          "there.");
     throw EngineError(std::string(loose == 1 ? "Zone " : "Zones ") + names +
                       ": no flow path that conducts under pressure (multiplier and coefficients above 0, "
                       "not a fan) leads to the outdoors or to a zone of fixed pressure.");
@@ -555,15 +766,35 @@ void check_week_schedule(const WeekSchedule& week, std::int16_t utyp, const std:
 void AirflowNetwork::Impl::bind_schedules(const Project& project)
 {
     for (std::size_t i = 0; i + 1 < nodes.size(); ++i) {
-        const Zone* zone = project.zones.at(nodes[i].number);
-        if (!zone || !zone->schedule) continue;
-        check_week_schedule(*zone->schedule, kScheduleTemperature, "zone " + zone->name);
-        scheduled_nodes.push_back({static_cast<int>(i), schedules.add(*zone->schedule), zone->name});
+        if (nodes[i].kind == NodeKind::Zone) {
+            const Zone* zone = project.zones.at(nodes[i].number);
+            if (!zone || !zone->schedule) continue;
+            check_week_schedule(*zone->schedule, kScheduleTemperature, "zone " + zone->name);
+            scheduled_nodes.push_back({static_cast<int>(i), schedules.add(*zone->schedule), "zone " + zone->name});
+            continue;
+        }
+        // Junctions follow temperature schedules too; a terminal with one
+        // takes its value rather than its zone's temperature.
+        const Junction* junction = project.junctions.at(nodes[i].number);
+        if (!junction || !junction->schedule) continue;
+        const std::string what = junction_text(*junction);
+        check_week_schedule(*junction->schedule, kScheduleTemperature, what);
+        scheduled_nodes.push_back({static_cast<int>(i), schedules.add(*junction->schedule), what});
+        follows[i] = -1;
     }
     std::vector<char> has_subs(links.size(), 0);
     for (const SolverLink& l : solver_links)
         if (l.parent >= 0) has_subs[static_cast<std::size_t>(l.parent)] = 1;
     for (std::size_t k = 0; k < links.size(); ++k) {
+        if (links[k].kind == LinkKind::DuctSegment) {
+            // A segment's schedule scales its flow as a path's does.
+            const DuctSegment* segment = project.ducts.at(links[k].number);
+            if (!segment || !segment->schedule) continue;
+            check_week_schedule(*segment->schedule, kScheduleDimensionless, duct_text(*segment));
+            scheduled_links.push_back({static_cast<int>(k), schedules.add(*segment->schedule), solver_links[k].mult});
+            continue;
+        }
+        if (links[k].kind != LinkKind::FlowPath) continue;
         const FlowPath* path = project.paths.at(links[k].number);
         if (!path || !path->schedule) continue;
         const SolverLink& l = solver_links[k];
@@ -590,16 +821,20 @@ bool AirflowNetwork::follow_schedules(int day_type, double seconds)
     for (const Impl::ScheduledLink& sl : s.scheduled_links) {
         const double v = s.schedules.value(sl.schedule);
         if (!(v >= 0) || !std::isfinite(v))
-            throw EngineError("The schedule " + s.schedules.schedule(sl.schedule).name + " gives flow path " +
-                              std::to_string(s.links[static_cast<std::size_t>(sl.link)].number) + " the factor " +
-                              value_text(v) + "; it must be a number not below 0.");
+        {
+            const Link& link = s.links[static_cast<std::size_t>(sl.link)];
+            throw EngineError("The schedule " + s.schedules.schedule(sl.schedule).name + " gives " +
+                              (link.kind == LinkKind::DuctSegment ? "duct segment " : "flow path ") +
+                              std::to_string(link.number) + " the factor " + value_text(v) +
+                              "; it must be a number not below 0.");
+        }
         s.solver_links[static_cast<std::size_t>(sl.link)].mult = sl.mult * v;
     }
     for (const Impl::ScheduledNode& sn : s.scheduled_nodes) {
         const double v = s.schedules.value(sn.schedule);
         Node& node = s.nodes[static_cast<std::size_t>(sn.node)];
         if (!(v > 0) || !std::isfinite(v))
-            throw EngineError("The schedule " + s.schedules.schedule(sn.schedule).name + " gives zone " + sn.zone +
+            throw EngineError("The schedule " + s.schedules.schedule(sn.schedule).name + " gives " + sn.what +
                               " the temperature " + value_text(v) +
                               " K; it must be above 0 K.");
         node.T = v;
@@ -643,8 +878,10 @@ void AirflowNetwork::Impl::update_densities(const Weather& w)
 {
     const double R = kGasConstantAir;
     rho_a = w.Pb / (R * w.Ta);
+    nodes.back().T = w.Ta;
     for (std::size_t i = 0; i + 1 < nodes.size(); ++i) {
         Node& node = nodes[i];
+        if (follows[i] >= 0) node.T = nodes[static_cast<std::size_t>(follows[i])].T;
         // At the barometric pressure, as the outdoor density (see the top
         // of this file): no elevation term.
         node.rho = (w.Pb + node.p) / (R * node.T);

@@ -83,6 +83,12 @@ ContaminantModel contaminant_model(const Project& project, const std::vector<Nod
         for (const FlowPath& path : project.paths)
             if (path.filter)
                 throw EngineError("Filters are not simulated by this engine yet.");
+        for (const DuctSegment& segment : project.ducts)
+            if (segment.filter)
+                throw EngineError("Filters in duct segments are not simulated by this engine yet.");
+        for (const Junction& junction : project.junctions)
+            if (junction.t != 0 && junction.terminal.filter)
+                throw EngineError("Filters in duct terminals are not simulated by this engine yet.");
         for (const Exposure& exposure : project.exposures)
             if (!exposure.generations.empty())
                 throw EngineError("Occupant contaminant generations are not simulated by this engine yet.");

@@ -213,7 +213,17 @@ std::string node_text(const Project& project, const Node& node)
         const Zone* zone = project.zones.at(node.number);
         return "zone " + (zone ? zone->name : std::to_string(node.number));
     }
-    return "junction " + std::to_string(node.number);
+    return (node.kind == NodeKind::Terminal ? "terminal " : "junction ") + std::to_string(node.number);
+}
+
+std::string link_text(const Link& link)
+{
+    switch (link.kind) {
+    case LinkKind::DuctSegment: return "duct segment " + std::to_string(link.number);
+    case LinkKind::Terminal: return "the terminal of junction " + std::to_string(link.number);
+    case LinkKind::Leak: return "the duct leakage at junction " + std::to_string(link.number);
+    default: return "flow path " + std::to_string(link.number);
+    }
 }
 
 }  // namespace
@@ -231,7 +241,7 @@ std::string unphysical_solution(const Project& project, const std::vector<Node>&
     }
     for (const Link& link : links)
         if (!std::isfinite(link.dP) || !std::isfinite(link.F0) || !std::isfinite(link.F1))
-            return "flow path " + std::to_string(link.number) + " has a flow or pressure difference that is not a number";
+            return link_text(link) + " has a flow or pressure difference that is not a number";
     return {};
 }
 

@@ -335,12 +335,26 @@ TEST(AirflowNetwork, DoorWithATemperatureDifference)
 TEST(AirflowNetwork, RefusesWhatItDoesNotSimulate)
 {
     const std::vector<std::pair<std::string, std::function<void(Project&)>>> cases{
-        {"junction", [](Project& p) { add_junction(p, Junction{}); }},
-        {"duct segment",
+        {"junction with control values",
          [](Project& p) {
+             Junction j;
+             j.T0 = 293.15f;
+             j.cdvf.kind = 1;
+             add_junction(p, j);
+         }},
+        {"duct segment with control values",
+         [](Project& p) {
+             Junction j;
+             j.T0 = 293.15f;
+             j.zone = p.zones.at(1);
+             Junction* a = add_junction(p, j);
+             Junction* b = add_junction(p, j);
              DuctSegment segment;
              segment.element = p.duct_elements.insert_copy(new_duct_element(kDctDwc, NewElementContext{}));
              segment.len = 2;
+             segment.junction_n = a;
+             segment.junction_m = b;
+             segment.cdvf.kind = 2;
              p.ducts.add(segment);
          }},
         {"CFD zone", [](Project& p) { p.zones.at(1)->flags |= kZoneCfd; }},

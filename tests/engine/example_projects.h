@@ -7,18 +7,23 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "bench/duct_network_generator.h"
 #include "check/building_check.h"
 #include "editing/editor_session.h"
 #include "forms/schedule_forms.h"
 #include "forms/path_sheet.h"
 #include "forms/wind_profile_form.h"
 #include "model/airflow_rules.h"
+#include "model/duct_element.h"
+#include "model/duct_rules.h"
+#include "model/point_lists.h"
 #include "model/project.h"
 #include "model/species.h"
 #include "sketchpad/level_navigation.h"
@@ -114,8 +119,14 @@ inline AirflowElement* constant_mass_fan(Project& project, const std::string& na
 // Draws one level from the picture, gives the drawn zones and paths their
 // records (zones and paths numbered in the picture's reading order) and
 // relinks and renumbers the whole as a save does.
+// A duct layer, when given, is drawn over the plan (its runs expanded and
+// their segment numbers spread as a level's loading leaves them), and
+// add_ducts makes its junction and segment records, numbered in the
+// picture's reading order, before the check relinks them to the drawing.
 inline void draw_building(EditorSession& session, const std::vector<std::string>& drawing,
-                          const std::vector<ZoneSpec>& zones, const std::vector<PathSpec>& paths)
+                          const std::vector<ZoneSpec>& zones, const std::vector<PathSpec>& paths,
+                          const std::vector<std::string>& duct_drawing = {},
+                          const std::function<void(Project&, Level&)>& add_ducts = {})
 {
     Project& project = session.project();
     prepare_sketchpad(session);
@@ -123,7 +134,8 @@ inline void draw_building(EditorSession& session, const std::vector<std::string>
     Level& level = *project.lowest_level;
     level.name = "ground";
     const Picture page = on_sketchpad(drawing);
-    draw_plan(session.grid, Plan(page));
+    draw_plan(session.grid, Plan(page, duct_drawing.empty() ? Picture{} : on_sketchpad(duct_drawing)));
+    if (!duct_drawing.empty()) expand_duct_runs(session.grid, kCurrentLevel);
     for (const ZoneSpec& want : zones) {
         Zone zone = new_zone(project);
         zone.name = want.name;
@@ -144,6 +156,7 @@ inline void draw_building(EditorSession& session, const std::vector<std::string>
         path.level = &level;
         add_path(project, path);
     }
+    if (add_ducts) add_ducts(project, level);
     // Path icons show their element's icon, as the path sheet leaves them.
     LevelCells& cells = session.grid.current();
     for (int r = 0; r < session.grid.rows(); ++r)
@@ -438,6 +451,165 @@ inline void wind_cross_ventilation(EditorSession& session)
     }
 }
 
+// A duct element made as its sheet's OK makes it.
+inline DuctElement* define_duct_element(Project& project, int type, const std::string& name,
+                                        const std::string& desc, const std::function<void(DuctElement&)>& fill)
+{
+    DuctElement copy = new_duct_element(type, new_element_context(project));
+    copy.name = name;
+    copy.desc = desc;
+    fill(copy);
+    const DuctAcceptOutcome outcome = accept_duct_element(project.duct_elements, copy, nullptr);
+    EXPECT_NE(outcome.record, nullptr) << name << ": " << outcome.verdict.text;
+    return outcome.record;
+}
+// A round galvanized duct of diameter D with a leakage rate (L/s per m2
+// of duct surface at 1 Pa).
+inline DuctElement* round_duct(Project& project, const std::string& name, const std::string& desc, float D,
+                               float leak_rate)
+{
+    return define_duct_element(project, kDctDwc, name, desc, [&](DuctElement& e) {
+        e.shape.shape = kDuctCircle;
+        e.shape.Dh = D;
+        derive_shape(e.shape);
+        e.shape.leak_rate = leak_rate;
+        e.shape.leak_dP = 1;
+        update_leakage_class(e.shape);
+    });
+}
+
+// A ventilation system: a supply fan draws outdoor air through an intake
+// terminal on the west side into a supply main that runs east over four
+// rooms; at each of the first three rooms a junction branches down to the
+// room's supply terminal, and the main ends in the fourth room's supply
+// terminal. One return terminal in the fourth room exhausts through a duct
+// to an outdoor terminal on the east side. Each room leaks to the outdoors
+// through its south wall. All at 20 C; ducts at 2.7 m, the leaks at 1.5 m.
+// The numbers are those of tests/engine/duct_reference.py, which solves
+// the same system on its own.
+inline constexpr float kDuctHeight = 2.7f;  // m above the floor
+inline constexpr float kFanCurve[4] = {150, -100, 0, -500};  // rise, Pa, over F, kg/s
+inline constexpr float kFanPointFlows[5] = {0, 0.15f, 0.3f, 0.45f, 0.57f};
+inline constexpr float kMainDiameter = 0.25f, kBranchDiameter = 0.15f, kReturnDiameter = 0.2f;  // m
+inline constexpr float kMainLeakage = 0.1f;  // L/s per m2 at 1 Pa
+struct SegmentSpec {
+    std::string element;
+    float len = 0, sllc = 0;
+    std::uint8_t dir = kDirEast;
+};
+struct TerminalSpec {
+    bool exposed = false;
+    float loss = bench::kNewTerminalLoss;
+    // The direction of flow from its duct into it, which the sheet sets
+    // from the side its duct piece is on: 4 above, 5 east, 1 below, 2 west.
+    std::uint8_t direction = 4;
+};
+// Segments and nodes in the duct picture's reading order.
+inline const std::vector<SegmentSpec>& duct_system_segments()
+{
+    static const std::vector<SegmentSpec> all = {
+        {"supply_fan", 1, 0, kDirEast},    // intake terminal 1 -> junction 2
+        {"main", 7, 0.3f, kDirEast},       // junction 2 -> junction 3
+        {"main", 7, 0.3f, kDirEast},       // junction 3 -> junction 4
+        {"main", 9, 0.5f, kDirEast},       // junction 4 -> terminal 8, round the corner
+        {"branch", 3, 1.0f, kDirSouth},    // junction 2 -> terminal 5
+        {"branch", 3, 1.0f, kDirSouth},    // junction 3 -> terminal 6
+        {"branch", 3, 1.0f, kDirSouth},    // junction 4 -> terminal 7
+        {"return_duct", 6, 1.2f, kDirEast},  // terminal 9 -> terminal 10
+    };
+    return all;
+}
+// Nodes 1..10: the intake, three junctions, four supply terminals, the
+// return and the exhaust; nullopt for a plain junction.
+inline const std::vector<std::optional<TerminalSpec>>& duct_system_nodes()
+{
+    static const std::vector<std::optional<TerminalSpec>> all = {
+        TerminalSpec{true, 0.5f, 5},  std::nullopt, std::nullopt, std::nullopt,
+        TerminalSpec{false, 2.0f, 4}, TerminalSpec{false, 2.0f, 4}, TerminalSpec{false, 2.0f, 4},
+        TerminalSpec{false, 2.0f, 4}, TerminalSpec{false, 1.5f, 5}, TerminalSpec{true, 1.0f, 2},
+    };
+    return all;
+}
+inline void duct_system(EditorSession& session)
+{
+    Project& project = session.project();
+    set_project_description(project, "Supply fan, a main with branches to four rooms, one return");
+    steady_run(project.rc, kWarm);
+    define_element(project, kPlrLeak1, "wall_leak", "Wall leakage, 0.01 m2 at 4 Pa", [](AirflowElement& e) {
+        LeakageData& d = std::get<LeakageData>(e.data);
+        d.area1 = 0.01f;
+        d.expt = 0.65f;
+        d.coef = 0.6f;
+        d.pres = 4;
+    });
+    define_duct_element(project, kDctFan, "supply_fan", "Supply fan, 150 Pa at no flow", [](DuctElement& e) {
+        e.shape.shape = kDuctCircle;
+        e.shape.Dh = kMainDiameter;
+        derive_shape(e.shape);
+        FanData& fan = std::get<FanData>(e.data);
+        for (float F : kFanPointFlows) {
+            FanPoint point;
+            point.F = F;
+            point.dP = kFanCurve[0] + F * (kFanCurve[1] + F * (kFanCurve[2] + F * kFanCurve[3]));
+            point.rP = point.dP;
+            fan.points.push_back(point);
+        }
+        EXPECT_TRUE(fit_fan_curve(fan).accepted);
+    });
+    round_duct(project, "main", "Supply main, 250 mm", kMainDiameter, kMainLeakage);
+    round_duct(project, "branch", "Supply branch, 150 mm", kBranchDiameter, 0);
+    round_duct(project, "return_duct", "Return and exhaust, 200 mm", kReturnDiameter, 0);
+    const auto add_ducts = [&](Project& p, Level&) {
+        for (const std::optional<TerminalSpec>& spec : duct_system_nodes()) {
+            Junction j;
+            j.T0 = static_cast<float>(kWarm);
+            j.relHt = kDuctHeight;
+            j.clr = -1;
+            j.icon = spec ? ICN_TERMINAL : ICN_JUNCTION;
+            j.CC0.assign(static_cast<std::size_t>(p.nctm()), 0.0f);
+            if (spec) {
+                j.t = spec->exposed ? kJunctionExposed : kJunctionTerminal;
+                j.terminal = bench::new_terminal_data();
+                j.terminal.loss_coefficient() = spec->loss;
+                j.terminal.direction() = spec->direction;
+            }
+            add_junction(p, j);
+        }
+        for (const SegmentSpec& spec : duct_system_segments()) {
+            DuctSegment d;
+            d.element = p.duct_elements.find_by_name(spec.element);
+            ASSERT_NE(d.element, nullptr) << spec.element;
+            d.len = spec.len;
+            d.sllc = spec.sllc;
+            d.dir = spec.dir;
+            d.clr = -1;
+            p.ducts.add(d);
+        }
+    };
+    draw_building(session,
+                  {"...#############################...",
+                   "...#......#......#......#......#...",
+                   "...#......#......#......#......#...",
+                   "...#..1...#..2...#..3...#..4...#...",
+                   "...#......#......#......#......#...",
+                   "...###A######B######C######D####..."},
+                  {{"room1", 60}, {"room2", 60}, {"room3", 60}, {"room4", 60}},
+                  {{"wall_leak", kDirSouth, 1.5f}, {"wall_leak", kDirSouth, 1.5f},
+                   {"wall_leak", kDirSouth, 1.5f}, {"wall_leak", kDirSouth, 1.5f}},
+                  {"...................................",
+                   "To>ooooJooo>ooJooo>ooJooo>ooo......",
+                   ".......v......v......v......o......",
+                   ".......T......T......T......T......",
+                   ".............................T>oooT",
+                   "..................................."},
+                  add_ducts);
+    // The Terminal Data page shows each terminal the area of the duct that
+    // feeds it, and keeps it.
+    for (const DuctSegment& d : project.ducts)
+        for (Junction* end : {d.junction_n, d.junction_m})
+            if (end && end->t != 0) end->terminal.duct_area() = d.element->shape.area;
+}
+
 struct Example {
     std::string file;  // under examples/
     void (*build)(EditorSession&);
@@ -454,6 +626,7 @@ inline const std::vector<Example>& shipped_examples()
         {"door_temperature_difference.prj", door_temperature_difference},
         {"zones_in_series.prj", zones_in_series},
         {"wind_cross_ventilation.prj", wind_cross_ventilation},
+        {"duct_system.prj", duct_system},
     };
     return all;
 }

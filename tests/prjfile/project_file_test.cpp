@@ -373,7 +373,7 @@ namespace {
 
 TEST_F(ProjectFileTest, ShippedExamplesOpenAndWriteBackIdentically)
 {
-    for (const char* name : {"two_rooms.prj", "office.prj"}) {
+    for (const char* name : {"two_rooms.prj", "office.prj", "duct_system.prj"}) {
         SCOPED_TRACE(name);
         const std::string path = std::string(AVELOR_SOURCE_DIR) + "/examples/" + name;
         ProjectDocument doc;
