@@ -54,7 +54,6 @@ void for_each_traced(SketchGrid& g, const CellBounds& b, Visit&& visit)
             if (g.Scolors(r, c) == g.colours.drawing_line) visit(r, c);
 }
 
-bool is_segment_icon(std::uint8_t code) { return code >= ICN_SEGMENT_N && code <= ICN_SEGMENT_W; }
 bool is_terminal(std::uint8_t code) { return code >= ICN_TERMINAL && code <= ICN_LAST_DUCT_NODE; }
 bool is_duct_piece(std::uint8_t code) { return code != 0 && !is_duct_node(code); }
 bool connects_up(std::uint8_t code) { return code == 159 || code == 161 || code == 163; }

@@ -78,6 +78,14 @@ bool can_delete_network(SketchEditor& editor);
 // icon list: straight runs rebuilt, segment numbers spread.
 void reload_duct_layer(SketchEditor& editor);
 
+// Paste of the clipboard's duct item at the cursor: a copied or cut duct
+// segment onto a plain piece of a run that has none (its direction turned
+// to the run, a copy with a filter of its own; a cut segment moves on its
+// own level), a copied junction or terminal onto a node cell that fits the
+// ducts around it (asking before it overwrites a defined one and its
+// downward segment). True when pasted.
+bool paste_duct_item(SketchEditor& editor);
+
 // Release a duct segment or a junction record (a junction with its
 // downward segment) the way every deletion does: the record goes back to
 // its list, the project is modified, the clipboard is emptied when it

@@ -23,7 +23,6 @@ bool is_flow_path_code(std::uint8_t code)
     return code >= ICN_PATH && code <= 31 && has_flag(code, CC_PATH_ICON);
 }
 bool is_zone_icon(std::uint8_t code) { return has_flag(code, CC_ZONE_ICON); }
-bool is_segment_icon(std::uint8_t code) { return code >= ICN_SEGMENT_N && code <= ICN_SEGMENT_W; }
 
 bool level_below_exists(const Project& project)
 {
@@ -1015,10 +1014,7 @@ bool paste_icon(SketchEditor& editor)
         beep();
         return false;
     }
-    if (clip.kind == ClipKind::DuctSegment || clip.kind == ClipKind::DuctNode) {
-        show_message(NOTE, {kDuctsNotAvailable});
-        return false;
-    }
+    if (clip.kind == ClipKind::DuctSegment || clip.kind == ClipKind::DuctNode) return paste_duct_item(editor);
     std::optional<CutSource> src;
     if (clip.cut) {
         src = locate_cut_source(editor);

@@ -33,7 +33,6 @@ namespace avelor {
 
 // What the pieces of duct editing that are still to come (pasting ducts),
 // and the control-link tool, say.
-inline constexpr std::string_view kDuctsNotAvailable = "Duct editing is not available yet.";
 inline constexpr std::string_view kLinksNotAvailable = "Control link editing is not available yet.";
 
 // The status bar's name for the active tool ("Tool: Draw Walls"); empty

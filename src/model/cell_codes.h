@@ -164,5 +164,6 @@ constexpr CellLayer layer_of_code(std::uint8_t code)
 constexpr bool icon_is_stored(std::uint8_t code) { return cell_code_flags[code] > CC_DIR_MASK; }
 
 constexpr bool is_duct_node(std::uint8_t code) { return has_flag(code, CC_DUCT_NODE); }
+constexpr bool is_segment_icon(std::uint8_t code) { return code >= ICN_SEGMENT_N && code <= ICN_SEGMENT_W; }
 
 }  // namespace avelor

@@ -418,17 +418,33 @@ void expand_link_runs(SketchGrid& grid, int which)
     expand_runs(grid, grid.level(which).Links, ICN_LINK_H, ICN_LINK_V, 0, 0);
 }
 
-void spread_segment_number(SketchGrid& grid, int which, int row, int col)
+namespace {
+
+void write_along_segment_run(SketchGrid& grid, int which, int row, int col, std::int32_t number)
 {
-    if (!grid.in_drawing(row, col)) return;
     LevelCells& l = grid.level(which);
     const std::uint8_t code = l.Ducts(row, col);
-    const std::int32_t number = l.Paths(row, col);
-    if (!has_flag(code, CC_DUCT_SEGMENT) || number <= 0) return;
     const std::uint16_t first = (direction_bits(code) & CC_DIR_N) ? CC_DIR_N : CC_DIR_W;
     auto write = [&](std::size_t i) { l.Paths[i] = number; };
     const WalkEnd one = walk_duct_run(grid, l.Ducts, {row, col}, first, write);
     if (!one.ring) walk_duct_run(grid, l.Ducts, {row, col}, opposite_direction(first), write);
+}
+
+}  // namespace
+
+void spread_segment_number(SketchGrid& grid, int which, int row, int col)
+{
+    if (!grid.in_drawing(row, col)) return;
+    const LevelCells& l = grid.level(which);
+    const std::int32_t number = l.Paths(row, col);
+    if (!has_flag(l.Ducts(row, col), CC_DUCT_SEGMENT) || number <= 0) return;
+    write_along_segment_run(grid, which, row, col, number);
+}
+
+void clear_segment_number(SketchGrid& grid, int which, int row, int col)
+{
+    if (!grid.in_drawing(row, col) || !has_flag(grid.level(which).Ducts(row, col), CC_DUCT_SEGMENT)) return;
+    write_along_segment_run(grid, which, row, col, 0);
 }
 
 DuctRunEnds duct_run_ends(const SketchGrid& grid, int which, int row, int col)

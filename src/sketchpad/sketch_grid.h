@@ -331,6 +331,8 @@ void expand_link_runs(SketchGrid& grid, int which);
 // The number of the duct segment icon at a cell, written into every cell of
 // its run both ways (straight over crossings, up to the nodes at its ends).
 void spread_segment_number(SketchGrid& grid, int which, int row, int col);
+// The same with 0: the run of the segment icon at a cell loses its number.
+void clear_segment_number(SketchGrid& grid, int which, int row, int col);
 
 // Moves the cursor one cell in direction 1 (north), 2 (east), 4 (south) or
 // 8 (west) over the current level and tells how a two-way run of the layer

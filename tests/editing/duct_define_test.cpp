@@ -217,3 +217,107 @@ TEST(DefineDucts, ProjectWithDefinedDuctsRoundTripsByteExactly)
 
 }  // namespace
 }  // namespace avelor
+
+namespace avelor {
+namespace {
+
+using namespace testing;
+
+// Copy and cut of a defined segment, pasted onto a run that has none: the
+// copy takes the direction of its new run and a filter of its own; a cut
+// segment leaves its old run plain and unnumbered.
+TEST(PasteDucts, SegmentsLandOnUndefinedRuns)
+{
+    for (const bool cut : {false, true}) {
+        SCOPED_TRACE(cut ? "cut" : "copy");
+        Define f;
+        Project& p = f.project();
+        Junction* west = f.define_node(kWestJunction);
+        f.define_node(kMiddleJunction);
+        Junction* terminal = f.define_node(kWestTerminal);
+        ASSERT_TRUE(f.define_segment(kNorthRun, 0));  // eastward
+        FilterElement fe = new_filter_element(kFltCef);
+        fe.name = "f";
+        fe.data = new_filter_data(kFltCef);
+        Filter filter;
+        filter.element = p.filter_elements.insert_copy(fe);
+        filter.loads = loads_for(filter.element);
+        p.ducts.at(1)->filter = p.filters.add(filter);
+
+        f.at(kNorthRun.row, kNorthRun.col);
+        f.run(cut ? EditAction::Cut : EditAction::Copy);
+        f.at(kWestDrop.row, kWestDrop.col);
+        ASSERT_TRUE(f.run(EditAction::Paste).modified);
+
+        const std::int32_t n = f.number_at(kWestDrop);
+        const DuctSegment* pasted = p.ducts.at(n);
+        ASSERT_NE(pasted, nullptr);
+        EXPECT_EQ(pasted->dir, 1);  // east became north on the vertical run
+        EXPECT_EQ(f.cells().Ducts(kWestDrop.row, kWestDrop.col), ICN_SEGMENT_N);
+        for (GridCell c : {GridCell{3, 2}, GridCell{5, 2}}) EXPECT_EQ(f.number_at(c), n);
+        EXPECT_EQ(pasted->junction_n, terminal);
+        EXPECT_EQ(pasted->junction_m, west);
+        EXPECT_EQ(pasted->element, f.darcy);
+        ASSERT_NE(pasted->filter, nullptr);
+        if (cut) {
+            EXPECT_EQ(p.filters.at(1), pasted->filter);  // the filter moved with it
+            EXPECT_EQ(p.ducts.at(1), nullptr);
+            EXPECT_EQ(f.cells().Ducts(kNorthRun.row, kNorthRun.col), ICN_DUCT_H);
+            for (int c = 3; c <= 5; ++c) EXPECT_EQ(f.number_at({2, c}), 0) << c;
+            EXPECT_TRUE(f.editor.clipboard.empty());
+        } else {
+            EXPECT_NE(pasted->filter, p.ducts.at(1)->filter);  // a filter of its own
+            EXPECT_EQ(f.number_at(kNorthRun), 1);
+        }
+        // A run that has a segment takes no other.
+        f.at(kWestDrop.row, kWestDrop.col);
+        const int beeps = f.port.beeps;
+        const std::int32_t count = p.ducts.count();
+        if (!cut) {
+            EXPECT_FALSE(f.run(EditAction::Paste).modified);
+            EXPECT_EQ(f.port.beeps, beeps + 1);
+            EXPECT_EQ(p.ducts.count(), count);
+        }
+    }
+}
+
+TEST(PasteDucts, ACopiedTerminalAsksBeforeItOverwrites)
+{
+    Define f;
+    Project& p = f.project();
+    Junction* source = f.define_node(kWestTerminal);
+    source->terminal.loss_coefficient() = 0.7f;
+    source->terminal.wall_azimuth() = 90;
+    f.at(kWestTerminal.row, kWestTerminal.col);
+    f.run(EditAction::Copy);
+    // Onto an undefined terminal in the open: a new exposed terminal.
+    f.at(kMiddleTerminal.row, kMiddleTerminal.col);
+    ASSERT_TRUE(f.run(EditAction::Paste).modified);
+    const Junction* pasted = p.junctions.at(f.number_at(kMiddleTerminal));
+    ASSERT_NE(pasted, nullptr);
+    EXPECT_NE(pasted, source);
+    EXPECT_EQ(pasted->t, kJunctionExposed);
+    EXPECT_TRUE(pasted->zone.is_ambient());
+    EXPECT_FLOAT_EQ(pasted->terminal.loss_coefficient(), 0.7f);
+    EXPECT_FLOAT_EQ(pasted->terminal.wall_azimuth(), -1);
+    EXPECT_EQ(pasted->terminal.direction(), 4);  // its duct is above
+
+    // Over a defined terminal the user is asked; No changes nothing.
+    const std::int32_t count = p.junctions.count();
+    f.port.answers.push_back(Answer::No);
+    EXPECT_FALSE(f.run(EditAction::Paste).modified);
+    ASSERT_FALSE(f.port.questions.empty());
+    EXPECT_EQ(f.port.questions.back(), "Overwrite this terminal?");
+    f.port.answers.push_back(Answer::Yes);
+    EXPECT_TRUE(f.run(EditAction::Paste).modified);
+    EXPECT_EQ(p.junctions.count(), count);  // the same number, a new copy
+    // A junction cannot be cut.
+    f.at(kWestJunction.row, kWestJunction.col);
+    f.define_node(kWestJunction);
+    const int beeps = f.port.beeps;
+    f.run(EditAction::Cut);
+    EXPECT_EQ(f.port.beeps, beeps + 1);
+}
+
+}  // namespace
+}  // namespace avelor
