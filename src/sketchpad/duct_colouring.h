@@ -54,7 +54,7 @@ enum class FansInSystem { ContinueThrough, StopAtAny };
 struct DuctColourOptions {
     bool inlet = true;
     bool outlet = true;
-    std::int16_t inlet_colour = 26;
+    std::int16_t inlet_colour = 16;
     std::int16_t outlet_colour = 2;
     std::int16_t fan_colour = 13;
     FanColouring fans = FanColouring::StartingFanOnly;
