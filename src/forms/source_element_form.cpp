@@ -25,6 +25,13 @@ int SourceChooser::preselection(const SourceElement* edited) const
     return kSrcCcf;
 }
 
+bool source_models_available(const NamedList<Species>& species)
+{
+    if (species.head()) return true;
+    show_message(WARNING, {"Source/sink elements act on a species: define a species first (Data, Species...)."});
+    return false;
+}
+
 SourceElementForm::SourceElementForm(const SourceElement& element, const NamedList<Species>& species)
     : working_(element)
 {
@@ -67,6 +74,10 @@ void SourceElementForm::build_rows()
         row.info = f;
         float& value = is_power_law() && f.value == 0 ? coefficient_ : working_.v[static_cast<std::size_t>(f.value)];
         if (f.unit < 0) {
+            row.field = std::make_unique<UnitField>(value, UnitKind::Dimensionless, 0, f.lower, NO_LIMIT);
+        } else if (!s) {
+            // No species to convert with: the value shows in its base unit
+            // only. (accept refuses such an element.)
             row.field = std::make_unique<UnitField>(value, UnitKind::Dimensionless, 0, f.lower, NO_LIMIT);
         } else {
             const UnitKind kind = source_field_kind(f, s);

@@ -38,6 +38,11 @@ struct SourceChooser {
     int last_choice = -1;
 };
 
+// Every model but the super element acts on a species, and their units
+// cannot be shown without one: with no species in the list a WARNING says
+// so and false is returned, before any dialog opens.
+bool source_models_available(const NamedList<Species>& species);
+
 class SourceElementForm {
 public:
     // element: a new element or a copy of the stored one; species: the list

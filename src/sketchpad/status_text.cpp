@@ -6,6 +6,7 @@
 #include "app/diagnostics.h"
 #include "app/text_convert.h"
 #include "model/airflow_element.h"
+#include "model/duct_element.h"
 #include "model/project.h"
 #include "model/units.h"
 #include "sketchpad/zone_detection.h"
@@ -240,9 +241,7 @@ bool duct_text(StatusParts& parts, const Project& project, const SketchGrid& gri
     }
     // Every piece of a run carries the number of the run's segment.
     if (const DuctSegment* duct = nr > 0 ? project.ducts.at(nr) : nullptr) {
-        // The duct element's name joins the head once duct elements are
-        // part of the model.
-        parts.add(format_text(" Duct (%d)", duct->nr));
+        parts.add(format_text(" Duct (%d): %s", duct->nr, duct->element ? duct->element->name.c_str() : ""));
         const int u = duct->u[kDuctUnitLength];
         parts.add(format_text("; L: %.2f %s", shown(duct->len, UnitKind::Length, u), unit_name(UnitKind::Length, u)));
         add_controls(parts, duct->schedule, duct->cdvf, duct->control);

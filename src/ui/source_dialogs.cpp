@@ -286,6 +286,7 @@ void SourceElementDialog::accept()
 
 SourceElement* create_source_element_dialog(QWidget* parent, Project& project, SourceChooser& chooser)
 {
+    if (!source_models_available(project.species)) return nullptr;
     SourceChooserDialog choose(parent, nullptr, chooser);
     if (choose.exec() != QDialog::Accepted) return nullptr;
     SourceElementForm form(new_source_element(choose.chosen(), nullptr), project.species);

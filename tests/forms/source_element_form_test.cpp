@@ -58,6 +58,14 @@ TEST_F(SourceElementFormTest, ANewElementStartsWithASpeciesAndNeedsOne)
     EXPECT_FALSE(none.accept(empty.source_elements, nullptr));
     EXPECT_TRUE(told("A species must be selected"));
     EXPECT_EQ(empty.source_elements.count(), 0);
+    // The manager asks first; a power law's mg/h could not be shown
+    // without a species at all.
+    EXPECT_FALSE(source_models_available(empty.species));
+    EXPECT_TRUE(told("define a species first"));
+    EXPECT_TRUE(source_models_available(project.species));
+    SourceElementForm power(new_source_element(kSrcPlm, nullptr), empty.species);
+    EXPECT_EQ(power.selector(0), nullptr);
+    EXPECT_FALSE(power.coefficient_text().empty());
 
     // The name rules of every definition apply.
     SourceElementForm again(new_source_element(kSrcBrs, hcho), project.species);

@@ -117,8 +117,11 @@ protected:
         p.junctions.add(junction);
         junction.t = 1;
         p.junctions.add(junction);
+        DuctElement element = new_duct_element(kDctDwc, {});
+        element.name = "main";
         DuctSegment duct;
         duct.len = 2.5f;
+        duct.element = p.duct_elements.insert_copy(element);
         p.ducts.add(duct);
 
         draw_plan(grid, Plan{kWalls, kDucts});
@@ -163,7 +166,7 @@ TEST_F(ItemText, HeadsOfTheDrawnItems)
         {{3, 2}, ""},                      // open floor
         {{7, 2}, " Undefined duct junction"},
         {{7, 7}, " Terminal point(2); Sched: <none>"},
-        {{7, 4}, " Duct (1); L: 2.50 m; Sched: <none>"},
+        {{7, 4}, " Duct (1): main; L: 2.50 m; Sched: <none>"},
         {{7, 5}, " Undefined duct segment"},  // a piece not carrying the number
         {{-1, 0}, ""},
         {{10, 0}, ""},
