@@ -119,7 +119,7 @@ constexpr std::array kCommands = {
     CommandEntry{cmd::HighlightValuesFile, View, "&Highlight", "C&VF/DVF", "", NoMark, true},
     CommandEntry{cmd::HighlightFiltered, View, "&Highlight", "&Filtered", "", NoMark, true},
     CommandEntry{cmd::HighlightControlled, View, "&Highlight", "&Controlled", "", NoMark, true},
-    CommandEntry{cmd::DuctColouring, View, "", "Du&ct Coloring...", "Alt+D", NoMark, Later},
+    CommandEntry{cmd::DuctColouring, View, "", "Du&ct Coloring...", "Alt+D", NoMark, true},
     sep(View),
     CommandEntry{cmd::ProjectOptions, View, "", "Project &Options...", "", NoMark, true},
 

@@ -49,6 +49,7 @@
 #include "ui/floating_status.h"
 #include "ui/navigator_window.h"
 #include "ui/problems_window.h"
+#include "ui/duct_colouring_window.h"
 #include "ui/project_config_dialog.h"
 #include "ui/results_view.h"
 #include "ui/schedule_dialogs.h"
@@ -605,6 +606,21 @@ void MainWindow::show_problems()
     problems_->raise();
 }
 
+DuctColouringWindow* MainWindow::duct_colouring_window() const { return duct_colouring_; }
+
+void MainWindow::show_duct_colouring()
+{
+    if (!duct_colouring_) {
+        duct_colouring_ = new DuctColouringWindow(session_, this);
+        connect(duct_colouring_, &DuctColouringWindow::lineShown, this, &MainWindow::problem_shown);
+        connect(duct_colouring_, &DuctColouringWindow::coloursSet, this, &MainWindow::data_changed);
+    } else {
+        duct_colouring_->refresh();
+    }
+    duct_colouring_->show();
+    duct_colouring_->raise();
+}
+
 void MainWindow::building_checked()
 {
     update_title();
@@ -672,6 +688,8 @@ void MainWindow::project_replaced()
     session_.problems.clear();
     run_status_label_->clear();
     if (problems_) problems_->close();
+    // Its lines point into the project that went.
+    if (duct_colouring_) duct_colouring_->close();
     leave_results_mode();
     update_results_availability(session_);
     update_title();
@@ -864,6 +882,7 @@ void MainWindow::run_command(int command)
     case cmd::HighlightValuesFile: toggle_flag(&ViewFlags::highlight_values_file); break;
     case cmd::HighlightFiltered: toggle_flag(&ViewFlags::highlight_filtered); break;
     case cmd::HighlightControlled: toggle_flag(&ViewFlags::highlight_controlled); break;
+    case cmd::DuctColouring: show_duct_colouring(); break;
     case cmd::RevealLevelBelow: toggle_flag(&ViewFlags::reveal_below); break;
     case cmd::ColourZonesBelow: toggle_flag(&ViewFlags::colour_zones_below); break;
     case cmd::LevelAbove:

@@ -27,6 +27,7 @@ class SketchPadWidget;
 class NavigatorWindow;
 class FloatingStatusBox;
 class ProblemsWindow;
+class DuctColouringWindow;
 class SimulationRunner;
 
 class MainWindow final : public QMainWindow {
@@ -76,6 +77,9 @@ public:
     // an open one up to date; an empty list opens nothing.
     void show_problems();
 
+    // "Du&ct Coloring...": the duct system colouring window, while it exists.
+    DuctColouringWindow* duct_colouring_window() const;
+
     // Run Simulation and Run Building Check, and the engine while it runs.
     SimulationRunner* simulation_runner() const { return runner_; }
 
@@ -117,6 +121,7 @@ private:
     // moved, the current level shown again.
     void building_checked();
     void problem_shown();
+    void show_duct_colouring();
     // The mode commands: Normal, Results and Wind Pressure Mode.
     void change_display_mode(int command);
     // The Results Mode command after a run.
@@ -151,6 +156,7 @@ private:
     QPointer<NavigatorWindow> navigator_;
     QPointer<FloatingStatusBox> floating_;
     QPointer<ProblemsWindow> problems_;
+    QPointer<DuctColouringWindow> duct_colouring_;
     ResultsMode results_;
     ResultsOverlay results_overlay_;
     SimulationRunner* runner_ = nullptr;
