@@ -3,9 +3,16 @@
 // in name order, each row holding its record.
 #pragma once
 
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QListWidget>
+#include <QPushButton>
 #include <QSignalBlocker>
 #include <QVariant>
+#include <QVBoxLayout>
 
 #include "app/lists.h"
 #include "ui/text_1252.h"
@@ -35,6 +42,41 @@ T* current_definition(const QListWidget& list)
 {
     const QListWidgetItem* item = list.currentItem();
     return item ? static_cast<T*>(item->data(Qt::UserRole).value<void*>()) : nullptr;
+}
+
+// The body of a Data menu manager: a group titled group_title holding the
+// list, the summary below it and the New, Edit and Delete buttons, and a
+// Close button that rejects the dialog.
+struct ManagerButtons {
+    QPushButton* create = nullptr;
+    QPushButton* edit = nullptr;
+    QPushButton* remove = nullptr;
+};
+inline ManagerButtons lay_out_manager(QDialog& dialog, const QString& group_title, QListWidget* list, QLabel* summary)
+{
+    auto button = [&](const char* text, const char* name) {
+        auto* b = new QPushButton(QString::fromLatin1(text), &dialog);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setAutoDefault(false);
+        return b;
+    };
+    ManagerButtons buttons{button("&New...", "New"), button("&Edit...", "Edit"), button("&Delete", "Delete")};
+    auto* close = new QDialogButtonBox(QDialogButtonBox::Close, &dialog);
+    QObject::connect(close, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    auto* group = new QGroupBox(group_title, &dialog);
+    auto* group_layout = new QVBoxLayout(group);
+    group_layout->addWidget(list);
+    group_layout->addWidget(summary);
+    auto* row = new QHBoxLayout;
+    row->addWidget(buttons.create);
+    row->addWidget(buttons.edit);
+    row->addWidget(buttons.remove);
+    row->addStretch();
+    group_layout->addLayout(row);
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->addWidget(group);
+    layout->addWidget(close);
+    return buttons;
 }
 
 }  // namespace avelor::ui

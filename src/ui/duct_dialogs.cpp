@@ -480,25 +480,10 @@ DuctElementManagerDialog::DuctElementManagerDialog(QWidget* parent, Project& pro
     summary_->setTextFormat(Qt::PlainText);
     summary_->setMinimumHeight(summary_->fontMetrics().lineSpacing() * 9);
     summary_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    auto* new_button = plain_button(this, "&New...", "New");
-    edit_ = plain_button(this, "&Edit...", "Edit");
-    delete_ = plain_button(this, "&Delete", "Delete");
-    auto* close = new QDialogButtonBox(QDialogButtonBox::Close, this);
-    connect(close, &QDialogButtonBox::rejected, this, &QDialog::reject);
-
-    auto* group = new QGroupBox(QStringLiteral("Project Duct Elements"), this);
-    auto* group_layout = new QVBoxLayout(group);
-    group_layout->addWidget(list_);
-    group_layout->addWidget(summary_);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(new_button);
-    buttons->addWidget(edit_);
-    buttons->addWidget(delete_);
-    buttons->addStretch();
-    group_layout->addLayout(buttons);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(group);
-    layout->addWidget(close);
+    const ManagerButtons buttons = lay_out_manager(*this, QStringLiteral("Project Duct Elements"), list_, summary_);
+    QPushButton* new_button = buttons.create;
+    edit_ = buttons.edit;
+    delete_ = buttons.remove;
 
     connect(list_, &QListWidget::currentRowChanged, this, [this] { show_summary(); });
     connect(list_, &QListWidget::itemDoubleClicked, this, [this] { edit_element(); });

@@ -250,18 +250,7 @@ void DuctSegmentSheetDialog::refresh()
 {
     filling_ = true;
     const DuctSegment& segment = sheet_.segment();
-    element_->clear();
-    element_items_.clear();
-    if (!segment.element) {
-        element_->addItem(from_1252(sheet_.element_text()));
-        element_items_.push_back(nullptr);
-    }
-    for (DuctElement* e : sheet_.element_choices()) {
-        element_->addItem(from_1252(e->name));
-        element_items_.push_back(e);
-    }
-    for (std::size_t i = 0; i < element_items_.size(); ++i)
-        if (element_items_[i] == segment.element) element_->setCurrentIndex(static_cast<int>(i));
+    fill_element_box(*element_, element_items_, sheet_.element_choices(), segment.element, sheet_.element_text());
     description_->setText(from_1252(sheet_.element_description()));
     summary_->setText(lines_text(sheet_.element_summary()));
     edit_element_->setEnabled(sheet_.can_edit_element() && static_cast<bool>(hooks_.edit_element));

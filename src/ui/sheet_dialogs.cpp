@@ -703,18 +703,7 @@ void PathSheetDialog::refresh()
     const FlowPath& path = sheet_.path();
 
     // Flow element.
-    element_->clear();
-    element_items_.clear();
-    if (!path.element) {
-        element_->addItem(from_1252(sheet_.element_text()));
-        element_items_.push_back(nullptr);
-    }
-    for (AirflowElement* e : sheet_.element_choices()) {
-        element_->addItem(from_1252(e->name));
-        element_items_.push_back(e);
-    }
-    for (std::size_t i = 0; i < element_items_.size(); ++i)
-        if (element_items_[i] == path.element) element_->setCurrentIndex(static_cast<int>(i));
+    fill_element_box(*element_, element_items_, sheet_.element_choices(), path.element, sheet_.element_text());
     description_->setText(from_1252(sheet_.element_description()));
     const ElementSummary summary = sheet_.element_summary_lines();
     summary_type_->setText(from_1252(summary.category));

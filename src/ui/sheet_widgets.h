@@ -3,6 +3,7 @@
 // "Color Picker", and a few small builders.
 #pragma once
 
+#include <QComboBox>
 #include <QLineEdit>
 #include <QWidget>
 
@@ -10,13 +11,13 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "forms/zone_sheet.h"
 #include "model/units.h"
 #include "ui/text_1252.h"
 
 class QButtonGroup;
-class QComboBox;
 class QLabel;
 class QLayout;
 class QPushButton;
@@ -27,6 +28,27 @@ class Project;
 }
 
 namespace avelor::ui {
+
+// A sheet's element name box: the placeholder text first while no element
+// is chosen, then the choices in order, the current element selected.
+// items receives the element of each entry (null for the placeholder).
+template <class T>
+void fill_element_box(QComboBox& box, std::vector<T*>& items, const std::vector<T*>& choices, const T* current,
+                      std::string_view placeholder)
+{
+    box.clear();
+    items.clear();
+    if (!current) {
+        box.addItem(from_1252(placeholder));
+        items.push_back(nullptr);
+    }
+    for (T* e : choices) {
+        box.addItem(from_1252(e->name));
+        items.push_back(e);
+    }
+    for (std::size_t i = 0; i < items.size(); ++i)
+        if (items[i] == current) box.setCurrentIndex(static_cast<int>(i));
+}
 
 // A plain edit over one value of a sheet model: what it shows comes from
 // the model, and what is typed goes to the model's setter when the edit is

@@ -319,25 +319,11 @@ SourceElementManagerDialog::SourceElementManagerDialog(QWidget* parent, Project&
     summary_->setMinimumHeight(summary_->fontMetrics().lineSpacing() * 7);
     summary_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     summary_->setWordWrap(true);
-    auto* new_button = plain_button(this, QStringLiteral("&New..."), "New");
-    edit_ = plain_button(this, QStringLiteral("&Edit..."), "Edit");
-    delete_ = plain_button(this, QStringLiteral("&Delete"), "Delete");
-    auto* close = new QDialogButtonBox(QDialogButtonBox::Close, this);
-    connect(close, &QDialogButtonBox::rejected, this, &QDialog::reject);
-
-    auto* group = new QGroupBox(QStringLiteral("Project Source/Sink Elements"), this);
-    auto* group_layout = new QVBoxLayout(group);
-    group_layout->addWidget(list_);
-    group_layout->addWidget(summary_);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(new_button);
-    buttons->addWidget(edit_);
-    buttons->addWidget(delete_);
-    buttons->addStretch();
-    group_layout->addLayout(buttons);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(group);
-    layout->addWidget(close);
+    const ManagerButtons buttons =
+        lay_out_manager(*this, QStringLiteral("Project Source/Sink Elements"), list_, summary_);
+    QPushButton* new_button = buttons.create;
+    edit_ = buttons.edit;
+    delete_ = buttons.remove;
 
     connect(list_, &QListWidget::currentRowChanged, this, [this] { show_summary(); });
     const auto edit = [this] {

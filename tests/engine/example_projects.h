@@ -560,28 +560,28 @@ inline void duct_system(EditorSession& session)
     round_duct(project, "branch", "Supply branch, 150 mm", kBranchDiameter, 0);
     round_duct(project, "return_duct", "Return and exhaust, 200 mm", kReturnDiameter, 0);
     const auto add_ducts = [&](Project& p, Level&) {
-        for (const std::optional<TerminalSpec>& spec : duct_system_nodes()) {
+        for (const std::optional<TerminalSpec>& want : duct_system_nodes()) {
             Junction j;
             j.T0 = static_cast<float>(kWarm);
             j.relHt = kDuctHeight;
             j.clr = -1;
-            j.icon = spec ? ICN_TERMINAL : ICN_JUNCTION;
+            j.icon = want ? ICN_TERMINAL : ICN_JUNCTION;
             j.CC0.assign(static_cast<std::size_t>(p.nctm()), 0.0f);
-            if (spec) {
-                j.t = spec->exposed ? kJunctionExposed : kJunctionTerminal;
+            if (want) {
+                j.t = want->exposed ? kJunctionExposed : kJunctionTerminal;
                 j.terminal = bench::new_terminal_data();
-                j.terminal.loss_coefficient() = spec->loss;
-                j.terminal.direction() = spec->direction;
+                j.terminal.loss_coefficient() = want->loss;
+                j.terminal.direction() = want->direction;
             }
             add_junction(p, j);
         }
-        for (const SegmentSpec& spec : duct_system_segments()) {
+        for (const SegmentSpec& want : duct_system_segments()) {
             DuctSegment d;
-            d.element = p.duct_elements.find_by_name(spec.element);
-            ASSERT_NE(d.element, nullptr) << spec.element;
-            d.len = spec.len;
-            d.sllc = spec.sllc;
-            d.dir = spec.dir;
+            d.element = p.duct_elements.find_by_name(want.element);
+            ASSERT_NE(d.element, nullptr) << want.element;
+            d.len = want.len;
+            d.sllc = want.sllc;
+            d.dir = want.dir;
             d.clr = -1;
             p.ducts.add(d);
         }
