@@ -159,8 +159,15 @@ void recount_species_use(Project& project)
     for (const Filter& filter : project.filters)
         for (const FilterLoad& load : filter.loads)
             for (const SpeciesLoad& species_load : load.species) count(species_load.species);
-    // Sensor control nodes that sense a species' mass fraction count one
-    // each, once the control network exists.
+    // Sensors that sense a species' mass fraction, in the main network
+    // and in super elements.
+    auto sensed = [&](const ControlNode& node) {
+        if (const auto* sensor = std::get_if<SensorData>(&node.data))
+            if (sensor->quantity == kSenseMassFraction) count(sensor->species);
+    };
+    for (const ControlNode& node : project.controls) sensed(node);
+    for (const SuperElement& element : project.super_elements)
+        for (const ControlNode& node : element.nodes) sensed(node);
 }
 
 int compare_pairs(const ReactionPair& a, const ReactionPair& b)

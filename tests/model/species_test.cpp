@@ -216,6 +216,18 @@ TEST_F(ContaminantsTest, UseCountsAreRecountedFromScratch)
     EXPECT_EQ(a->use_count, 4);
     EXPECT_EQ(b->use_count, 2);
     EXPECT_EQ(c->use_count, 4);
+
+    ControlNode sensor;
+    sensor.type = kCtSns;
+    sensor.data = SensorData{};
+    std::get<SensorData>(sensor.data).species = b;
+    project.controls.add(sensor);
+    std::get<SensorData>(sensor.data).quantity = kSenseTemperature;  // names no species
+    std::get<SensorData>(sensor.data).species = a;
+    project.controls.add(sensor);
+    recount_species_use(project);
+    EXPECT_EQ(a->use_count, 4);
+    EXPECT_EQ(b->use_count, 3);
 }
 
 class KineticPairsTest : public ::testing::Test {
