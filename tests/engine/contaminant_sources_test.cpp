@@ -4,8 +4,6 @@
 //   M dC/dt = F (Cout - C) + G - D C
 // whose steady state is C = (F Cout + G) / (F + D) and whose backward
 // Euler step of dt is C1 = (M/dt C0 + F Cout + G) / (M/dt + F + D).
-// contaminant_sources_reference.py checks the integrals and the steady
-// surface states below independently of this file.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -463,9 +461,88 @@ TEST(ContaminantSources, WhatTheEngineCannotTakeIsRefused)
     }
 }
 
-// --- Through the program ---------------------------------------------------
-
 std::string temp_file(const std::string& name) { return ::testing::TempDir() + name; }
+
+// The one zone's flows as a run's flow model.
+class OneZoneFlows final : public FlowModel {
+public:
+    explicit OneZoneFlows(const OneZone& z) : nodes_(z.nodes), links_(z.links) {}
+    const std::vector<Node>& nodes() const override { return nodes_; }
+    const std::vector<Link>& links() const override { return links_; }
+    SolveReport solve(const Weather&) override { return {1, true, 0, false}; }
+
+private:
+    std::vector<Node> nodes_;
+    std::vector<Link> links_;
+};
+
+// A tracer released at C0 decays by 1 / (1 + lambda dt) per step; an
+// occupant in the zone from 06:00 on Jan01 to 24:00 on Jan02 is sampled
+// at each of the 43 hourly instants (24:00 and 00:00 being one), and the
+// exposure file summarizes those samples: the maximum C0 at the start, the
+// minimum at the end, the median 21 hours in, the quartiles halfway
+// between the samples 10 and 11 and 31 and 32 hours in.
+TEST(ContaminantSources, ARunSummarizesTheOccupantsExposures)
+{
+    const double F = 0.05, dt = 300;
+    const float C0 = 1e-3f;
+    OneZone z(F);
+    z.project.zones.at(1)->CC0 = {C0};
+    z.project.zones.at(1)->Vol = static_cast<float>(kVolume);
+    add_path(z.project, FlowPath{});
+    add_path(z.project, FlowPath{});
+    OccupancySchedule day = new_occupancy_schedule(0);
+    day.name = "here";
+    day.points = {{0, z.project.zones.at(1)}, {86400, z.project.zones.at(1)}};
+    Exposure person = new_exposure(z.project);
+    person.occupancy.fill(z.project.occupancy_schedules.insert_copy(day));
+    z.project.exposures.add(person);
+    Exposure nobody = new_exposure(z.project);  // no occupancy schedules: never anywhere
+    z.project.exposures.add(nobody);
+    RunControl& rc = z.project.rc;
+    rc.sim_af = 0;
+    rc.sim_mf = 2;
+    rc.t_step = static_cast<std::int32_t>(dt);
+    rc.t_list = 3600;
+    rc.date_0 = 1;
+    rc.time_0 = 21600;
+    rc.date_1 = 2;
+    rc.time_1 = 86400;
+    OneZoneFlows flows(z);
+    const std::string sim = temp_file("exposures.sim");
+    ASSERT_EQ(run_simulation(z.project, flows, sim, temp_file("exposures.rst"), RunOptions{}), RunOutcome::Finished);
+
+    const double factor = 1 + F / kMass * dt;
+    const auto at_hour = [&](int hours) { return fl(C0) * std::pow(factor, -12.0 * hours); };
+    std::istringstream ebw(avelor::testing::read_file(beside_project(sim, ".ebw")));
+    int occupants = 0, contaminants = 0;
+    ebw >> occupants >> contaminants;
+    EXPECT_EQ(occupants, 2);
+    EXPECT_EQ(contaminants, 1);
+    std::string comment;
+    std::getline(ebw >> std::ws, comment);
+    struct Line {
+        int number = 0;
+        std::string name;
+        std::size_t samples = 0;
+        std::array<double, 5> five{};
+    };
+    std::array<Line, 2> lines;
+    for (Line& l : lines)
+        ebw >> l.number >> l.name >> l.samples >> l.five[0] >> l.five[1] >> l.five[2] >> l.five[3] >> l.five[4];
+    ASSERT_TRUE(ebw) << avelor::testing::read_file(beside_project(sim, ".ebw"));
+    EXPECT_EQ(lines[0].number, 1);
+    EXPECT_EQ(lines[0].samples, 43u);
+    const std::array<double, 5> expected{at_hour(42), 0.5 * (at_hour(32) + at_hour(31)), at_hour(21),
+                                         0.5 * (at_hour(11) + at_hour(10)), at_hour(0)};
+    for (std::size_t i = 0; i < 5; ++i)
+        EXPECT_NEAR(lines[0].five[i], expected[i], 1e-5 * expected[i]) << i;
+    EXPECT_EQ(lines[1].number, 2);
+    EXPECT_EQ(lines[1].samples, 0u);
+    EXPECT_EQ(lines[1].five[4], 0.0);
+}
+
+// --- Through the program ---------------------------------------------------
 
 int run_engine(const std::string& project, const std::string& output)
 {
