@@ -196,6 +196,69 @@ TEST(ContaminantSources, SteadyStatesOfTheElementModels)
     }
 }
 
+// What contaminant_sources_reference.py prints: per hour, C and the
+// surface state of its fourth-order Runge-Kutta solution.
+std::vector<std::array<double, 3>> reference_solution(const std::string& model)
+{
+    const std::string command = "python3 '" + std::string(AVELOR_SOURCE_DIR) +
+                                "/tests/engine/contaminant_sources_reference.py' " + model + " 2>&1";
+    std::string text;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        std::array<char, 256> buffer{};
+        while (std::fgets(buffer.data(), static_cast<int>(buffer.size()), pipe))
+            text += buffer.data();
+        if (pclose(pipe) != 0)
+            ADD_FAILURE() << "the reference failed: " << text;
+    }
+    std::vector<std::array<double, 3>> rows;
+    std::istringstream lines(text);
+    std::array<double, 3> row{};
+    while (lines >> row[0] >> row[1] >> row[2])
+        rows.push_back(row);
+    return rows;
+}
+
+// The surfaces' transients against the independent solution, stepped by
+// backward Euler (first order: an error of the order of lambda dt) and
+// by Crank-Nicolson (second order).
+TEST(ContaminantSources, SurfaceTransientsAgreeWithTheReference)
+{
+    struct Case {
+        const char* name;
+        int model;
+        std::array<float, 5> v;
+        float mult;
+    };
+    const std::array<Case, 2> cases{{
+        {"dvr", kSrcDvr, {1e-3f, 1e-4f, 10, 10}, 2},
+        {"bls", kSrcBls, {1e-3f, 1.2f, 2, 50}, 10},
+    }};
+    struct Stepping {
+        double theta, dt, tolerance;
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto reference = reference_solution(c.name);
+        ASSERT_EQ(reference.size(), 6u);
+        for (const Stepping& st : {Stepping{1, 5, 5e-3}, Stepping{0.5, 60, 1e-4}}) {
+            SCOPED_TRACE(st.theta);
+            OneZone z(0.05, 1e-5f);
+            z.place(z.element(c.model, c.v), c.mult);
+            ContaminantModel model = contaminant_model(z.project, z.nodes);
+            model.initial[0] = {0};
+            model.settings.theta = st.theta;
+            ContaminantSolver solver(std::move(model), z.nodes, z.links);
+            solver.start_sources({0, 1, 0}, z.nodes);
+            int done = 0;
+            for (const auto& row : reference) {
+                run_steps(solver, z, st.dt, static_cast<int>(3600 / st.dt), done);
+                EXPECT_NEAR(solver.concentration(0, 0), row[1], st.tolerance * row[1]) << row[0];
+                EXPECT_NEAR(solver.sources().surface_state(0), row[2], st.tolerance * row[2]) << row[0];
+            }
+        }
+    }
+}
+
 TEST(ContaminantSources, SuperElementSumsItsSubElements)
 {
     // A constant source and a deposition-rate sink: G / (F + Kd M).
