@@ -9,7 +9,8 @@
 //               + M sum_b K_ab C_b
 //
 // where each link contributes its two flow parts separately, each taking
-// the concentration of its own upstream node, and K_ab is the coefficient
+// the concentration of its own upstream node (times the fraction its filter
+// lets pass, see filter_model.h), and K_ab is the coefficient
 // of the node's reaction set with product a and reactant b. Time steps use
 // the theta method (theta = 1 is backward Euler) with the flows and masses
 // at the end of the step; the matrix is an M-matrix, so backward Euler keeps
@@ -21,6 +22,7 @@
 #include <vector>
 
 #include "airflow_network.h"
+#include "filter_model.h"
 
 namespace avelor {
 class Project;
@@ -59,13 +61,15 @@ struct ContaminantModel {
     std::vector<double> outdoor;  // per contaminant, kg/kg
     std::vector<std::vector<double>> initial;          // per node, nctm each
     std::vector<std::vector<ReactionTerm>> reactions;  // per node
+    FilterModel filters;  // on the links; empty when none is filtered
     ContaminantSettings settings;
 };
 
-// The model of a project's contaminants for its network's nodes. Throws
-// EngineError for what the engine does not simulate (non-trace species,
-// sources and sinks, filters, occupant generations).
-ContaminantModel contaminant_model(const Project& project, const std::vector<Node>& nodes);
+// The model of a project's contaminants for its network's nodes and links.
+// Throws EngineError for what the engine does not simulate (sources and
+// sinks, occupant generations) and for filters it cannot use.
+ContaminantModel contaminant_model(const Project& project, const std::vector<Node>& nodes,
+                                   const std::vector<Link>& links);
 
 struct ContaminantReport {
     int iterations = 0;   // of an iterative linear method; 1 for LU
@@ -94,7 +98,15 @@ public:
     // Advances by dt seconds with the flows and masses now in the network.
     ContaminantReport step(const std::vector<Node>& nodes, const std::vector<Link>& links, double dt);
     // The steady state of the current flows: every time derivative zero.
+    // The filters' loadings stay as they are.
     ContaminantReport solve_steady(const std::vector<Node>& nodes, const std::vector<Link>& links);
+
+    // The filters and what they have collected.
+    const FilterModel& filters() const;
+    // Keeps the concentrations and the filters' loadings, to take a step
+    // again from them.
+    void save_state();
+    void restore_state();
 
 private:
     struct Impl;
