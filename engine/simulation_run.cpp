@@ -301,6 +301,7 @@ public:
     RunOutcome run(const std::string& results_path, const std::string& restart_path)
     {
         follow_schedules(plan_.first_day, plan_.first_time);
+        SolveReport report = flows_.solve(weather_);
         const std::vector<Node>& nodes = flows_.nodes();
         const std::vector<Link>& links = flows_.links();
         if (nodes.empty() || nodes.back().kind != NodeKind::Ambient)
@@ -309,10 +310,9 @@ public:
             contaminants_.emplace(contaminant_model(project_, nodes, links), nodes, links);
             mixture_ = AirMixture(project_);
             // The first airflow takes the densities of the initial air.
-            if (mixture_.active())
-                update_mixture(1.0);
+            if (mixture_.active() && update_mixture(1.0) > 0)
+                report = flows_.solve(weather_);
         }
-        SolveReport report = flows_.solve(weather_);
         judge(report, plan_.first_day, plan_.first_time);
         if (contaminants_ && plan_.steady_contaminants)
             solve_contaminants(report, plan_.first_day, plan_.first_time);
