@@ -633,6 +633,31 @@ std::string ill_conditioned_network()
     return written_network("hostile_ill", project);
 }
 
+// The decay example made steady with outdoor air of 1e-3 kg/kg, its fan
+// (path 1, the room's only supply) given a filter that keeps 3/4 of the
+// tracer: the room holds a quarter of the outdoor concentration, read from
+// the results file the engine program writes.
+TEST(EngineProgram, SimulatesAFilterReadFromTheProjectFile)
+{
+    const std::string prj = edited_example(
+        "decay_ventilated_zone.prj", "engine_filtered",
+        {{"    2             30  1.00e-04", "    1             30  1.00e-04"},
+         {"2.0000e-05  0.0000e+00  1.0000e+03", "2.0000e-05  1.0000e-03  1.0000e+03"},
+         {"0 ! filter elements:\n-999\n0 ! filters:\n-999",
+          "1 ! filter elements:\n1 cef 0.5 0.03125 64 0 0 carbon\ncharcoal\n  1\n  tracer 0.75\n-999\n"
+          "1 ! filters:\n  1   1   1\n   0 0\n-999"},
+         {"   1    0  -1   1   2   0   0", "   1    0  -1   1   2   1   0"}});
+    const std::string out = temp_file("filtered.txt");
+    ASSERT_EQ(run_program("\"" + prj + "\" -w", out), 0) << avelor::testing::read_file(out);
+    const std::string bytes = avelor::testing::read_file(beside_project(prj, ".sim"));
+    ASSERT_GE(bytes.size(), static_cast<std::size_t>(kResultsHeaderSize));
+    const ResultsHeader h = decode_results_header(reinterpret_cast<const unsigned char*>(bytes.data()));
+    ASSERT_EQ(results_header_fault(h, bytes.size()), "");
+    const ResultsLayout layout(h);
+    EXPECT_FLOAT_EQ(f32_at(bytes, layout.conc_position(h.dtres0, 0, 1) + 4), 0.25e-3f);
+    EXPECT_FLOAT_EQ(f32_at(bytes, layout.step_position(h.dtres0, 0) + 24), 1e-3f);  // outdoor
+}
+
 // Projects that once ran to a "success" with wrong or absurd answers, or
 // silently: each now ends with its own message and exit code. A refused
 // or failed run (exit 2) leaves no results file; a run with warnings
