@@ -370,7 +370,8 @@ ContaminantSolver::ContaminantSolver(ContaminantModel model, const std::vector<N
     d.nctm = model.nctm;
     const auto nctm = static_cast<std::size_t>(model.nctm);
     if (model.decay.size() != nctm || model.outdoor.size() != nctm || model.initial.size() != nodes.size() ||
-        model.reactions.size() != nodes.size() || (!model.filters.empty() && model.filters.nctm() != model.nctm))
+        model.reactions.size() != nodes.size() ||
+        (!model.filters.empty() && (model.filters.nctm() != model.nctm || model.filters.link_count() != links.size())))
         throw EngineError("The contaminant model does not match the network.");
     for (const Link& l : links)
         if (l.n < 0 || l.m < 0 || static_cast<std::size_t>(l.n) >= nodes.size() ||

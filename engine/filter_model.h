@@ -63,6 +63,8 @@ public:
 
     bool empty() const { return filtered_links_.empty(); }
     int nctm() const { return nctm_; }
+    // The links it was made for.
+    std::size_t link_count() const { return slot_.size(); }
     // Whether the link carries a filter.
     bool filtered(std::size_t link) const { return link < slot_.size() && slot_[link] >= 0; }
 
