@@ -458,6 +458,11 @@ ContaminantReport ContaminantSolver::solve_steady(const std::vector<Node>& nodes
 
 const FilterModel& ContaminantSolver::filters() const { return impl_->model.filters; }
 
+void ContaminantSolver::set_filter_loadings(const std::vector<double>& loadings)
+{
+    impl_->model.filters.set_loadings(loadings);
+}
+
 void ContaminantSolver::save_state()
 {
     impl_->C_saved = impl_->C;

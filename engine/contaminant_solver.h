@@ -101,8 +101,10 @@ public:
     // The filters' loadings stay as they are.
     ContaminantReport solve_steady(const std::vector<Node>& nodes, const std::vector<Link>& links);
 
-    // The filters and what they have collected.
+    // The filters and what they have collected; setting the loadings
+    // back to ones taken from loadings().
     const FilterModel& filters() const;
+    void set_filter_loadings(const std::vector<double>& loadings);
     // Keeps the concentrations and the filters' loadings, to take a step
     // again from them.
     void save_state();

@@ -91,6 +91,14 @@ public:
     int sub_filters(std::size_t link) const;
     double loading(std::size_t link, int sub, int a) const;
 
+    // Every loading, sub-filter by sub-filter (nctm each), and setting
+    // them back (a repeated day starts from the same ones).
+    const std::vector<double>& loadings() const { return load_; }
+    void set_loadings(const std::vector<double>& loadings)
+    {
+        if (loadings.size() == load_.size()) load_ = loadings;
+    }
+
     // Keeps the loadings, to go back to them (a time step taken again).
     void save_loadings() { saved_ = load_; }
     void restore_loadings()

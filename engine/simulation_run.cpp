@@ -459,13 +459,17 @@ private:
 
     // Repeats the cyclic day until the concentrations at its end equal
     // those at its start, over-relaxing each repeat; false when stopped.
+    // Every repeat starts from the filters' loadings of the project: the
+    // day is the same day each time, not one more day of loading.
     bool converge_cycle(SolveReport& report)
     {
         if (!contaminants_)
             return true;
         const SolverSet& set = rc_.cyclic;
         const int cycles = std::max(1, static_cast<int>(set.maxi));
+        const std::vector<double> loadings = contaminants_->filters().loadings();
         for (int cycle = 1; cycle <= cycles; ++cycle) {
+            contaminants_->set_filter_loadings(loadings);
             const std::vector<double> before = contaminants_->concentrations();
             for (long long s = 1; s <= plan_.steps; ++s) {
                 if (stop_requested())
@@ -486,6 +490,7 @@ private:
             if (change <= set.abscnvg || change <= set.relcnvg * size)
                 break;
         }
+        contaminants_->set_filter_loadings(loadings);
         return true;
     }
 
