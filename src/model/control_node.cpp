@@ -1,6 +1,10 @@
 #include "model/control_node.h"
 
 #include <map>
+#include <set>
+
+#include "app/diagnostics.h"
+#include "app/run_log.h"
 
 namespace avelor {
 
@@ -180,6 +184,85 @@ SuperElement& SuperElement::operator=(const SuperElement& other)
     input = same_position(other.nodes, nodes, other.input);
     output = same_position(other.nodes, nodes, other.output);
     return *this;
+}
+
+namespace {
+
+// The nodes a node reads: its inputs, and a phantom its instance node.
+template <class Visit>
+void for_each_input(const ControlNode& node, Visit visit)
+{
+    if (node.c1) visit(node.c1);
+    if (node.c2) visit(node.c2);
+    if (const auto* list = std::get_if<InputListData>(&node.data))
+        for (const ControlNode* input : list->inputs)
+            if (input) visit(input);
+}
+
+bool reads_nothing(const ControlNode& node)
+{
+    if (node.type == kCtSph) return false;
+    bool any = false;
+    for_each_input(node, [&](const ControlNode*) { any = true; });
+    return !any;
+}
+
+}  // namespace
+
+int sequence_controls(const std::vector<ControlNode*>& chain, const SuperElement* element,
+                      std::vector<ControlNode*>* unsequenced)
+{
+    std::set<const ControlNode*> done;
+    std::vector<ControlNode*> waiting;
+    std::int32_t seq = 0;
+    for (ControlNode* node : chain) {
+        node->seq = 0;
+        if (reads_nothing(*node) || (element && node == element->input)) {
+            node->seq = ++seq;
+            done.insert(node);
+        } else {
+            waiting.push_back(node);
+        }
+    }
+    if (seq == 0 && !chain.empty()) {
+        report_error(ERROR, {element ? "Super Element has no initial controls or Input node" : "No initial controls"});
+        if (unsequenced) *unsequenced = waiting;
+        return 1;
+    }
+    for (bool moved = true; moved && !waiting.empty();) {
+        moved = false;
+        std::vector<ControlNode*> still;
+        for (ControlNode* node : waiting) {
+            bool ready = true;
+            for_each_input(*node, [&](const ControlNode* input) { ready = ready && done.count(input) != 0; });
+            if (ready) {
+                node->seq = ++seq;
+                done.insert(node);
+                moved = true;
+            } else {
+                still.push_back(node);
+            }
+        }
+        waiting = std::move(still);
+    }
+    if (unsequenced) *unsequenced = waiting;
+    if (waiting.empty()) return 0;
+    if (element) {
+        report_error(ERROR, {"Circular control network in Super Control Element: ", element->name});
+        std::string numbers;
+        for (const ControlNode* node : waiting) numbers += std::to_string(node->nr) + " ";
+        run_log().write("  Unsequenced controls: " + numbers + "\n");
+        std::string text = "Unsequenced control nodes:\n";
+        int shown = 0;
+        for (const ControlNode* node : waiting) {
+            const std::string piece = std::to_string(node->nr) + " ";
+            if (shown == 11 || text.size() + piece.size() >= 256) break;
+            text += piece;
+            ++shown;
+        }
+        show_message(WARNING, {text});
+    }
+    return 1;
 }
 
 }  // namespace avelor

@@ -283,6 +283,19 @@ inline constexpr std::uint16_t kSuperSensorsFollowCell = 0x02;
 // Descriptions of super elements hold up to this many characters.
 inline constexpr std::size_t kSuperDescriptionLimit = 254;
 
+// Gives the nodes of a chain (the main network, or a super element's own
+// list with the element) their sequence numbers, so that every node comes
+// after the nodes it reads: first the nodes that read none (and a super
+// element's input node) in chain order, then in passes over the rest each
+// node whose inputs all have their number, until a pass numbers none.
+// Returns 0 when every node has its number. A chain that cannot start is a
+// counted ERROR ("No initial controls", or for a super element "Super
+// Element has no initial controls or Input node"); the nodes left over
+// (a circular network) are given in unsequenced, and for a super element
+// reported as well. Nodes left over keep sequence number 0.
+int sequence_controls(const std::vector<ControlNode*>& chain, const SuperElement* element,
+                      std::vector<ControlNode*>* unsequenced = nullptr);
+
 // The references of a node that name nodes: its two inputs, a list node's
 // inputs, an instance node's input, output and copies.
 template <class Visit>
