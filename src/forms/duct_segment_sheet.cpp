@@ -243,7 +243,6 @@ bool DuctSegmentSheet::delete_filter()
 void DuctSegmentSheet::store_filter(const Filter& filter)
 {
     filter_.store(filter);
-    segment_.filter = filter_.current();
 }
 
 // Page checks and OK.

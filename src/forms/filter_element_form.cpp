@@ -240,8 +240,10 @@ void count_filter_element_uses(Project& project)
 std::vector<std::string> filter_element_users(const Project& project, const FilterElement& element)
 {
     std::vector<std::string> users;
-    for (const Filter* f : carried_filters(project))
-        if (f->element == &element) users.push_back("Filter " + std::to_string(f->nr));
+    // Every filter of the list counts, one no record carries any more too:
+    // it would otherwise go on naming a deleted element.
+    for (const Filter& f : project.filters)
+        if (f.element == &element) users.push_back("Filter " + std::to_string(f.nr));
     for (const FilterElement& e : project.filter_elements)
         if (const auto* super = std::get_if<SuperFilterData>(&e.data))
             if (std::find(super->subs.begin(), super->subs.end(), &element) != super->subs.end())
@@ -252,8 +254,8 @@ std::vector<std::string> filter_element_users(const Project& project, const Filt
 bool delete_filter_element(Project& project, FilterElement& element)
 {
     count_filter_element_uses(project);
-    if (element.use_count > 0) {
-        const std::vector<std::string> users = filter_element_users(project, element);
+    const std::vector<std::string> users = filter_element_users(project, element);
+    if (element.use_count > 0 || !users.empty()) {
         std::string text = "\"" + element.name + "\" is in use and cannot be deleted. It is used by:";
         const std::size_t listed = std::min<std::size_t>(users.size(), 10);
         for (std::size_t k = 0; k < listed; ++k) text += "\n" + users[k];

@@ -153,7 +153,8 @@ private:
 // a flow path, duct segment or terminal (a filter shared by a path's hidden
 // sub-paths counts once), one for each entry of a super element naming it.
 void count_filter_element_uses(Project& project);
-// What uses an element, as the deletion refusal names them.
+// What uses an element, as the deletion refusal names them: the filters of
+// the list on it and the super elements naming it.
 std::vector<std::string> filter_element_users(const Project& project, const FilterElement& element);
 // Deletes the element unless it is in use; then a WARNING names the users
 // and nothing changes. True when deleted.

@@ -6,20 +6,12 @@
 
 namespace avelor {
 
-FilterSlot::FilterSlot(Project& project, Filter* original)
-    : project_(project), original_(original), current_(original)
-{
-}
-
-FilterSlot::~FilterSlot()
-{
-    if (!settled_) rollback();
-}
+FilterSlot::FilterSlot(Project& project, Filter* original) : project_(&project), original_(original) {}
 
 const Filter* FilterSlot::shown() const
 {
-    if (current_ && current_ == original_ && edit_) return &*edit_;
-    return current_;
+    if (pending_) return &*pending_;
+    return keeps_original_ ? original_ : nullptr;
 }
 
 std::string FilterSlot::element_name() const
@@ -34,6 +26,11 @@ std::string FilterSlot::element_description() const
     return f && f->element ? f->element->desc : std::string();
 }
 
+std::int32_t FilterSlot::number() const
+{
+    return keeps_original_ && original_ ? original_->nr : project_->filters.count() + 1;
+}
+
 Filter FilterSlot::working() const
 {
     const Filter* f = shown();
@@ -43,94 +40,62 @@ Filter FilterSlot::working() const
     return copy;
 }
 
-std::int32_t FilterSlot::number() const
-{
-    return current_ ? current_->nr : project_.filters.count() + 1;
-}
-
 void FilterSlot::store(const Filter& edited)
 {
-    settled_ = false;
-    if (!current_) {
-        created_ = current_ = project_.filters.add(edited);
-    } else if (current_ == created_) {
-        project_.filters.put(created_->nr, edited);
-    } else {
-        edit_ = edited;
-        edit_->nr = original_->nr;
-    }
-}
-
-void FilterSlot::drop_current()
-{
-    if (!current_) return;
-    if (current_ == created_) {
-        project_.filters.release(created_->nr);
-        created_ = nullptr;
-    }
-    edit_.reset();
-    current_ = nullptr;
+    if (!has_filter()) keeps_original_ = false;
+    pending_ = edited;
 }
 
 void FilterSlot::clear()
 {
-    settled_ = false;
-    drop_current();
+    keeps_original_ = false;
+    pending_.reset();
 }
 
 bool FilterSlot::remove()
 {
-    if (!current_) return false;
+    if (!has_filter()) return false;
     if (ask_question(kDeleteFilterQuestion) != 1) return false;
-    settled_ = false;
-    drop_current();
+    clear();
     return true;
 }
 
 Filter* FilterSlot::commit()
 {
-    if (original_ && current_ != original_ && project_.filters.at(original_->nr) == original_)
-        project_.filters.release(original_->nr);
-    if (current_ && current_ == original_ && edit_) project_.filters.put(original_->nr, *edit_);
+    Filter* result = nullptr;
+    if (keeps_original_) {
+        result = original_;
+        if (result && pending_) project_->filters.put(result->nr, *pending_);
+    } else {
+        if (original_ && project_->filters.at(original_->nr) == original_) project_->filters.release(original_->nr);
+        if (pending_) result = project_->filters.add(*pending_);
+    }
     // The element may have changed since the loads were made (a super
     // element edited meanwhile).
-    if (current_) sync_filter_loads(*current_);
-    edit_.reset();
-    created_ = nullptr;
-    original_ = current_;
-    settled_ = true;
-    return current_;
+    if (result && sync_filter_loads(*result)) project_->mark_changed();
+    original_ = result;
+    keeps_original_ = true;
+    pending_.reset();
+    return result;
 }
 
 void FilterSlot::rollback()
 {
-    if (created_) project_.filters.release(created_->nr);
-    created_ = nullptr;
-    edit_.reset();
-    current_ = original_;
-    settled_ = true;
+    keeps_original_ = true;
+    pending_.reset();
 }
 
 void FilterSlot::start_from(const FilterSlot& outer)
 {
-    if (current_ && current_ == original_ && current_ == outer.current_ && outer.edit_ &&
-        outer.current_ == outer.original_)
-        edit_ = outer.edit_;
+    original_ = outer.original_;
+    keeps_original_ = outer.keeps_original_;
+    pending_ = outer.pending_;
 }
 
-void FilterSlot::adopt(FilterSlot& inner)
+void FilterSlot::adopt(const FilterSlot& inner)
 {
-    settled_ = false;
-    if (inner.current_ == inner.original_) {
-        if (inner.current_ && inner.edit_) store(*inner.edit_);
-    } else {
-        drop_current();
-        if (inner.current_) created_ = current_ = inner.current_;
-    }
-    inner.created_ = nullptr;
-    inner.edit_.reset();
-    inner.original_ = inner.current_;
-    inner.settled_ = true;
+    keeps_original_ = inner.keeps_original_;
+    pending_ = inner.pending_;
 }
 
 }  // namespace avelor

@@ -239,7 +239,6 @@ bool JunctionSheet::define_downward_duct(const DuctSegmentSheetDialog& dialog)
         if (sheet.accept()) {
             downward_ = sheet.segment();
             downward_filter_.adopt(sheet.filter_slot());
-            downward_.filter = downward_filter_.current();
             return true;
         }
     }
@@ -433,7 +432,6 @@ bool JunctionSheet::delete_filter()
 void JunctionSheet::store_filter(const Filter& filter)
 {
     filter_.store(filter);
-    junction_.terminal.filter = filter_.current();
 }
 
 // Page checks and OK.

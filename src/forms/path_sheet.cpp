@@ -470,7 +470,6 @@ bool PathSheet::delete_filter()
 void PathSheet::store_filter(const Filter& filter)
 {
     filter_.store(filter);
-    path_.filter = filter_.current();
 }
 
 // CFD page.

@@ -98,7 +98,9 @@ TEST_F(FilterForms, ElementRefusals)
         const FilterElementAnswer answer = form.accept(project, nullptr);
         EXPECT_FALSE(answer.accepted);
         ASSERT_EQ(port.boxes.size(), 1u);
-        if (!c.text.empty()) EXPECT_EQ(answer.text, c.text);
+        if (!c.text.empty()) {
+            EXPECT_EQ(answer.text, c.text);
+        }
     }
 }
 
@@ -166,8 +168,10 @@ TEST_F(FilterForms, ParticleCurveAcceptance)
         {"two points", particle({1, 10}, {0.5f, 0.5f}), false, WARNING},
         {"flat ends", particle({0.1f, 1, 10, 100}, {0.2f, 0.2f, 0.9f, 0.9f}), true, 0},
         {"rising first end", particle({0.1f, 1, 10, 100}, {0.1f, 0.2f, 0.9f, 0.9f}), false, ERROR},
-        {"three, flat last", particle({0.1f, 1, 10}, {0.1f, 0.5f, 0.5f}), true, 0},
-        {"three, rising last", particle({0.1f, 1, 10}, {0.1f, 0.5f, 0.9f}), false, ERROR},
+        // Three points make two straight end segments: both must be flat.
+        {"three, flat", particle({0.1f, 1, 10}, {0.5f, 0.5f, 0.5f}), true, 0},
+        {"three, flat last only", particle({0.1f, 1, 10}, {0.1f, 0.5f, 0.5f}), false, ERROR},
+        {"three, rising last", particle({0.1f, 1, 10}, {0.5f, 0.5f, 0.9f}), false, ERROR},
         {"above one", particle({0.1f, 1, 10, 100}, {0.5f, 0.5f, 1.0f, 1.0f}), true, 0},
     };
     for (const Case& c : cases) {
@@ -178,8 +182,11 @@ TEST_F(FilterForms, ParticleCurveAcceptance)
         EXPECT_EQ(answer.accepted, c.accepted);
         if (c.accepted) continue;
         ASSERT_EQ(port.boxes.size(), 1u);
-        if (c.severity == WARNING) EXPECT_EQ(answer.text, kTooFewParticlePointsMessage);
-        if (c.severity == ERROR) EXPECT_EQ(answer.text.rfind("Unacceptable curve fit.\n  seg ", 0), 0u);
+        if (c.severity == WARNING) {
+            EXPECT_EQ(answer.text, kTooFewParticlePointsMessage);
+        } else {
+            EXPECT_EQ(answer.text.rfind("Unacceptable curve fit.\n  seg ", 0), 0u);
+        }
     }
 }
 
@@ -188,7 +195,7 @@ TEST_F(FilterForms, ManyFailedSegmentsStopBeforeTheBoxIsFull)
     std::vector<float> um, eff;
     for (int i = 0; i < 100; ++i) {
         um.push_back(0.01f * static_cast<float>(i + 1));
-        eff.push_back(i % 2 ? 0.1f : 0.9f);
+        eff.push_back(0.5f * static_cast<float>(i % 3));  // a saw: 0, 0.5, 1
     }
     ParticleFilterForm form(particle(um, eff), "zigzag");
     const FilterDataAnswer answer = form.accept();
@@ -247,7 +254,8 @@ TEST_F(FilterForms, GaseousCurveAcceptance)
         {"three points", {{gaseous(voc, {0, 0.01f, 0.02f}, {0.9f, 0.5f, 0.5f})}}, false,
          "Minimum of 4 data points required."},
         {"falling, flat ends", {{gaseous(voc, x, {0.9f, 0.9f, 0.1f, 0.1f})}}, true, ""},
-        {"rising", {{gaseous(voc, x, {0.1f, 0.1f, 0.9f, 0.9f})}}, false, "Unacceptable curve fit."},
+        {"rising again", {{gaseous(voc, {0, 0.01f, 0.02f, 0.03f, 0.04f, 0.05f}, {0.9f, 0.9f, 0.3f, 0.6f, 0.9f, 0.9f})}},
+         false, "Unacceptable curve fit."},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -255,7 +263,9 @@ TEST_F(FilterForms, GaseousCurveAcceptance)
         EXPECT_EQ(form.species_names(), std::vector<std::string>{"voc"});
         const FilterDataAnswer answer = form.accept();
         EXPECT_EQ(answer.accepted, c.accepted);
-        if (!c.accepted) EXPECT_EQ(answer.text.substr(0, c.text.size()), c.text);
+        if (!c.accepted) {
+            EXPECT_EQ(answer.text.substr(0, c.text.size()), c.text);
+        }
     }
 }
 

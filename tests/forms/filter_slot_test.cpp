@@ -30,6 +30,7 @@ struct SlotFixture : ::testing::Test {
         e.name = "coarse";
         e.desc = "";
         coarse = project.filter_elements.insert_copy(e);
+        project.mark_saved();
     }
     Filter on(FilterElement* element) const
     {
@@ -60,21 +61,26 @@ TEST_F(SlotFixture, PageTextsFollowTheFilter)
     EXPECT_EQ(slot.working().nr, 1);
 }
 
-TEST_F(SlotFixture, ANewFilterIsFreedWhenTheSheetIsCancelled)
+TEST_F(SlotFixture, ANewFilterIsMadeOnlyOnAccept)
 {
     {
         FilterSlot slot(project, nullptr);
         slot.store(on(hepa));
-        EXPECT_EQ(filter_numbers(project), std::vector<std::int32_t>{1});
-    }  // cancelled: the slot goes unsettled
+        EXPECT_EQ(slot.element_name(), "hepa");
+        slot.rollback();  // the sheet is cancelled
+        EXPECT_EQ(slot.element_name(), "<none>");
+    }
     EXPECT_TRUE(filter_numbers(project).empty());
+    EXPECT_FALSE(project.changed());
 
     FilterSlot kept(project, nullptr);
+    EXPECT_EQ(kept.number(), 1);
     kept.store(on(hepa));
     Filter* stored = kept.commit();
     ASSERT_NE(stored, nullptr);
+    EXPECT_EQ(stored->nr, 1);
     EXPECT_EQ(stored->element, hepa);
-    EXPECT_EQ(project.filters.at(stored->nr), stored);
+    EXPECT_EQ(project.filters.at(1), stored);
 }
 
 TEST_F(SlotFixture, ADeletedFilterIsFreedOnlyOnAccept)
@@ -86,14 +92,15 @@ TEST_F(SlotFixture, ADeletedFilterIsFreedOnlyOnAccept)
         EXPECT_FALSE(slot.remove());  // "No"
         EXPECT_TRUE(slot.remove());
         EXPECT_EQ(slot.element_name(), "<none>");
-        EXPECT_EQ(project.filters.at(1), own);  // still there until OK
-    }
-    EXPECT_EQ(project.filters.at(1), own);  // cancelled
+        EXPECT_EQ(slot.button_text(), "New Filter");
+    }  // cancelled
+    EXPECT_EQ(project.filters.at(1), own);
     EXPECT_EQ(port.questions, (std::vector<std::string>{"Delete this filter?", "Delete this filter?"}));
 
     port.answers = {Answer::Yes};
     FilterSlot slot(project, own);
     ASSERT_TRUE(slot.remove());
+    EXPECT_EQ(project.filters.at(1), own);
     EXPECT_EQ(slot.commit(), nullptr);
     EXPECT_EQ(project.filters.at(1), nullptr);
 }
@@ -105,6 +112,7 @@ TEST_F(SlotFixture, AnEditReachesTheFilterOnlyOnAccept)
         FilterSlot slot(project, own);
         slot.store(on(coarse));
         EXPECT_EQ(slot.element_name(), "coarse");
+        EXPECT_EQ(slot.working().nr, 1);
         EXPECT_EQ(own->element, hepa);
     }
     EXPECT_EQ(own->element, hepa);
@@ -122,40 +130,57 @@ TEST_F(SlotFixture, ReplacingTheOwnFilterFreesItOnAccept)
     FilterSlot slot(project, own);
     ASSERT_TRUE(slot.remove());
     slot.store(on(coarse));  // "New Filter" after the deletion
+    EXPECT_EQ(slot.number(), 2);
     Filter* made = slot.commit();
     ASSERT_NE(made, nullptr);
-    EXPECT_NE(made, own);
+    EXPECT_EQ(made->nr, 2);  // the released record may be reused
+    EXPECT_EQ(project.filters.at(1), nullptr);
+    EXPECT_EQ(made->element, coarse);
     EXPECT_EQ(filter_numbers(project), std::vector<std::int32_t>{2});
 }
 
 TEST_F(SlotFixture, AnInnerSheetHandsItsChangesOn)
 {
-    // A node's sheet (outer) opens its downward segment's sheet (inner),
-    // which makes a filter; cancelling the node's sheet frees it again.
-    {
-        FilterSlot outer(project, nullptr);
-        {
-            FilterSlot inner(project, outer.current());
-            inner.store(on(hepa));
-            outer.adopt(inner);
-        }
-        EXPECT_EQ(outer.element_name(), "hepa");
-        EXPECT_EQ(filter_numbers(project), std::vector<std::int32_t>{1});
-    }
-    EXPECT_TRUE(filter_numbers(project).empty());
-
-    // An inner deletion of the node's own filter waits for the node's OK.
+    // A node's sheet (outer) opens its downward segment's sheet (inner):
+    // what the inner one did waits for the outer one's OK.
     Filter* own = project.filters.add(on(hepa));
     port.answers = {Answer::Yes};
-    FilterSlot outer(project, own);
     {
-        FilterSlot inner(project, outer.current());
+        FilterSlot outer(project, own);
+        FilterSlot inner(project, own);
+        inner.start_from(outer);
         ASSERT_TRUE(inner.remove());
+        inner.store(on(coarse));
         outer.adopt(inner);
-    }
-    EXPECT_EQ(project.filters.at(own->nr), own);
-    EXPECT_EQ(outer.commit(), nullptr);
-    EXPECT_EQ(project.filters.at(own->nr), nullptr);
+        EXPECT_EQ(outer.element_name(), "coarse");
+    }  // the node's sheet is cancelled
+    EXPECT_EQ(filter_numbers(project), std::vector<std::int32_t>{1});
+    EXPECT_EQ(own->element, hepa);
+
+    FilterSlot outer(project, own);
+    outer.store(on(coarse));
+    FilterSlot inner(project, own);
+    inner.start_from(outer);
+    EXPECT_EQ(inner.element_name(), "coarse");  // the node's pending edit
+    outer.adopt(inner);
+    EXPECT_EQ(outer.commit(), own);
+    EXPECT_EQ(own->element, coarse);
+}
+
+// A filter on a super element gets its loads anew when the element changed
+// while the sheet was open.
+TEST_F(SlotFixture, CommitBringsTheLoadsUpToDate)
+{
+    FilterElement s = new_filter_element(kFltSpf);
+    s.name = "sup";
+    s.data = SuperFilterData{{hepa, coarse}};
+    FilterElement* sup = project.filter_elements.insert_copy(s);
+    FilterSlot slot(project, nullptr);
+    slot.store(on(sup));
+    std::get<SuperFilterData>(sup->data).subs.push_back(hepa);
+    Filter* made = slot.commit();
+    ASSERT_EQ(made->loads.size(), 3u);
+    EXPECT_EQ(made->loads[2].element, hepa);
 }
 
 }  // namespace

@@ -579,7 +579,7 @@ TEST(PathSheet, DeletedFilterComesBackOnCancel)
     EXPECT_EQ(p->filter, filter);
 }
 
-TEST(PathSheet, AFilterMadeOnTheSheetGoesWithItsCancel)
+TEST(PathSheet, AFilterMadeOnTheSheetIsStoredOnlyOnAccept)
 {
     Sheets f;
     AirflowElement* orf = f.element("orf", kPlrOrfc);
