@@ -1,6 +1,7 @@
 #include "ui/filter_dialogs.h"
 
 #include <QButtonGroup>
+#include <QChart>
 #include <QChartView>
 #include <QCheckBox>
 #include <QComboBox>
@@ -13,6 +14,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLineSeries>
+#include <QLogValueAxis>
+#include <QValueAxis>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
@@ -37,7 +40,7 @@ namespace avelor::ui {
 
 namespace {
 
-constexpr int kChartWidth = 440;
+constexpr int kChartWidth = 540;
 constexpr int kChartHeight = 330;
 constexpr int kDescriptionChars = 70;
 
@@ -142,8 +145,15 @@ public:
         chart_->chart()->setFont(labels);
     }
 
-    void draw(const CurveRun& points, const CurveRun& curve, const std::string& x_title, const std::string& y_title)
+    // Sizes span decades: the particle chart's X axis is logarithmic.
+    void set_log_x() { log_x_ = true; }
+
+    // Titles in the program's text encoding.
+    void draw(const CurveRun& points, const CurveRun& curve, const std::string& x_title_1252,
+              const std::string& y_title_1252)
     {
+        const std::string x_title = qs(x_title_1252).toStdString();
+        const std::string y_title = qs(y_title_1252).toStdString();
         const std::size_t longest = std::max<std::size_t>({points.size(), curve.size(), 1});
         ChartData data(2, static_cast<int>(longest));
         const CurveRun* runs[2] = {&points, &curve};
@@ -171,7 +181,11 @@ public:
             const double span = hi > lo ? hi - lo : std::max(std::fabs(hi), 1.0);
             return std::pair{lo - 0.05 * span, hi + 0.05 * span};
         };
-        const auto [x_min, x_max] = widen(x_lo, x_hi);
+        auto [x_min, x_max] = widen(x_lo, x_hi);
+        if (log_x_ && any && x_lo > 0) {
+            x_min = x_lo / 1.5;
+            x_max = x_hi * 1.5;
+        }
         const auto [y_min, y_max] = widen(std::min(y_lo, 0.0), std::max(y_hi, 1.0));
         chart_->set_axis_range(ChartAxis::x, x_min, x_max);
         chart_->set_axis_range(ChartAxis::y, y_min, y_max);
@@ -185,11 +199,39 @@ public:
             series[0]->setColor(kPointColour);
             series[1]->setVisible(curve.size() > 0);
         }
+        if (log_x_ && any && x_min > 0) show_log_x(x_min, x_max, x_title);
     }
 
 private:
+    // The series move from the facility's linear X axis to a logarithmic
+    // one with the same title.
+    void show_log_x(double x_min, double x_max, const std::string& title)
+    {
+        QChart* c = chart_->chart();
+        QValueAxis* linear = chart_->value_axis(ChartAxis::x);
+        if (!c || !linear) return;
+        if (!log_axis_) {
+            log_axis_ = new QLogValueAxis;
+            log_axis_->setBase(10);
+            log_axis_->setLabelFormat(QStringLiteral("%g"));
+            log_axis_->setMinorTickCount(8);
+            c->addAxis(log_axis_, Qt::AlignBottom);
+        }
+        log_axis_->setTitleFont(linear->titleFont());
+        log_axis_->setLabelsFont(linear->labelsFont());
+        log_axis_->setTitleText(QString::fromStdString(title));
+        log_axis_->setRange(x_min, x_max);
+        for (QLineSeries* line : chart_->series()) {
+            line->detachAxis(linear);
+            if (!line->attachedAxes().contains(log_axis_)) line->attachAxis(log_axis_);
+        }
+        linear->setVisible(false);
+    }
+
     QWidget* host_ = nullptr;
     std::unique_ptr<Chart> chart_;
+    bool log_x_ = false;
+    QLogValueAxis* log_axis_ = nullptr;  // owned by the chart once added
 };
 
 // ---- Constant Efficiency Filter Data ----------------------------------------
@@ -309,6 +351,7 @@ public:
         left->addLayout(buttons);
         left->addWidget(ok_cancel(this));
         chart_ = std::make_unique<CurveChart>(this, row);
+        chart_->set_log_x();
 
         connect(list_, &QListWidget::currentRowChanged, this, [this](int r) {
             if (r < 0) return;
