@@ -173,7 +173,7 @@ constexpr std::array kCommands = {
     CommandEntry{cmd::OccupancySchedules, Data, "", "&Occupancy Schedules...", "", NoMark, true},
     CommandEntry{cmd::SpeciesData, Data, "", "&Species...", "", NoMark, true},
     CommandEntry{cmd::SourceSinks, Data, "", "So&urce/Sinks...", "", NoMark, true},
-    CommandEntry{cmd::Filters, Data, "", "&Filters...", "", NoMark, Later},
+    CommandEntry{cmd::Filters, Data, "", "&Filters...", "", NoMark, true},
     CommandEntry{cmd::KineticReactions, Data, "", "&Kinetic Reactions...", "", NoMark, true},
     sep(Data),
     CommandEntry{cmd::Contaminants, Data, "", "&Contaminants...", "", NoMark, true},

@@ -1061,8 +1061,10 @@ bool paste_icon(SketchEditor& editor)
         } else {
             record.zone_n = zone_of_cell(p, z);
         }
-        // The filter is shared with the original until filters are kept
-        // as records of their own.
+        // A copy gets a filter of its own, like the original's; a cut path
+        // takes its filter along.
+        if (!src && record.filter)
+            record.filter = p.filters.at(record.filter->nr) == record.filter ? p.filters.add(*record.filter) : nullptr;
         record.icn = code;
         number = add_path(p, record)->nr;
         if (src) {

@@ -86,6 +86,7 @@ DuctSegmentSheet::DuctSegmentSheet(Project& project, SketchGrid& grid, GridCell 
       grid_(&grid),
       cell_(cell),
       segment_(working),
+      filter_(project, working.filter),
       number_(number),
       run_(segment_run_at(grid, cell)),
       schedule_(SchedulePage::make(project, UnitKind::Dimensionless, working.cdvf, working.schedule,
@@ -96,6 +97,7 @@ DuctSegmentSheet::DuctSegmentSheet(Project& project, SketchGrid& grid, GridCell 
 DuctSegmentSheet::DuctSegmentSheet(Project& project, const DuctSegment& working, std::int32_t number)
     : project_(project),
       segment_(working),
+      filter_(project, working.filter),
       number_(number),
       run_(SegmentRun::Downward),
       schedule_(SchedulePage::make(project, UnitKind::Dimensionless, working.cdvf, working.schedule,
@@ -231,18 +233,16 @@ bool DuctSegmentSheet::set_colour(int index)
 
 // Filter page.
 
-std::string DuctSegmentSheet::filter_name() const
-{
-    // Filters are not held by the project yet: a chosen one has no name to show.
-    return segment_.filter ? std::string() : std::string("<none>");
-}
-
 bool DuctSegmentSheet::delete_filter()
 {
-    if (!segment_.filter) return false;
-    if (ask_question("Delete this filter?") != 1) return false;
+    if (!filter_.remove()) return false;
     segment_.filter = nullptr;
     return true;
+}
+
+void DuctSegmentSheet::store_filter(const Filter& filter)
+{
+    filter_.store(filter);
 }
 
 // Page checks and OK.
@@ -306,6 +306,7 @@ SegmentSheetVerdict DuctSegmentSheet::accept()
 void DuctSegmentSheet::store()
 {
     LevelCells& cells = grid_->current();
+    segment_.filter = filter_.commit();
     if (number_ == 0) {
         const DuctSegment* stored = project_.ducts.add(segment_);
         number_ = stored->nr;

@@ -18,6 +18,7 @@
 #include <string_view>
 #include <vector>
 
+#include "forms/filter_slot.h"
 #include "forms/zone_sheet.h"
 #include "model/duct_element.h"
 #include "model/records.h"
@@ -123,13 +124,18 @@ public:
     SchedulePage& schedule_page() { return schedule_; }
     const SchedulePage& schedule_page() const { return schedule_; }
 
-    // "Filter" page.
-    std::string filter_name() const;
-    std::string filter_description() const { return {}; }
-    std::string filter_button() const { return segment_.filter ? "Edit Filter" : "New Filter"; }
-    bool can_delete_filter() const { return segment_.filter != nullptr; }
-    // Asks "Delete this filter?"; on yes the segment loses its filter now.
+    // "Filter" page. A level segment's filter changes are made when the
+    // sheet is accepted; a downward segment's pass to the node's sheet.
+    std::string filter_name() const { return filter_.element_name(); }
+    std::string filter_description() const { return filter_.element_description(); }
+    std::string filter_button() const { return filter_.button_text(); }
+    bool can_delete_filter() const { return filter_.can_delete(); }
+    // Asks "Delete this filter?"; on yes the segment shows no filter.
     bool delete_filter();
+    FilterSlot& filter_slot() { return filter_; }
+    const FilterSlot& filter_slot() const { return filter_; }
+    Filter working_filter() const { return filter_.working(); }
+    void store_filter(const Filter& filter);
 
     // The checks made when a page is left; a refusal keeps the page.
     SegmentSheetVerdict leave_page(SegmentPage page);
@@ -151,6 +157,7 @@ private:
     SketchGrid* grid_ = nullptr;
     GridCell cell_;
     DuctSegment segment_;
+    FilterSlot filter_;
     std::int32_t number_;
     SegmentRun run_;
     SchedulePage schedule_;

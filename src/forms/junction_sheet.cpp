@@ -165,7 +165,9 @@ JunctionSheet::JunctionSheet(Project& project, SketchGrid& grid, GridCell cell, 
       grid_(grid),
       cell_(cell),
       junction_(working),
+      filter_(project, working.terminal.filter),
       downward_(downward ? *downward : new_duct_segment(project, SegmentRun::Downward)),
+      downward_filter_(project, downward_.filter),
       downward_number_(downward ? downward->nr : 0),
       number_(number),
       neighbours_(duct_neighbour_count(grid, cell)),
@@ -232,9 +234,11 @@ bool JunctionSheet::define_downward_duct(const DuctSegmentSheetDialog& dialog)
 {
     if (!downward_button_enabled()) return false;
     DuctSegmentSheet sheet(project_, downward_, downward_number_);
+    sheet.filter_slot().start_from(downward_filter_);
     while (dialog(sheet)) {
         if (sheet.accept()) {
             downward_ = sheet.segment();
+            downward_filter_.adopt(sheet.filter_slot());
             return true;
         }
     }
@@ -418,18 +422,16 @@ std::string JunctionSheet::profile_description() const { return wind_.profile ? 
 
 // Filter page.
 
-std::string JunctionSheet::filter_name() const
-{
-    // Filters are not held by the project yet: a chosen one has no name to show.
-    return junction_.terminal.filter ? std::string() : std::string("<none>");
-}
-
 bool JunctionSheet::delete_filter()
 {
-    if (!junction_.terminal.filter) return false;
-    if (ask_question("Delete this filter?") != 1) return false;
+    if (!filter_.remove()) return false;
     junction_.terminal.filter = nullptr;
     return true;
+}
+
+void JunctionSheet::store_filter(const Filter& filter)
+{
+    filter_.store(filter);
 }
 
 // Page checks and OK.
@@ -516,8 +518,14 @@ void JunctionSheet::store()
     j.cdvf = schedule_.cdvf;
     j.schedule = schedule_.chosen();
 
+    if (!terminal) filter_.clear();
+    j.terminal.filter = filter_.commit();
+    const bool keeps_downward = kind_connects_down(kind()) && downward_defined();
+    if (!keeps_downward) downward_filter_.clear();
+    downward_.filter = downward_filter_.commit();
+
     DuctSegment* down = nullptr;
-    if (kind_connects_down(kind()) && downward_defined()) {
+    if (keeps_downward) {
         if (downward_number_ > 0 && project_.ducts.at(downward_number_))
             down = project_.ducts.put(downward_number_, downward_);
         else

@@ -191,12 +191,17 @@ public:
     const SchedulePage& schedule_page() const { return schedule_; }
 
     // ---- "Filter" page (terminals only)
-    std::string filter_name() const;
-    std::string filter_description() const { return {}; }
-    std::string filter_button() const { return junction_.terminal.filter ? "Edit Filter" : "New Filter"; }
-    bool can_delete_filter() const { return junction_.terminal.filter != nullptr; }
-    // Asks "Delete this filter?"; on yes the terminal loses its filter now.
+    // Changes are made when the sheet is accepted; a node that is no
+    // terminal then keeps no filter.
+    std::string filter_name() const { return filter_.element_name(); }
+    std::string filter_description() const { return filter_.element_description(); }
+    std::string filter_button() const { return filter_.button_text(); }
+    bool can_delete_filter() const { return filter_.can_delete(); }
+    // Asks "Delete this filter?"; on yes the terminal shows no filter.
     bool delete_filter();
+    const FilterSlot& filter_slot() const { return filter_; }
+    Filter working_filter() const { return filter_.working(); }
+    void store_filter(const Filter& filter);
 
     // The checks made when a page is left; a refusal keeps the page.
     JunctionSheetVerdict leave_page(JunctionPage page);
@@ -226,7 +231,10 @@ private:
     SketchGrid& grid_;
     GridCell cell_;
     Junction junction_;
+    FilterSlot filter_;
     DuctSegment downward_;
+    // The downward segment's filter, which its own sheet passes on here.
+    FilterSlot downward_filter_;
     std::int32_t downward_number_ = 0;  // the stored downward segment, 0 for none
     std::int32_t number_;
     int neighbours_ = 0;

@@ -160,6 +160,7 @@ PathSheet::PathSheet(Project& project, SketchGrid& grid, GridCell cell, const Fl
       grid_(grid),
       cell_(cell),
       path_(working),
+      filter_(project, working.filter),
       number_(number),
       schedule_(SchedulePage::make(project, UnitKind::Dimensionless, working.cdvf, working.schedule,
                                    working.control != nullptr)),
@@ -459,22 +460,16 @@ std::string PathSheet::profile_description() const
 
 // Filter page.
 
-std::string PathSheet::filter_name() const
-{
-    // Filters are not held by the project yet: a chosen one has no name to show.
-    return path_.filter ? std::string() : std::string("<none>");
-}
-
-std::string PathSheet::filter_description() const { return {}; }
-
-std::string PathSheet::filter_button() const { return path_.filter ? "Edit Filter" : "New Filter"; }
-
 bool PathSheet::delete_filter()
 {
-    if (!path_.filter) return false;
-    if (ask_question("Delete this filter?") != 1) return false;
+    if (!filter_.remove()) return false;
     path_.filter = nullptr;
     return true;
+}
+
+void PathSheet::store_filter(const Filter& filter)
+{
+    filter_.store(filter);
 }
 
 // CFD page.
@@ -560,6 +555,7 @@ PathSheetVerdict PathSheet::accept(SubPathChains& chains)
         if (!v) return v;
     }
     path_.cfd_name = cfd_id_;
+    path_.filter = filter_.commit();
     path_.cdvf = schedule_.cdvf;
     path_.schedule = schedule_.chosen();
     reread_zones();

@@ -5,9 +5,10 @@
 //
 // Values are entered in the unit the field shows and stored in the base
 // unit through the unit models. The sheet's pages that choose definitions
-// the project does not hold yet (week schedules, filters, values-file
-// columns) keep their fields with empty choice lists and accept "none"; a
-// reference the record already holds is kept.
+// the project does not hold yet (week schedules, values-file columns) keep
+// their fields with empty choice lists and accept "none"; a reference the
+// record already holds is kept. The filter is kept in a FilterSlot until the
+// sheet is accepted or cancelled.
 //
 // A path whose element is a super element owns a chain of hidden sub-paths,
 // one per sub-element. The chains are kept in SubPathChains, which the
@@ -23,6 +24,7 @@
 #include <string_view>
 #include <vector>
 
+#include "forms/filter_slot.h"
 #include "forms/zone_sheet.h"
 #include "model/airflow_rules.h"
 #include "model/project.h"
@@ -172,12 +174,18 @@ public:
     const SchedulePage& schedule_page() const { return schedule_; }
 
     // "Filter" page.
-    std::string filter_name() const;
-    std::string filter_description() const;
-    std::string filter_button() const;
-    bool can_delete_filter() const { return path_.filter != nullptr; }
-    // Asks "Delete this filter?"; on yes the path loses its filter now.
+    std::string filter_name() const { return filter_.element_name(); }
+    std::string filter_description() const { return filter_.element_description(); }
+    std::string filter_button() const { return filter_.button_text(); }
+    bool can_delete_filter() const { return filter_.can_delete(); }
+    // Asks "Delete this filter?"; on yes the path shows no filter, and loses
+    // its own when the sheet is accepted.
     bool delete_filter();
+    // "New Filter"/"Edit Filter": what "Filter Properties" opens on, and its
+    // accepted copy.
+    const FilterSlot& filter_slot() const { return filter_; }
+    Filter working_filter() const { return filter_.working(); }
+    void store_filter(const Filter& filter);
 
     // "CFD" page.
     void set_cfd_id(std::string id) { cfd_id_ = std::move(id); }
@@ -210,6 +218,7 @@ private:
     SketchGrid& grid_;
     GridCell cell_;
     FlowPath path_;
+    FilterSlot filter_;
     std::int32_t number_;
     WindOption wind_ = WindOption::None;
     SchedulePage schedule_;

@@ -22,6 +22,7 @@
 #include <utility>
 
 #include "model/unit_field.h"
+#include "ui/filter_dialogs.h"
 #include "ui/sheet_dialogs.h"
 #include "ui/sheet_widgets.h"
 #include "ui/text_1252.h"
@@ -227,10 +228,21 @@ QWidget* DuctSegmentSheetDialog::filter_page()
     filter_name_ = new QLabel;
     filter_name_->setObjectName(QStringLiteral("filter_name"));
     form->addRow(QStringLiteral("Filter Element Name:"), filter_name_);
-    form->addRow(QStringLiteral("Filter Element Description:"), new QLabel);
+    filter_description_ = new QLabel;
+    filter_description_->setObjectName(QStringLiteral("filter_description"));
+    form->addRow(QStringLiteral("Filter Element Description:"), filter_description_);
     auto* buttons = new QHBoxLayout;
-    filter_button_ = unavailable_button("New Filter", "Filters are not available yet.");
+    filter_button_ = new QPushButton(QStringLiteral("New Filter"));
+    filter_button_->setObjectName(QStringLiteral("filter_button"));
+    filter_button_->setAutoDefault(false);
+    connect(filter_button_, &QPushButton::clicked, this, [this] {
+        if (auto filter = run_filter_properties(this, sheet_.project(), sheet_.working_filter()))
+            sheet_.store_filter(*filter);
+        refresh();
+    });
     delete_filter_ = new QPushButton(QStringLiteral("Delete Filter"));
+    delete_filter_->setObjectName(QStringLiteral("delete_filter"));
+    delete_filter_->setAutoDefault(false);
     connect(delete_filter_, &QPushButton::clicked, this, [this] {
         sheet_.delete_filter();
         refresh();
@@ -264,6 +276,7 @@ void DuctSegmentSheetDialog::refresh()
     show_colour(colour_, segment.clr);
 
     filter_name_->setText(from_1252(sheet_.filter_name()));
+    filter_description_->setText(from_1252(sheet_.filter_description()));
     filter_button_->setText(from_1252(sheet_.filter_button()));
     delete_filter_->setEnabled(sheet_.can_delete_filter());
 
@@ -609,10 +622,21 @@ QWidget* JunctionSheetDialog::filter_page()
     filter_name_ = new QLabel;
     filter_name_->setObjectName(QStringLiteral("filter_name"));
     form->addRow(QStringLiteral("Filter Element Name:"), filter_name_);
-    form->addRow(QStringLiteral("Filter Element Description:"), new QLabel);
+    filter_description_ = new QLabel;
+    filter_description_->setObjectName(QStringLiteral("filter_description"));
+    form->addRow(QStringLiteral("Filter Element Description:"), filter_description_);
     auto* buttons = new QHBoxLayout;
-    filter_button_ = unavailable_button("New Filter", "Filters are not available yet.");
+    filter_button_ = new QPushButton(QStringLiteral("New Filter"));
+    filter_button_->setObjectName(QStringLiteral("filter_button"));
+    filter_button_->setAutoDefault(false);
+    connect(filter_button_, &QPushButton::clicked, this, [this] {
+        if (auto filter = run_filter_properties(this, sheet_.project(), sheet_.working_filter()))
+            sheet_.store_filter(*filter);
+        refresh();
+    });
     delete_filter_ = new QPushButton(QStringLiteral("Delete Filter"));
+    delete_filter_->setObjectName(QStringLiteral("delete_filter"));
+    delete_filter_->setAutoDefault(false);
     connect(delete_filter_, &QPushButton::clicked, this, [this] {
         sheet_.delete_filter();
         refresh();
@@ -691,6 +715,7 @@ void JunctionSheetDialog::refresh()
     new_profile_->setEnabled(sheet_.variable_fields_enabled() && static_cast<bool>(hooks_.new_profile));
 
     filter_name_->setText(from_1252(sheet_.filter_name()));
+    filter_description_->setText(from_1252(sheet_.filter_description()));
     filter_button_->setText(from_1252(sheet_.filter_button()));
     delete_filter_->setEnabled(sheet_.can_delete_filter());
 

@@ -76,6 +76,7 @@ private:
     QComboBox* area_unit_ = nullptr;
     QComboBox* colour_ = nullptr;
     QLabel* filter_name_ = nullptr;
+    QLabel* filter_description_ = nullptr;
     QPushButton* filter_button_ = nullptr;
     QPushButton* delete_filter_ = nullptr;
     SchedulePageWidget* schedule_ = nullptr;
@@ -146,6 +147,7 @@ private:
     QPushButton* new_profile_ = nullptr;
     // Filter page.
     QLabel* filter_name_ = nullptr;
+    QLabel* filter_description_ = nullptr;
     QPushButton* filter_button_ = nullptr;
     QPushButton* delete_filter_ = nullptr;
     int current_ = 0;

@@ -43,6 +43,7 @@
 #include "ui/command_table.h"
 #include "ui/edit_dialogs.h"
 #include "ui/duct_dialogs.h"
+#include "ui/filter_dialogs.h"
 #include "ui/source_dialogs.h"
 #include "ui/element_manager.h"
 #include "ui/level_data_dialog.h"
@@ -813,6 +814,10 @@ void MainWindow::run_command(int command)
         break;
     case cmd::SourceSinks:
         run_source_element_manager(this, s.project(), source_chooser_);
+        data_changed();
+        break;
+    case cmd::Filters:
+        run_filter_element_manager(this, s.project());
         data_changed();
         break;
     case cmd::WindProfiles:

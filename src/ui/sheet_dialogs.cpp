@@ -29,6 +29,7 @@
 #include "model/unit_field.h"
 #include "sketchpad/palette.h"
 #include "model/project.h"
+#include "ui/filter_dialogs.h"
 #include "ui/schedule_dialogs.h"
 #include "ui/sheet_widgets.h"
 #include "ui/text_1252.h"
@@ -640,9 +641,17 @@ QWidget* PathSheetDialog::filter_page()
     form->addRow(QStringLiteral("Filter Element Name:"), filter_name_);
     form->addRow(QStringLiteral("Filter Element Description:"), filter_description_);
     auto* buttons = new QHBoxLayout;
-    filter_button_ = unavailable_button("New Filter", "Filters are not available yet.");
+    filter_button_ = new QPushButton(QStringLiteral("New Filter"));
     filter_button_->setObjectName(QStringLiteral("filter_button"));
+    filter_button_->setAutoDefault(false);
+    connect(filter_button_, &QPushButton::clicked, this, [this] {
+        if (auto filter = run_filter_properties(this, sheet_.project(), sheet_.working_filter()))
+            sheet_.store_filter(*filter);
+        refresh();
+    });
     delete_filter_ = new QPushButton(QStringLiteral("Delete Filter"));
+    delete_filter_->setObjectName(QStringLiteral("delete_filter"));
+    delete_filter_->setAutoDefault(false);
     connect(delete_filter_, &QPushButton::clicked, this, [this] {
         sheet_.delete_filter();
         refresh();

@@ -607,6 +607,27 @@ TEST(IconClipboard, PastedFanPathShowsItsNewDirection)
     }
 }
 
+// Each path owns its filter: a pasted copy gets one of its own, so that
+// deleting the copy's filter on its sheet leaves the original's.
+TEST(IconClipboard, PastedPathCopyHasAFilterOfItsOwn)
+{
+    EditFixture f;
+    f.build({kRooms});
+    settle_path_one(f);
+    Filter filter;
+    FlowPath* original = f.project().paths.at(1);
+    original->filter = f.project().filters.add(filter);
+    f.at(4, 7);
+    ASSERT_TRUE(copy_icon(f.editor));
+    f.at(6, 13);
+    ASSERT_TRUE(paste_icon(f.editor));
+    const FlowPath* copy = f.project().paths.at(f.cells().Paths(6, 13));
+    ASSERT_NE(copy, nullptr);
+    ASSERT_NE(copy->filter, nullptr);
+    EXPECT_NE(copy->filter, original->filter);
+    EXPECT_EQ(f.project().filters.at(copy->filter->nr), copy->filter);
+}
+
 TEST(IconClipboard, MenuEnablingFollowsTheCell)
 {
     EditFixture f;

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "check/building_check.h"
+#include "forms/filter_form.h"
 #include "model/cell_codes.h"
 #include "prjfile/project_file.h"
 #include "support/edit_fixture.h"
@@ -576,6 +577,40 @@ TEST(PathSheet, DeletedFilterComesBackOnCancel)
     EXPECT_EQ(buttons, (std::vector<std::string>{"Edit Filter", "New Filter", "<none>"}));
     EXPECT_EQ(f.port.questions, std::vector<std::string>{"Delete this filter?"});
     EXPECT_EQ(p->filter, filter);
+}
+
+TEST(PathSheet, AFilterMadeOnTheSheetIsStoredOnlyOnAccept)
+{
+    Sheets f;
+    AirflowElement* orf = f.element("orf", kPlrOrfc);
+    FilterElement e = new_filter_element(kFltPf0);
+    e.name = "pf";
+    e.data = ParticleFilterData{};
+    FilterElement* pf = f.project().filter_elements.insert_copy(e);
+    const auto sheet = [&](bool ok) {
+        return [&, ok](PathSheet& s) {
+            s.choose_element(orf);
+            FilterForm form(s.working_filter(), f.project().filter_elements);
+            EXPECT_EQ(form.number_text(), "1");
+            form.choose_element(pf);
+            EXPECT_TRUE(form.accept().accepted);
+            s.store_filter(form.working());
+            EXPECT_EQ(s.filter_name(), "pf");
+            EXPECT_EQ(s.filter_button(), "Edit Filter");
+            return ok;
+        };
+    };
+    f.undefined_icon(kSouthWall);
+    EXPECT_EQ(create_path(f.project(), f.grid(), f.chains, sheet(false)), 0);
+    EXPECT_EQ(f.project().filters.head(), nullptr);
+
+    f.undefined_icon(kSouthWall);
+    EXPECT_EQ(create_path(f.project(), f.grid(), f.chains, sheet(true)), 1);
+    const FlowPath* path = f.project().paths.at(f.cells().Paths(kSouthWall.row, kSouthWall.col));
+    ASSERT_NE(path, nullptr);
+    ASSERT_NE(path->filter, nullptr);
+    EXPECT_EQ(path->filter, f.project().filters.head());
+    EXPECT_EQ(path->filter->element, pf);
 }
 
 TEST(PathSheet, CfdChoicesFollowTheModeAndTheElement)
