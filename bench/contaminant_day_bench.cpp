@@ -52,7 +52,7 @@ std::unique_ptr<Project> contaminant_building(bool contaminants)
         if (zone.name.find("_1_") != std::string::npos) north_rooms.push_back(&zone);
 
     std::vector<SourceElement*> elements;
-    Filter* floor_filter = nullptr;
+    FilterElement* supply_filter = nullptr;
     if (contaminants) {
         const char* names[] = {"CO2", "HCHO", "PM"};
         const float weights[] = {44.01f, 30.03f, 0};
@@ -74,11 +74,7 @@ std::unique_ptr<Project> contaminant_building(bool contaminants)
         FilterElement cef = new_filter_element(kFltCef);
         cef.name = "supply_filter";
         cef.data = ConstantEfficiencyData{{p->Ctm[0], p->Ctm[1], p->Ctm[2]}, {0.1f, 0.5f, 0.9f}};
-        FilterElement* element = p->filter_elements.insert_copy(cef);
-        Filter filter;
-        filter.element = element;
-        filter.loads = loads_for(element);
-        floor_filter = p->filters.add(filter);
+        supply_filter = p->filter_elements.insert_copy(cef);
         int k = 0;
         for (Zone& zone : p->zones) {
             SourceSink source;
@@ -92,9 +88,9 @@ std::unique_ptr<Project> contaminant_building(bool contaminants)
         p->current_level = room->level;
         FlowPath* supply = bench::add_network_path(*p, ZoneRef::ambient(), room, fan, 1.5f);
         // Each supply has a filter of its own, as the editor makes them.
-        if (floor_filter) {
+        if (supply_filter) {
             Filter own;
-            own.element = floor_filter->element;
+            own.element = supply_filter;
             own.loads = loads_for(own.element);
             supply->filter = p->filters.add(own);
         }
