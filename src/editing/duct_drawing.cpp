@@ -126,6 +126,7 @@ public:
         DuctSegment* s = p.ducts.at(number);
         if (!s) return;
         segments_.insert(s);
+        release_filter(p, s->filter);
         if (p.ducts.release(number)) editor_.modified();
         Clipboard& clip = editor_.clipboard;
         if (clip.kind == ClipKind::DuctSegment && clip.number == number) clip.clear();
@@ -139,6 +140,7 @@ public:
         if (!j) return;
         if (j->duct && p.ducts.at(j->duct->nr) == j->duct) segment(j->duct->nr);
         j->duct = nullptr;
+        release_filter(p, j->terminal.filter);
         junctions_.insert(j);
         if (p.junctions.release(number)) editor_.modified();
         Clipboard& clip = editor_.clipboard;

@@ -185,6 +185,8 @@ bool paste_node(SketchEditor& editor, int row, int col)
     copy.duct = downward;
     copy.duct_nr = downward ? downward->nr : 0;
 
+    // The node written over loses its terminal's filter with it.
+    if (over) release_filter(p, over->terminal.filter);
     Junction* stored = over ? p.junctions.put(existing, copy) : add_junction(p, copy);
     if (downward) {
         // Direction 3 runs from the node below up to this one, 6 down.

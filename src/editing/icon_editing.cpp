@@ -682,7 +682,10 @@ bool define_icon(SketchEditor& editor)
 void release_path_record(SketchEditor& editor, std::int32_t number)
 {
     Project& project = editor.project();
-    if (const FlowPath* path = project.paths.at(number)) project.sub_paths.release(project.paths, path);
+    if (FlowPath* path = project.paths.at(number)) {
+        project.sub_paths.release(project.paths, path);
+        release_filter(project, path->filter);
+    }
     if (editor.project().paths.release(number)) editor.modified();
     Clipboard& clip = editor.clipboard;
     if ((clip.kind == ClipKind::Path || clip.kind == ClipKind::SupplyReturn) && clip.number == number)
@@ -1068,6 +1071,8 @@ bool paste_icon(SketchEditor& editor)
         record.icn = code;
         number = add_path(p, record)->nr;
         if (src) {
+            // The old record goes without the filter, which moved with it.
+            if (FlowPath* old = p.paths.at(moved)) old->filter = nullptr;
             clear_cut_source(editor, *src);
             release_path_record(editor, moved);
         }

@@ -232,6 +232,7 @@ void free_level_records(SketchEditor& editor, Level& level)
         if (nodes.contains(&j) || !j.duct) continue;
         if (nodes.contains(j.duct->junction_n) || nodes.contains(j.duct->junction_m)) {
             const std::int32_t segment = j.duct->nr;
+            release_filter(p, j.duct->filter);
             j.duct = nullptr;
             p.ducts.release(segment);
         }
@@ -255,10 +256,15 @@ void free_level_records(SketchEditor& editor, Level& level)
             release_note_record(editor, e.nr);
         } else if (is_duct_node(e.code)) {
             if (Junction* j = p.junctions.at(e.nr)) {
-                if (j->duct) p.ducts.release(j->duct->nr);
+                if (j->duct) {
+                    release_filter(p, j->duct->filter);
+                    p.ducts.release(j->duct->nr);
+                }
+                release_filter(p, j->terminal.filter);
                 p.junctions.release(e.nr);
             }
         } else if (has_flag(e.code, CC_DUCT_SEGMENT)) {
+            if (DuctSegment* d = p.ducts.at(e.nr)) release_filter(p, d->filter);
             p.ducts.release(e.nr);
         }
     }

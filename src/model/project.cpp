@@ -151,10 +151,18 @@ bool release_zone(Project& project, std::int32_t n)
     return project.zones.release(n);
 }
 
+void release_filter(Project& project, Filter*& filter)
+{
+    if (filter && project.filters.at(filter->nr) == filter) project.filters.release(filter->nr);
+    filter = nullptr;
+}
+
 void remove_simple_ahs(Project& project, SimpleAhs* system)
 {
     release_zone(project, system->zr);
     release_zone(project, system->zs);
+    for (const std::int32_t n : {system->pr, system->ps, system->px})
+        if (FlowPath* path = project.paths.at(n)) release_filter(project, path->filter);
     project.paths.release(system->pr);
     project.paths.release(system->ps);
     project.paths.release(system->px);

@@ -113,6 +113,10 @@ Junction* add_junction(Project& project, const Junction& junction);
 SimpleAhs* create_simple_ahs(Project& project, const std::string& name, const std::string& desc);
 // Removes a system with its two zones and three paths.
 void remove_simple_ahs(Project& project, SimpleAhs* system);
+
+// A record that goes takes its filter with it: the filter is released
+// (when the list still holds it) and the reference cleared.
+void release_filter(Project& project, Filter*& filter);
 // Numbers the systems 1..count in name order, gives every system icon its
 // system's new number and rebuilds the index.
 void renumber_simple_ahs(Project& project);

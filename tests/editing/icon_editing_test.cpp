@@ -626,6 +626,20 @@ TEST(IconClipboard, PastedPathCopyHasAFilterOfItsOwn)
     ASSERT_NE(copy->filter, nullptr);
     EXPECT_NE(copy->filter, original->filter);
     EXPECT_EQ(f.project().filters.at(copy->filter->nr), copy->filter);
+
+    // A deleted path takes its filter with it; a cut one moves it along.
+    const std::int32_t copy_filter = copy->filter->nr;
+    ASSERT_TRUE(delete_flow_path(f.editor, 6, 13, Asking::Silent));
+    EXPECT_EQ(f.project().filters.at(copy_filter), nullptr);
+    Filter* kept = original->filter;
+    f.at(4, 7);
+    ASSERT_TRUE(cut_icon(f.editor));
+    f.at(1, 13);
+    ASSERT_TRUE(paste_icon(f.editor));
+    const FlowPath* moved = f.project().paths.at(f.cells().Paths(1, 13));
+    ASSERT_NE(moved, nullptr);
+    EXPECT_EQ(moved->filter, kept);
+    EXPECT_EQ(f.project().filters.at(kept->nr), kept);
 }
 
 TEST(IconClipboard, MenuEnablingFollowsTheCell)

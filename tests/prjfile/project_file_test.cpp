@@ -410,5 +410,119 @@ TEST_F(ProjectFileTest, GeneratedProjectsOpenAndWriteBackIdentically)
     EXPECT_TRUE(port.boxes.empty()) << port.boxes.front().text;
 }
 
+// A generated building that carries one source/sink element of every model
+// (with an instance of each), a filter element of every type with filters
+// on its paths, an occupant that generates, and a small control network:
+// every section written reads back and writes again byte for byte.
+TEST_F(ProjectFileTest, EveryContaminantRecordWritesBackIdentically)
+{
+    Project p;
+    bench::GeneratorOptions options;
+    options.levels = 1;
+    options.room_rows = 2;
+    options.room_cols = 2;
+    bench::generate_project(p, options);
+    auto species = [&](const char* name, float mdiam) {
+        Species s = new_species();
+        s.name = name;
+        s.molwt = 44;
+        s.mdiam = mdiam;
+        return p.species.insert_copy(s);
+    };
+    Species* co2 = species("CO2", 0);
+    Species* pm = species("PM25", 2.5e-6f);
+    ASSERT_EQ(rebuild_contaminants(p), 0);
+
+    std::vector<SourceElement*> elements;
+    for (int model = kSrcCcf; model < kSourceModelCount; ++model) {
+        SourceElement e = new_source_element(model, model == kSrcSup ? nullptr : co2);
+        e.name = "m" + std::to_string(model);
+        e.desc = std::string(source_model_info(model)->button);
+        for (float& v : e.v) v = v == 0 ? 0.5f : v;
+        if (model == kSrcSup) e.subs = {elements[0], elements[3]};
+        elements.push_back(p.source_elements.insert_copy(e));
+    }
+    for (SourceElement* e : elements) {
+        SourceSink s;
+        s.zone = p.zones.at(1 + (e->model % 4));
+        s.element = e;
+        s.mult = 1;
+        s.box_max = {1, 1, 1};
+        p.sources.add(s);
+    }
+
+    FilterElement cef = new_filter_element(kFltCef);
+    cef.name = "cef";
+    cef.data = ConstantEfficiencyData{{co2, pm}, {0.25f, 0.75f}};
+    FilterElement* cef_stored = p.filter_elements.insert_copy(cef);
+    FilterElement pf0 = new_filter_element(kFltPf0);
+    pf0.name = "pf0";
+    pf0.data = ParticleFilterData{{1e-7f, 1e-6f, 1e-5f, 1e-4f}, {0.2f, 0.2f, 0.9f, 0.9f}, 6};
+    FilterElement* pf0_stored = p.filter_elements.insert_copy(pf0);
+    FilterElement gf0 = new_filter_element(kFltGf0);
+    gf0.name = "gf0";
+    gf0.data = GaseousFilterData{{GaseousCurve{co2, 0.05f, {0, 0.1f, 0.2f, 0.3f}, {0.9f, 0.9f, 0.1f, 0.1f}}}};
+    p.filter_elements.insert_copy(gf0);
+    FilterElement uv1 = new_filter_element(kFltUv1);
+    uv1.name = "uv1";
+    uv1.data = new_filter_data(kFltUv1);
+    p.filter_elements.insert_copy(uv1);
+    FilterElement spf = new_filter_element(kFltSpf);
+    spf.name = "spf";
+    spf.data = SuperFilterData{{pf0_stored, cef_stored}};
+    FilterElement* spf_stored = p.filter_elements.insert_copy(spf);
+    int k = 0;
+    for (FilterElement* e : {cef_stored, pf0_stored, spf_stored}) {
+        Filter f;
+        f.element = e;
+        f.loads = loads_for(e);
+        f.loads[0].loading = 0.125f;
+        f.loads[0].species.push_back({co2, 0.001f});
+        p.paths.at(++k)->filter = p.filters.add(f);
+    }
+
+    OccupancySchedule day = new_occupancy_schedule(0);
+    day.name = "office_hours";
+    day.points = {{0, ZoneRef::ambient()}, {8 * 3600, ZoneRef(p.zones.at(2))}, {86400, ZoneRef::ambient()}};
+    OccupancySchedule* occupancy = p.occupancy_schedules.insert_copy(day);
+    Exposure person = new_exposure(p);
+    person.desc = "!an occupant";
+    person.occupancy.fill(occupancy);
+    person.generations.push_back({co2, nullptr, 5e-6f, 0, {}});
+    p.exposures.add(person);
+
+    ControlNode sensor;
+    sensor.type = kCtSns;
+    sensor.name = "co2_sensor";
+    SensorData data;
+    data.target.kind = kSenseZone;
+    data.target.record = ZoneRef(p.zones.at(2));
+    data.species = co2;
+    sensor.data = data;
+    ControlNode* sensed = p.controls.add(sensor);
+    ControlNode report;
+    report.type = kCtLog;
+    report.n = 1;
+    report.c1 = sensed;
+    report.name = "co2_report";
+    report.data = ReportData{0, 1e6f, 0, "CO2", "ppm"};
+    p.controls.add(report);
+
+    TextWriter out;
+    write_project(out, p);
+    ASSERT_EQ(error_count(), 0);
+    ASSERT_TRUE(write_file_atomically(file("contaminants.prj"), out.text()));
+    ProjectDocument doc;
+    ASSERT_TRUE(open_project(doc, file("contaminants.prj"), {}));
+    EXPECT_EQ(doc.project->source_elements.count(), kSourceModelCount);
+    EXPECT_EQ(doc.project->sources.count(), kSourceModelCount);
+    EXPECT_EQ(doc.project->filters.count(), 3);
+    EXPECT_EQ(doc.project->controls.count(), 2);
+    TextWriter again;
+    write_project(again, *doc.project);
+    EXPECT_EQ(again.text(), out.text());
+    EXPECT_TRUE(port.boxes.empty()) << port.boxes.front().text;
+}
+
 }  // namespace
 }  // namespace avelor
