@@ -8,14 +8,6 @@
 
 namespace avelor {
 
-const std::array<std::string, 12>& day_type_names()
-{
-    static const std::array<std::string, 12> names = {"Sunday",   "Monday", "Tuesday", "Wednesday",
-                                                      "Thursday", "Friday", "Saturday", "8",
-                                                      "9",        "10",     "11",       "12"};
-    return names;
-}
-
 ExposureSheet::ExposureSheet(Project& project, SketchGrid& grid, GridCell cell, std::int32_t number)
     : project_(project), grid_(grid), cell_(cell), number_(number)
 {

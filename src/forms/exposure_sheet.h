@@ -33,9 +33,6 @@ inline constexpr std::string_view kOccupancyUndefined =
     "define the occupancy schedule,\n  or CANCEL";
 inline constexpr std::string_view kNoGeneration = "Generation Rate is 0";
 
-// "Sunday" ... "Saturday", then "8" ... "12".
-const std::array<std::string, 12>& day_type_names();
-
 class ExposureSheet {
 public:
     // number 0: a new occupant for the undefined icon at cell.

@@ -89,39 +89,39 @@ void SourceSheet::choose_element(SourceElement* element)
 
 // ---- multiplier and location page
 
-ValueField SourceSheet::field(SourceField which) const
+ValueField SourceSheet::field(SourceSheetField which) const
 {
     auto* self = const_cast<SourceSheet*>(this);  // the fields write into this sheet's own copy
     SourceSink& s = self->source_;
     switch (which) {
-    case SourceField::Multiplier: return {&s.mult, UnitKind::Dimensionless, 0, 0.0f};
-    case SourceField::InitialConcentration: {
+    case SourceSheetField::Multiplier: return {&s.mult, UnitKind::Dimensionless, 0, 0.0f};
+    case SourceSheetField::InitialConcentration: {
         const Species* sp = species();
         if (!sp) return {};
         return {&s.CC0, concentration_kind(*sp), concentration_unit_, 0.0f, sp};
     }
-    case SourceField::MaxX: return {&s.box_max[0], UnitKind::Length, s.u};
-    case SourceField::MaxY: return {&s.box_max[1], UnitKind::Length, s.u};
-    case SourceField::MaxH: return {&s.box_max[2], UnitKind::Length, s.u};
-    case SourceField::MinX: return {&s.box_min[0], UnitKind::Length, s.u};
-    case SourceField::MinY: return {&s.box_min[1], UnitKind::Length, s.u};
-    case SourceField::MinH: return {&s.box_min[2], UnitKind::Length, s.u};
+    case SourceSheetField::MaxX: return {&s.box_max[0], UnitKind::Length, s.u};
+    case SourceSheetField::MaxY: return {&s.box_max[1], UnitKind::Length, s.u};
+    case SourceSheetField::MaxH: return {&s.box_max[2], UnitKind::Length, s.u};
+    case SourceSheetField::MinX: return {&s.box_min[0], UnitKind::Length, s.u};
+    case SourceSheetField::MinY: return {&s.box_min[1], UnitKind::Length, s.u};
+    case SourceSheetField::MinH: return {&s.box_min[2], UnitKind::Length, s.u};
     }
     return {};
 }
 
-bool SourceSheet::set(SourceField which, double shown) { return field(which).enter(shown); }
-double SourceSheet::shown(SourceField which) const { return field(which).shown(); }
-UnitKind SourceSheet::kind(SourceField which) const { return field(which).kind; }
-int SourceSheet::unit(SourceField which) const { return field(which).unit; }
-bool SourceSheet::enabled(SourceField which) const { return field(which).value != nullptr; }
+bool SourceSheet::set(SourceSheetField which, double shown) { return field(which).enter(shown); }
+double SourceSheet::shown(SourceSheetField which) const { return field(which).shown(); }
+UnitKind SourceSheet::kind(SourceSheetField which) const { return field(which).kind; }
+int SourceSheet::unit(SourceSheetField which) const { return field(which).unit; }
+bool SourceSheet::enabled(SourceSheetField which) const { return field(which).value != nullptr; }
 
-bool SourceSheet::set_unit(SourceField which, int unit)
+bool SourceSheet::set_unit(SourceSheetField which, int unit)
 {
     const ValueField f = field(which);
     if (!f.value || !unit_index_valid(f.kind, unit)) return false;
-    if (which == SourceField::Multiplier) return false;
-    if (which == SourceField::InitialConcentration) {
+    if (which == SourceSheetField::Multiplier) return false;
+    if (which == SourceSheetField::InitialConcentration) {
         if (!convert_units_checked(1.0f, true, f.kind, unit, f.species).ok()) return false;
         concentration_unit_ = unit;
         return true;

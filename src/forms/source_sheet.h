@@ -19,7 +19,7 @@
 namespace avelor {
 
 enum class SourcePage { Element, MultiplierLocation, Schedule };
-enum class SourceField { Multiplier, InitialConcentration, MaxX, MaxY, MaxH, MinX, MinY, MinH };
+enum class SourceSheetField { Multiplier, InitialConcentration, MaxX, MaxY, MaxH, MinX, MinY, MinH };
 
 inline constexpr std::string_view kSourceNoElement =
     "A Name must be selected. You can do one of the following:\n1) Select from the Name drop-down list,\n2) "
@@ -66,13 +66,13 @@ public:
     void choose_element(SourceElement* element);
 
     // "Multiplier and Location".
-    bool set(SourceField field, double shown);
-    double shown(SourceField field) const;
-    UnitKind kind(SourceField field) const;
-    int unit(SourceField field) const;
-    bool enabled(SourceField field) const;
+    bool set(SourceSheetField field, double shown);
+    double shown(SourceSheetField field) const;
+    UnitKind kind(SourceSheetField field) const;
+    int unit(SourceSheetField field) const;
+    bool enabled(SourceSheetField field) const;
     // The box's one length unit, or the display unit of the concentration.
-    bool set_unit(SourceField field, int unit);
+    bool set_unit(SourceSheetField field, int unit);
     const std::string& cfd_id() const { return cfd_id_; }
     void set_cfd_id(std::string_view text) { cfd_id_ = std::string(text); }
 
@@ -88,7 +88,7 @@ public:
     bool accepted() const { return accepted_; }
 
 private:
-    ValueField field(SourceField which) const;
+    ValueField field(SourceSheetField which) const;
     const Species* species() const;
 
     Project& project_;

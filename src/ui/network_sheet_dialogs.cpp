@@ -610,16 +610,16 @@ QWidget* SourceSheetDialog::location_page()
     auto* layout = new QVBoxLayout(page);
     auto* form = new QGridLayout;
     form->addWidget(new QLabel(QStringLiteral("Multiplier:")), 0, 0);
-    form->addWidget(value_edit("multiplier", [this](double v) { return sheet_.set(SourceField::Multiplier, v); },
-                               [this] { return sheet_.shown(SourceField::Multiplier); }),
+    form->addWidget(value_edit("multiplier", [this](double v) { return sheet_.set(SourceSheetField::Multiplier, v); },
+                               [this] { return sheet_.shown(SourceSheetField::Multiplier); }),
                     0, 1);
     form->addWidget(new QLabel(QStringLiteral("Initial Concentration:")), 1, 0);
     concentration_ =
-        value_edit("initial_concentration", [this](double v) { return sheet_.set(SourceField::InitialConcentration, v); },
-                   [this] { return sheet_.shown(SourceField::InitialConcentration); });
+        value_edit("initial_concentration", [this](double v) { return sheet_.set(SourceSheetField::InitialConcentration, v); },
+                   [this] { return sheet_.shown(SourceSheetField::InitialConcentration); });
     form->addWidget(concentration_, 1, 1);
     concentration_unit_ = unit_combo("concentration_unit", [this](int u) {
-        return sheet_.set_unit(SourceField::InitialConcentration, u);
+        return sheet_.set_unit(SourceSheetField::InitialConcentration, u);
     });
     form->addWidget(concentration_unit_, 1, 2);
     layout->addLayout(form);
@@ -630,18 +630,18 @@ QWidget* SourceSheetDialog::location_page()
     grid->addWidget(new QLabel(QStringLiteral("Minimum")), 0, 2);
     struct Row {
         const char* label;
-        SourceField max, min;
+        SourceSheetField max, min;
         const char* max_name;
         const char* min_name;
     };
-    const Row rows[] = {{"X:", SourceField::MaxX, SourceField::MinX, "max_x", "min_x"},
-                        {"Y:", SourceField::MaxY, SourceField::MinY, "max_y", "min_y"},
-                        {"Rel Elevation:", SourceField::MaxH, SourceField::MinH, "max_h", "min_h"}};
+    const Row rows[] = {{"X:", SourceSheetField::MaxX, SourceSheetField::MinX, "max_x", "min_x"},
+                        {"Y:", SourceSheetField::MaxY, SourceSheetField::MinY, "max_y", "min_y"},
+                        {"Rel Elevation:", SourceSheetField::MaxH, SourceSheetField::MinH, "max_h", "min_h"}};
     int r = 1;
     for (const Row& row : rows) {
         grid->addWidget(new QLabel(QString::fromLatin1(row.label)), r, 0);
         for (int k = 0; k < 2; ++k) {
-            const SourceField f = k == 0 ? row.max : row.min;
+            const SourceSheetField f = k == 0 ? row.max : row.min;
             SheetValueEdit* edit = value_edit(k == 0 ? row.max_name : row.min_name,
                                               [this, f](double v) { return sheet_.set(f, v); },
                                               [this, f] { return sheet_.shown(f); });
@@ -650,7 +650,7 @@ QWidget* SourceSheetDialog::location_page()
         }
         ++r;
     }
-    length_unit_ = unit_combo("length_unit", [this](int u) { return sheet_.set_unit(SourceField::MaxX, u); });
+    length_unit_ = unit_combo("length_unit", [this](int u) { return sheet_.set_unit(SourceSheetField::MaxX, u); });
     grid->addWidget(length_unit_, 1, 3);
     grid->addWidget(
         note_label("These values are only needed for source/sinks located within 1D convection diffusion zones."), r,
@@ -703,13 +703,13 @@ void SourceSheetDialog::refresh()
     QStringList lines;
     for (const std::string& line : summary.lines) lines << from_1252(line);
     parameters_->setText(lines.join(QLatin1Char('\n')));
-    const bool cc = sheet_.enabled(SourceField::InitialConcentration);
+    const bool cc = sheet_.enabled(SourceSheetField::InitialConcentration);
     concentration_->setEnabled(cc);
     concentration_unit_->setEnabled(cc);
     if (cc)
-        fill_unit_names(concentration_unit_, sheet_.kind(SourceField::InitialConcentration),
-                        sheet_.unit(SourceField::InitialConcentration));
-    fill_unit_names(length_unit_, UnitKind::Length, sheet_.unit(SourceField::MaxX));
+        fill_unit_names(concentration_unit_, sheet_.kind(SourceSheetField::InitialConcentration),
+                        sheet_.unit(SourceSheetField::InitialConcentration));
+    fill_unit_names(length_unit_, UnitKind::Length, sheet_.unit(SourceSheetField::MaxX));
     if (cfd_id_->text() != from_1252(sheet_.cfd_id())) cfd_id_->setText(from_1252(sheet_.cfd_id()));
     for (SheetValueEdit* edit : edits_) edit->show_value();
     schedule_->refresh();
@@ -757,8 +757,8 @@ QWidget* ExposureSheetDialog::occupancy_page()
     days_->setHeaderLabels({QStringLiteral("Day Type"), QStringLiteral("Schedule")});
     days_->setRootIsDecorated(false);
     days_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    for (const std::string& day : day_type_names())
-        days_->addTopLevelItem(new QTreeWidgetItem({QString::fromStdString(day), QString()}));
+    for (std::string_view day : day_type_names())
+        days_->addTopLevelItem(new QTreeWidgetItem({from_1252(day), QString()}));
     days_->setCurrentItem(days_->topLevelItem(0));
     lists->addWidget(days_);
 

@@ -186,7 +186,7 @@ private:
     SheetValueEdit* concentration_ = nullptr;
     QComboBox* concentration_unit_ = nullptr;
     QComboBox* length_unit_ = nullptr;
-    std::vector<std::pair<SourceField, SheetValueEdit*>> box_;
+    std::vector<std::pair<SourceSheetField, SheetValueEdit*>> box_;
     QLineEdit* cfd_id_ = nullptr;
     SchedulePageWidget* schedule_ = nullptr;
 };

@@ -14,6 +14,9 @@ namespace {
 
 using testing::EditFixture;
 
+// A message as the port receives it, within its margins.
+std::string boxed(std::string_view text) { return " " + std::string(text) + "\n"; }
+
 const testing::Picture kRoom = {
     "..........",  //
     ".#######..",  //
@@ -147,8 +150,12 @@ TEST(AhsSheet, BadOrTakenNamesAreRefusedAndTheStoredNameComesBack)
         EXPECT_EQ(sheet.page(), AhsPage::Ahs) << "the page stays";
         EXPECT_EQ(sheet.name_text(), "AHU1") << c.name;
         ASSERT_FALSE(f.port.boxes.empty());
-        EXPECT_EQ(f.port.boxes.back().text, c.message);
+        EXPECT_EQ(f.port.boxes.back().text, boxed(c.message));
+        sheet.set_name(c.name);
+        f.port.boxes.clear();
         EXPECT_TRUE(sheet.accept()) << "OK is refused the same way";
+        ASSERT_EQ(f.port.boxes.size(), 1u);
+        EXPECT_EQ(f.project().systems.find_by_name("AHU1"), f.system(1)) << "nothing stored";
     }
 }
 
@@ -183,7 +190,7 @@ TEST(AhsSheet, ConcentrationsThatDoNotSumToOneAreWarnedOfAndKept)
     AhsSheet sheet(f.project(), f.grid(), kSystemCell, 1);
     ConcentrationList& cc = sheet.concentrations(AhsSide::Supply);
     ASSERT_TRUE(cc.enter(0.7));
-    EXPECT_EQ(f.port.boxes.back().text, "Concentrations of non-trace contaminants should sum to 1");
+    EXPECT_EQ(f.port.boxes.back().text, boxed("Concentrations of non-trace contaminants should sum to 1"));
     EXPECT_NEAR(cc.shown(), 0.7, 1e-6) << "the value stays";
     f.port.boxes.clear();
     ASSERT_TRUE(cc.select(1));
@@ -235,9 +242,8 @@ TEST(AhsPointSheet, APointNeedsASystemAndThenJoinsItToTheRoom)
         EXPECT_FALSE(sheet.can_edit_system());
         const std::optional<SheetRefusal> refusal = sheet.select_page(PointPage::Schedule);
         EXPECT_TRUE(refusal);
-        EXPECT_EQ(f.port.boxes.back().text,
-                  "An AHS must be selected. You can do one of the following:\n1) Select from the Name drop-down "
-                  "list, or\n2) CANCEL");
+        EXPECT_EQ(f.port.boxes.back().text, boxed("An AHS must be selected. You can do one of the following:\n"
+                                                  "1) Select from the Name drop-down list, or\n2) CANCEL"));
         EXPECT_TRUE(sheet.accept()) << "nor can the sheet be accepted";
         sheet.choose_system(sheet.system_choices().at(0));
         EXPECT_EQ(sheet.system_text(), "AHU1");

@@ -14,6 +14,9 @@ namespace {
 
 using testing::EditFixture;
 
+// A message as the port receives it, within its margins.
+std::string boxed(std::string_view text) { return " " + std::string(text) + "\n"; }
+
 const testing::Picture kRoom = {
     "..........",  //
     ".#######..",  //
@@ -72,8 +75,8 @@ TEST(SourceSheet, AcceptingMakesTheInstanceInTheRoomAndCancelMakesNothing)
         sheet.choose_element(ccf);
         EXPECT_EQ(sheet.contaminant_text(), "CO2");
         EXPECT_EQ(sheet.summary().title, "Constant Coefficient");
-        EXPECT_TRUE(sheet.set(SourceField::Multiplier, 2));
-        EXPECT_FALSE(sheet.set(SourceField::Multiplier, -1)) << "at least 0";
+        EXPECT_TRUE(sheet.set(SourceSheetField::Multiplier, 2));
+        EXPECT_FALSE(sheet.set(SourceSheetField::Multiplier, -1)) << "at least 0";
         sheet.set_cfd_id("src1");
         return true;
     };
@@ -119,19 +122,19 @@ TEST(SourceSheet, RefusalsKeepTheSheetOpenWithTheirTexts)
          "Burst source requires a schedule. You can either associate a schedule, or CANCEL"},
         {"x", [](SourceSheets& f, SourceSheet& s) {
              s.choose_element(f.element("e", kSrcCcf));
-             s.set(SourceField::MinX, 2);
-             s.set(SourceField::MaxX, 1);
+             s.set(SourceSheetField::MinX, 2);
+             s.set(SourceSheetField::MaxX, 1);
          },
          "Xmax must be greater than Xmin"},
         {"y", [](SourceSheets& f, SourceSheet& s) {
              s.choose_element(f.element("e", kSrcCcf));
-             s.set(SourceField::MinY, 2);
+             s.set(SourceSheetField::MinY, 2);
          },
          "Ymax must be greater than Ymin"},
         {"h", [](SourceSheets& f, SourceSheet& s) {
              s.choose_element(f.element("e", kSrcCcf));
-             s.set(SourceField::MinH, 2);
-             s.set(SourceField::MaxH, 1);
+             s.set(SourceSheetField::MinH, 2);
+             s.set(SourceSheetField::MaxH, 1);
          },
          "H Rel max must be greater than HRel min"},
         {"cfd id of another", [](SourceSheets& f, SourceSheet& s) {
@@ -151,13 +154,13 @@ TEST(SourceSheet, RefusalsKeepTheSheetOpenWithTheirTexts)
     for (const Case& c : cases) {
         SourceSheets f;
         f.icon();
-        const std::int32_t before = f.project().sources.count();
         SourceSheet sheet(f.project(), f.grid(), kCell, 0);
         c.edit(f, sheet);
+        const std::int32_t before = f.project().sources.count();
         f.port.boxes.clear();
         EXPECT_TRUE(sheet.accept()) << c.what;
         ASSERT_EQ(f.port.boxes.size(), 1u) << c.what;
-        EXPECT_EQ(f.port.boxes.back().text, c.message) << c.what;
+        EXPECT_EQ(f.port.boxes.back().text, boxed(c.message)) << c.what;
         EXPECT_EQ(f.project().sources.count(), before) << c.what << ": nothing stored";
         EXPECT_FALSE(sheet.accepted());
     }

@@ -48,9 +48,10 @@ struct Fixture {
         grid().current().Sketch(kCell.row, kCell.col) = code;
         grid().current().Paths(kCell.row, kCell.col) = 0;
     }
+    // The last box's message without its margins.
     QString last_box() const
     {
-        return port.boxes.empty() ? QString() : QString::fromStdString(port.boxes.back().text);
+        return port.boxes.empty() ? QString() : QString::fromStdString(port.boxes.back().text).trimmed();
     }
 };
 
