@@ -737,29 +737,6 @@ void AirflowNetwork::Impl::check_connections(const Project& project) const
                       "not a fan) leads to the outdoors or to a zone of fixed pressure.");
 }
 
-namespace {
-
-// A week schedule must name a day schedule of its own unit kind for every
-// day type; a missing day would otherwise read as 1 (1 K on a temperature
-// schedule).
-void check_week_schedule(const WeekSchedule& week, std::int16_t utyp, const std::string& user)
-{
-    if (week.utyp != utyp)
-        throw EngineError("The schedule " + week.name + " of " + user + " is not " +
-                          (utyp == kScheduleTemperature ? "a temperature schedule." : "dimensionless."));
-    for (int d = 1; d <= kDayTypes; ++d) {
-        const DaySchedule* day = day_of_week(week, d);
-        if (!day)
-            throw EngineError("The week schedule " + week.name + " of " + user + " has no day schedule for day type " +
-                              std::string(day_type_names()[static_cast<std::size_t>(d - 1)]) + ".");
-        if (day->utyp != utyp)
-            throw EngineError("The day schedule " + day->name + " of the week schedule " + week.name +
-                              " has another unit kind than the week.");
-    }
-}
-
-}  // namespace
-
 // Zones follow temperature schedules, flow paths dimensionless ones. The
 // flows a system sets and the parts of super elements do not follow
 // schedules here.

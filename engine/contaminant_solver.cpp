@@ -78,8 +78,6 @@ ContaminantModel contaminant_model(const Project& project, const std::vector<Nod
         model.outdoor.push_back(s->CCdef);
     }
     if (nctm > 0) {
-        if (project.sources.head())
-            throw EngineError("Contaminant sources and sinks are not simulated by this engine yet.");
         for (const FlowPath& path : project.paths)
             if (path.filter)
                 throw EngineError("Filters are not simulated by this engine yet.");
@@ -89,9 +87,7 @@ ContaminantModel contaminant_model(const Project& project, const std::vector<Nod
         for (const Junction& junction : project.junctions)
             if (junction.t != 0 && junction.terminal.filter)
                 throw EngineError("Filters in duct terminals are not simulated by this engine yet.");
-        for (const Exposure& exposure : project.exposures)
-            if (!exposure.generations.empty())
-                throw EngineError("Occupant contaminant generations are not simulated by this engine yet.");
+        model.sources = ContaminantSources(project, nodes);
     }
     model.settings = contaminant_settings(project.rc.trace);
     for (const Node& node : nodes) {
@@ -205,6 +201,22 @@ struct ContaminantSolver::Impl {
                                                  static_cast<int>(v) * nctm + t.reactant));
         rhs.resize(unknowns());
         x.resize(unknowns());
+
+        std::vector<int> rows(nodes.size() * static_cast<std::size_t>(nctm), -1);
+        for (std::size_t v = 0; v < var_node.size(); ++v)
+            for (int a = 0; a < nctm; ++a)
+                rows[static_cast<std::size_t>(var_node[v]) * static_cast<std::size_t>(nctm) +
+                     static_cast<std::size_t>(a)] = static_cast<int>(v) * nctm + a;
+        model.sources.bind(std::move(rows), nctm);
+    }
+
+    // Puts the source and sink terms into the rates f = A C + b.
+    void add_sources(const std::vector<SourceContribution>& terms)
+    {
+        for (const SourceContribution& t : terms) {
+            value(diag_slots[static_cast<std::size_t>(t.row)]) -= t.D;
+            rhs[t.row] += t.G;
+        }
     }
 
     double& value(int s) { return A.valuePtr()[s]; }
@@ -262,11 +274,19 @@ struct ContaminantSolver::Impl {
     }
 
     // A row with nothing on its diagonal (no mass, no outflow, no decay)
-    // keeps its value.
-    void guard_empty_rows()
+    // keeps its value. At a steady state such a row must have nothing to
+    // gain either: a source whose contaminant nothing removes has none.
+    void guard_empty_rows(const std::vector<Node>* steady_nodes = nullptr)
     {
         for (int r = 0; r < unknowns(); ++r) {
             double& d = value(diag_slots[static_cast<std::size_t>(r)]);
+            if (d == 0 && steady_nodes && rhs[r] != 0) {
+                const Node& node = (*steady_nodes)[static_cast<std::size_t>(var_node[static_cast<std::size_t>(r / nctm)])];
+                throw EngineError(std::string(node.kind == NodeKind::Zone ? "Zone " : "Junction ") +
+                                  std::to_string(node.number) + " has a source of contaminant " +
+                                  std::to_string(r % nctm + 1) +
+                                  " but no airflow out and no sink: its concentration has no steady state.");
+            }
             if (d == 0) {
                 d = 1;
                 rhs[r] = current(r);
@@ -410,6 +430,18 @@ void ContaminantSolver::set_concentrations(const std::vector<double>& values)
         }
 }
 
+void ContaminantSolver::start_sources(const SourceInstant& instant, const std::vector<Node>& nodes)
+{
+    Impl& d = *impl_;
+    if (nodes.size() * static_cast<std::size_t>(d.nctm) != d.C.size())
+        throw EngineError("The network does not match the contaminant solver.");
+    d.model.sources.start(instant, nodes, d.C);
+}
+
+void ContaminantSolver::follow_sources(const SourceInstant& instant) { impl_->model.sources.follow(instant); }
+
+const ContaminantSources& ContaminantSolver::sources() const { return impl_->model.sources; }
+
 ContaminantReport ContaminantSolver::step(const std::vector<Node>& nodes, const std::vector<Link>& links, double dt)
 {
     Impl& d = *impl_;
@@ -419,6 +451,8 @@ ContaminantReport ContaminantSolver::step(const std::vector<Node>& nodes, const 
         throw EngineError("The contaminant time step must be positive.");
     const std::vector<double> mass = d.assemble_rates(nodes, links);
     const double theta = d.model.settings.theta;
+    if (!d.model.sources.empty())
+        d.add_sources(d.model.sources.step_terms(nodes, d.C, dt, theta));
     // (M/dt - theta A) C1 = (M/dt) C0 + (1 - theta) A C0 + b
     Vector c0(d.unknowns());
     for (int r = 0; r < d.unknowns(); ++r)
@@ -432,7 +466,10 @@ ContaminantReport ContaminantSolver::step(const std::vector<Node>& nodes, const 
         d.rhs[r] += m * c0[r];
     }
     d.guard_empty_rows();
-    return d.solve_system();
+    const ContaminantReport report = d.solve_system();
+    if (!d.model.sources.empty())
+        d.model.sources.finish_step(d.C);
+    return report;
 }
 
 ContaminantReport ContaminantSolver::solve_steady(const std::vector<Node>& nodes, const std::vector<Link>& links)
@@ -441,9 +478,11 @@ ContaminantReport ContaminantSolver::solve_steady(const std::vector<Node>& nodes
     if (d.unknowns() == 0)
         return {};
     d.assemble_rates(nodes, links);
+    if (!d.model.sources.empty())
+        d.add_sources(d.model.sources.steady_terms(nodes, d.C));
     // 0 = A C + b  ->  (-A) C = b
     d.A *= -1.0;
-    d.guard_empty_rows();
+    d.guard_empty_rows(&nodes);
     return d.solve_system();
 }
 

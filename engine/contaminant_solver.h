@@ -10,7 +10,10 @@
 //
 // where each link contributes its two flow parts separately, each taking
 // the concentration of its own upstream node, and K_ab is the coefficient
-// of the node's reaction set with product a and reactant b. Time steps use
+// of the node's reaction set with product a and reactant b. The sources and
+// sinks of the node add sum (G - D C_a) (see contaminant_sources.h): their
+// D goes onto the diagonal slot the node already has, so the pattern stays
+// that of the links and reactions. Time steps use
 // the theta method (theta = 1 is backward Euler) with the flows and masses
 // at the end of the step; the matrix is an M-matrix, so backward Euler keeps
 // every concentration non-negative for any step.
@@ -21,6 +24,7 @@
 #include <vector>
 
 #include "airflow_network.h"
+#include "contaminant_sources.h"
 
 namespace avelor {
 class Project;
@@ -59,12 +63,13 @@ struct ContaminantModel {
     std::vector<double> outdoor;  // per contaminant, kg/kg
     std::vector<std::vector<double>> initial;          // per node, nctm each
     std::vector<std::vector<ReactionTerm>> reactions;  // per node
+    ContaminantSources sources;
     ContaminantSettings settings;
 };
 
 // The model of a project's contaminants for its network's nodes. Throws
 // EngineError for what the engine does not simulate (non-trace species,
-// sources and sinks, filters, occupant generations).
+// filters, and what ContaminantSources refuses).
 ContaminantModel contaminant_model(const Project& project, const std::vector<Node>& nodes);
 
 struct ContaminantReport {
@@ -90,6 +95,14 @@ public:
     // Sets the concentrations of the unknown nodes (a restart or a cyclic
     // repeat); boundary nodes keep theirs.
     void set_concentrations(const std::vector<double>& values);
+
+    // The start of the run for the sources and sinks (their schedules, the
+    // occupants' places and the bursts due at the start, which raise the
+    // initial concentrations), with the network's first solved state.
+    void start_sources(const SourceInstant& instant, const std::vector<Node>& nodes);
+    // The instant the next step or steady solve ends at.
+    void follow_sources(const SourceInstant& instant);
+    const ContaminantSources& sources() const;
 
     // Advances by dt seconds with the flows and masses now in the network.
     ContaminantReport step(const std::vector<Node>& nodes, const std::vector<Link>& links, double dt);

@@ -3,12 +3,20 @@
 // their schedule and read its value from here.
 #pragma once
 
+#include <cstdint>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
 #include "model/schedules.h"
 
 namespace avelor::engine {
+
+// A week schedule must name a day schedule of its own unit kind (utyp)
+// for every day type; a missing day would otherwise read as 1 (1 K on a
+// temperature schedule). Throws EngineError naming the schedule and its
+// user ("zone Office", "flow path 3").
+void check_week_schedule(const WeekSchedule& week, std::int16_t utyp, const std::string& user);
 
 class ScheduleValues {
 public:

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "contaminant_solver.h"
+#include "exposure_summary.h"
 #include "model/project.h"
 #include "model/run_control.h"
 #include "restart_file.h"
@@ -298,6 +299,10 @@ public:
 
     RunOutcome run(const std::string& results_path, const std::string& restart_path)
     {
+        // The exposure file of an earlier run would pass for this run's.
+        exposure_path_ = beside_project(results_path, ".ebw");
+        std::error_code ignored;
+        std::filesystem::remove(exposure_path_, ignored);
         follow_schedules(plan_.first_day, plan_.first_time);
         SolveReport report = flows_.solve(weather_);
         const std::vector<Node>& nodes = flows_.nodes();
@@ -307,6 +312,15 @@ public:
         judge(report, plan_.first_day, plan_.first_time);
         if (plan_.contaminants) {
             contaminants_.emplace(contaminant_model(project_, nodes), nodes, links);
+            try {
+                contaminants_->start_sources(source_instant(plan_.first_day, plan_.first_time), nodes);
+            } catch (const EngineError& e) {
+                throw EngineError(run_instant_text(plan_.first_day, plan_.first_time) + ": " + e.what());
+            }
+            if (project_.exposures.head()) {
+                const long long instants = plan_.transient ? plan_.steps * plan_.t_step / plan_.t_list + 2 : 1;
+                exposures_.emplace(project_, nodes, static_cast<std::size_t>(instants));
+            }
             if (plan_.steady_contaminants)
                 contaminants_->solve_steady(nodes, links);
         }
@@ -319,6 +333,7 @@ public:
             progress(plan_.first_day, plan_.first_time, report.iterations, 1.0);
             if (stop_requested())
                 return stop();
+            record_exposures(plan_.first_day, plan_.first_time);
             output(plan_.first_day, plan_.first_time);
             save_day(plan_.first_day, plan_.first_time);
             return finish();
@@ -371,6 +386,7 @@ private:
     // instant (day, time).
     void advance(SolveReport& report, int day, int time)
     {
+        elapsed_ += plan_.t_step;
         const bool scheduled_change = follow_schedules(day, time);
         if (plan_.resolve_airflow || scheduled_change) {
             report = flows_.solve(weather_);
@@ -390,11 +406,19 @@ private:
     // one the results file gives every step.
     int day_type(int /*day*/) const { return weather_.day_type; }
 
+    // The instant the sources follow at the end of the step to come.
+    SourceInstant source_instant(int day, int time) const
+    {
+        return SourceInstant{elapsed_, day_type(day), static_cast<double>(time)};
+    }
+
     // The scheduled values at an instant; true when any changed. A value
     // the records cannot take ends the run, naming the instant.
     bool follow_schedules(int day, int time)
     {
         try {
+            if (contaminants_)
+                contaminants_->follow_sources(source_instant(day, time));
             return flows_.follow_schedules(day_type(day), time);
         } catch (const EngineError& e) {
             throw EngineError(run_instant_text(day, time) + ": " + e.what());
@@ -451,6 +475,7 @@ private:
             return;
         if (abs > 0 && abs % kSecondsPerDay == 0) {
             const long long k = abs / kSecondsPerDay;
+            record_exposures(add_days(plan_.first_day, k - 1), kSecondsPerDay);
             output(add_days(plan_.first_day, k - 1), kSecondsPerDay);
             save_day(add_days(plan_.first_day, k - 1), kSecondsPerDay);
             last_saved_ = abs;
@@ -458,7 +483,16 @@ private:
                 output(add_days(plan_.first_day, k), 0);
             return;
         }
+        record_exposures(add_days(plan_.first_day, abs / kSecondsPerDay), static_cast<int>(abs % kSecondsPerDay));
         output(add_days(plan_.first_day, abs / kSecondsPerDay), static_cast<int>(abs % kSecondsPerDay));
+    }
+
+    // Every occupant's exposure at an output instant (once per instant:
+    // 24:00 of a day and 00:00 of the next are one).
+    void record_exposures(int day, int time)
+    {
+        if (exposures_ && contaminants_)
+            exposures_->record(day_type(day), time, contaminants_->concentrations(), outdoor_);
     }
 
     void output(int day, int time)
@@ -529,6 +563,8 @@ private:
     {
         if (!results_.finish())
             throw EngineError(results_.error());
+        if (exposures_ && !exposures_->write(exposure_path_))
+            throw EngineError(exposures_->error());
         if (!restart_.close())
             throw EngineError(restart_.error());
         return RunOutcome::Finished;
@@ -542,6 +578,9 @@ private:
     Weather weather_;
     std::vector<double> outdoor_;
     std::optional<ContaminantSolver> contaminants_;
+    std::optional<ExposureRecorder> exposures_;
+    std::string exposure_path_;
+    double elapsed_ = 0;  // s since the start of the run, cyclic repeats included
     ResultsWriter results_;
     RestartWriter restart_;
     long long last_saved_ = -1;

@@ -17,7 +17,14 @@
 // type of the steady weather; with a steady airflow method the airflow is
 // solved again only at the steps where a scheduled value changed,
 // starting from the pressures of the solve before. Steady runs take the
-// schedules' values at the steady date and time.
+// schedules' values at the steady date and time. Sources and sinks follow
+// theirs at the same instants, with the time since the start of the run
+// (counted on through the repeats of a cyclic day).
+//
+// A run that simulates contaminants in a project with occupants also
+// writes their exposure summary beside the results file (PROJECT.ebw, see
+// exposure_summary.h), sampled at every output instant; a run removes the
+// exposure file of an earlier run when it starts.
 #pragma once
 
 #include <atomic>

@@ -19,6 +19,7 @@ Project::Project()
       exposures(pool, "exposure", "PxLst", "Exposure"),
       notes(pool, "note", "NtLst", "Note"),
       filters(pool, "filter", "FltLst", "Filter"),
+      controls(pool, "control", "CtLst", "Control"),
       systems(pool),
       species(pool),
       reactions(pool),
@@ -29,7 +30,8 @@ Project::Project()
       day_schedules(pool),
       week_schedules(pool),
       occupancy_schedules(pool),
-      wind_profiles(pool)
+      wind_profiles(pool),
+      super_elements(pool)
 {
     auto changed = [this] { mark_changed(); };
     levels.set_on_change(changed);
@@ -41,6 +43,7 @@ Project::Project()
     exposures.set_on_change(changed);
     notes.set_on_change(changed);
     filters.set_on_change(changed);
+    controls.set_on_change(changed);
     systems.set_on_change(changed);
     species.set_on_change(changed);
     reactions.set_on_change(changed);
@@ -52,6 +55,7 @@ Project::Project()
     week_schedules.set_on_change(changed);
     occupancy_schedules.set_on_change(changed);
     wind_profiles.set_on_change(changed);
+    super_elements.set_on_change(changed);
 }
 
 Zone new_zone(const Project& project)

@@ -12,6 +12,7 @@
 #include "app/lists.h"
 #include "app/memory.h"
 #include "model/airflow_element.h"
+#include "model/control_node.h"
 #include "model/duct_element.h"
 #include "model/filter_element.h"
 #include "model/records.h"
@@ -49,6 +50,7 @@ public:
     NumberedList<Exposure> exposures; // PxLst
     NumberedList<Annotation> notes;   // NtLst
     NumberedList<Filter> filters;     // FltLst
+    NumberedList<ControlNode> controls;  // CtLst
     // The hidden sub-paths of the paths with a super element.
     SubPathChains sub_paths;
 
@@ -65,6 +67,7 @@ public:
     NamedList<WeekSchedule> week_schedules;  // WshLst
     NamedList<OccupancySchedule> occupancy_schedules;  // OshLst
     NamedList<WindProfile> wind_profiles;    // WpfLst
+    NamedList<SuperElement> super_elements;  // SELst
 
     // The contaminants in contaminant order and their default
     // concentrations; every per-contaminant array follows this order.

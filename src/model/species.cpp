@@ -4,7 +4,9 @@
 #include <cmath>
 
 #include "app/diagnostics.h"
+#include "model/filter_element.h"
 #include "model/project.h"
+#include "model/source_element.h"
 #include "model/units.h"
 
 namespace avelor {
@@ -136,20 +138,36 @@ void recount_species_use(NamedList<Species>& species, const NamedList<KineticRea
             if (pair.reactant) ++pair.reactant->use_count;
         }
     }
-    // Source/sink elements (one per element of the species) and the
-    // constant-efficiency and simple gaseous filter elements (one per entry
-    // naming it) count here too once their lists exist; a library counts
-    // only its own elements.
 }
 
 void recount_species_use(Project& project)
 {
     recount_species_use(project.species, project.reactions);
+    auto count = [](Species* species) {
+        if (species) ++species->use_count;
+    };
     for (const Exposure& exposure : project.exposures)
-        for (const ExposureGeneration& generation : exposure.generations)
-            if (generation.species) ++generation.species->use_count;
-    // Sensor control nodes that sense a species' mass fraction count one
-    // each, once the control network exists.
+        for (const ExposureGeneration& generation : exposure.generations) count(generation.species);
+    for (const SourceElement& element : project.source_elements) count(element.species);
+    for (const FilterElement& element : project.filter_elements) {
+        if (const auto* cef = std::get_if<ConstantEfficiencyData>(&element.data))
+            for (Species* species : cef->species) count(species);
+        if (const auto* gf0 = std::get_if<GaseousFilterData>(&element.data))
+            for (const GaseousCurve& curve : gf0->curves) count(curve.species);
+    }
+    // A filter's loading of a species is data about that species too.
+    for (const Filter& filter : project.filters)
+        for (const FilterLoad& load : filter.loads)
+            for (const SpeciesLoad& species_load : load.species) count(species_load.species);
+    // Sensors that sense a species' mass fraction, in the main network
+    // and in super elements.
+    auto sensed = [&](const ControlNode& node) {
+        if (const auto* sensor = std::get_if<SensorData>(&node.data))
+            if (sensor->quantity == kSenseMassFraction) count(sensor->species);
+    };
+    for (const ControlNode& node : project.controls) sensed(node);
+    for (const SuperElement& element : project.super_elements)
+        for (const ControlNode& node : element.nodes) sensed(node);
 }
 
 int compare_pairs(const ReactionPair& a, const ReactionPair& b)

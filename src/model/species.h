@@ -79,7 +79,9 @@ int rebuild_contaminants(Project& project);
 
 // Use counts recounted from scratch: one per kinetic reaction pair naming
 // the species as product and one as reactant. The project form also counts
-// the exposures' contaminant generations.
+// the exposures' contaminant generations, the source/sink elements, the
+// entries of constant-efficiency and gaseous filter elements, the species
+// loads of filters and the sensors of mass fractions.
 void recount_species_use(NamedList<Species>& species,
                          const NamedList<KineticReaction>& reactions);
 void recount_species_use(Project& project);

@@ -151,12 +151,6 @@ T* read_named_reference(DataReader& in, const std::vector<T*>& by_number, bool r
     return nullptr;
 }
 
-// A reference to a list whose definitions this build cannot hold yet: only
-// "none" is valid.
-void read_absent_reference(DataReader& in, const char* message, std::int32_t record_nr)
-{
-    if (in.read_int() != 0) report_error(ERROR, {message, nr_text(record_nr)});
-}
 
 ZoneRef read_zone_reference(DataReader& in, const Project& project, const char* message,
                             std::int32_t record_nr)
@@ -367,10 +361,8 @@ void write_zones(TextWriter& out, const Project& project)
             report_error(ERROR, {"Invalid level number, zone ", nr_text(i)});
         if (zone->schedule && (zone->schedule->nr < 1 || zone->schedule->nr > project.week_schedules.count()))
             report_error(ERROR, {"Invalid schedule number, zone ", nr_text(i)});
-        // Control nodes come with their own section; no zone can refer to
-        // one yet.
         out.printf("%4d %2u %3d %3d %3d %3d %7.3f %5g %6g %g %s %d %d %d %d %d %d", zone->nr,
-                   static_cast<unsigned>(zone->flags), number_of(zone->schedule), 0,
+                   static_cast<unsigned>(zone->flags), number_of(zone->schedule), number_of(zone->control),
                    number_of(zone->reaction),
                    number_of(zone->level), zone->relHt, zone->Vol, zone->T0, zone->P0,
                    zone->name.c_str(), zone->clr, zone->u[0], zone->u[1], zone->u[2], zone->u[3],
@@ -402,7 +394,7 @@ void read_zones(DataReader& in, Project& project)
         Zone zone;
         zone.flags = in.read_ushort() & 0x3F;
         zone.schedule = read_named_reference(in, weeks, false, "Invalid schedule number, zone ", i);
-        read_absent_reference(in, "Invalid control node number, zone ", i);
+        zone.control = read_reference(in, project.controls, false, "Invalid control node number, zone ", i);
         zone.reaction = read_named_reference(in, reactions, false, "Invalid reaction number, zone ", i);
         zone.level = read_reference(in, project.levels, true, "Invalid level number, zone ", i);
         zone.relHt = in.read_float();
@@ -468,13 +460,11 @@ void write_paths(TextWriter& out, const Project& project)
             report_error(ERROR, {"Invalid week-schedule number, path ", nr_text(i)});
         if (path->filter && (path->filter->nr < 1 || path->filter->nr > project.filters.count()))
             report_error(ERROR, {"Invalid filter number, path ", nr_text(i)});
-        // Control nodes come with their own section; no path can refer to
-        // one yet.
         out.printf("%4d %4u %3d %3d %3d %3d %3d %3d %3d %3d %3d ", path->nr,
                    static_cast<unsigned>(path->flags), zone_number(path->zone_n),
                    zone_number(path->zone_m), number_of(path->element), number_of(path->filter),
                    number_of(path->wind_profile),
-                   number_of(path->ahs), number_of(path->schedule), 0, number_of(path->level));
+                   number_of(path->ahs), number_of(path->schedule), number_of(path->control), number_of(path->level));
         out.printf("%7.3f %7.3f %7.3f %g %g %g %g %g %g %g ", path->X, path->Y, path->relHt,
                    path->mult, path->wPset, path->wPmod, path->wazm, path->Fahs, path->Xmax,
                    path->Xmin);
@@ -525,7 +515,7 @@ void read_paths(DataReader& in, Project& project)
             report_error(ERROR, {"Invalid AHS number, path ", nr_text(i)});
         }
         path.schedule = read_named_reference(in, weeks, false, "Invalid week-schedule number, path ", i);
-        read_absent_reference(in, "Invalid control node number, path ", i);
+        path.control = read_reference(in, project.controls, false, "Invalid control node number, path ", i);
         path.level = read_reference(in, project.levels, true, "Invalid level number, path ", i);
         path.X = in.read_float();
         path.Y = in.read_float();
@@ -577,7 +567,7 @@ void write_junctions(TextWriter& out, const Project& project)
             report_error(ERROR, {"Invalid level number, junction ", nr_text(i)});
         out.printf("%4d %2u %1u %3d %3d %3d %3d %3d %3d", j->nr, static_cast<unsigned>(j->flags),
                    static_cast<unsigned>(j->t), z, number_of(j->duct), number_of(j->reaction),
-                   number_of(j->schedule), 0, number_of(j->level));
+                   number_of(j->schedule), number_of(j->control), number_of(j->level));
         out.printf(" %7.3f %7.3f %7.3f %g %g", j->X, j->Y, j->relHt, j->T0, j->P0);
         out.printf(" %d %d %d %d %d %d", j->icon, j->clr, j->u[0], j->u[1], j->u[2], j->u[3]);
         write_cdvf(out, j->cdvf);
@@ -615,7 +605,7 @@ void read_junctions(DataReader& in, Project& project)
         j.duct_nr = in.read_int();
         j.reaction = read_named_reference(in, reactions, false, "Invalid reaction number, junction ", i);
         j.schedule = read_named_reference(in, weeks, false, "Invalid schedule number, junction ", i);
-        read_absent_reference(in, "Invalid control node number, junction ", i);
+        j.control = read_reference(in, project.controls, false, "Invalid control node number, junction ", i);
         j.level = read_reference(in, project.levels, true, "Invalid level number, junction ", i);
         j.X = in.read_float();
         j.Y = in.read_float();
@@ -670,12 +660,10 @@ void write_ducts(TextWriter& out, const Project& project)
             report_error(ERROR, {"Invalid week-schedule number, duct ", nr_text(i)});
         if (d->filter && (d->filter->nr < 1 || d->filter->nr > project.filters.count()))
             report_error(ERROR, {"Invalid filter number, duct ", nr_text(i)});
-        // Control nodes come with their own section; no segment can refer
-        // to one yet.
         out.printf("%4d %2u %3d %3d %3d %3d %3d %3d %3d %g %g %g %g %d %d %d", d->nr,
                    static_cast<unsigned>(d->flags), number_of(d->junction_n),
                    number_of(d->junction_m), number_of(d->element), number_of(d->filter),
-                   number_of(d->schedule), 0, d->dir, d->len,
+                   number_of(d->schedule), number_of(d->control), d->dir, d->len,
                    d->Ain, d->Aout, d->sllc, d->clr, d->u[0], d->u[1]);
         write_cdvf(out, d->cdvf);
         out.write("\n");
@@ -700,7 +688,7 @@ void read_ducts(DataReader& in, Project& project)
         d.element = read_named_reference(in, elements, true, "Invalid duct element number, duct ", i);
         d.filter = read_reference(in, project.filters, false, "Invalid filter number, duct ", i);
         d.schedule = read_named_reference(in, weeks, false, "Invalid week-schedule number, duct ", i);
-        read_absent_reference(in, "Invalid control node number, duct ", i);
+        d.control = read_reference(in, project.controls, false, "Invalid control node number, duct ", i);
         d.dir = in.read_byte();
         d.len = in.read_float();
         d.Ain = in.read_float();
@@ -737,7 +725,7 @@ void write_sources(TextWriter& out, const Project& project)
         if (s->element && (s->element->nr < 1 || s->element->nr > project.source_elements.count()))
             report_error(ERROR, {"Invalid element number, source ", nr_text(i)});
         out.printf("%3d %3d %3d %3d %3d %5g %5g  %g %g %g  %g %g %g  %d", s->nr, number_of(s->zone),
-                   number_of(s->element), number_of(s->schedule), 0, s->mult, s->CC0, s->box_min[0], s->box_min[1], s->box_min[2], s->box_max[0],
+                   number_of(s->element), number_of(s->schedule), number_of(s->control), s->mult, s->CC0, s->box_min[0], s->box_min[1], s->box_min[2], s->box_max[0],
                    s->box_max[1], s->box_max[2], s->u);
         write_cdvf(out, s->cdvf);
         write_cfd_name(out, s->cfd_name);
@@ -760,7 +748,7 @@ void read_sources(DataReader& in, Project& project)
         s.zone = read_reference(in, project.zones, false, "Invalid zone number, source ", i);
         s.element = read_named_reference(in, elements, true, "Invalid element number, source ", i);
         s.schedule = read_named_reference(in, weeks, false, "Invalid week-schedule number, source ", i);
-        read_absent_reference(in, "Invalid control node number, source ", i);
+        s.control = read_reference(in, project.controls, false, "Invalid control node number, source ", i);
         s.mult = in.read_float();
         s.CC0 = in.read_float();
         for (float& v : s.box_min) v = in.read_float();

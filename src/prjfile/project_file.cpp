@@ -16,6 +16,7 @@
 #include "prjfile/filter_section.h"
 #include "prjfile/network_sections.h"
 #include "prjfile/project_pack.h"
+#include "prjfile/control_section.h"
 #include "prjfile/run_control_section.h"
 #include "prjfile/schedule_sections.h"
 #include "prjfile/source_section.h"
@@ -25,28 +26,6 @@
 namespace avelor {
 
 namespace {
-
-// The definition sections whose records this build cannot hold yet. Each is
-// written empty; reading one that holds records is refused by name rather
-// than misread.
-void write_empty_section(TextWriter& out, const char* words)
-{
-    out.printf("%d ! %s:\n", 0, words);
-    out.printf("%d\n", -999);
-}
-
-void read_empty_section(DataReader& in, const char* words)
-{
-    const std::int32_t count = in.read_int(FieldKind::FirstOfNextLine);
-    if (error_count() != 0) return;
-    if (count != 0) {
-        report_error(ERROR, {"The ", words, " section holds ", int_text(count),
-                             " records; this version cannot read them"});
-        return;
-    }
-    if (in.read_short(FieldKind::FirstOfNextLine) != -999)
-        report_error(ERROR, {"PRJ read error; see LOG file"});
-}
 
 // Splits a line at blanks, commas and tabs.
 std::vector<std::string> words_of(const std::string& line)
@@ -132,10 +111,10 @@ void read_sections(DataReader& in, Project& project)
     };
     auto flow_elements = [](DataReader& r, Project& p) { read_flow_elements_section(r, p.elements); };
     auto duct_elements = [](DataReader& r, Project& p) { read_duct_elements_section(r, p.duct_elements); };
-    auto controls = [](DataReader& r, Project&) {
+    auto controls = [](DataReader& r, Project& p) {
         // The control super elements and the control nodes go together.
-        read_empty_section(r, "control super elements");
-        if (error_count() == 0) read_empty_section(r, "control nodes");
+        read_super_elements_section(r, p);
+        if (error_count() == 0) read_control_nodes_section(r, p);
     };
     auto paths = [](DataReader& r, Project& p) {
         read_paths(r, p);
@@ -164,6 +143,8 @@ void read_sections(DataReader& in, Project& project)
         step(in, project);
         if (error_count() != 0) return;
     }
+    // Sensors name records of sections that follow the control nodes.
+    if (resolve_controls(project) != 0) return;
     update_path_icons(project);
     // The rest of the line after the last annotation.
     in.read_field(FieldKind::RestOfLine);
@@ -226,8 +207,8 @@ void write_project(TextWriter& out, Project& project)
     write_source_elements_section(out, project.source_elements);
     write_flow_elements_section(out, project.elements);
     write_duct_elements_section(out, project.duct_elements);
-    write_empty_section(out, "control super elements");
-    write_empty_section(out, "control nodes");
+    write_super_elements_section(out, project);
+    write_control_nodes_section(out, project);
     write_simple_ahs(out, project);
     write_zones(out, project);
     write_paths(out, project);
@@ -306,7 +287,7 @@ bool check_icons(Project& project)
     };
     const char* undefined = "\nThe icon has been set to undefined.";
     const char* corrected = "\nThe icon has been corrected.";
-    const std::int32_t control_nodes = 0;  // the control network comes later
+    const std::int32_t control_nodes = project.controls.count();
 
     bool fatal = false;
     const RunControl& rc = project.rc;

@@ -207,12 +207,12 @@ TEST(ContaminantSolver, ProjectsItCannotSimulateAreRefused)
         {"non-trace contaminant",
          [](Project& p) { p.Ctm = {avelor::testing::add_species(p, "CO2", 1, 6e-4f)}; },
          "Non-trace contaminants are not simulated by this engine yet"},
-        {"source",
+        {"source without an element",
          [](Project& p) {
              p.Ctm = {avelor::testing::add_species(p, "VOC", 0, 0)};
              p.sources.add(SourceSink{});
          },
-         "sources and sinks are not simulated by this engine yet"},
+         "source/sink 1 has no source/sink element"},
         {"unknown solver",
          [](Project& p) {
              p.Ctm = {avelor::testing::add_species(p, "VOC", 0, 0)};

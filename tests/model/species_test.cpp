@@ -9,7 +9,9 @@
 
 #include "app/data_reader.h"
 #include "app/text_writer.h"
+#include "model/filter_element.h"
 #include "model/project.h"
+#include "model/source_element.h"
 #include "model/units.h"
 #include "prjfile/species_section.h"
 #include "support/scripted_port.h"
@@ -191,6 +193,41 @@ TEST_F(ContaminantsTest, UseCountsAreRecountedFromScratch)
     EXPECT_EQ(a->use_count, 3);
     EXPECT_EQ(b->use_count, 2);
     EXPECT_EQ(c->use_count, 0);
+
+    // Source/sink elements, filter element entries and filter loads name
+    // species as well: a species any of them names is in use.
+    SourceElement source = new_source_element(kSrcCcf, c);
+    source.name = "S";
+    project.source_elements.insert_copy(source);
+    FilterElement cef = new_filter_element(kFltCef);
+    cef.name = "F";
+    cef.data = ConstantEfficiencyData{{c, a}, {0.5f, 0.5f}};
+    FilterElement* element = project.filter_elements.insert_copy(cef);
+    FilterElement gf0 = new_filter_element(kFltGf0);
+    gf0.name = "G";
+    gf0.data = GaseousFilterData{{GaseousCurve{c, 0, {0, 1, 2, 3}, {1, 1, 0.5f, 0.5f}}}};
+    project.filter_elements.insert_copy(gf0);
+    Filter filter;
+    filter.element = element;
+    filter.loads = loads_for(element);
+    filter.loads[0].species.push_back({c, 0.1f});
+    project.filters.add(filter);
+    recount_species_use(project);
+    EXPECT_EQ(a->use_count, 4);
+    EXPECT_EQ(b->use_count, 2);
+    EXPECT_EQ(c->use_count, 4);
+
+    ControlNode sensor;
+    sensor.type = kCtSns;
+    sensor.data = SensorData{};
+    std::get<SensorData>(sensor.data).species = b;
+    project.controls.add(sensor);
+    std::get<SensorData>(sensor.data).quantity = kSenseTemperature;  // names no species
+    std::get<SensorData>(sensor.data).species = a;
+    project.controls.add(sensor);
+    recount_species_use(project);
+    EXPECT_EQ(a->use_count, 4);
+    EXPECT_EQ(b->use_count, 3);
 }
 
 class KineticPairsTest : public ::testing::Test {

@@ -269,7 +269,7 @@ TEST_F(ProjectFileTest, FailedReadLeavesAnEmptyUntitledProject)
     EXPECT_EQ(doc.title_name(), "");
 }
 
-TEST_F(ProjectFileTest, MissingFileAndNonEmptyUnsupportedSections)
+TEST_F(ProjectFileTest, MissingFileAndADamagedControlSection)
 {
     ProjectDocument doc;
     EXPECT_FALSE(open_project(doc, file("missing.prj"), {}));
@@ -281,8 +281,7 @@ TEST_F(ProjectFileTest, MissingFileAndNonEmptyUnsupportedSections)
     ASSERT_TRUE(write_file_atomically(file("sched.prj"), text));
     port.boxes.clear();
     EXPECT_FALSE(open_project(doc, file("sched.prj"), {}));
-    EXPECT_TRUE(has_box_starting(port, " The control nodes section holds 2 records; this version "
-                                       "cannot read them\n"));
+    EXPECT_TRUE(has_box_starting(port, " Control number mis-match: 1\n"));
 }
 
 TEST_F(ProjectFileTest, SketchPadSizeIsChecked)
