@@ -19,6 +19,8 @@
 // building with no wind or fans is balanced at p = 0 exactly; what is
 // left out, the fall of both densities with height (about 1.2 % per
 // 100 m), scales the stack pressures of a tall building's top by as much.
+// R is each node's own: air's, or that of the mixture its non-trace
+// contaminants make (set_gas_constants).
 //
 // Duct systems join the same network: junctions and terminals are nodes of
 // unknown pressure, segments links between them, each terminal a link into
@@ -176,6 +178,7 @@ struct AirflowNetwork::Impl {
     std::vector<SolverLink> solver_links;
     std::vector<ElementModel> models;
     std::vector<int> follows;     // node -> the node whose temperature it takes, -1 none
+    std::vector<double> gas_constant;  // per node, J/(kg K)
     std::vector<int> unknown_of;  // node -> unknown index, -1 when fixed
     std::vector<int> node_of;     // unknown index -> node
     SpMat J;
@@ -260,6 +263,12 @@ void AirflowNetwork::Impl::build(const Project& project)
     absolute_tolerance = rc.afacnvg;
     relaxation = rc.afrelax > 0 ? rc.afrelax : 0.75;
     solver.configure(rc.af_slae == 1, rc.af_rs == 0, rc.aflmaxi, rc.aflcnvg);
+
+    // A control network would drive elements and report values this
+    // engine does not compute yet.
+    if (project.controls.count() > 0)
+        throw EngineError("Control networks (" + std::to_string(project.controls.count()) +
+                          " control nodes) are not simulated by this engine yet.");
 
     // Nodes: the zones by number, then the ambient node.
     const std::int32_t nzones = project.zones.count();
@@ -454,6 +463,7 @@ void AirflowNetwork::Impl::build(const Project& project)
     flows.assign(solver_links.size(), LinkFlow{});
     dP.assign(solver_links.size(), 0);
     mu.assign(nodes.size(), kViscosityAir);
+    gas_constant.assign(nodes.size(), kGasConstantAir);
 }
 
 // A simple air-handling system moves its supply points' flows from its
@@ -819,6 +829,21 @@ bool AirflowNetwork::follow_schedules(int day_type, double seconds)
     return true;
 }
 
+bool AirflowNetwork::set_gas_constants(const std::vector<double>& R)
+{
+    Impl& s = *impl_;
+    if (R.size() != s.gas_constant.size())
+        throw EngineError("The gas constants do not match the network's nodes.");
+    bool changed = false;
+    for (std::size_t i = 0; i < R.size(); ++i) {
+        if (!(R[i] > 0) || !std::isfinite(R[i]))
+            throw EngineError("The air of a node has no gas constant above 0.");
+        if (R[i] != s.gas_constant[i]) changed = true;
+        s.gas_constant[i] = R[i];
+    }
+    return changed;
+}
+
 void AirflowNetwork::Impl::build_pattern()
 {
     const int nu = static_cast<int>(node_of.size());
@@ -853,15 +878,14 @@ void AirflowNetwork::Impl::build_pattern()
 
 void AirflowNetwork::Impl::update_densities(const Weather& w)
 {
-    const double R = kGasConstantAir;
-    rho_a = w.Pb / (R * w.Ta);
+    rho_a = w.Pb / (gas_constant.back() * w.Ta);
     nodes.back().T = w.Ta;
     for (std::size_t i = 0; i + 1 < nodes.size(); ++i) {
         Node& node = nodes[i];
         if (follows[i] >= 0) node.T = nodes[static_cast<std::size_t>(follows[i])].T;
         // At the barometric pressure, as the outdoor density (see the top
         // of this file): no elevation term.
-        node.rho = (w.Pb + node.p) / (R * node.T);
+        node.rho = (w.Pb + node.p) / (gas_constant[i] * node.T);
         mu[i] = air_viscosity(node.T, sutherland);
     }
     Node& ambient = nodes.back();
@@ -875,7 +899,7 @@ void AirflowNetwork::Impl::update_densities(const Weather& w)
 // barometric pressure, as every density here is.
 void AirflowNetwork::Impl::update_wind(const Weather& w)
 {
-    const double q = 0.5 * w.Pb / (kGasConstantAir * w.Ta) * w.Ws * w.Ws;
+    const double q = 0.5 * w.Pb / (gas_constant.back() * w.Ta) * w.Ws * w.Ws;
     for (SolverLink& l : solver_links)
         if (l.profile) l.wind = l.wind_scale * q * evaluate_wind_profile(*l.profile, w.Wd - l.azimuth, l.cursor);
 }

@@ -37,7 +37,8 @@ struct Node {
     double T = 293.15;  // temperature, K
     double p = 0;       // pressure relative to ambient at z, Pa
     // Density, kg/m3: at the barometric pressure plus p, as the outdoor
-    // air's is at the barometric pressure (see update_densities).
+    // air's is at the barometric pressure (see update_densities), with
+    // the gas constant of the node's air.
     double rho = 1.2041;
     double volume = 0;  // m3
 };
@@ -136,6 +137,12 @@ public:
     // again. Throws EngineError for a value a path or zone cannot take: a
     // negative factor, a temperature not above 0 K, or not a number.
     bool follow_schedules(int day_type, double seconds);
+
+    // The gas constant of each node's air, J/(kg K), one per node (the
+    // ambient node's last), for air whose composition differs from dry
+    // air's (see air_mixture.h); every node starts with air's. The next
+    // solve takes the densities from them. True when any changed.
+    bool set_gas_constants(const std::vector<double>& R);
 
 private:
     struct Impl;

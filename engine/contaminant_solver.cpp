@@ -66,28 +66,21 @@ std::vector<ReactionTerm> reaction_terms(const Project& project, const KineticRe
 
 }  // namespace
 
-ContaminantModel contaminant_model(const Project& project, const std::vector<Node>& nodes)
+ContaminantModel contaminant_model(const Project& project, const std::vector<Node>& nodes,
+                                   const std::vector<Link>& links)
 {
     ContaminantModel model;
     model.nctm = project.nctm();
     const auto nctm = static_cast<std::size_t>(model.nctm);
+    // Non-trace contaminants are carried as the trace ones are; they change
+    // the air's density as well (see air_mixture.h).
     for (const Species* s : project.Ctm) {
-        if (s->t != 0)
-            throw EngineError("Non-trace contaminants are not simulated by this engine yet.");
         model.decay.push_back(s->decay);
         model.outdoor.push_back(s->CCdef);
     }
     if (nctm > 0) {
-        for (const FlowPath& path : project.paths)
-            if (path.filter)
-                throw EngineError("Filters are not simulated by this engine yet.");
-        for (const DuctSegment& segment : project.ducts)
-            if (segment.filter)
-                throw EngineError("Filters in duct segments are not simulated by this engine yet.");
-        for (const Junction& junction : project.junctions)
-            if (junction.t != 0 && junction.terminal.filter)
-                throw EngineError("Filters in duct terminals are not simulated by this engine yet.");
         model.sources = ContaminantSources(project, nodes);
+        model.filters = filter_model(project, links);
     }
     model.settings = contaminant_settings(project.rc.trace);
     for (const Node& node : nodes) {
@@ -138,6 +131,8 @@ struct ContaminantSolver::Impl {
     Eigen::SparseLU<SparseMatrix, Eigen::COLAMDOrdering<int>> lu;
     bool pattern_analysed = false;
     std::vector<double> factored_values;  // the matrix values the factors belong to
+    std::vector<double> C_start;          // the concentrations a step starts from
+    std::vector<double> C_saved;          // kept by save_state
 
     int unknowns() const { return static_cast<int>(var_node.size()) * nctm; }
 
@@ -238,9 +233,14 @@ struct ContaminantSolver::Impl {
             for (std::size_t t = 0; t < terms.size(); ++t)
                 value(reaction_slots[v][t]) += mass[v] * terms[t].k;
         }
+        FilterModel& filters = model.filters;
+        if (!filters.empty())
+            filters.prepare(links);
         for (std::size_t li = 0; li < links.size(); ++li) {
             const Link& l = links[li];
-            for (double F : {l.F0, l.F1}) {
+            const bool filtered = filters.filtered(li);
+            for (int part = 0; part < 2; ++part) {
+                const double F = part == 0 ? l.F0 : l.F1;
                 if (F == 0 || !std::isfinite(F))
                     continue;
                 // The part's upstream and downstream nodes.
@@ -253,12 +253,14 @@ struct ContaminantSolver::Impl {
                     if (vf >= 0)
                         value(forward ? s.nn : s.mm) -= q;  // leaves the upstream node
                     if (vt >= 0) {
+                        // Enters with the upstream mixture, less what a filter keeps.
+                        const double passed = filtered ? q * filters.pass(li, part, a) : q;
                         if (vf >= 0)
-                            value(forward ? s.mn : s.nm) += q;  // enters with the upstream mixture
+                            value(forward ? s.mn : s.nm) += passed;
                         else
                             rhs[vt * nctm + a] +=
-                                q * C[static_cast<std::size_t>(from) * static_cast<std::size_t>(nctm) +
-                                      static_cast<std::size_t>(a)];
+                                passed * C[static_cast<std::size_t>(from) * static_cast<std::size_t>(nctm) +
+                                           static_cast<std::size_t>(a)];
                     }
                 }
             }
@@ -388,7 +390,8 @@ ContaminantSolver::ContaminantSolver(ContaminantModel model, const std::vector<N
     d.nctm = model.nctm;
     const auto nctm = static_cast<std::size_t>(model.nctm);
     if (model.decay.size() != nctm || model.outdoor.size() != nctm || model.initial.size() != nodes.size() ||
-        model.reactions.size() != nodes.size())
+        model.reactions.size() != nodes.size() ||
+        (!model.filters.empty() && (model.filters.nctm() != model.nctm || model.filters.link_count() != links.size())))
         throw EngineError("The contaminant model does not match the network.");
     for (const Link& l : links)
         if (l.n < 0 || l.m < 0 || static_cast<std::size_t>(l.n) >= nodes.size() ||
@@ -466,9 +469,14 @@ ContaminantReport ContaminantSolver::step(const std::vector<Node>& nodes, const 
         d.rhs[r] += m * c0[r];
     }
     d.guard_empty_rows();
+    FilterModel& filters = d.model.filters;
+    if (!filters.empty())
+        d.C_start = d.C;
     const ContaminantReport report = d.solve_system();
     if (!d.model.sources.empty())
         d.model.sources.finish_step(d.C);
+    if (!filters.empty())
+        filters.collect(links, d.C_start, d.C, theta, dt);
     return report;
 }
 
@@ -484,6 +492,29 @@ ContaminantReport ContaminantSolver::solve_steady(const std::vector<Node>& nodes
     d.A *= -1.0;
     d.guard_empty_rows(&nodes);
     return d.solve_system();
+}
+
+const FilterModel& ContaminantSolver::filters() const { return impl_->model.filters; }
+
+void ContaminantSolver::set_filter_loadings(const std::vector<double>& loadings)
+{
+    impl_->model.filters.set_loadings(loadings);
+}
+
+void ContaminantSolver::save_state()
+{
+    impl_->C_saved = impl_->C;
+    impl_->model.filters.save_loadings();
+    impl_->model.sources.save_state();
+}
+
+void ContaminantSolver::restore_state()
+{
+    Impl& d = *impl_;
+    if (d.C_saved.size() == d.C.size())
+        d.C = d.C_saved;
+    d.model.filters.restore_loadings();
+    d.model.sources.restore_state();
 }
 
 }  // namespace avelor::engine

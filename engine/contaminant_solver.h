@@ -9,11 +9,12 @@
 //               + M sum_b K_ab C_b
 //
 // where each link contributes its two flow parts separately, each taking
-// the concentration of its own upstream node, and K_ab is the coefficient
-// of the node's reaction set with product a and reactant b. The sources and
-// sinks of the node add sum (G - D C_a) (see contaminant_sources.h): their
-// D goes onto the diagonal slot the node already has, so the pattern stays
-// that of the links and reactions. Time steps use
+// the concentration of its own upstream node (times the fraction its filter
+// lets pass, see filter_model.h), and K_ab is the coefficient of the node's
+// reaction set with product a and reactant b. The sources and sinks of the
+// node add sum (G - D C_a) (see contaminant_sources.h): their D goes onto
+// the diagonal slot the node already has, so the pattern stays that of the
+// links and reactions. Time steps use
 // the theta method (theta = 1 is backward Euler) with the flows and masses
 // at the end of the step; the matrix is an M-matrix, so backward Euler keeps
 // every concentration non-negative for any step.
@@ -25,6 +26,7 @@
 
 #include "airflow_network.h"
 #include "contaminant_sources.h"
+#include "filter_model.h"
 
 namespace avelor {
 class Project;
@@ -64,13 +66,15 @@ struct ContaminantModel {
     std::vector<std::vector<double>> initial;          // per node, nctm each
     std::vector<std::vector<ReactionTerm>> reactions;  // per node
     ContaminantSources sources;
+    FilterModel filters;  // on the links; empty when none is filtered
     ContaminantSettings settings;
 };
 
-// The model of a project's contaminants for its network's nodes. Throws
-// EngineError for what the engine does not simulate (non-trace species,
-// filters, and what ContaminantSources refuses).
-ContaminantModel contaminant_model(const Project& project, const std::vector<Node>& nodes);
+// The model of a project's contaminants for its network's nodes and links.
+// Throws EngineError for what the engine does not simulate (what
+// ContaminantSources refuses) and for filters it cannot use.
+ContaminantModel contaminant_model(const Project& project, const std::vector<Node>& nodes,
+                                   const std::vector<Link>& links);
 
 struct ContaminantReport {
     int iterations = 0;   // of an iterative linear method; 1 for LU
@@ -107,7 +111,17 @@ public:
     // Advances by dt seconds with the flows and masses now in the network.
     ContaminantReport step(const std::vector<Node>& nodes, const std::vector<Link>& links, double dt);
     // The steady state of the current flows: every time derivative zero.
+    // The filters' loadings stay as they are.
     ContaminantReport solve_steady(const std::vector<Node>& nodes, const std::vector<Link>& links);
+
+    // The filters and what they have collected; setting the loadings
+    // back to ones taken from loadings().
+    const FilterModel& filters() const;
+    void set_filter_loadings(const std::vector<double>& loadings);
+    // Keeps the concentrations, the filters' loadings and the sources'
+    // surface states, to take a step again from them.
+    void save_state();
+    void restore_state();
 
 private:
     struct Impl;

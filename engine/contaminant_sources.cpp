@@ -431,6 +431,22 @@ void ContaminantSources::finish_step(const std::vector<double>& C1)
     }
 }
 
+void ContaminantSources::save_state()
+{
+    saved_.resize(terms_.size());
+    for (std::size_t k = 0; k < terms_.size(); ++k) saved_[k] = {terms_[k].state, terms_[k].burst};
+}
+
+void ContaminantSources::restore_state()
+{
+    if (saved_.size() != terms_.size())
+        return;
+    for (std::size_t k = 0; k < terms_.size(); ++k) {
+        terms_[k].state = saved_[k].first;
+        terms_[k].burst = saved_[k].second;
+    }
+}
+
 const std::vector<SourceContribution>& ContaminantSources::steady_terms(const std::vector<Node>& nodes,
                                                                         const std::vector<double>& C)
 {

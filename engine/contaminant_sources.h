@@ -62,6 +62,7 @@
 
 #include <array>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "airflow_network.h"
@@ -127,6 +128,10 @@ public:
     // The surface states at the end of the step just solved, from the
     // solution C1 (all nodes).
     void finish_step(const std::vector<double>& C1);
+    // Keeps the surface states and pending bursts, and puts them back: a
+    // step solved again (the density iteration) starts where it started.
+    void save_state();
+    void restore_state();
     // The terms of a steady solve at the instant followed.
     const std::vector<SourceContribution>& steady_terms(const std::vector<Node>& nodes,
                                                         const std::vector<double>& C);
@@ -166,6 +171,7 @@ private:
     void locate_occupants();
 
     std::vector<Term> terms_;
+    std::vector<std::pair<double, bool>> saved_;  // state, burst per term
     std::vector<Generation> generations_;
     std::vector<SourceContribution> out_;
     std::vector<int> rows_;

@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <optional>
 
+#include "air_mixture.h"
+#include "airflow_elements.h"
 #include "contaminant_solver.h"
 #include "exposure_summary.h"
 #include "model/project.h"
@@ -309,9 +311,8 @@ public:
         const std::vector<Link>& links = flows_.links();
         if (nodes.empty() || nodes.back().kind != NodeKind::Ambient)
             throw EngineError("The airflow network does not end with the ambient node.");
-        judge(report, plan_.first_day, plan_.first_time);
         if (plan_.contaminants) {
-            contaminants_.emplace(contaminant_model(project_, nodes), nodes, links);
+            contaminants_.emplace(contaminant_model(project_, nodes, links), nodes, links);
             try {
                 contaminants_->start_sources(source_instant(plan_.first_day, plan_.first_time), nodes);
             } catch (const EngineError& e) {
@@ -321,9 +322,14 @@ public:
                 const long long instants = plan_.transient ? plan_.steps * plan_.t_step / plan_.t_list + 2 : 1;
                 exposures_.emplace(project_, nodes, static_cast<std::size_t>(instants));
             }
-            if (plan_.steady_contaminants)
-                contaminants_->solve_steady(nodes, links);
+            mixture_ = AirMixture(project_);
+            // The first airflow takes the densities of the initial air.
+            if (mixture_.active() && update_mixture(1.0) > 0)
+                report = flows_.solve(weather_);
         }
+        judge(report, plan_.first_day, plan_.first_time);
+        if (contaminants_ && plan_.steady_contaminants)
+            solve_contaminants(report, plan_.first_day, plan_.first_time);
         if (!results_.open(results_path, results_header(project_, nodes, links, plan_), results_maps(nodes, links)))
             throw EngineError(results_.error());
         if (!restart_.open(restart_path, restart_header(project_)))
@@ -388,18 +394,68 @@ private:
     {
         elapsed_ += plan_.t_step;
         const bool scheduled_change = follow_schedules(day, time);
-        if (plan_.resolve_airflow || scheduled_change) {
+        if (plan_.resolve_airflow || scheduled_change || density_changed_) {
             report = flows_.solve(weather_);
+            density_changed_ = false;
             judge(report, day, time);
         } else {
             report.iterations = 0;
         }
-        if (contaminants_) {
+        if (contaminants_)
+            solve_contaminants(report, day, time);
+    }
+
+    // The concentrations of a step (or the steady ones) with the flows now
+    // solved. Non-trace contaminants change the air's densities: without
+    // the run control's vary-density flag (tsdens) the densities of the
+    // new concentrations serve the next step's airflow; with it the
+    // airflow and the concentrations of the step are solved in turn, the
+    // gas constants relaxed by tsrelax, until no node's gas constant moves
+    // by more than the non-trace relative tolerance or tsmaxi rounds are
+    // done.
+    void solve_contaminants(SolveReport& report, int day, int time)
+    {
+        const bool iterate = mixture_.active() && rc_.tsdens != 0;
+        const int rounds = std::max(1, static_cast<int>(rc_.tsmaxi));
+        const double relax = rc_.tsrelax > 0 && rc_.tsrelax <= 1 ? static_cast<double>(rc_.tsrelax) : 1.0;
+        const double tolerance = std::max(1e-12, static_cast<double>(rc_.nontrace.relcnvg));
+        if (iterate)
+            contaminants_->save_state();
+        for (int round = 1;; ++round) {
             if (plan_.steady_contaminants)
                 contaminants_->solve_steady(flows_.nodes(), flows_.links());
             else
                 contaminants_->step(flows_.nodes(), flows_.links(), plan_.t_step);
+            if (!mixture_.active())
+                return;
+            const double change = update_mixture(iterate ? relax : 1.0);
+            density_changed_ = change > 0;
+            if (!iterate || change <= tolerance || round >= rounds)
+                return;
+            const int iterations = report.iterations;
+            report = flows_.solve(weather_);
+            report.iterations += iterations;
+            judge(report, day, time);
+            contaminants_->restore_state();
         }
+    }
+
+    // Moves each node's gas constant towards that of its air now, by the
+    // fraction relax, and gives them to the flows; the largest relative
+    // change.
+    double update_mixture(double relax)
+    {
+        mixture_.gas_constants(contaminants_->concentrations(), target_gas_);
+        if (gas_.size() != target_gas_.size())
+            gas_.assign(target_gas_.size(), kGasConstantAir);
+        double change = 0;
+        for (std::size_t i = 0; i < gas_.size(); ++i) {
+            const double next = gas_[i] + relax * (target_gas_[i] - gas_[i]);
+            change = std::max(change, std::fabs(next - gas_[i]) / gas_[i]);
+            gas_[i] = next;
+        }
+        flows_.set_gas_constants(gas_);
+        return change;
     }
 
     // The day type of a day: with steady weather the steady record's, the
@@ -427,13 +483,17 @@ private:
 
     // Repeats the cyclic day until the concentrations at its end equal
     // those at its start, over-relaxing each repeat; false when stopped.
+    // Every repeat starts from the filters' loadings of the project: the
+    // day is the same day each time, not one more day of loading.
     bool converge_cycle(SolveReport& report)
     {
         if (!contaminants_)
             return true;
         const SolverSet& set = rc_.cyclic;
         const int cycles = std::max(1, static_cast<int>(set.maxi));
+        const std::vector<double> loadings = contaminants_->filters().loadings();
         for (int cycle = 1; cycle <= cycles; ++cycle) {
+            contaminants_->set_filter_loadings(loadings);
             const std::vector<double> before = contaminants_->concentrations();
             for (long long s = 1; s <= plan_.steps; ++s) {
                 if (stop_requested())
@@ -448,10 +508,13 @@ private:
                 after[i] = std::max(0.0, before[i] + set.relax * (after[i] - before[i]));
             }
             contaminants_->set_concentrations(after);
+            if (mixture_.active())
+                density_changed_ = update_mixture(1.0) > 0 || density_changed_;
             progress(plan_.first_day, kSecondsPerDay, cycle, 0.0);
             if (change <= set.abscnvg || change <= set.relcnvg * size)
                 break;
         }
+        contaminants_->set_filter_loadings(loadings);
         return true;
     }
 
@@ -581,6 +644,9 @@ private:
     std::optional<ExposureRecorder> exposures_;
     std::string exposure_path_;
     double elapsed_ = 0;  // s since the start of the run, cyclic repeats included
+    AirMixture mixture_;
+    std::vector<double> gas_, target_gas_;  // per node, J/(kg K)
+    bool density_changed_ = false;          // since the last airflow solve
     ResultsWriter results_;
     RestartWriter restart_;
     long long last_saved_ = -1;

@@ -25,6 +25,12 @@
 // writes their exposure summary beside the results file (PROJECT.ebw, see
 // exposure_summary.h), sampled at every output instant; a run removes the
 // exposure file of an earlier run when it starts.
+//
+// Non-trace contaminants make up the air: the first airflow takes the
+// densities of the initial concentrations, and each step's concentrations
+// give the densities of the next step's airflow, which is then solved
+// again; with the vary-density flag the two are solved in turn within the
+// step (see solve_contaminants in the .cpp).
 #pragma once
 
 #include <atomic>
@@ -55,6 +61,10 @@ public:
     // any changed since the last call, so that the flows must be solved
     // again. Flows without schedules never change.
     virtual bool follow_schedules(int /*day_type*/, double /*seconds*/) { return false; }
+    // Sets the gas constant of each node's air (one per node); true when
+    // any changed, so that the flows must be solved again. Flows that do not
+    // follow densities ignore them.
+    virtual bool set_gas_constants(const std::vector<double>& /*R*/) { return false; }
 };
 
 // The project's airflow network as a flow model.
@@ -65,6 +75,7 @@ public:
     const std::vector<Link>& links() const override { return network_.links(); }
     SolveReport solve(const Weather& weather) override { return network_.solve(weather); }
     bool follow_schedules(int day_type, double seconds) override { return network_.follow_schedules(day_type, seconds); }
+    bool set_gas_constants(const std::vector<double>& R) override { return network_.set_gas_constants(R); }
 
 private:
     AirflowNetwork network_;

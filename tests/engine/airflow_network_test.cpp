@@ -10,10 +10,14 @@
 #include <vector>
 
 #include "airflow_network.h"
+#include "contaminant_solver.h"
 #include "bench/engine_network_generator.h"
 #include "forms/path_sheet.h"
 #include "model/airflow_element.h"
+#include "model/filter_element.h"
 #include "model/project.h"
+#include "model/species.h"
+#include "support/species_fixtures.h"
 
 namespace avelor::engine {
 namespace {
@@ -159,6 +163,55 @@ TEST(AirflowNetwork, SuperElementReportsItsSubPathsOnce)
     }
 }
 
+// The same super element with a filter of efficiency eta on its path: the
+// stack's inflow F (outdoor air, Cout) and outflow F both pass it once, as
+// the parent path reports them, whatever filters the hidden sub-paths
+// carry. The room holds (1 - eta) Cout, and over a step from there the
+// filter (1 kg) keeps eta F dt (Cout + (1 - eta) Cout).
+TEST(AirflowNetwork, SuperElementFlowsPassTheParentFilterOnce)
+{
+    for (const bool held : {true, false}) {
+        SCOPED_TRACE(held ? "sub-paths held" : "sub-paths made by the engine");
+        auto project = one_level_project();
+        Species* tracer = avelor::testing::add_species(*project, "tracer", 0, 1e-4f);
+        Zone* zone = add_network_zone(*project, "room", 293.15f, 100);
+        ASSERT_EQ(rebuild_contaminants(*project), 0);
+        AirflowElement* hole = orifice(*project, "hole", 0.01f);
+        AirflowElement* super = add_network_element(*project, "pair", kSupAfe, [&](AirflowElement& e) {
+            std::get<SuperData>(e.data).subs = {SubElement{hole, 0.5f, 0, 0}, SubElement{hole, 2.5f, 0, 0}};
+        });
+        FlowPath* parent = add_network_path(*project, ZoneRef::ambient(), zone, super, 0);
+        const auto filter = [&](const char* name, float eta) {
+            FilterElement e = new_filter_element(kFltCef);
+            e.name = name;
+            e.density = 64;
+            e.area = 0.5f;
+            e.depth = 0.03125f;  // 1 kg
+            e.data = ConstantEfficiencyData{{tracer}, {eta}};
+            Filter f;
+            f.element = project->filter_elements.insert_copy(e);
+            f.loads = loads_for(f.element);
+            return project->filters.add(f);
+        };
+        const float eta = 0.75f;
+        parent->filter = filter("parent", eta);
+        if (held) {
+            build_sub_paths(*project, project->sub_paths, *parent);
+            for (FlowPath* sub : project->sub_paths.of(parent)) sub->filter = filter("sub", 0.5f);
+        }
+        AirflowNetwork network(*project);
+        ASSERT_TRUE(network.solve(cold()).converged);
+        const double F = network.links()[0].F0, Cout = static_cast<double>(1e-4f);
+        ASSERT_GT(F, 0);
+        ContaminantSolver solver(contaminant_model(*project, network.nodes(), network.links()), network.nodes(),
+                                 network.links());
+        solver.solve_steady(network.nodes(), network.links());
+        EXPECT_NEAR(solver.concentration(0, 0), (1 - eta) * Cout, 1e-9 * Cout);
+        solver.step(network.nodes(), network.links(), 600);
+        EXPECT_NEAR(solver.filters().loading(0, 0, 0), eta * F * 600 * (2 - eta) * Cout, 1e-6 * F * 600 * Cout);
+    }
+}
+
 AirflowElement* test_leak(Project& project)
 {
     return add_network_element(project, "leak", kPlrLeak1, [](AirflowElement& e) {
@@ -216,6 +269,55 @@ TEST(AirflowNetwork, SimpleAirHandlingSystemSetsItsFlows)
     EXPECT_EQ(links[static_cast<std::size_t>(back->nr - 1)].m, system->zr - 1);
     const double turb = std::get<LeakageData>(project->elements.find_by_name("leak")->data).turb;
     expect_digits(network.nodes()[0].p, leak_pressure(turb, static_cast<double>(0.1f) - 0.08f), "room p");
+}
+
+// The same system with a filter of efficiency eo on its outdoor-air path
+// and one of er on its recirculation path, outdoor air of Cout. The room
+// and the return zone hold the supply's air at steady state (each mixes
+// one inflow), so the supply zone's balance
+//   0.1 C = 0.03 (1 - eo) Cout + 0.07 (1 - er) C
+// gives C = 0.03 (1 - eo) Cout / (0.1 - 0.07 (1 - er)).
+TEST(AirflowNetwork, AirHandlingSystemFiltersTheOutdoorAndTheRecirculatedAir)
+{
+    auto project = one_level_project();
+    Species* tracer = avelor::testing::add_species(*project, "tracer", 0, 1e-4f);
+    Zone* room = add_network_zone(*project, "room", 293.15f, 100);
+    SimpleAhs* system = create_simple_ahs(*project, "ahs", "");
+    ASSERT_EQ(rebuild_contaminants(*project), 0);
+    project->paths.at(system->pr)->Fahs = 0.03f;
+    for (bool supply : {true, false}) {
+        FlowPath path;
+        path.flags = kPathAhs;
+        path.ahs = system;
+        path.icn = supply ? 128 : 129;
+        (supply ? path.zone_m : path.zone_n) = room;
+        path.mult = 1;
+        path.Fahs = supply ? 0.1f : 0.08f;
+        add_path(*project, path);
+    }
+    add_network_path(*project, room, ZoneRef::ambient(), test_leak(*project));
+    const float eo = 0.5f, er = 0.75f;
+    const auto filter = [&](const char* name, float eta) {
+        FilterElement e = new_filter_element(kFltCef);
+        e.name = name;
+        e.data = ConstantEfficiencyData{{tracer}, {eta}};
+        Filter f;
+        f.element = project->filter_elements.insert_copy(e);
+        f.loads = loads_for(f.element);
+        return project->filters.add(f);
+    };
+    project->paths.at(system->ps)->filter = filter("outdoor", eo);
+    project->paths.at(system->pr)->filter = filter("recirculation", er);
+    AirflowNetwork network(*project);
+    ASSERT_TRUE(network.solve(Weather{}).converged);
+    ContaminantSolver solver(contaminant_model(*project, network.nodes(), network.links()), network.nodes(),
+                             network.links());
+    solver.solve_steady(network.nodes(), network.links());
+    const double Cout = static_cast<double>(1e-4f);
+    const double C = 0.03 * (1 - eo) * Cout / (0.1 - 0.07 * (1 - er));
+    EXPECT_NEAR(solver.concentration(system->zs - 1, 0), C, 1e-6 * C);
+    EXPECT_NEAR(solver.concentration(room->nr - 1, 0), C, 1e-6 * C);
+    EXPECT_NEAR(solver.concentration(system->zr - 1, 0), C, 1e-6 * C);
 }
 
 // A constant-mass-flow fan (0.03 kg/s into the zone) against a leak
@@ -361,6 +463,7 @@ TEST(AirflowNetwork, RefusesWhatItDoesNotSimulate)
         {"WPC file", [](Project& p) { p.paths.at(1)->flags |= kPathWpcPressure; }},
         {"control values", [](Project& p) { p.paths.at(1)->cdvf.kind = 1; }},
         {"1-D zone", [](Project& p) { p.zones.at(1)->axs = 1; }},
+        {"control network", [](Project& p) { p.controls.add(ControlNode{}); }},
     };
     for (const auto& [name, spoil] : cases) {
         auto project = stack_project();

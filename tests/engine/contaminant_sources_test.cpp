@@ -121,7 +121,7 @@ struct OneZone {
 
     ContaminantSolver solver()
     {
-        ContaminantModel model = contaminant_model(project, nodes);
+        ContaminantModel model = contaminant_model(project, nodes, links);
         model.settings.rel_tolerance = 1e-14;
         ContaminantSolver s(std::move(model), nodes, links);
         s.start_sources({0, 1, 0}, nodes);
@@ -244,7 +244,7 @@ TEST(ContaminantSources, SurfaceTransientsAgreeWithTheReference)
             SCOPED_TRACE(st.theta);
             OneZone z(0.05, 1e-5f);
             z.place(z.element(c.model, c.v), c.mult);
-            ContaminantModel model = contaminant_model(z.project, z.nodes);
+            ContaminantModel model = contaminant_model(z.project, z.nodes, z.links);
             model.initial[0] = {0};
             model.settings.theta = st.theta;
             ContaminantSolver solver(std::move(model), z.nodes, z.links);
@@ -516,7 +516,7 @@ TEST(ContaminantSources, WhatTheEngineCannotTakeIsRefused)
         OneZone z(0.05);
         c.prepare(z);
         try {
-            contaminant_model(z.project, z.nodes);
+            contaminant_model(z.project, z.nodes, z.links);
             ADD_FAILURE() << "not refused";
         } catch (const EngineError& e) {
             EXPECT_NE(std::string(e.what()).find(c.words), std::string::npos) << e.what();

@@ -16,6 +16,7 @@
 #include "bench/engine_network_generator.h"
 #include "contaminant_solver.h"
 #include "model/duct_element.h"
+#include "model/filter_element.h"
 #include "model/project.h"
 #include "model/schedules.h"
 #include "model/species.h"
@@ -451,10 +452,57 @@ TEST(DuctNetwork, ContaminantsAreCarriedThroughTheDucts)
     ASSERT_TRUE(network.solve(Weather{293.15, kPb, 0, 0, 1}).converged);
     EXPECT_NEAR(network.nodes()[2].volume, 0.5 * (1 * fan->shape.area + 6 * duct->shape.area), 1e-8)
         << "half of the fan's and half of the duct's";
-    ContaminantSolver solver(contaminant_model(*d.p, network.nodes()), network.nodes(), network.links());
+    ContaminantSolver solver(contaminant_model(*d.p, network.nodes(), network.links()), network.nodes(), network.links());
     solver.solve_steady(network.nodes(), network.links());
     for (int i = 0; i < static_cast<int>(network.nodes().size()); ++i)
         EXPECT_NEAR(solver.concentration(i, 0), static_cast<double>(1e-3f), 1e-15) << "node " << i;
+}
+
+// The same system with a filter of efficiency a on the duct to the supply
+// terminal and one of efficiency b in the terminal: the terminal's node
+// holds (1 - a) Cout and the room, which only the terminal feeds,
+// (1 - a)(1 - b) Cout.
+TEST(DuctNetwork, FiltersInASegmentAndATerminalKeepTheirShares)
+{
+    DuctProject d;
+    Species* tracer = testing::add_species(*d.p, "tracer", 0, 1e-3f);
+    ASSERT_EQ(rebuild_contaminants(*d.p), 0);
+    Zone* room = bench::add_network_zone(*d.p, "room", 293.15f, 50);
+    AirflowElement* leak = bench::add_network_element(*d.p, "leak", kPlrLeak1, [](AirflowElement& e) {
+        std::get<LeakageData>(e.data).area1 = 0.01f;
+    });
+    bench::add_network_path(*d.p, room, ZoneRef::ambient(), leak, 1);
+    DuctElement cmf = new_duct_element(kDctCmf, NewElementContext{});
+    cmf.name = "fan";
+    std::get<ConstantFlowData>(cmf.data).Flow = 0.05f;
+    DuctElement* duct = d.element(round_duct(0.2));
+    Junction* intake = d.node(ZoneRef::ambient(), 2, kJunctionExposed, 0.5f);
+    Junction* tee = d.node(room, 2, kJunctionPlain);
+    Junction* out = d.node(room, 2, kJunctionTerminal, 2.0f);
+    d.segment(intake, tee, d.element(cmf), 1, 0);
+    DuctSegment* filtered = d.segment(tee, out, duct, 6, 0.5f);
+    const float a = 0.375f, b = 0.75f;  // exact in a float
+    const auto add_filter = [&](const char* name, float eta) {
+        FilterElement e = new_filter_element(kFltCef);
+        e.name = name;
+        e.data = ConstantEfficiencyData{{tracer}, {eta}};
+        FilterElement* stored = d.p->filter_elements.insert_copy(e);
+        Filter f;
+        f.element = stored;
+        f.loads = loads_for(stored);
+        return d.p->filters.add(f);
+    };
+    filtered->filter = add_filter("duct", a);
+    out->terminal.filter = add_filter("terminal", b);
+    AirflowNetwork network(*d.p);
+    ASSERT_TRUE(network.solve(Weather{293.15, kPb, 0, 0, 1}).converged);
+    ContaminantSolver solver(contaminant_model(*d.p, network.nodes(), network.links()), network.nodes(), network.links());
+    solver.solve_steady(network.nodes(), network.links());
+    const double Cout = static_cast<double>(1e-3f);
+    const int room_node = 0, tee_node = 1 + tee->nr - 1, out_node = 1 + out->nr - 1;
+    EXPECT_NEAR(solver.concentration(tee_node, 0), Cout, 1e-15);
+    EXPECT_NEAR(solver.concentration(out_node, 0), (1 - a) * Cout, 1e-15);
+    EXPECT_NEAR(solver.concentration(room_node, 0), (1 - a) * (1 - b) * Cout, 1e-15);
 }
 
 }  // namespace

@@ -21,6 +21,7 @@
 #include "app/text_writer.h"
 #include "bench/engine_network_generator.h"
 #include "model/airflow_rules.h"
+#include "model/filter_element.h"
 #include "model/project.h"
 #include "prjfile/project_file.h"
 #include "restart_file.h"
@@ -405,6 +406,51 @@ TEST(SimulationRun, CyclicRunWritesTheDayItConvergedTo)
         EXPECT_NEAR(f32_at(bytes, layout.conc_position(10, k, 1) + 4), 2e-5, 2e-5 * 1e-3) << k;
 }
 
+// The fan's supply of outdoor air passes a gaseous filter (1 kg) that
+// keeps half until it holds 0.1 kg/kg and nothing after. One day loads it
+// by 0.5 F Cout 86400 s = 0.0432 kg/kg: every repeat of the cyclic day
+// starts from the project's loading, so the written day never breaks
+// through and the room holds half the outdoor concentration throughout
+// (the repeats together would have loaded it beyond its curve).
+TEST(SimulationRun, CyclicDayRepeatsStartFromTheFiltersLoading)
+{
+    Project project;
+    fill_project(project);
+    project.rc.sim_mf = 3;
+    project.rc.date_st = 10;
+    Species* tracer = project.Ctm.front();
+    tracer->CCdef = 2e-5f;
+    FilterElement e = new_filter_element(kFltGf0);
+    e.name = "carbon";
+    e.density = 64;
+    e.area = 0.5f;
+    e.depth = 0.03125f;
+    e.data = GaseousFilterData{{GaseousCurve{tracer, 0, {0, 0.03f, 0.06f, 0.1f}, {0.5f, 0.5f, 0.5f, 0.5f}}}};
+    Filter filter;
+    filter.element = project.filter_elements.insert_copy(e);
+    filter.loads = loads_for(filter.element);
+    project.paths.at(1)->filter = project.filters.add(filter);
+    FixedFlows flows;
+    int cycles = 0;
+    RunOptions options;
+    options.progress = [&](const RunProgress& p) {
+        if (p.time == 86400 && p.fraction == 0.0)
+            cycles = p.iterations;
+    };
+    const std::string sim = temp_file("cyclic_filter.sim"), rst = temp_file("cyclic_filter.rst");
+    ASSERT_EQ(run_simulation(project, flows, sim, rst, options), RunOutcome::Finished);
+    EXPECT_GT(cycles, 3);
+    const double day_load = 0.5 * kFlow * static_cast<double>(2e-5f) * 86400;
+    EXPECT_LT(day_load, 0.1);
+    EXPECT_GT(3 * day_load, 0.1);  // three days would break through
+    const std::string bytes = avelor::testing::read_file(sim);
+    const ResultsHeader h = decode_results_header(reinterpret_cast<const unsigned char*>(bytes.data()));
+    const ResultsLayout layout(h);
+    ASSERT_EQ(static_cast<std::int64_t>(bytes.size()), layout.file_size());
+    for (std::int64_t k : {std::int64_t{0}, layout.last_step(10)})
+        EXPECT_NEAR(f32_at(bytes, layout.conc_position(10, k, 1) + 4), 1e-5, 1e-5 * 1e-3) << k;
+}
+
 TEST(SimulationRun, StopAbandonsTheResultsAndClosesTheRestartFile)
 {
     Project project;
@@ -631,6 +677,31 @@ std::string ill_conditioned_network()
     bench::add_network_path(project, a, b, small);
     bench::add_network_path(project, b, ZoneRef::ambient(), big);
     return written_network("hostile_ill", project);
+}
+
+// The decay example made steady with outdoor air of 1e-3 kg/kg, its fan
+// (path 1, the room's only supply) given a filter that keeps 3/4 of the
+// tracer: the room holds a quarter of the outdoor concentration, read from
+// the results file the engine program writes.
+TEST(EngineProgram, SimulatesAFilterReadFromTheProjectFile)
+{
+    const std::string prj = edited_example(
+        "decay_ventilated_zone.prj", "engine_filtered",
+        {{"    2             30  1.00e-04", "    1             30  1.00e-04"},
+         {"2.0000e-05  0.0000e+00  1.0000e+03", "2.0000e-05  1.0000e-03  1.0000e+03"},
+         {"0 ! filter elements:\n-999\n0 ! filters:\n-999",
+          "1 ! filter elements:\n1 cef 0.5 0.03125 64 0 0 carbon\ncharcoal\n  1\n  tracer 0.75\n-999\n"
+          "1 ! filters:\n  1   1   1\n   0 0\n-999"},
+         {"   1    0  -1   1   2   0   0", "   1    0  -1   1   2   1   0"}});
+    const std::string out = temp_file("filtered.txt");
+    ASSERT_EQ(run_program("\"" + prj + "\" -w", out), 0) << avelor::testing::read_file(out);
+    const std::string bytes = avelor::testing::read_file(beside_project(prj, ".sim"));
+    ASSERT_GE(bytes.size(), static_cast<std::size_t>(kResultsHeaderSize));
+    const ResultsHeader h = decode_results_header(reinterpret_cast<const unsigned char*>(bytes.data()));
+    ASSERT_EQ(results_header_fault(h, bytes.size()), "");
+    const ResultsLayout layout(h);
+    EXPECT_FLOAT_EQ(f32_at(bytes, layout.conc_position(h.dtres0, 0, 1) + 4), 0.25e-3f);
+    EXPECT_FLOAT_EQ(f32_at(bytes, layout.step_position(h.dtres0, 0) + 24), 1e-3f);  // outdoor
 }
 
 // Projects that once ran to a "success" with wrong or absurd answers, or
