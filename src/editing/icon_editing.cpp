@@ -610,8 +610,8 @@ SheetRequest sheet_for_cell(SketchEditor& editor, int row, int col)
 
 namespace {
 
-// The sheet of a request: the zone, path, junction and duct segment sheets
-// run on their models, every other kind is the dialogs' own.
+// The sheet of a request: the network records' sheets run on their models,
+// every other kind is the dialogs' own.
 bool open_sheet(SketchEditor& editor, const SheetRequest& request)
 {
     Project& p = editor.project();
@@ -641,6 +641,35 @@ bool open_sheet(SketchEditor& editor, const SheetRequest& request)
             return dialogs.duct_segment_sheet(sheet, request);
         };
         return (request.create ? create_duct_segment(p, g, run) : edit_duct_segment(p, g, request.number, run)) == 1;
+    }
+    case SheetKind::SimpleAhs: {
+        const AhsSheetDialog run = [&](AhsSheet& sheet) { return dialogs.ahs_sheet(sheet, request); };
+        // A system on the clipboard is known by its number, which a new or
+        // renamed system may change.
+        Clipboard& clip = editor.clipboard;
+        SimpleAhs* clipped = nullptr;
+        if (clip.kind == ClipKind::Ahs && clip.number >= 1 &&
+            static_cast<std::size_t>(clip.number) <= p.system_index.size())
+            clipped = p.system_index[static_cast<std::size_t>(clip.number - 1)];
+        const bool accepted =
+            (request.create ? create_simple_ahs_sheet(p, g, run) : edit_simple_ahs(p, g, request.number, run)) == 1;
+        if (accepted && clipped) clip.number = clipped->nr;
+        return accepted;
+    }
+    case SheetKind::SupplyPoint:
+    case SheetKind::ReturnPoint: {
+        const bool supply = request.kind == SheetKind::SupplyPoint;
+        const AhsPointSheetDialog run = [&](AhsPointSheet& sheet) { return dialogs.ahs_point_sheet(sheet, request); };
+        return (request.create ? create_ahs_point(p, g, supply, run)
+                               : edit_ahs_point(p, g, supply, request.number, run)) == 1;
+    }
+    case SheetKind::SourceSink: {
+        const SourceSheetDialog run = [&](SourceSheet& sheet) { return dialogs.source_sheet(sheet, request); };
+        return (request.create ? create_source_sink(p, g, run) : edit_source_sink(p, g, request.number, run)) == 1;
+    }
+    case SheetKind::Exposure: {
+        const ExposureSheetDialog run = [&](ExposureSheet& sheet) { return dialogs.exposure_sheet(sheet, request); };
+        return (request.create ? create_exposure(p, g, run) : edit_exposure(p, g, request.number, run)) == 1;
     }
     default: return dialogs.property_sheet(request);
     }

@@ -32,8 +32,8 @@ std::string sheet_title(SheetKind kind)
         case SheetKind::SupplyPoint: return "Supply Point Properties";
         case SheetKind::ReturnPoint: return "Return Point Properties";
         case SheetKind::SimpleAhs: return "Simple Air Handling System Properties";
-        case SheetKind::SourceSink: return "Source/Sink Properties";
-        case SheetKind::Exposure: return "Occupant Properties";
+        case SheetKind::SourceSink: return "Source/sink Properties";
+        case SheetKind::Exposure: return "Occupant Exposure Properties";
         case SheetKind::Annotation: return "Annotation";
         case SheetKind::Junction: return "Duct Junction Properties";
         case SheetKind::DuctSegment: return "Duct Segment Properties";
@@ -59,6 +59,14 @@ bool EditorDialogs::duct_segment_sheet(DuctSegmentSheet&, const SheetRequest& re
 {
     return property_sheet(request);
 }
+
+bool EditorDialogs::ahs_sheet(AhsSheet&, const SheetRequest& request) { return property_sheet(request); }
+
+bool EditorDialogs::ahs_point_sheet(AhsPointSheet&, const SheetRequest& request) { return property_sheet(request); }
+
+bool EditorDialogs::source_sheet(SourceSheet&, const SheetRequest& request) { return property_sheet(request); }
+
+bool EditorDialogs::exposure_sheet(ExposureSheet&, const SheetRequest& request) { return property_sheet(request); }
 
 SketchEditor::SketchEditor(EditorSession& session, EditorDialogs& dialogs)
     : session_(session), dialogs_(dialogs)

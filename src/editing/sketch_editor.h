@@ -22,10 +22,13 @@
 #include "app/command_rules.h"
 #include "editing/editor_session.h"
 #include "forms/annotation_form.h"
+#include "forms/ahs_sheet.h"
 #include "forms/area_delete_form.h"
 #include "forms/delete_coordinates_form.h"
+#include "forms/exposure_sheet.h"
 #include "forms/junction_sheet.h"
 #include "forms/path_sheet.h"
+#include "forms/source_sheet.h"
 #include "model/records.h"
 #include "sketchpad/sketch_grid.h"
 
@@ -121,13 +124,18 @@ public:
     // A property sheet of a record; true when it was accepted. The default
     // says that the sheet is not there yet and changes nothing.
     virtual bool property_sheet(const SheetRequest& request);
-    // The zone, flow path, junction and duct segment sheets, on their
+    // The zone, flow path, junction, duct segment, air-handling system,
+    // supply and return point, source/sink and occupant sheets, on their
     // models; request says which cell the sheet belongs beside. The
     // defaults fall back on property_sheet.
     virtual bool zone_sheet(ZoneSheet& sheet, const SheetRequest& request);
     virtual bool path_sheet(PathSheet& sheet, const SheetRequest& request);
     virtual bool junction_sheet(JunctionSheet& sheet, const SheetRequest& request);
     virtual bool duct_segment_sheet(DuctSegmentSheet& sheet, const SheetRequest& request);
+    virtual bool ahs_sheet(AhsSheet& sheet, const SheetRequest& request);
+    virtual bool ahs_point_sheet(AhsPointSheet& sheet, const SheetRequest& request);
+    virtual bool source_sheet(SourceSheet& sheet, const SheetRequest& request);
+    virtual bool exposure_sheet(ExposureSheet& sheet, const SheetRequest& request);
 };
 
 // What an edit asks of the view afterwards.

@@ -18,7 +18,10 @@
 #include "ui/duct_dialogs.h"
 #include "ui/element_dialogs.h"
 #include "ui/junction_dialogs.h"
+#include "ui/network_sheet_dialogs.h"
+#include "ui/schedule_dialogs.h"
 #include "ui/sheet_dialogs.h"
+#include "ui/source_dialogs.h"
 #include "ui/text_1252.h"
 #include "ui/wind_profile_dialog.h"
 
@@ -286,6 +289,61 @@ bool QtEditorDialogs::duct_segment_sheet(DuctSegmentSheet& sheet, const SheetReq
 {
     return run_duct_segment_sheet(parent_, sheet, cell_rect_(request.cell),
                                   duct_hooks(session_.project(), duct_chooser_));
+}
+
+namespace {
+
+// The buttons of the network sheets: "Edit AHS" opens the system's own
+// sheet beside the same cell.
+NetworkSheetHooks network_hooks(EditorSession& session, SourceChooser& source_chooser,
+                                const std::function<QRect(GridCell)>& cell_rect, const SheetRequest& request)
+{
+    NetworkSheetHooks hooks;
+    Project& project = session.project();
+    hooks.edit_system = [&session, cell_rect, request](QWidget* parent, SimpleAhs& system) {
+        AhsSheet sheet(session.project(), session.grid, request.cell, system.nr);
+        return run_ahs_sheet(parent, sheet, cell_rect(request.cell));
+    };
+    hooks.new_source_element = [&project, &source_chooser](QWidget* parent) {
+        return create_source_element_dialog(parent, project, source_chooser);
+    };
+    hooks.edit_source_element = [&project, &source_chooser](QWidget* parent, SourceElement& element) {
+        return edit_source_element_dialog(parent, project, element, source_chooser) != nullptr;
+    };
+    hooks.new_occupancy = [&project](QWidget* parent) {
+        return run_occupancy_schedule_dialog(parent, project,
+                                             new_occupancy_schedule(static_cast<std::int16_t>(project.rc.ud != 0)),
+                                             nullptr);
+    };
+    hooks.edit_occupancy = [&project](QWidget* parent, OccupancySchedule& schedule) {
+        return run_occupancy_schedule_dialog(parent, project, schedule, &schedule) != nullptr;
+    };
+    return hooks;
+}
+
+}  // namespace
+
+bool QtEditorDialogs::ahs_sheet(AhsSheet& sheet, const SheetRequest& request)
+{
+    return run_ahs_sheet(parent_, sheet, cell_rect_(request.cell));
+}
+
+bool QtEditorDialogs::ahs_point_sheet(AhsPointSheet& sheet, const SheetRequest& request)
+{
+    return run_ahs_point_sheet(parent_, sheet, cell_rect_(request.cell),
+                               network_hooks(session_, source_chooser_, cell_rect_, request));
+}
+
+bool QtEditorDialogs::source_sheet(SourceSheet& sheet, const SheetRequest& request)
+{
+    return run_source_sheet(parent_, sheet, cell_rect_(request.cell),
+                            network_hooks(session_, source_chooser_, cell_rect_, request));
+}
+
+bool QtEditorDialogs::exposure_sheet(ExposureSheet& sheet, const SheetRequest& request)
+{
+    return run_exposure_sheet(parent_, sheet, cell_rect_(request.cell),
+                              network_hooks(session_, source_chooser_, cell_rect_, request));
 }
 
 }  // namespace avelor::ui

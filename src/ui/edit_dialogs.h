@@ -9,6 +9,7 @@
 
 #include "editing/sketch_editor.h"
 #include "model/airflow_rules.h"
+#include "forms/source_element_form.h"
 #include "model/duct_rules.h"
 
 class QCheckBox;
@@ -73,11 +74,12 @@ public:
     // cell_rect: where a cell of the current level shows on the screen, so
     // that a sheet opens beside it.
     QtEditorDialogs(QWidget* parent, EditorSession& session, ChooserState& chooser, DuctChooserState& duct_chooser,
-                    std::function<QRect(GridCell)> cell_rect)
+                    SourceChooser& source_chooser, std::function<QRect(GridCell)> cell_rect)
         : parent_(parent),
           session_(session),
           chooser_(chooser),
           duct_chooser_(duct_chooser),
+          source_chooser_(source_chooser),
           cell_rect_(std::move(cell_rect))
     {
     }
@@ -88,12 +90,17 @@ public:
     bool path_sheet(PathSheet& sheet, const SheetRequest& request) override;
     bool junction_sheet(JunctionSheet& sheet, const SheetRequest& request) override;
     bool duct_segment_sheet(DuctSegmentSheet& sheet, const SheetRequest& request) override;
+    bool ahs_sheet(AhsSheet& sheet, const SheetRequest& request) override;
+    bool ahs_point_sheet(AhsPointSheet& sheet, const SheetRequest& request) override;
+    bool source_sheet(SourceSheet& sheet, const SheetRequest& request) override;
+    bool exposure_sheet(ExposureSheet& sheet, const SheetRequest& request) override;
 
 private:
     QWidget* parent_;
     EditorSession& session_;
     ChooserState& chooser_;
     DuctChooserState& duct_chooser_;
+    SourceChooser& source_chooser_;
     std::function<QRect(GridCell)> cell_rect_;
 };
 

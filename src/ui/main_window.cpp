@@ -219,7 +219,8 @@ protected:
 MainWindow::MainWindow(EditorSession& session, QWidget* parent) : QMainWindow(parent), session_(session)
 {
     setObjectName(QStringLiteral("AVELORW3"));
-    dialogs_ = std::make_unique<QtEditorDialogs>(this, session_, chooser_, duct_chooser_, [this](GridCell cell) {
+    dialogs_ = std::make_unique<QtEditorDialogs>(this, session_, chooser_, duct_chooser_, source_chooser_,
+                                                 [this](GridCell cell) {
         const SketchView& view = session_.view;
         const int size = view.cell_size();
         QWidget* viewport = sketchpad_->viewport();

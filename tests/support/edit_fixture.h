@@ -81,6 +81,31 @@ public:
         return fill_segment(sheet);
     }
 
+    bool ahs_sheet(AhsSheet& sheet, const SheetRequest& request) override
+    {
+        if (!fill_ahs) return property_sheet(request);
+        sheets.push_back(request);
+        return fill_ahs(sheet);
+    }
+    bool ahs_point_sheet(AhsPointSheet& sheet, const SheetRequest& request) override
+    {
+        if (!fill_point) return property_sheet(request);
+        sheets.push_back(request);
+        return fill_point(sheet);
+    }
+    bool source_sheet(SourceSheet& sheet, const SheetRequest& request) override
+    {
+        if (!fill_source) return property_sheet(request);
+        sheets.push_back(request);
+        return fill_source(sheet);
+    }
+    bool exposure_sheet(ExposureSheet& sheet, const SheetRequest& request) override
+    {
+        if (!fill_exposure) return property_sheet(request);
+        sheets.push_back(request);
+        return fill_exposure(sheet);
+    }
+
     std::deque<AreaDeleteOptions> area_answers;
     std::vector<AreaDeleteForm> area_forms;
     std::deque<std::pair<GridCell, GridCell>> corners;
@@ -93,6 +118,10 @@ public:
     std::function<bool(PathSheet&)> fill_path;
     std::function<bool(JunctionSheet&)> fill_junction;
     std::function<bool(DuctSegmentSheet&)> fill_segment;
+    std::function<bool(AhsSheet&)> fill_ahs;
+    std::function<bool(AhsPointSheet&)> fill_point;
+    std::function<bool(SourceSheet&)> fill_source;
+    std::function<bool(ExposureSheet&)> fill_exposure;
 };
 
 // Levels drawn from pictures (lowest first, all of one size); the lowest
