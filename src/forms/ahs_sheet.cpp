@@ -166,7 +166,7 @@ bool AhsSheet::choose_reaction(AhsSide side, int index)
 
 bool AhsSheet::delete_filter(AhsFilter which)
 {
-    FilterSlot slot{which == AhsFilter::OutdoorAir ? &ps_.filter : &pr_.filter, &deleted_filters_};
+    PageFilterDelete slot{which == AhsFilter::OutdoorAir ? &ps_.filter : &pr_.filter, &deleted_filters_};
     return slot.remove();
 }
 
@@ -318,7 +318,7 @@ bool AhsPointSheet::set_unit(PointField which, int unit)
 
 bool AhsPointSheet::delete_filter()
 {
-    FilterSlot slot{&path_.filter, &deleted_filters_};
+    PageFilterDelete slot{&path_.filter, &deleted_filters_};
     return slot.remove();
 }
 

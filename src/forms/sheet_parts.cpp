@@ -143,7 +143,7 @@ std::string filter_description_text(const Filter* filter)
 
 std::string filter_button_text(const Filter* filter) { return filter ? "Edit Filter" : "New Filter"; }
 
-bool FilterSlot::remove()
+bool PageFilterDelete::remove()
 {
     if (!can_delete()) return false;
     if (ask_question("Delete this filter?") != 1) return false;

@@ -92,7 +92,7 @@ std::string filter_button_text(const Filter* filter);
 // A filter page's slot: "Delete Filter" asks "Delete this filter?" and on
 // yes takes the reference away at once; the filter record itself is
 // released only when the sheet is accepted.
-struct FilterSlot {
+struct PageFilterDelete {
     Filter** filter = nullptr;
     std::vector<Filter*>* deleted = nullptr;
     bool can_delete() const { return filter && *filter; }
