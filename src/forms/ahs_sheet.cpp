@@ -189,6 +189,15 @@ bool AhsSheet::delete_filter(AhsFilter which)
     return true;
 }
 
+Filter AhsSheet::working_filter(AhsFilter which) const
+{
+    Filter working = filter_slot(which).working();
+    const std::int32_t next = project_.filters.count() + 1;
+    const bool outdoor_added = outdoor_filter_.has_filter() && outdoor_filter_.number() == next;
+    if (which == AhsFilter::Recirculation && working.nr == next && outdoor_added) ++working.nr;
+    return working;
+}
+
 void AhsSheet::store_filter(AhsFilter which, const Filter& filter) { slot(which).store(filter); }
 
 std::optional<SheetRefusal> AhsSheet::select_page(AhsPage page)

@@ -117,7 +117,9 @@ public:
     bool delete_filter(AhsFilter which);
     // "New Filter"/"Edit Filter": what "Filter Properties" opens on, and its
     // accepted copy.
-    Filter working_filter(AhsFilter which) const { return filter_slot(which).working(); }
+    // A new recirculation filter shows the number it will get after a new
+    // outdoor-air filter (the two are added in that order).
+    Filter working_filter(AhsFilter which) const;
     void store_filter(AhsFilter which, const Filter& filter);
 
     // The check of one page.

@@ -256,6 +256,7 @@ TEST(AhsSheet, TheTwoFiltersMadeOnTheSheetGoToPsAndPrOnlyOnAccept)
             s.set_name("AHU1");
             s.store_filter(AhsFilter::OutdoorAir,
                            chosen_filter(s.working_filter(AhsFilter::OutdoorAir), f.project(), coarse));
+            EXPECT_EQ(s.working_filter(AhsFilter::Recirculation).nr, 2) << "the number it will get";
             s.store_filter(AhsFilter::Recirculation,
                            chosen_filter(s.working_filter(AhsFilter::Recirculation), f.project(), fine));
             EXPECT_EQ(s.filter_name(AhsFilter::OutdoorAir), "coarse");
@@ -278,6 +279,7 @@ TEST(AhsSheet, TheTwoFiltersMadeOnTheSheetGoToPsAndPrOnlyOnAccept)
     ASSERT_NE(recirculation, nullptr);
     EXPECT_EQ(outdoor->element, coarse);
     EXPECT_EQ(recirculation->element, fine);
+    EXPECT_EQ(recirculation->nr, 2);
     EXPECT_EQ(f.project().filters.count(), 2);
     EXPECT_EQ(f.project().filters.at(outdoor->nr), outdoor);
     EXPECT_EQ(f.project().filters.at(recirculation->nr), recirculation);
