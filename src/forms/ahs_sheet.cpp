@@ -55,6 +55,19 @@ bool reaction_at(Project& project, int index, KineticReaction*& out)
 
 bool valid_unit(UnitKind kind, int unit) { return unit_index_valid(kind, unit); }
 
+// The filter a stored path carries, or null.
+Filter* stored_filter(const Project& project, std::int32_t path_number)
+{
+    const FlowPath* path = project.paths.at(path_number);
+    return path ? path->filter : nullptr;
+}
+
+Filter* system_filter(const Project& project, std::int32_t system_number, std::int32_t SimpleAhs::*path)
+{
+    const SimpleAhs* stored = system_numbered(project, system_number);
+    return stored ? stored_filter(project, stored->*path) : nullptr;
+}
+
 }  // namespace
 
 // ------------------------------------------------------------ numbering
@@ -87,7 +100,12 @@ void SystemNumbers::renumber(Project& project, SketchGrid& grid) const
 // ------------------------------------------------------------- the system
 
 AhsSheet::AhsSheet(Project& project, SketchGrid& grid, GridCell cell, std::int32_t number)
-    : project_(project), grid_(grid), cell_(cell), number_(number)
+    : project_(project),
+      grid_(grid),
+      cell_(cell),
+      number_(number),
+      outdoor_filter_(project, system_filter(project, number, &SimpleAhs::ps)),
+      recirculation_filter_(project, system_filter(project, number, &SimpleAhs::pr))
 {
     const SimpleAhs* stored = system_numbered(project, number);
     std::optional<Zone> zs, zr;
@@ -166,9 +184,21 @@ bool AhsSheet::choose_reaction(AhsSide side, int index)
 
 bool AhsSheet::delete_filter(AhsFilter which)
 {
-    PageFilterDelete slot{which == AhsFilter::OutdoorAir ? &ps_.filter : &pr_.filter, &deleted_filters_};
-    return slot.remove();
+    if (!slot(which).remove()) return false;
+    (which == AhsFilter::OutdoorAir ? ps_ : pr_).filter = nullptr;
+    return true;
 }
+
+Filter AhsSheet::working_filter(AhsFilter which) const
+{
+    Filter working = filter_slot(which).working();
+    const std::int32_t next = project_.filters.count() + 1;
+    const bool outdoor_added = outdoor_filter_.has_filter() && outdoor_filter_.number() == next;
+    if (which == AhsFilter::Recirculation && working.nr == next && outdoor_added) ++working.nr;
+    return working;
+}
+
+void AhsSheet::store_filter(AhsFilter which, const Filter& filter) { slot(which).store(filter); }
 
 std::optional<SheetRefusal> AhsSheet::select_page(AhsPage page)
 {
@@ -216,6 +246,8 @@ std::optional<SheetRefusal> AhsSheet::accept()
         if (auto refusal = leave_page(page)) return refusal;
     pr_.schedule = schedule_.chosen();
     pr_.cdvf = schedule_.cdvf;
+    ps_.filter = outdoor_filter_.commit();
+    pr_.filter = recirculation_filter_.commit();
 
     const SystemNumbers numbers(project_);
     SimpleAhs* stored = system_numbered(project_, number_);
@@ -253,7 +285,6 @@ std::optional<SheetRefusal> AhsSheet::accept()
     if (number_ == 0 && grid_.in_grid(cell_.row, cell_.col)) grid_.current().Paths(cell_.row, cell_.col) = stored->nr;
     number_ = stored->nr;
     system_.nr = stored->nr;
-    release_deleted_filters(project_, deleted_filters_);
     project_.mark_changed();
     accepted_ = true;
     return std::nullopt;
@@ -262,7 +293,12 @@ std::optional<SheetRefusal> AhsSheet::accept()
 // ------------------------------------------------------- supply and return
 
 AhsPointSheet::AhsPointSheet(Project& project, SketchGrid& grid, GridCell cell, bool supply, std::int32_t number)
-    : project_(project), grid_(grid), cell_(cell), supply_(supply), number_(number)
+    : project_(project),
+      grid_(grid),
+      cell_(cell),
+      supply_(supply),
+      number_(number),
+      filter_(project, number > 0 ? stored_filter(project, number) : nullptr)
 {
     std::optional<FlowPath> stored = number > 0 ? project.paths.get(number) : std::nullopt;
     if (stored) {
@@ -318,8 +354,9 @@ bool AhsPointSheet::set_unit(PointField which, int unit)
 
 bool AhsPointSheet::delete_filter()
 {
-    PageFilterDelete slot{&path_.filter, &deleted_filters_};
-    return slot.remove();
+    if (!filter_.remove()) return false;
+    path_.filter = nullptr;
+    return true;
 }
 
 std::optional<SheetRefusal> AhsPointSheet::select_page(PointPage page)
@@ -354,6 +391,7 @@ std::optional<SheetRefusal> AhsPointSheet::accept()
     path_.schedule = schedule_.chosen();
     path_.cdvf = schedule_.cdvf;
     path_.flags |= kPathAhs;
+    path_.filter = filter_.commit();
     // Air comes from the system's supply zone into the room, and goes from
     // the room into its return zone.
     ZoneRef room;
@@ -373,7 +411,6 @@ std::optional<SheetRefusal> AhsPointSheet::accept()
     } else {
         project_.paths.put(number_, path_);
     }
-    release_deleted_filters(project_, deleted_filters_);
     project_.mark_changed();
     accepted_ = true;
     return std::nullopt;

@@ -6,7 +6,8 @@
 // paths, which hold the system-wide values: the minimum outdoor-air flow,
 // the schedule with its values-file control and the recirculation filter on
 // pr, the intake location and the outdoor-air filter on ps. Accepting a new
-// system makes it with its two zones and three paths.
+// system makes it with its two zones and three paths. Filters made, edited
+// or deleted on a sheet reach the project's filter list only on accept.
 //
 // A supply or return point is a flow path flagged as belonging to a system;
 // its sheet edits a working copy of that path.
@@ -19,6 +20,7 @@
 #include <string_view>
 #include <vector>
 
+#include "forms/filter_slot.h"
 #include "forms/sheet_parts.h"
 #include "forms/zone_sheet.h"
 #include "model/project.h"
@@ -99,9 +101,26 @@ public:
     const SchedulePage& schedule_page() const { return schedule_; }
     Project& project() const { return project_; }
 
-    // "Filters".
-    const Filter* filter(AhsFilter which) const { return which == AhsFilter::OutdoorAir ? ps_.filter : pr_.filter; }
+    // "Filters": the outdoor-air filter of ps and the recirculation filter
+    // of pr, each kept in its own slot until the sheet is accepted.
+    const FilterSlot& filter_slot(AhsFilter which) const
+    {
+        return which == AhsFilter::OutdoorAir ? outdoor_filter_ : recirculation_filter_;
+    }
+    const Filter* filter(AhsFilter which) const { return filter_slot(which).shown(); }
+    std::string filter_name(AhsFilter which) const { return filter_slot(which).element_name(); }
+    std::string filter_description(AhsFilter which) const { return filter_slot(which).element_description(); }
+    std::string filter_button(AhsFilter which) const { return filter_slot(which).button_text(); }
+    bool can_delete_filter(AhsFilter which) const { return filter_slot(which).can_delete(); }
+    // Asks "Delete this filter?"; on yes the path shows no filter, and
+    // loses its own when the sheet is accepted.
     bool delete_filter(AhsFilter which);
+    // "New Filter"/"Edit Filter": what "Filter Properties" opens on, and its
+    // accepted copy.
+    // A new recirculation filter shows the number it will get after a new
+    // outdoor-air filter (the two are added in that order).
+    Filter working_filter(AhsFilter which) const;
+    void store_filter(AhsFilter which, const Filter& filter);
 
     // The check of one page.
     std::optional<SheetRefusal> leave_page(AhsPage page);
@@ -112,6 +131,7 @@ public:
 
 private:
     ValueField field(AhsField which) const;
+    FilterSlot& slot(AhsFilter which) { return which == AhsFilter::OutdoorAir ? outdoor_filter_ : recirculation_filter_; }
 
     Project& project_;
     SketchGrid& grid_;
@@ -127,7 +147,8 @@ private:
     ConcentrationList supply_cc_;
     ConcentrationList return_cc_;
     SchedulePage schedule_;
-    std::vector<Filter*> deleted_filters_;
+    FilterSlot outdoor_filter_;
+    FilterSlot recirculation_filter_;
     AhsPage page_ = AhsPage::Ahs;
     bool accepted_ = false;
 };
@@ -176,9 +197,17 @@ public:
     const SchedulePage& schedule_page() const { return schedule_; }
     Project& project() const { return project_; }
 
-    // "Filter".
-    const Filter* filter() const { return path_.filter; }
+    // "Filter": the point's filter, kept in a slot until the sheet is
+    // accepted.
+    const FilterSlot& filter_slot() const { return filter_; }
+    const Filter* filter() const { return filter_.shown(); }
+    std::string filter_name() const { return filter_.element_name(); }
+    std::string filter_description() const { return filter_.element_description(); }
+    std::string filter_button() const { return filter_.button_text(); }
+    bool can_delete_filter() const { return filter_.can_delete(); }
     bool delete_filter();
+    Filter working_filter() const { return filter_.working(); }
+    void store_filter(const Filter& filter) { filter_.store(filter); }
 
     std::optional<SheetRefusal> leave_page(PointPage page);
     std::optional<SheetRefusal> accept();
@@ -194,7 +223,7 @@ private:
     std::int32_t number_;
     FlowPath path_;
     SchedulePage schedule_;
-    std::vector<Filter*> deleted_filters_;
+    FilterSlot filter_;
     PointPage page_ = PointPage::System;
     bool accepted_ = false;
 };

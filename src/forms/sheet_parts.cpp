@@ -128,37 +128,6 @@ bool ConcentrationList::has_nontrace() const
     return false;
 }
 
-// ---------------------------------------------------------------- filters
-
-std::string filter_name_text(const Filter* filter)
-{
-    if (!filter) return "<none>";
-    return filter->element ? filter->element->name : std::string();
-}
-
-std::string filter_description_text(const Filter* filter)
-{
-    return filter && filter->element ? filter->element->desc : std::string();
-}
-
-std::string filter_button_text(const Filter* filter) { return filter ? "Edit Filter" : "New Filter"; }
-
-bool PageFilterDelete::remove()
-{
-    if (!can_delete()) return false;
-    if (ask_question("Delete this filter?") != 1) return false;
-    if (deleted) deleted->push_back(*filter);
-    *filter = nullptr;
-    return true;
-}
-
-void release_deleted_filters(Project& project, std::vector<Filter*>& deleted)
-{
-    for (Filter* filter : deleted)
-        if (filter && project.filters.at(filter->nr) == filter) project.filters.release(filter->nr);
-    deleted.clear();
-}
-
 ZoneRef cell_zone(const Project& project, std::int32_t zone_value)
 {
     if (zone_value > 0) return ZoneRef(project.zones.at(zone_value));

@@ -1,7 +1,8 @@
 // Pieces the property sheets of the air-handling systems, their supply and
 // return points, the sources/sinks and the occupants share: the answer to
 // leaving a page, a value field over one float of a working copy, the list
-// of initial concentrations of one zone, and the filter slot of a path.
+// of initial concentrations of one zone, and the zone of an icon's cell.
+// (Their filter pages use the FilterSlot of forms/filter_slot.h.)
 #pragma once
 
 #include <cstdint>
@@ -16,7 +17,6 @@
 namespace avelor {
 
 class Project;
-struct Filter;
 struct Species;
 
 // Why a page or the sheet stays open. The box has been shown already;
@@ -82,25 +82,6 @@ private:
 };
 
 inline constexpr std::string_view kNontraceSumWarning = "Concentrations of non-trace contaminants should sum to 1";
-
-// The filter of a record on a sheet's filter page: its element's name or
-// "<none>", its description, the first button's caption.
-std::string filter_name_text(const Filter* filter);
-std::string filter_description_text(const Filter* filter);
-std::string filter_button_text(const Filter* filter);
-
-// A filter page's slot: "Delete Filter" asks "Delete this filter?" and on
-// yes takes the reference away at once; the filter record itself is
-// released only when the sheet is accepted.
-struct PageFilterDelete {
-    Filter** filter = nullptr;
-    std::vector<Filter*>* deleted = nullptr;
-    bool can_delete() const { return filter && *filter; }
-    bool remove();
-};
-
-// Releases the filters a sheet deleted; called when it is accepted.
-void release_deleted_filters(Project& project, std::vector<Filter*>& deleted);
 
 // The zone an icon's cell lies in: a zone record, or none.
 ZoneRef cell_zone(const Project& project, std::int32_t zone_value);

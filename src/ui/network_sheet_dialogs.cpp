@@ -22,6 +22,7 @@
 
 #include "forms/path_sheet.h"
 #include "model/unit_field.h"
+#include "ui/filter_dialogs.h"
 #include "ui/sheet_dialogs.h"
 #include "ui/sheet_widgets.h"
 #include "ui/text_1252.h"
@@ -46,9 +47,9 @@ QLabel* note_label(const char* text)
     return note;
 }
 
-// A filter group of the filter pages: element name and description, the
-// New/Edit button (the filter dialog is not wired to these sheets yet) and
-// "Delete Filter".
+// A filter group of the filter pages: element name and description,
+// "New Filter"/"Edit Filter" (opening "Filter Properties") and "Delete
+// Filter".
 struct FilterBox {
     QGroupBox* box = nullptr;
     QLabel* name = nullptr;
@@ -67,10 +68,12 @@ FilterBox filter_box(const char* title, const char* prefix)
     form->addRow(QStringLiteral("Filter Element Name:"), f.name);
     form->addRow(QStringLiteral("Filter Element Description:"), f.description);
     auto* buttons = new QHBoxLayout;
-    f.button = unavailable_button("New Filter", "Filters cannot be made or edited from this sheet yet.");
+    f.button = new QPushButton(QStringLiteral("New Filter"));
     f.button->setObjectName(QString::fromLatin1((std::string(prefix) + "_filter_button").c_str()));
+    f.button->setAutoDefault(false);
     f.remove = new QPushButton(QStringLiteral("Delete Filter"));
     f.remove->setObjectName(QString::fromLatin1((std::string(prefix) + "_delete_filter").c_str()));
+    f.remove->setAutoDefault(false);
     buttons->addWidget(f.button);
     buttons->addWidget(f.remove);
     buttons->addStretch();
@@ -78,12 +81,12 @@ FilterBox filter_box(const char* title, const char* prefix)
     return f;
 }
 
-void show_filter(QLabel* name, QLabel* description, QPushButton* button, QPushButton* remove, const Filter* filter)
+void show_filter(QLabel* name, QLabel* description, QPushButton* button, QPushButton* remove, const FilterSlot& slot)
 {
-    name->setText(from_1252(filter_name_text(filter)));
-    description->setText(from_1252(filter_description_text(filter)));
-    button->setText(from_1252(filter_button_text(filter)));
-    remove->setEnabled(filter != nullptr);
+    name->setText(from_1252(slot.element_name()));
+    description->setText(from_1252(slot.element_description()));
+    button->setText(from_1252(slot.button_text()));
+    remove->setEnabled(slot.can_delete());
 }
 
 // The names of a list into a combo box, the index chosen, quietly.
@@ -342,6 +345,11 @@ QWidget* AhsSheetDialog::filters_page()
     auto make = [&](FilterWidgets& w, const char* title, const char* prefix, AhsFilter which) {
         const FilterBox f = filter_box(title, prefix);
         w = {f.name, f.description, f.button, f.remove};
+        connect(f.button, &QPushButton::clicked, this, [this, which] {
+            if (auto filter = run_filter_properties(this, sheet_.project(), sheet_.working_filter(which)))
+                sheet_.store_filter(which, *filter);
+            refresh();
+        });
         connect(f.remove, &QPushButton::clicked, this, [this, which] {
             sheet_.delete_filter(which);
             refresh();
@@ -392,9 +400,9 @@ void AhsSheetDialog::refresh()
         fill_names(w.reaction, sheet_.reaction_choices(), sheet_.reaction_choice(side));
     }
     show_filter(outdoor_.name, outdoor_.description, outdoor_.button, outdoor_.remove,
-                sheet_.filter(AhsFilter::OutdoorAir));
+                sheet_.filter_slot(AhsFilter::OutdoorAir));
     show_filter(recirculation_.name, recirculation_.description, recirculation_.button, recirculation_.remove,
-                sheet_.filter(AhsFilter::Recirculation));
+                sheet_.filter_slot(AhsFilter::Recirculation));
     for (SheetValueEdit* edit : edits_) edit->show_value();
     schedule_->refresh();
     filling_ = false;
@@ -490,6 +498,11 @@ QWidget* AhsPointSheetDialog::filter_page()
     filter_description_ = f.description;
     filter_button_ = f.button;
     delete_filter_ = f.remove;
+    connect(filter_button_, &QPushButton::clicked, this, [this] {
+        if (auto filter = run_filter_properties(this, sheet_.project(), sheet_.working_filter()))
+            sheet_.store_filter(*filter);
+        refresh();
+    });
     connect(delete_filter_, &QPushButton::clicked, this, [this] {
         sheet_.delete_filter();
         refresh();
@@ -523,7 +536,7 @@ void AhsPointSheetDialog::refresh()
     edit_system_->setEnabled(sheet_.can_edit_system() && static_cast<bool>(hooks_.edit_system));
     fill_unit_names(flow_unit_, UnitKind::MassFlow, sheet_.unit(PointField::DesignFlow));
     fill_unit_names(location_unit_, UnitKind::Length, sheet_.unit(PointField::X));
-    show_filter(filter_name_, filter_description_, filter_button_, delete_filter_, sheet_.filter());
+    show_filter(filter_name_, filter_description_, filter_button_, delete_filter_, sheet_.filter_slot());
     for (SheetValueEdit* edit : edits_) edit->show_value();
     schedule_->refresh();
     filling_ = false;

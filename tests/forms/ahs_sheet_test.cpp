@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "forms/filter_form.h"
 #include "model/cell_codes.h"
 #include "model/species.h"
 #include "support/edit_fixture.h"
@@ -55,7 +56,23 @@ struct AhsSheets : EditFixture {
         return stored;
     }
     SimpleAhs* system(int n) { return project().system_index.at(static_cast<std::size_t>(n - 1)); }
+    FilterElement* filter_element(const std::string& name)
+    {
+        FilterElement e = new_filter_element(kFltPf0);
+        e.name = name;
+        e.data = ParticleFilterData{};
+        return project().filter_elements.insert_copy(e);
+    }
 };
+
+// "Filter Properties" accepted on the element: the filter the sheet keeps.
+Filter chosen_filter(const Filter& working, const Project& project, FilterElement* element)
+{
+    FilterForm form(working, project.filter_elements);
+    form.choose_element(element);
+    EXPECT_TRUE(form.accept().accepted);
+    return form.working();
+}
 
 TEST(AhsSheet, AcceptingANewSystemMakesItsZonesAndPathsWithTheSheetsValues)
 {
@@ -229,6 +246,45 @@ TEST(AhsSheet, ADeletedFilterIsReleasedOnlyWhenTheSheetIsAccepted)
     EXPECT_EQ(f.project().filters.at(1), nullptr) << "the filter record is released";
 }
 
+TEST(AhsSheet, TheTwoFiltersMadeOnTheSheetGoToPsAndPrOnlyOnAccept)
+{
+    AhsSheets f;
+    FilterElement* coarse = f.filter_element("coarse");
+    FilterElement* fine = f.filter_element("fine");
+    const auto sheet = [&](bool ok) {
+        return [&, ok](AhsSheet& s) {
+            s.set_name("AHU1");
+            s.store_filter(AhsFilter::OutdoorAir,
+                           chosen_filter(s.working_filter(AhsFilter::OutdoorAir), f.project(), coarse));
+            EXPECT_EQ(s.working_filter(AhsFilter::Recirculation).nr, 2) << "the number it will get";
+            s.store_filter(AhsFilter::Recirculation,
+                           chosen_filter(s.working_filter(AhsFilter::Recirculation), f.project(), fine));
+            EXPECT_EQ(s.filter_name(AhsFilter::OutdoorAir), "coarse");
+            EXPECT_EQ(s.filter_button(AhsFilter::Recirculation), "Edit Filter");
+            EXPECT_TRUE(s.can_delete_filter(AhsFilter::Recirculation));
+            return ok;
+        };
+    };
+    f.icon(kSystemCell, ICN_AHS);
+    f.dialogs.fill_ahs = sheet(false);
+    EXPECT_FALSE(f.define(kSystemCell));
+    EXPECT_EQ(f.project().filters.count(), 0) << "a cancelled sheet leaves no filter";
+
+    f.dialogs.fill_ahs = sheet(true);
+    ASSERT_TRUE(f.define(kSystemCell));
+    const SimpleAhs* s = f.system(1);
+    const Filter* outdoor = f.project().paths.at(s->ps)->filter;
+    const Filter* recirculation = f.project().paths.at(s->pr)->filter;
+    ASSERT_NE(outdoor, nullptr);
+    ASSERT_NE(recirculation, nullptr);
+    EXPECT_EQ(outdoor->element, coarse);
+    EXPECT_EQ(recirculation->element, fine);
+    EXPECT_EQ(recirculation->nr, 2);
+    EXPECT_EQ(f.project().filters.count(), 2);
+    EXPECT_EQ(f.project().filters.at(outdoor->nr), outdoor);
+    EXPECT_EQ(f.project().filters.at(recirculation->nr), recirculation);
+}
+
 // ------------------------------------------------------ supply and return
 
 TEST(AhsPointSheet, APointNeedsASystemAndThenJoinsItToTheRoom)
@@ -279,6 +335,35 @@ TEST(AhsPointSheet, AReturnPointCancelledChangesNothing)
     EXPECT_FALSE(f.define(kPointCell));
     EXPECT_EQ(f.project().paths.count(), paths);
     EXPECT_EQ(f.cells().Paths(kPointCell.row, kPointCell.col), 0);
+}
+
+TEST(AhsPointSheet, ASupplyPointCancelledRightAfterNewFilterLeavesNoFilter)
+{
+    AhsSheets f;
+    create_simple_ahs(f.project(), "AHU1", "");
+    FilterElement* coarse = f.filter_element("coarse");
+    const auto sheet = [&](bool ok) {
+        return [&, ok](AhsPointSheet& s) {
+            s.choose_system(s.system_choices().at(0));
+            EXPECT_EQ(s.filter_button(), "New Filter");
+            EXPECT_FALSE(s.can_delete_filter());
+            s.store_filter(chosen_filter(s.working_filter(), f.project(), coarse));
+            EXPECT_EQ(s.filter_name(), "coarse");
+            return ok;
+        };
+    };
+    f.icon(kPointCell, ICN_SUPPLY);
+    f.dialogs.fill_point = sheet(false);
+    EXPECT_FALSE(f.define(kPointCell));
+    EXPECT_EQ(f.project().filters.count(), 0);
+
+    f.dialogs.fill_point = sheet(true);
+    ASSERT_TRUE(f.define(kPointCell));
+    const FlowPath* point = f.project().paths.at(f.cells().Paths(kPointCell.row, kPointCell.col));
+    ASSERT_NE(point, nullptr);
+    ASSERT_NE(point->filter, nullptr);
+    EXPECT_EQ(point->filter, f.project().filters.head());
+    EXPECT_EQ(point->filter->element, coarse);
 }
 
 }  // namespace

@@ -99,6 +99,12 @@ void NetworkSheetDialogsTest::ahs_name_of_another_system_is_refused_then_a_new_o
     QVERIFY(QTest::qWaitForWindowActive(&dialog));
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Simple Air Handling System Properties"));
     QCOMPARE(dialog.tabs()->count(), 5);
+    for (const char* filter : {"outdoor", "recirculation"}) {
+        auto* button = child<QPushButton>(dialog, (std::string(filter) + "_filter_button").c_str());
+        QVERIFY(button && button->isEnabled());
+        QCOMPARE(button->text(), QStringLiteral("New Filter"));
+        QVERIFY(!child<QPushButton>(dialog, (std::string(filter) + "_delete_filter").c_str())->isEnabled());
+    }
 
     auto* name = child<QLineEdit>(dialog, "name");
     type_into(name, QStringLiteral("AHU1"));
