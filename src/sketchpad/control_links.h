@@ -34,6 +34,67 @@ constexpr bool is_link_arrow(std::uint8_t code) { return code >= ICN_ARROW_N && 
 // direction a sensor end looks (181 north ... 184 west); 0 otherwise.
 std::uint16_t link_points_toward(std::uint8_t code);
 
+// The neighbour of a cell in one of the four directions.
+constexpr GridCell link_neighbour(GridCell at, std::uint16_t d)
+{
+    switch (d) {
+    case CC_DIR_N: return {at.row - 1, at.col};
+    case CC_DIR_E: return {at.row, at.col + 1};
+    case CC_DIR_S: return {at.row + 1, at.col};
+    default: return {at.row, at.col - 1};
+    }
+}
+
+// Where a walk along one link stopped.
+struct LinkWalk {
+    GridCell last;        // the last piece visited (from, when none was)
+    bool arrow = false;   // last is an arrowhead
+    bool sensor = false;  // last is a sensor end (the walk ran back to its source)
+    int pieces = 0;       // pieces visited
+};
+
+// Follows one link of the current level from the cell from, leaving in
+// direction d: visit(cell, code, d) is called for every piece entered (d
+// the direction it was entered in). The walk keeps its direction over
+// crossings and stops after an arrowhead or a sensor end, before a node,
+// before a cell that does not connect back, at the border, or when it has
+// taken more steps than the grid has cells twice over.
+template <class Visit>
+LinkWalk walk_link(const SketchGrid& grid, GridCell from, std::uint16_t d, Visit&& visit)
+{
+    const CellArray<std::uint8_t>& links = grid.current().Links;
+    LinkWalk walk{from};
+    GridCell at = from;
+    const std::size_t limit = 2 * grid.cells() + 4;
+    for (std::size_t n = 0; n < limit; ++n) {
+        const GridCell next = link_neighbour(at, d);
+        if (!grid.in_drawing(next.row, next.col)) return walk;
+        const std::uint8_t code = links(next.row, next.col);
+        if (code == 0 || is_link_node(code)) return walk;
+        const std::uint16_t bits = direction_bits(code);
+        const std::uint16_t back = opposite_direction(d);
+        if (!(bits & back)) return walk;
+        visit(next, code, d);
+        walk.last = next;
+        ++walk.pieces;
+        if (is_link_arrow(code)) {
+            walk.arrow = true;
+            return walk;
+        }
+        if (is_sensor_end(code)) {
+            walk.sensor = true;
+            return walk;
+        }
+        if (bits != CC_DIR_MASK) {
+            const auto on = static_cast<std::uint16_t>(bits & ~back);
+            if (!is_single_direction(on)) return walk;
+            d = on;
+        }
+        at = next;
+    }
+    return walk;
+}
+
 // The node whose number the output links of the link-layer cell carry:
 // the cell's own node for a control node, phantom or sensor end, the
 // instance's output node for a super node. Null when the cell holds no
