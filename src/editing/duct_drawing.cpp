@@ -891,7 +891,7 @@ bool can_delete_network(SketchEditor& editor)
     const GridCell c = editor.grid().cursor;
     if (editor.mode != DisplayMode::Normal || !drawable(editor, c.row, c.col)) return false;
     const LevelCells& l = editor.grid().current();
-    return l.Ducts(c.row, c.col) != 0 || l.Links(c.row, c.col) != 0;
+    return l.Ducts(c.row, c.col) != 0 || (l.Links(c.row, c.col) != 0 && editor.session().view.flags.control_links);
 }
 
 bool delete_network_at_cursor(SketchEditor& editor)
@@ -908,7 +908,7 @@ bool delete_network_at_cursor(SketchEditor& editor)
         if (ask_question("Delete this duct network?") != 1) return false;
         return delete_duct_network(editor, c.row, c.col);
     }
-    if (l.Links(c.row, c.col) != 0) {
+    if (l.Links(c.row, c.col) != 0 && editor.session().view.flags.control_links) {
         if (editor.stroke.in_progress) cancel_stroke(editor);
         if (ask_question("Delete this control network?") != 1) return false;
         return delete_control_network(editor, c.row, c.col);

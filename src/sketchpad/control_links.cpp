@@ -109,9 +109,10 @@ Propagation propagate_control_number(Project& project, SketchGrid& grid, int row
     const std::int32_t n = node->nr;
     auto follow = [&](GridCell from, std::uint16_t d) {
         const LinkWalk walk = walk_link(grid, from, d, [&](GridCell at, std::uint8_t piece, std::uint16_t) {
-            number_piece(l, at, piece, n);
+            // A sensor end is the start of a link of its own sensor.
+            if (!is_sensor_end(piece)) number_piece(l, at, piece, n);
         });
-        if (walk.pieces == 0) return;
+        if (walk.pieces == 0 || walk.sensor) return;
         ++result.links;
         if (!walk.arrow) {
             ++result.not_at_actuator;
