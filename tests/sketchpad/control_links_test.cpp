@@ -79,11 +79,15 @@ TEST(ControlLinks, TheArrowheadsSideChoosesTheInputAndASetInputIsNotReplaced)
             drivers.push_back(add_node(f, kCtSet));
             EXPECT_EQ(assign_actuator(f.project(), f.grid(), a, drivers.back(), false), c.results[i]) << i;
         }
-        if (c.type == kCtMod) EXPECT_EQ(target->c1, drivers[0]);
+        if (c.type == kCtMod) {
+            EXPECT_EQ(target->c1, drivers[0]);
+        }
         if (c.type == kCtAdd) {
             const bool first_ew = c.arrows[0].row == 4;
             EXPECT_EQ(first_ew ? target->c1 : target->c2, drivers[0]);
-            if (c.results[1] == ActuatorResult::Assigned) EXPECT_EQ(target->c2, drivers[1]);
+            if (c.results[1] == ActuatorResult::Assigned) {
+                EXPECT_EQ(target->c2, drivers[1]);
+            }
         }
         EXPECT_EQ(log.text(), c.log);
     }
