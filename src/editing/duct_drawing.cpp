@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/diagnostics.h"
+#include "editing/link_drawing.h"
 #include "editing/stroke_cells.h"
 #include "model/project.h"
 #include "sketchpad/cell_scan.h"
@@ -908,8 +909,9 @@ bool delete_network_at_cursor(SketchEditor& editor)
         return delete_duct_network(editor, c.row, c.col);
     }
     if (l.Links(c.row, c.col) != 0) {
-        show_message(NOTE, {kLinksNotAvailable});
-        return false;
+        if (editor.stroke.in_progress) cancel_stroke(editor);
+        if (ask_question("Delete this control network?") != 1) return false;
+        return delete_control_network(editor, c.row, c.col);
     }
     beep();
     return false;
