@@ -5,6 +5,7 @@
 #include "app/diagnostics.h"
 #include "model/cell_codes.h"
 #include "model/project.h"
+#include "sketchpad/control_links.h"
 
 namespace avelor {
 
@@ -39,13 +40,16 @@ void store_over(ControlNode& node, const ControlNode& working)
     node.nr = nr;
 }
 
-// The node's number goes out along the links leaving its cell.
-// LINKS: this is where the link layer's propagate_control_number
-// (sketchpad/control_links.h, being written alongside) is to be called;
-// until it is there only the node's own cell carries its number.
+// The node's number goes into its cell and out along the links leaving
+// it, each link's target taking the node. On a super element's own sketch
+// the numbers name the element's nodes, which the link layer does not
+// follow: there only the cell takes the number.
 void propagate_outputs(SketchEditor& editor, int row, int col, std::int32_t number)
 {
     editor.grid().current().Ctrls(row, col) = number;
+    if (in_element(editor)) return;
+    propagate_control_number(editor.project(), editor.grid(), row, col);
+    editor.repaint_all();
 }
 
 // A new node is in its list: its cell shows it (code as given) and carries

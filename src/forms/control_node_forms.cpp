@@ -11,39 +11,6 @@
 
 namespace avelor {
 
-int control_type_inputs(int type)
-{
-    switch (type) {
-    case kCtSns:
-    case kCtSph:
-    case kCtSch:
-    case kCtSet:
-    case kCtCvf:
-    case kCtDvf: return 0;
-    case kCtInt:
-    case kCtAnd:
-    case kCtOr:
-    case kCtXor:
-    case kCtAdd:
-    case kCtSub:
-    case kCtMul:
-    case kCtDiv:
-    case kCtLls:
-    case kCtUls:
-    case kCtLbs:
-    case kCtUbs:
-    case kCtLlc:
-    case kCtUlc:
-    case kCtPow:
-    case kCtMdu: return 2;
-    case kCtSum:
-    case kCtAvg:
-    case kCtMax:
-    case kCtMin: return kManyInputs;
-    default: return 1;
-    }
-}
-
 std::string_view default_control_description(int type, ControlEditMode mode)
 {
     static constexpr std::array<std::string_view, kControlTypeCount> kDescriptions{
@@ -220,7 +187,9 @@ bool ControlTypeChooser::enabled(std::size_t index) const
 {
     if (index >= kControlChoiceCount) return false;
     const int type = control_choices()[index].type;
-    if (control_type_inputs(type) < k_) return false;
+    // The list types take any number of inputs.
+    const int inputs = control_type_inputs(type);
+    if (inputs != kManyInputs && inputs < k_) return false;
     if (type == kCtSns && link_neighbours_ != 1) return false;
     if (mode_ == ControlEditMode::SuperElement &&
         (type == kCtSup || type == kCtCvf || type == kCtDvf || type == kCtSch || type == kCtLog))

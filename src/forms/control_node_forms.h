@@ -21,6 +21,7 @@
 #include "model/control_node.h"
 #include "model/unit_field.h"
 #include "model/values_file.h"
+#include "sketchpad/control_links.h"
 
 namespace avelor {
 
@@ -44,10 +45,7 @@ struct ControlEditing {
     std::string cvf_file, dvf_file;
 };
 
-// How many inputs a type takes: 0, 1, 2, or kManyInputs (sum, average,
-// maximum, minimum).
-inline constexpr int kManyInputs = 1000;
-int control_type_inputs(int type);
+// How many inputs a type takes is control_type_inputs of the link layer.
 
 // The description a new node of the type starts with.
 std::string_view default_control_description(int type, ControlEditMode mode);
