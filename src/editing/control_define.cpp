@@ -1,6 +1,8 @@
 #include "editing/control_define.h"
 
 #include <algorithm>
+#include <array>
+#include <string>
 
 #include "app/diagnostics.h"
 #include "model/cell_codes.h"
@@ -174,6 +176,25 @@ bool run_sensor(SketchEditor& editor, int row, int col, const SensedIcon& icon, 
     return true;
 }
 
+// A report node's default units: those of the sensor that feeds it.
+std::string default_report_units(SketchEditor& editor, int row, int col, const ControlNode* existing)
+{
+    const ControlNode* input = existing ? existing->c1 : nullptr;
+    if (!input && !in_element(editor)) {
+        // A new node: the node whose link ends in an arrowhead beside it.
+        const LevelCells& l = editor.grid().current();
+        const std::array<std::pair<GridCell, std::uint8_t>, 4> arrows{{{{row - 1, col}, ICN_ARROW_S},
+                                                                       {{row, col + 1}, ICN_ARROW_W},
+                                                                       {{row + 1, col}, ICN_ARROW_N},
+                                                                       {{row, col - 1}, ICN_ARROW_E}}};
+        for (const auto& [cell, code] : arrows)
+            if (editor.grid().in_grid(cell.row, cell.col) && l.Links(cell.row, cell.col) == code)
+                if (const ControlNode* n = editor.project().controls.at(l.Ctrls(cell.row, cell.col))) input = n;
+    }
+    const auto* sensor = input ? std::get_if<SensorData>(&input->data) : nullptr;
+    return sensor ? std::string(sensed_units(sensor->quantity)) : std::string();
+}
+
 bool run_type_dialog(SketchEditor& editor, int row, int col, const ControlNode& start, ControlNode* existing,
                      const SheetRequest& request)
 {
@@ -185,6 +206,7 @@ bool run_type_dialog(SketchEditor& editor, int row, int col, const ControlNode& 
         return false;
     }
     ControlNodeForm form(editor.project(), start, peers_of(editor), existing, header, dvf ? c.dvf_file : c.cvf_file);
+    if (start.type == kCtLog) form.set_default_units(default_report_units(editor, row, col, existing));
     if (!editor.dialogs().control_node_dialog(form, request)) return false;
     if (existing) {
         store_over(*existing, form.working());

@@ -111,6 +111,18 @@ SensedLookup sensed_icon(const Project& project, const SketchGrid& grid, int row
     return refused(kSensorNotAdjacent);
 }
 
+std::string_view sensed_units(std::int16_t quantity)
+{
+    switch (quantity) {
+    case kSenseMassFraction: return "kg/kg";
+    case kSenseTemperature: return "K";
+    case kSenseFlow: return "kg/s";
+    case kSensePressureDrop:
+    case kSenseGagePressure: return "Pa";
+    default: return "-";
+    }
+}
+
 SensorForm::SensorForm(Project& project, const ControlNode& node, const SensedIcon& icon, SensorDialogKind dialog,
                        ControlEditMode mode)
     : project_(project),

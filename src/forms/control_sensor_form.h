@@ -58,6 +58,10 @@ SensedLookup sensed_icon(const Project& project, const SketchGrid& grid, int row
 SensedLookup sensed_zone_of_cell(const Project& project, const SketchGrid& grid, int row, int col,
                                  ControlEditMode mode);
 
+// The units a sensed quantity is reported in ("kg/kg", "K", "kg/s", "Pa",
+// "-" for occupancy).
+std::string_view sensed_units(std::int16_t quantity);
+
 struct SensedChoice {
     std::string_view label;
     std::int16_t quantity;

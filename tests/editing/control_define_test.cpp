@@ -155,6 +155,24 @@ TEST_F(ControlDefine, SensorEndBesideAnAhsIsRefused)
     EXPECT_EQ(project().controls.count(), 0);
 }
 
+TEST_F(ControlDefine, AReportFedByASensorDefaultsToItsUnits)
+{
+    cells().Links(3, 5) = 0;  // one arrowhead in, from the north
+    ControlNode sensor = new_control_node(kCtSns, ControlEditMode::Building);
+    std::get<SensorData>(sensor.data).quantity = kSenseTemperature;
+    cells().Ctrls(2, 6) = project().controls.add(sensor)->nr;
+    dialogs.fill_chooser = [](ControlTypeChooser& c) { return c.chosen_type() == kCtLog; };
+    std::string units;
+    dialogs.fill_control = [&](ControlNodeForm& form) {
+        units = form.default_units();
+        form.reset_units();
+        return form.accept().accepted;
+    };
+    EXPECT_TRUE(define_at(kNode));
+    EXPECT_EQ(units, "K");
+    EXPECT_EQ(std::get<ReportData>(project().controls.at(2)->data).units, "K");
+}
+
 struct SuperNodePhantoms : ControlDefine {
     ControlNode* phantom = nullptr;
     ControlNode* instance = nullptr;
