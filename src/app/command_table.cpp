@@ -177,8 +177,8 @@ constexpr std::array kCommands = {
     CommandEntry{cmd::KineticReactions, Data, "", "&Kinetic Reactions...", "", NoMark, true},
     sep(Data),
     CommandEntry{cmd::Contaminants, Data, "", "&Contaminants...", "", NoMark, true},
-    CommandEntry{cmd::ContinuousValuesFile, Data, "Co&ntrols", "&Continuous Values File...", "", NoMark, Later},
-    CommandEntry{cmd::DiscreteValuesFile, Data, "Co&ntrols", "&Discrete Values File...", "", NoMark, Later},
+    CommandEntry{cmd::ContinuousValuesFile, Data, "Co&ntrols", "&Continuous Values File...", "", NoMark, true},
+    CommandEntry{cmd::DiscreteValuesFile, Data, "Co&ntrols", "&Discrete Values File...", "", NoMark, true},
     CommandEntry{cmd::SuperElements, Data, "Co&ntrols", "&Super Elements...", "", NoMark, Later},
 
     CommandEntry{cmd::EditWeatherData, Weather, "", "Edit &Weather Data...", "F7", NoMark, Later},

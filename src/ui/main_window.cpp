@@ -31,6 +31,7 @@
 #include "app/startup.h"
 #include "app/version.h"
 #include "check/building_check.h"
+#include "editing/values_file_choice.h"
 #include "editing/export_bitmap.h"
 #include "editing/icon_editing.h"
 #include "editing/level_editing.h"
@@ -819,6 +820,12 @@ void MainWindow::run_command(int command)
         break;
     case cmd::Filters:
         run_filter_element_manager(this, s.project());
+        data_changed();
+        break;
+    case cmd::ContinuousValuesFile:
+    case cmd::DiscreteValuesFile:
+        choose_values_file(s, command == cmd::ContinuousValuesFile ? ValuesFileKind::Continuous
+                                                                    : ValuesFileKind::Discrete);
         data_changed();
         break;
     case cmd::WindProfiles:
