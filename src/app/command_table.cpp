@@ -145,7 +145,7 @@ constexpr std::array kCommands = {
     CommandEntry{cmd::DrawWalls, Tools, "", "Draw &Walls", "Ctrl+W", Check, true},
     CommandEntry{cmd::DrawBoxes, Tools, "", "Draw &Boxes", "Ctrl+B", Check, true},
     CommandEntry{cmd::DrawDucts, Tools, "", "Draw &Ducts", "Ctrl+D", Check, true},
-    CommandEntry{cmd::DrawLinks, Tools, "", "Draw &Links", "Ctrl+L", Check, Later},
+    CommandEntry{cmd::DrawLinks, Tools, "", "Draw &Links", "Ctrl+L", Check, true},
     CommandEntry{cmd::FirstDrawIcon + 0, Tools, "Draw &Icon", "&Zone", "Z", NoMark, true},
     CommandEntry{cmd::FirstDrawIcon + 1, Tools, "Draw &Icon", "Phanto&m", "P", NoMark, true},
     CommandEntry{cmd::FirstDrawIcon + 2, Tools, "Draw &Icon", "&Ambient", "A", NoMark, true},

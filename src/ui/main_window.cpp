@@ -974,6 +974,7 @@ void MainWindow::run_command(int command)
     case cmd::Delete: edit_command(EditAction::Delete); break;
     case cmd::DeleteNetwork: edit_command(EditAction::DeleteNetwork); break;
     case cmd::DrawDucts: edit_command(EditAction::ToggleTool, IconCommand::Zone, DrawingTool::Ducts); break;
+    case cmd::DrawLinks: edit_command(EditAction::ToggleTool, IconCommand::Zone, DrawingTool::Links); break;
     case cmd::DrawWalls: edit_command(EditAction::ToggleTool, IconCommand::Zone, DrawingTool::Walls); break;
     case cmd::DrawBoxes: edit_command(EditAction::ToggleTool, IconCommand::Zone, DrawingTool::Boxes); break;
     case cmd::DeleteByRegion:
