@@ -100,7 +100,7 @@ EndCheck end_kind(Project& p, const SketchGrid& g, GridCell e, std::uint16_t inp
         if (!is_link_node(link)) return {};
         bool accepts = true;
         if (const ControlNode* node = node_numbered(p, l.Ctrls(e.row, e.col))) {
-            switch (control_type_inputs(node->type)) {
+            switch (control_inputs_of_type(node->type)) {
             case 0: accepts = false; break;
             case 1: accepts = single; break;
             case 2: accepts = one_or_two; break;
