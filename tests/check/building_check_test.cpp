@@ -306,6 +306,15 @@ TEST(CheckJunctions, DownwardJunctionNeedsAnUpwardOneBelow)
     EXPECT_EQ(check_junction_connections(f.grid(), f.project(), 3, 3, &list), 0) << dump(list);
 }
 
+AirflowElement* add_orifice(Project& p)
+{
+    AirflowElement orifice;
+    orifice.name = "orifice";
+    orifice.type = kPlrOrfc;
+    orifice.data = element_data_for(kPlrOrfc);
+    return p.elements.insert_copy(orifice);
+}
+
 class UnlinkedFixture : public ::testing::Test {
 protected:
     void SetUp() override
@@ -317,11 +326,7 @@ protected:
         fan.type = kFanCmf;
         fan.data = element_data_for(kFanCmf);
         fan_element = p.elements.insert_copy(fan);
-        AirflowElement orifice;
-        orifice.name = "orifice";
-        orifice.type = kPlrOrfc;
-        orifice.data = element_data_for(kPlrOrfc);
-        orifice_element = p.elements.insert_copy(orifice);
+        orifice_element = add_orifice(p);
         p.paths.at(1)->dir = initial_path_dir(f.grid(), 3, 1);
         p.paths.at(2)->dir = initial_path_dir(f.grid(), 3, 5);
         p.paths.at(1)->element = fan_element;
@@ -571,11 +576,7 @@ TEST(CheckBuilding, CfdInterfacePathsTakeTheirBoundaryConditionFromTheElement)
         p.zones.at(1)->cfd_name = "room";
         // Path 2 joins the CFD room to room 2 through the element; path 1
         // is an interface path too, through a plain orifice.
-        AirflowElement orifice;
-        orifice.name = "orifice";
-        orifice.type = kPlrOrfc;
-        orifice.data = element_data_for(kPlrOrfc);
-        p.paths.at(1)->element = p.elements.insert_copy(orifice);
+        p.paths.at(1)->element = add_orifice(p);
         p.paths.at(1)->cfd_name = "inlet";
         p.paths.at(1)->cfd_values[0] = kCfdBoundaryPressure;
         p.paths.at(2)->element = e;
@@ -631,11 +632,7 @@ protected:
     {
         f.build({Plan(kControlledRoom)});
         Project& p = f.project();
-        AirflowElement orifice;
-        orifice.name = "orifice";
-        orifice.type = kPlrOrfc;
-        orifice.data = element_data_for(kPlrOrfc);
-        p.paths.at(1)->element = p.elements.insert_copy(orifice);
+        p.paths.at(1)->element = add_orifice(p);
         p.paths.at(1)->dir = initial_path_dir(f.grid(), 3, 16);
         constant = node(kCtSet);
         first = node(kCtMod);
