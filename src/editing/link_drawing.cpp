@@ -515,19 +515,6 @@ bool delete_link(SketchEditor& editor, GridCell at, Asking asking)
 
 // ------------------------------------------------------------- networks
 
-// Shows a level for the network deletion the cheapest way.
-void show_for_network(Project& p, SketchGrid& g, Level* target)
-{
-    Level* current = p.current_level;
-    if (target == current && g.shown_level(kCurrentLevel) == current) return;
-    if (current && g.shown_level(kCurrentLevel) == current && target == current->above)
-        level_up(p, g);
-    else if (current && g.shown_level(kCurrentLevel) == current && target == current->below)
-        level_down(p, g);
-    else
-        goto_level(p, g, *target);
-}
-
 class NetworkDeletion {
 public:
     explicit NetworkDeletion(SketchEditor& editor) : editor_(editor), p_(editor.project()), g_(editor.grid()) {}
@@ -540,11 +527,11 @@ public:
         queueing_ = false;
         for (std::size_t i = 0; i < queue_.size(); ++i) {
             const auto [level, cell] = queue_[i];
-            show_for_network(p_, g_, level);
+            show_level_cheaply(p_, g_, *level);
             delete_from(cell);
         }
         finish();
-        if (p_.current_level != was_current) show_for_network(p_, g_, was_current);
+        if (p_.current_level != was_current) show_level_cheaply(p_, g_, *was_current);
         if (other_levels_changed_ && p_.current_level) show_level(g_, p_.current_level->below, kLevelBelow);
         g_.cursor = cursor;
     }
