@@ -399,20 +399,6 @@ void keep_connected_points(const SketchGrid& g, const Level& level, std::vector<
     });
 }
 
-// Shows a level for the network deletion the cheapest way: a step up or
-// down trades the two levels' arrays and shows only one new level.
-void show_for_network(Project& p, SketchGrid& g, Level* target)
-{
-    Level* current = p.current_level;
-    if (target == current && g.shown_level(kCurrentLevel) == current) return;
-    if (current && g.shown_level(kCurrentLevel) == current && target == current->above)
-        level_up(p, g);
-    else if (current && g.shown_level(kCurrentLevel) == current && target == current->below)
-        level_down(p, g);
-    else
-        goto_level(p, g, *target);
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------- strokes
@@ -872,11 +858,11 @@ bool delete_duct_network(SketchEditor& editor, int row, int col)
         // already is not shown again.
         keep_connected_points(g, *next, here);
         if (here.empty()) continue;
-        show_for_network(p, g, next);
+        show_level_cheaply(p, g, *next);
         for (const NetworkPoint& q : here) delete_from(q.cell);
     }
     releases.finish();
-    if (p.current_level != was_current) show_for_network(p, g, was_current);
+    if (p.current_level != was_current) show_level_cheaply(p, g, *was_current);
     g.cursor = cursor;
     if (deleted) {
         editor.modified();
@@ -891,7 +877,7 @@ bool can_delete_network(SketchEditor& editor)
     const GridCell c = editor.grid().cursor;
     if (editor.mode != DisplayMode::Normal || !drawable(editor, c.row, c.col)) return false;
     const LevelCells& l = editor.grid().current();
-    return l.Ducts(c.row, c.col) != 0 || l.Links(c.row, c.col) != 0;
+    return l.Ducts(c.row, c.col) != 0 || (l.Links(c.row, c.col) != 0 && editor.session().view.flags.control_links);
 }
 
 bool delete_network_at_cursor(SketchEditor& editor)
@@ -908,7 +894,7 @@ bool delete_network_at_cursor(SketchEditor& editor)
         if (ask_question("Delete this duct network?") != 1) return false;
         return delete_duct_network(editor, c.row, c.col);
     }
-    if (l.Links(c.row, c.col) != 0) {
+    if (l.Links(c.row, c.col) != 0 && editor.session().view.flags.control_links) {
         if (editor.stroke.in_progress) cancel_stroke(editor);
         if (ask_question("Delete this control network?") != 1) return false;
         return delete_control_network(editor, c.row, c.col);

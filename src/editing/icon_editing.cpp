@@ -931,7 +931,9 @@ bool delete_at_cursor(SketchEditor& editor)
         return false;
     }
     const LevelCells& l = g.current();
-    if (l.Links(row, col) != 0) return delete_control_piece(editor, row, col, Asking::Interactive);
+    // The link layer is edited only while it is shown.
+    if (l.Links(row, col) != 0 && editor.session().view.flags.control_links)
+        return delete_control_piece(editor, row, col, Asking::Interactive);
     const std::uint8_t k = l.Sketch(row, col);
     if (is_zone_icon(k)) return delete_zone_icon(editor, row, col, Asking::Interactive);
     if (l.Ducts(row, col) != 0) return delete_duct_item(editor, row, col);
