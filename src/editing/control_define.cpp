@@ -201,11 +201,22 @@ bool run_type_dialog(SketchEditor& editor, int row, int col, const ControlNode& 
     const ControlEditing& c = editor.control;
     const bool dvf = start.type == kCtDvf;
     const ValuesFileHeader* header = dvf ? c.dvf : c.cvf;
+    std::string file = dvf ? c.dvf_file : c.cvf_file;
+    if (!header) {
+        // The project's own file, when its run control names one.
+        const Project& p = editor.project();
+        const std::string& named = dvf ? p.rc.discrete_values_file : p.rc.continuous_values_file;
+        const ValuesFileHeader& loaded = dvf ? p.dvf_values : p.cvf_values;
+        if (!named.empty() && named != "null") {
+            header = &loaded;
+            file = named;
+        }
+    }
     if (auto missing = values_file_missing(start.type, header)) {
         show_message(WARNING, {*missing});
         return false;
     }
-    ControlNodeForm form(editor.project(), start, peers_of(editor), existing, header, dvf ? c.dvf_file : c.cvf_file);
+    ControlNodeForm form(editor.project(), start, peers_of(editor), existing, header, file);
     if (start.type == kCtLog) form.set_default_units(default_report_units(editor, row, col, existing));
     if (!editor.dialogs().control_node_dialog(form, request)) return false;
     if (existing) {

@@ -188,7 +188,7 @@ bool ControlTypeChooser::enabled(std::size_t index) const
     if (index >= kControlChoiceCount) return false;
     const int type = control_choices()[index].type;
     // The list types take any number of inputs.
-    const int inputs = control_type_inputs(type);
+    const int inputs = control_inputs_of_type(type);
     if (inputs != kManyInputs && inputs < k_) return false;
     if (type == kCtSns && link_neighbours_ != 1) return false;
     if (mode_ == ControlEditMode::SuperElement &&

@@ -38,14 +38,14 @@ struct ControlEditing {
     ControlEditMode mode = ControlEditMode::Building;
     SuperElement* element = nullptr;  // SuperElement: the element whose network is built
     ControlNode* instance = nullptr;  // SuperNode: the super node whose phantoms are set
-    // The project's continuous and discrete values files (null when the
-    // project has none loaded).
+    // Values-file headers to use instead of the project's own (null: the
+    // project's, when its run control names a file).
     const ValuesFileHeader* cvf = nullptr;
     const ValuesFileHeader* dvf = nullptr;
     std::string cvf_file, dvf_file;
 };
 
-// How many inputs a type takes is control_type_inputs of the link layer.
+// How many inputs a type takes is control_inputs_of_type of the model.
 
 // The description a new node of the type starts with.
 std::string_view default_control_description(int type, ControlEditMode mode);

@@ -313,7 +313,7 @@ SuperElementCheck check_super_element(SuperElement& element, bool silent)
         if (icon.code != ICN_CTRL_NODE && icon.code != 188) continue;
         const ControlNode* node = element.nodes.at(icon.nr);
         if (!node) continue;
-        const int inputs = control_type_inputs(node->type);
+        const int inputs = control_inputs_of_type(node->type);
         if (inputs > 2) continue;
         const auto [ew, ns] = arrows_into(cells, icon.row, icon.col);
         if (ew + ns != inputs) {
@@ -327,7 +327,7 @@ SuperElementCheck check_super_element(SuperElement& element, bool silent)
         const ControlNode* node = element.nodes.at(icon.nr);
         if (!node) continue;
         const auto [ew, ns] = arrows_into(cells, icon.row, icon.col);
-        const bool two = control_type_inputs(node->type) == 2;
+        const bool two = control_inputs_of_type(node->type) == 2;
         // A one-input node's only input is its first.
         if (two ? ew > 0 : ew + ns > 0) {
             out.highlighted.push_back({icon.row, icon.col});

@@ -73,7 +73,7 @@ TEST_F(ControlDefine, TwoArrowheadsInOfferTwoAndManyInputTypesAndOkWritesTheNode
     EXPECT_EQ(chooser.arrowheads_in(), 2);
     EXPECT_EQ(control_choices()[chooser.selected()].label, "+ Add");
     for (std::size_t i = 0; i < kControlChoiceCount; ++i) {
-        const int inputs = control_type_inputs(control_choices()[i].type);
+        const int inputs = control_inputs_of_type(control_choices()[i].type);
         EXPECT_EQ(chooser.enabled(i), inputs >= 2) << control_choices()[i].label;
     }
     EXPECT_EQ(caption, "Generic Control");
@@ -171,6 +171,27 @@ TEST_F(ControlDefine, AReportFedByASensorDefaultsToItsUnits)
     EXPECT_TRUE(define_at(kNode));
     EXPECT_EQ(units, "K");
     EXPECT_EQ(std::get<ReportData>(project().controls.at(2)->data).units, "K");
+}
+
+TEST_F(ControlDefine, ValuesFileNodesTakeTheProjectsFileOrExplainItsAbsence)
+{
+    cells().Links(3, 5) = 0;
+    cells().Links(2, 6) = 0;  // no arrowheads in
+    dialogs.fill_chooser = [](ControlTypeChooser& c) { return c.select_type(kCtCvf); };
+    std::vector<std::string> names;
+    dialogs.fill_control = [&](ControlNodeForm& form) {
+        names = form.value_names();
+        return form.choose_value_name("Tout") && form.accept().accepted;
+    };
+    EXPECT_FALSE(define_at(kNode));
+    EXPECT_TRUE(shown("A Continuous Values File (CVF) is required."));
+    EXPECT_TRUE(names.empty());  // no dialog
+
+    project().rc.continuous_values_file = "site.cvf";
+    project().cvf_values.names = {"Tout"};
+    EXPECT_TRUE(define_at(kNode));
+    EXPECT_EQ(names, std::vector<std::string>{"Tout"});
+    EXPECT_EQ(std::get<ValuesNameData>(project().controls.at(1)->data).name, "Tout");
 }
 
 struct SuperNodePhantoms : ControlDefine {
