@@ -7,6 +7,7 @@
 
 #include "app/diagnostics.h"
 #include "check/path_position.h"
+#include "editing/control_define.h"
 #include "editing/duct_drawing.h"
 #include "editing/link_drawing.h"
 #include "forms/path_sheet.h"
@@ -672,6 +673,8 @@ bool open_sheet(SketchEditor& editor, const SheetRequest& request)
         const ExposureSheetDialog run = [&](ExposureSheet& sheet) { return dialogs.exposure_sheet(sheet, request); };
         return (request.create ? create_exposure(p, g, run) : edit_exposure(p, g, request.number, run)) == 1;
     }
+    case SheetKind::Sensor:
+    case SheetKind::ControlNode: return define_control_cell(editor, request);
     default: return dialogs.property_sheet(request);
     }
 }

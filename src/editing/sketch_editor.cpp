@@ -68,6 +68,27 @@ bool EditorDialogs::source_sheet(SourceSheet&, const SheetRequest& request) { re
 
 bool EditorDialogs::exposure_sheet(ExposureSheet&, const SheetRequest& request) { return property_sheet(request); }
 
+bool EditorDialogs::control_chooser(ControlTypeChooser&, const SheetRequest& request)
+{
+    return property_sheet(request);
+}
+
+bool EditorDialogs::control_node_dialog(ControlNodeForm&, const SheetRequest& request)
+{
+    return property_sheet(request);
+}
+
+bool EditorDialogs::sensor_dialog(SensorForm&, const SheetRequest& request) { return property_sheet(request); }
+
+int EditorDialogs::terminal_sensor_type(const SheetRequest& request) { return property_sheet(request) ? 1 : 0; }
+
+bool EditorDialogs::phantom_dialog(PhantomForm&, const SheetRequest& request) { return property_sheet(request); }
+
+bool EditorDialogs::super_node_dialog(SuperNodeForm&, const SheetRequest& request)
+{
+    return property_sheet(request);
+}
+
 SketchEditor::SketchEditor(EditorSession& session, EditorDialogs& dialogs)
     : session_(session), dialogs_(dialogs)
 {

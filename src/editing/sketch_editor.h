@@ -24,6 +24,9 @@
 #include "forms/annotation_form.h"
 #include "forms/ahs_sheet.h"
 #include "forms/area_delete_form.h"
+#include "forms/control_node_forms.h"
+#include "forms/control_sensor_form.h"
+#include "forms/control_super_forms.h"
 #include "forms/delete_coordinates_form.h"
 #include "forms/exposure_sheet.h"
 #include "forms/junction_sheet.h"
@@ -133,6 +136,17 @@ public:
     virtual bool ahs_point_sheet(AhsPointSheet& sheet, const SheetRequest& request);
     virtual bool source_sheet(SourceSheet& sheet, const SheetRequest& request);
     virtual bool exposure_sheet(ExposureSheet& sheet, const SheetRequest& request);
+    // The control network's dialogs: the type chooser, the dialog of a
+    // node type, the sensor dialogs and the terminal question (1 for the
+    // zone, junction or occupant dialog, 2 for the path or duct dialog, 0
+    // Cancel), the phantom and super node dialogs. The defaults fall back
+    // on property_sheet.
+    virtual bool control_chooser(ControlTypeChooser& chooser, const SheetRequest& request);
+    virtual bool control_node_dialog(ControlNodeForm& form, const SheetRequest& request);
+    virtual bool sensor_dialog(SensorForm& form, const SheetRequest& request);
+    virtual int terminal_sensor_type(const SheetRequest& request);
+    virtual bool phantom_dialog(PhantomForm& form, const SheetRequest& request);
+    virtual bool super_node_dialog(SuperNodeForm& form, const SheetRequest& request);
 };
 
 // What an edit asks of the view afterwards.
@@ -212,6 +226,9 @@ public:
     Level* level_copy = nullptr;
     // What a new junction or terminal starts from.
     JunctionDefaults junction_defaults;
+    // Which control network is edited, and the values-file headers its
+    // CVF and DVF nodes choose names from.
+    ControlEditing control;
 
     // For the operations: the project was modified; cells to repaint.
     void modified() { outcome_.modified = true; }

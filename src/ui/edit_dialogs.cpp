@@ -15,6 +15,7 @@
 #include <algorithm>
 
 #include "app/diagnostics.h"
+#include "ui/control_dialogs.h"
 #include "ui/duct_dialogs.h"
 #include "ui/element_dialogs.h"
 #include "ui/junction_dialogs.h"
@@ -344,6 +345,30 @@ bool QtEditorDialogs::exposure_sheet(ExposureSheet& sheet, const SheetRequest& r
 {
     return run_exposure_sheet(parent_, sheet, cell_rect_(request.cell),
                               network_hooks(session_, source_chooser_, cell_rect_, request));
+}
+
+bool QtEditorDialogs::control_chooser(ControlTypeChooser& chooser, const SheetRequest&)
+{
+    return run_control_chooser(parent_, chooser);
+}
+
+bool QtEditorDialogs::control_node_dialog(ControlNodeForm& form, const SheetRequest&)
+{
+    return run_control_node_dialog(parent_, form, session_.project());
+}
+
+bool QtEditorDialogs::sensor_dialog(SensorForm& form, const SheetRequest&) { return run_sensor_dialog(parent_, form); }
+
+int QtEditorDialogs::terminal_sensor_type(const SheetRequest&) { return run_terminal_sensor_type(parent_); }
+
+bool QtEditorDialogs::phantom_dialog(PhantomForm& form, const SheetRequest&)
+{
+    return run_phantom_dialog(parent_, form);
+}
+
+bool QtEditorDialogs::super_node_dialog(SuperNodeForm& form, const SheetRequest&)
+{
+    return run_super_node_dialog(parent_, form);
 }
 
 }  // namespace avelor::ui

@@ -94,6 +94,12 @@ public:
     bool ahs_point_sheet(AhsPointSheet& sheet, const SheetRequest& request) override;
     bool source_sheet(SourceSheet& sheet, const SheetRequest& request) override;
     bool exposure_sheet(ExposureSheet& sheet, const SheetRequest& request) override;
+    bool control_chooser(ControlTypeChooser& chooser, const SheetRequest& request) override;
+    bool control_node_dialog(ControlNodeForm& form, const SheetRequest& request) override;
+    bool sensor_dialog(SensorForm& form, const SheetRequest& request) override;
+    int terminal_sensor_type(const SheetRequest& request) override;
+    bool phantom_dialog(PhantomForm& form, const SheetRequest& request) override;
+    bool super_node_dialog(SuperNodeForm& form, const SheetRequest& request) override;
 
 private:
     QWidget* parent_;

@@ -106,6 +106,39 @@ public:
         return fill_exposure(sheet);
     }
 
+    bool control_chooser(ControlTypeChooser& chooser, const SheetRequest& request) override
+    {
+        sheets.push_back(request);
+        choosers.push_back(chooser);
+        return fill_chooser ? fill_chooser(chooser) : false;
+    }
+    bool control_node_dialog(ControlNodeForm& form, const SheetRequest& request) override
+    {
+        sheets.push_back(request);
+        return fill_control ? fill_control(form) : false;
+    }
+    bool sensor_dialog(SensorForm& form, const SheetRequest& request) override
+    {
+        sheets.push_back(request);
+        return fill_sensor ? fill_sensor(form) : false;
+    }
+    int terminal_sensor_type(const SheetRequest& request) override
+    {
+        sheets.push_back(request);
+        return terminal_answer;
+    }
+    bool phantom_dialog(PhantomForm& form, const SheetRequest& request) override
+    {
+        sheets.push_back(request);
+        ++phantom_dialogs;
+        return fill_phantom ? fill_phantom(form) : false;
+    }
+    bool super_node_dialog(SuperNodeForm& form, const SheetRequest& request) override
+    {
+        sheets.push_back(request);
+        return fill_super ? fill_super(form) : false;
+    }
+
     std::deque<AreaDeleteOptions> area_answers;
     std::vector<AreaDeleteForm> area_forms;
     std::deque<std::pair<GridCell, GridCell>> corners;
@@ -122,6 +155,15 @@ public:
     std::function<bool(AhsPointSheet&)> fill_point;
     std::function<bool(SourceSheet&)> fill_source;
     std::function<bool(ExposureSheet&)> fill_exposure;
+    // The control network's dialogs; unset ones cancel.
+    std::vector<ControlTypeChooser> choosers;  // as each chooser opened
+    std::function<bool(ControlTypeChooser&)> fill_chooser;
+    std::function<bool(ControlNodeForm&)> fill_control;
+    std::function<bool(SensorForm&)> fill_sensor;
+    std::function<bool(PhantomForm&)> fill_phantom;
+    std::function<bool(SuperNodeForm&)> fill_super;
+    int terminal_answer = 0;
+    int phantom_dialogs = 0;
 };
 
 // Levels drawn from pictures (lowest first, all of one size); the lowest
