@@ -121,7 +121,7 @@ ValuesSeries ValuesSeries::read(const std::string& path, ValuesFileKind kind)
     // The header's lines: the type line, the description line (the next
     // line that is not a comment), then the days, the count and the names,
     // each the next line with a field.
-    std::size_t header_lines = 3 + n;
+    std::size_t header_lines = 2 + n;
     bool type_line = true, description = false;
     int line_number = 0;
     const int errors = error_count();
