@@ -487,8 +487,6 @@ TEST(ContaminantSources, WhatTheEngineCannotTakeIsRefused)
              z.place(super);
          },
          "\"dxd\", which this engine"},
-        {"control value", [](OneZone& z) { z.place(z.element(kSrcCcf, {1e-6f}))->cdvf.kind = 1; },
-         "Controls and control values on source/sinks (source/sink 1)"},
         {"negative removal", [](OneZone& z) { z.place(z.element(kSrcCcf, {1e-6f, -1})); },
          "every value of its model must be a number not below 0"},
         {"partition coefficient 0", [](OneZone& z) { z.place(z.element(kSrcBls, {1, 1, 0, 1})); },
