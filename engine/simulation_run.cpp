@@ -310,8 +310,7 @@ public:
         std::filesystem::remove(report_path, ignored);
         const std::vector<Node>& nodes = flows_.nodes();
         const std::vector<Link>& links = flows_.links();
-        if (nodes.empty() || nodes.back().kind != NodeKind::Ambient)
-            throw EngineError("The airflow network does not end with the ambient node.");
+        // The network's signals drive the first solve already.
         controls_ = ControlNetwork(project_, nodes, links, plan_.transient ? plan_.t_step : 0.0,
                                    [this](const std::string& text) {
                                        if (options_.warning) options_.warning(text);
@@ -320,6 +319,8 @@ public:
         evaluate_controls(plan_.first_day, plan_.first_time, 0.0);
         follow_schedules(plan_.first_day, plan_.first_time);
         SolveReport report = flows_.solve(weather_);
+        if (nodes.empty() || nodes.back().kind != NodeKind::Ambient)
+            throw EngineError("The airflow network does not end with the ambient node.");
         if (plan_.contaminants) {
             contaminants_.emplace(contaminant_model(project_, nodes, links), nodes, links);
             contaminants_->bind_controls(controls_);

@@ -548,16 +548,6 @@ TEST(ContaminantSources, WhatTheEngineCannotTakeIsRefused)
              z.place(z.element(kSrcCcf, {1e-6f}), 1, w);
          },
          "is not dimensionless"},
-        {"occupant generation with a control value",
-         [](OneZone& z) {
-             Exposure e = new_exposure(z.project);
-             ExposureGeneration g;
-             g.species = z.species;
-             g.cdvf.kind = 2;
-             e.generations.push_back(g);
-             z.project.exposures.add(e);
-         },
-         "Control values on occupant generations"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
