@@ -20,6 +20,7 @@
 #include "model/project.h"
 #include "model/schedules.h"
 #include "model/species.h"
+#include "simulation_run.h"
 #include "support/species_fixtures.h"
 #include "support/test_files.h"
 #include "values_series.h"
@@ -589,6 +590,65 @@ TEST(ControlNetwork, SignalsDriveThePathsAndZonesOfTheAirflow)
     } catch (const EngineError& e) {
         EXPECT_NE(std::string(e.what()).find("zone room"), std::string::npos) << e.what();
     }
+}
+
+// A whole run: a fan whose discrete values file column switches it from
+// full to half speed at 00:30 and a report node on the fan's flow (in g/s)
+// give PROJECT.val beside the results, one line per output instant; the
+// flow reported for an instant is the one sensed from the step before.
+TEST(ControlNetwork, ARunWritesItsReportNodesBesideTheResults)
+{
+    Project project;
+    add_network_level(project, "L1", 0, 3);
+    Zone* room = add_network_zone(project, "room", 293.15f, 100);
+    AirflowElement* fan = add_network_element(project, "fan", kFanCmf,
+                                              [](AirflowElement& e) { std::get<ConstantFlowData>(e.data).Flow = 0.04f; });
+    AirflowElement* leak = add_network_element(project, "leak", kPlrLeak1, [](AirflowElement& e) {
+        std::get<LeakageData>(e.data).area1 = 0.01f;
+    });
+    FlowPath* supply = add_network_path(project, ZoneRef::ambient(), room, fan);
+    add_network_path(project, room, ZoneRef::ambient(), leak);
+    const std::string dvf = temp_path("run_speed.dvf");
+    write_text(dvf, "DiscreteValuesFile AvelorW 2.1\nfan speed\n1/1 1/1\n1\nspeed\n"
+                    "01/01 00:00:00 1\n01/01 00:30:00 0.5\n");
+    project.rc.discrete_values_file = dvf;
+    supply->cdvf = {2, "speed"};
+    ControlNode* flow = project.controls.add(make_node(kCtSns, [&](ControlNode& n) {
+        SensorData& s = std::get<SensorData>(n.data);
+        s.quantity = kSenseFlow;
+        s.target.record = supply;
+    }));
+    project.controls.add(make_node(kCtLog, [&](ControlNode& n) {
+        n.c1 = flow;
+        n.n = 1;
+        ReportData& r = std::get<ReportData>(n.data);
+        r.gain = 1000;
+        r.header = "fan";
+        r.units = "g/s";
+    }));
+    RunControl& rc = project.rc;
+    rc.afrcnvg = 1e-8f;
+    rc.afacnvg = 1e-10f;
+    rc.sim_af = 1;
+    rc.sim_mf = 0;
+    rc.t_step = 600;
+    rc.t_list = 1200;
+    rc.date_0 = rc.date_1 = 1;
+    rc.time_0 = 0;
+    rc.time_1 = 3600;
+
+    const std::string sim = temp_path("report_run.sim"), rst = temp_path("report_run.rst");
+    NetworkFlowModel flows(project);
+    ASSERT_EQ(run_simulation(project, flows, sim, rst, RunOptions{}), RunOutcome::Finished);
+    // 00:00 the initial state (no flow yet), 00:20 the step to 00:10 at
+    // full speed, 00:40 the step to 00:30, which takes the file's value
+    // at its end: half speed.
+    EXPECT_EQ(testing::read_file(beside_project(sim, ".val")),
+              "date time fan[g/s]\n"
+              "01/01 00:00:00 0\n"
+              "01/01 00:20:00 40\n"
+              "01/01 00:40:00 20\n"
+              "01/01 01:00:00 20\n");
 }
 
 }  // namespace
