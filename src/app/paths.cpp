@@ -74,4 +74,11 @@ bool file_exists(const std::string& path)
     return std::filesystem::exists(std::filesystem::path(path), ec);
 }
 
+std::string input_file_location(const std::string& name, const std::string& project_path)
+{
+    const std::filesystem::path given(name);
+    if (name.empty() || !given.is_relative() || project_path.empty() || file_exists(name)) return name;
+    return (std::filesystem::path(project_path).parent_path() / given).string();
+}
+
 }  // namespace avelor

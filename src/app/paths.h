@@ -35,4 +35,9 @@ std::string make_path(std::string_view drive, std::string_view directory, std::s
 // True when an entry of that name exists (files and folders alike).
 bool file_exists(const std::string& path);
 
+// Where an input file a project names is: the name itself, or, for a
+// relative name not found where the program runs, the same name beside the
+// project file (project_path empty: the name itself).
+std::string input_file_location(const std::string& name, const std::string& project_path);
+
 }  // namespace avelor

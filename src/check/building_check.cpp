@@ -76,7 +76,7 @@ struct IconPlace {
 };
 
 struct IconPlaces {
-    std::vector<IconPlace> zones, paths, junctions, ducts, sources;
+    std::vector<IconPlace> zones, paths, junctions, ducts, sources, controls;
 
     static void note(std::vector<IconPlace>& places, std::int32_t nr, Level* level, const IconEntry& icon)
     {
@@ -90,7 +90,8 @@ struct IconPlaces {
           paths(static_cast<std::size_t>(p.paths.count()) + 1),
           junctions(static_cast<std::size_t>(p.junctions.count()) + 1),
           ducts(static_cast<std::size_t>(p.ducts.count()) + 1),
-          sources(static_cast<std::size_t>(p.sources.count()) + 1)
+          sources(static_cast<std::size_t>(p.sources.count()) + 1),
+          controls(static_cast<std::size_t>(p.controls.count()) + 1)
     {
         for (Level& level : p.levels) {
             for (const IconEntry& icon : level.icons) {
@@ -100,6 +101,8 @@ struct IconPlaces {
                 else if (is_duct_node(code)) note(junctions, icon.nr, &level, icon);
                 else if (has_flag(code, CC_DUCT_SEGMENT)) note(ducts, icon.nr, &level, icon);
                 else if (code == ICN_SOURCE) note(sources, icon.nr, &level, icon);
+                else if ((code >= 181 && code <= ICN_CTRL_NODE) || code == ICN_CTRL_SUPER)
+                    note(controls, icon.nr, &level, icon);
             }
         }
     }
@@ -171,6 +174,18 @@ std::string_view undefined_link_text(std::uint8_t code)
     if (code == ICN_CTRL_NODE || code == ICN_CTRL_PHANTOM) return "Error: Undefined control node.";
     if (code == ICN_CTRL_SUPER) return "Error: Undefined super control node.";
     return "";
+}
+
+// A values-file node whose value name its file lacks.
+std::string_view undefined_values_node_text(const Project& p, std::int32_t nr)
+{
+    const ControlNode* node = nr >= 1 ? p.controls.at(nr) : nullptr;
+    if (!node || (node->type != kCtCvf && node->type != kCtDvf)) return "";
+    const auto* data = std::get_if<ValuesNameData>(&node->data);
+    const bool continuous = node->type == kCtCvf;
+    const std::vector<std::string>& names = continuous ? p.cvf_values.names : p.dvf_values.names;
+    if (data && std::find(names.begin(), names.end(), data->name) != names.end()) return "";
+    return continuous ? "Error: Undefined CVF control node." : "Error: Undefined DVF control node.";
 }
 
 void fail_box(ProblemList* problems, Level* level, int row, int col, std::string_view entry,
@@ -395,7 +410,13 @@ int check_level(CheckScope scope, ProblemList& problems, bool check_mode)
                 }
             }
             if (layers[2][c] != 0 && l.Ctrls(r, c) == 0) {
+                // A link piece of no defined node fails without an entry of
+                // its own: its node's entry says why.
                 const std::string_view text = undefined_link_text(layers[2][c]);
+                if (!text.empty()) problems.add(level, r, c, text);
+                result = 1;
+            } else if (layers[2][c] == ICN_CTRL_NODE) {
+                const std::string_view text = undefined_values_node_text(p, l.Ctrls(r, c));
                 if (!text.empty()) {
                     problems.add(level, r, c, text);
                     result = 1;
@@ -730,13 +751,21 @@ int check_values_file_names(Project& p, ProblemList& problems, const IconPlaces&
     const bool cvf = named(p.rc.continuous_values_file);
     const bool dvf = named(p.rc.discrete_values_file);
     int result = 0;
+    auto lacks = [](const ValuesFileHeader& file, const std::string& name) {
+        return std::find(file.names.begin(), file.names.end(), name) == file.names.end();
+    };
     auto test = [&](const ControlValuesLink& link, std::string_view kind, const std::vector<IconPlace>& at,
                     std::int32_t nr) {
-        if (link.kind == 1 && !cvf) {
-            add_at(problems, at, nr, "Error: " + std::string(kind) + " uses cvf name but no cvf file is set for the project.");
+        if (link.kind != 1 && link.kind != 2) return;
+        const bool continuous = link.kind == 1;
+        const std::string file = continuous ? "cvf" : "dvf";
+        if (!(continuous ? cvf : dvf)) {
+            add_at(problems, at, nr, "Error: " + std::string(kind) + " uses " + file + " name but no " + file +
+                                         " file is set for the project.");
             result = 1;
-        } else if (link.kind == 2 && !dvf) {
-            add_at(problems, at, nr, "Error: " + std::string(kind) + " uses dvf name but no dvf file is set for the project.");
+        } else if (lacks(continuous ? p.cvf_values : p.dvf_values, link.name)) {
+            add_at(problems, at, nr, "Error: " + std::string(kind) + " uses " + file + " name but it is not found in the " +
+                                         file + " file.");
             result = 1;
         }
     };
@@ -746,6 +775,81 @@ int check_values_file_names(Project& p, ProblemList& problems, const IconPlaces&
     for (const DuctSegment& d : p.ducts) test(d.cdvf, "Duct", places.ducts, d.nr);
     for (const Junction& j : p.junctions) test(j.cdvf, "Junction/Terminal", places.junctions, j.nr);
     return result;
+}
+
+// ---------------------------------------------------------------------------
+// The control network
+
+// The inputs a node's type needs and the inputs it has from links; an
+// instance node needs one when its element has an input node.
+int inputs_needed(const ControlNode& node)
+{
+    if (const auto* instance = std::get_if<SuperInstanceData>(&node.data))
+        return instance->element && instance->element->input ? 1 : 0;
+    return control_inputs_of_type(node.type);
+}
+int inputs_linked(const ControlNode& node) { return (node.c1 ? 1 : 0) + (node.c2 ? 1 : 0); }
+
+// Every defined control or super node of the levels with at most two inputs
+// has the inputs its type needs; a super node's phantoms are all set.
+int check_control_inputs(Project& p, ProblemList& problems)
+{
+    int result = 0;
+    for (Level& level : p.levels) {
+        for (const IconEntry& icon : level.icons) {
+            if ((icon.code != ICN_CTRL_NODE && icon.code != ICN_CTRL_SUPER) || icon.nr < 1) continue;
+            ControlNode* node = p.controls.at(icon.nr);
+            if (!node) continue;
+            const int needed = inputs_needed(*node);
+            if (needed <= 2 && inputs_linked(*node) != needed) {
+                problems.add(&level, icon.row, icon.col,
+                            "Error: Control has incorrect number of inputs.");
+                result = 1;
+            }
+            const auto* instance = std::get_if<SuperInstanceData>(&node->data);
+            if (icon.code != ICN_CTRL_SUPER || !instance) continue;
+            for (const ControlNode* copy : instance->copies) {
+                if (copy && copy->type == kCtSph && !copy->c1) {
+                    problems.add(&level, icon.row, icon.col,
+                                "Error: Super node has undefined phantom sub-nodes.");
+                    result = 1;
+                    break;
+                }
+            }
+        }
+    }
+    return result;
+}
+
+// The instance nodes of the main network that place the element.
+int super_element_uses(const Project& p, const SuperElement& element)
+{
+    int uses = 0;
+    for (const ControlNode& node : p.controls)
+        if (const auto* instance = std::get_if<SuperInstanceData>(&node.data))
+            if (instance->element == &element) ++uses;
+    return uses;
+}
+
+std::vector<ControlNode*> element_chain(const SuperElement& element)
+{
+    std::vector<ControlNode*> chain;
+    for (ControlNode& node : element.nodes) chain.push_back(&node);
+    return chain;
+}
+
+// The main network in evaluation order; the nodes of a circular network are
+// entries at their icons.
+int check_control_sequence(Project& p, ProblemList& problems, const IconPlaces& places)
+{
+    std::vector<ControlNode*> chain;
+    for (ControlNode& node : p.controls) chain.push_back(&node);
+    std::vector<ControlNode*> unsequenced;
+    if (sequence_controls(chain, nullptr, &unsequenced) == 0) return 0;
+    for (const ControlNode* node : unsequenced)
+        add_at(problems, places.controls, node->nr,
+               "Error: This control cannot be sequenced because it is part of a circular control network.");
+    return 1;
 }
 
 // Warnings: entries that do not make the check fail.
@@ -786,8 +890,17 @@ int check_building(CheckScope scope, ProblemList& problems, int mode)
         if (failed != 0) result = 1;
     }
 
+    const bool controls = p.controls.head() != nullptr;
+    if (check && controls && check_control_inputs(p, problems) != 0) result = 1;
+
     if (!pack_zones(p)) result = 1;
     if (!pack_network(p)) result = 1;
+    for (SuperElement& element : p.super_elements) {
+        pack_super_element(element);
+        if ((element.f & kSuperDefined) && super_element_uses(p, element) == 0)
+            sequence_controls(element_chain(element), &element);
+    }
+    pack_controls(p);
 
     // Every icon list rewritten from freshly loaded arrays.
     if (walk) levels.reload_levels();
@@ -802,6 +915,7 @@ int check_building(CheckScope scope, ProblemList& problems, int mode)
     if (check) {
         const IconPlaces places(p);
         if (result == 0 && check_unlinked_nodes(scope, problems) != 0) result = 1;
+        if (result == 0 && p.controls.head() && check_control_sequence(p, problems, places) != 0) result = 1;
         // The one-dimensional zone model works with the short time step only.
         if (p.rc.mf_solver == 1 && p.rc.sim_1dz != 0 && check_one_d_zones(p, problems, places) != 0) result = 1;
         add_warnings(p, problems, places);

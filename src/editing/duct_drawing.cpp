@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/diagnostics.h"
+#include "editing/link_drawing.h"
 #include "editing/stroke_cells.h"
 #include "model/project.h"
 #include "sketchpad/cell_scan.h"
@@ -890,7 +891,7 @@ bool can_delete_network(SketchEditor& editor)
     const GridCell c = editor.grid().cursor;
     if (editor.mode != DisplayMode::Normal || !drawable(editor, c.row, c.col)) return false;
     const LevelCells& l = editor.grid().current();
-    return l.Ducts(c.row, c.col) != 0 || l.Links(c.row, c.col) != 0;
+    return l.Ducts(c.row, c.col) != 0 || (l.Links(c.row, c.col) != 0 && editor.session().view.flags.control_links);
 }
 
 bool delete_network_at_cursor(SketchEditor& editor)
@@ -907,9 +908,10 @@ bool delete_network_at_cursor(SketchEditor& editor)
         if (ask_question("Delete this duct network?") != 1) return false;
         return delete_duct_network(editor, c.row, c.col);
     }
-    if (l.Links(c.row, c.col) != 0) {
-        show_message(NOTE, {kLinksNotAvailable});
-        return false;
+    if (l.Links(c.row, c.col) != 0 && editor.session().view.flags.control_links) {
+        if (editor.stroke.in_progress) cancel_stroke(editor);
+        if (ask_question("Delete this control network?") != 1) return false;
+        return delete_control_network(editor, c.row, c.col);
     }
     beep();
     return false;

@@ -68,8 +68,8 @@ bool delete_duct_item(SketchEditor& editor, int row, int col);
 // control-network refusals. True when anything was deleted.
 bool delete_duct_network(SketchEditor& editor, int row, int col);
 
-// "Delete Network": on a duct piece asks "Delete this duct network?" and
-// deletes it; control networks are still to come.
+// "Delete Network": on a duct piece asks "Delete this duct network?", on a
+// link piece "Delete this control network?", and deletes that network.
 bool delete_network_at_cursor(SketchEditor& editor);
 // Whether "Delete Network" applies at the cursor (a duct or link piece).
 bool can_delete_network(SketchEditor& editor);

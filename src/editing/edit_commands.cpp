@@ -8,6 +8,7 @@
 #include "app/diagnostics.h"
 #include "editing/duct_drawing.h"
 #include "editing/icon_editing.h"
+#include "editing/link_drawing.h"
 #include "editing/sketch_editor.h"
 #include "editing/wall_drawing.h"
 #include "model/project.h"
@@ -23,11 +24,10 @@ bool is_delete_tool(DrawingTool tool)
 
 bool is_wall_tool(DrawingTool tool) { return tool == DrawingTool::Walls || tool == DrawingTool::Boxes; }
 
-// The tools whose strokes this editor draws; control links have a tool of
-// their own still to come.
+// The tools whose strokes this editor draws.
 bool tool_is_available(DrawingTool tool)
 {
-    return is_wall_tool(tool) || is_delete_tool(tool) || tool == DrawingTool::Ducts;
+    return is_wall_tool(tool) || is_delete_tool(tool) || tool == DrawingTool::Ducts || tool == DrawingTool::Links;
 }
 
 // While a stroke is drawn the view follows the cursor before it reaches
@@ -57,10 +57,7 @@ public:
     {
         if (tool_ != DrawingTool::None &&
             (editor.mode != DisplayMode::Normal || !tool_is_available(tool_) || !can_draw(editor))) {
-            if (!tool_is_available(tool_))
-                show_message(NOTE, {kLinksNotAvailable});
-            else
-                beep();
+            beep();
             return;
         }
         editor.toggle_tool(tool_);
@@ -84,6 +81,8 @@ public:
             outcome.result = finish_wall_stroke(editor);
         } else if (editor.tool == DrawingTool::Ducts) {
             outcome.result = finish_duct_stroke(editor);
+        } else if (editor.tool == DrawingTool::Links) {
+            outcome.result = finish_link_stroke(editor);
         } else {
             outcome.result = finish_selection(editor);
         }

@@ -8,6 +8,7 @@
 #include "app/diagnostics.h"
 #include "check/path_position.h"
 #include "editing/duct_drawing.h"
+#include "editing/link_drawing.h"
 #include "forms/path_sheet.h"
 #include "model/airflow_element.h"
 #include "model/project.h"
@@ -927,10 +928,9 @@ bool delete_at_cursor(SketchEditor& editor)
         return false;
     }
     const LevelCells& l = g.current();
-    if (l.Links(row, col) != 0) {
-        show_message(NOTE, {kLinksNotAvailable});
-        return false;
-    }
+    // The link layer is edited only while it is shown.
+    if (l.Links(row, col) != 0 && editor.session().view.flags.control_links)
+        return delete_control_piece(editor, row, col, Asking::Interactive);
     const std::uint8_t k = l.Sketch(row, col);
     if (is_zone_icon(k)) return delete_zone_icon(editor, row, col, Asking::Interactive);
     if (l.Ducts(row, col) != 0) return delete_duct_item(editor, row, col);

@@ -34,10 +34,6 @@
 
 namespace avelor {
 
-// What the pieces of duct editing that are still to come (pasting ducts),
-// and the control-link tool, say.
-inline constexpr std::string_view kLinksNotAvailable = "Control link editing is not available yet.";
-
 // The status bar's name for the active tool ("Tool: Draw Walls"); empty
 // while none is on.
 std::string_view tool_status_text(DrawingTool tool);
@@ -49,7 +45,8 @@ struct StrokeState {
     GridCell previous;
     int step = 2;       // 2 for walls, boxes and ducts; 1 for links and the delete tools
     CellBounds touched;  // every cell the stroke marked so far
-    // Delete by region: the loop in drawing order, and whether it closed.
+    // Delete by region: the loop in drawing order, and whether it closed;
+    // a link stroke: its cells in drawing order.
     std::vector<GridCell> loop;
     bool loop_closed = false;
 };

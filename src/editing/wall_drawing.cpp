@@ -14,6 +14,7 @@
 #include "app/run_log.h"
 #include "editing/duct_drawing.h"
 #include "editing/icon_editing.h"
+#include "editing/link_drawing.h"
 #include "editing/stroke_cells.h"
 #include "model/project.h"
 #include "sketchpad/cell_scan.h"
@@ -299,7 +300,6 @@ struct AreaDeletion {
     AreaDeleteOptions options;
     std::vector<GridCell> deferred;
     bool ducts_changed = false;
-    bool controls_met = false;
 
     // A duct-layer piece: a defined segment is undefined and its run
     // deleted at once; nodes and unnumbered pieces wait for the pass after
@@ -335,8 +335,13 @@ struct AreaDeletion {
         SketchGrid& g = editor.grid();
         const LevelCells& l = g.current();
         if (options.controls && l.Links(row, col) > ICN_ARROW_W) {
-            // Nodes and sensors go with the link tool, which is still to come.
-            controls_met = true;
+            // A node or sensor goes with its links once no link feeds it;
+            // one still fed waits for the pass after the fill, and stays
+            // if it is fed then.
+            if (count_link_inputs(g, row, col) == 0)
+                delete_control_piece(editor, row, col, Asking::Silent);
+            else if (!second)
+                deferred.push_back({row, col});
         }
         const std::uint8_t icon = l.Sketch(row, col);
         if (options.zones && has_flag(icon, CC_ZONE_ICON)) {
@@ -463,7 +468,7 @@ void begin_stroke(SketchEditor& editor)
         return;
     }
     if (tool == DrawingTool::Links) {
-        show_message(NOTE, {kLinksNotAvailable});
+        begin_link_stroke(editor);
         return;
     }
     if (tool == DrawingTool::None) return;
@@ -500,6 +505,9 @@ bool extend_stroke(SketchEditor& editor)
         break;
     case DrawingTool::Ducts:
         if (!extend_duct_stroke(editor, p, c)) return false;
+        break;
+    case DrawingTool::Links:
+        if (!extend_link_stroke(editor, p, c)) return false;
         break;
     default: return false;
     }
@@ -718,7 +726,7 @@ bool delete_in_area(SketchEditor& editor)
     if (options.simple_ahs) options.supplies = options.returns = true;
     editor.delete_options = options;
 
-    AreaDeletion job{editor, options, {}, false, false};
+    AreaDeletion job{editor, options, {}, false};
     Level* const was_current = p.current_level;
     const GridCell cursor = g.cursor;
     const GridCell seed{loop.top_left.row + 1, loop.top_left.col + 1};
@@ -754,7 +762,6 @@ bool delete_in_area(SketchEditor& editor)
     if (p.current_level != was_current) goto_level(p, g, *was_current);
     g.cursor = cursor;
     g.Sselect.fill(0);
-    if (job.controls_met) show_message(NOTE, {kLinksNotAvailable});
     editor.repaint_all();
     editor.navigator_changed();
     return true;

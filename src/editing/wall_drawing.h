@@ -20,9 +20,8 @@ enum class Asking { Interactive, Silent };
 
 // Starts a stroke of the active tool at the cursor on a clean overlay:
 // wall and box strokes snap to odd cells and step two cells, the delete
-// tools step one cell and drop the previous selection, duct strokes are
-// begin_duct_stroke's. The link tool only says that it is not available
-// yet.
+// tools step one cell and drop the previous selection, duct and link
+// strokes are begin_duct_stroke's and begin_link_stroke's.
 void begin_stroke(SketchEditor& editor);
 // The part every tool shares: a clean overlay, the stroke anchored at the
 // cell (which becomes the cursor and is marked) with the given step.
@@ -61,7 +60,8 @@ bool select_by_coordinates(SketchEditor& editor);
 // current. The selection must be one closed ring of cells enclosing some
 // cells; anything else is refused before the options are asked. Duct runs
 // go as the duct tool deletes them (segments and nodes undefined first,
-// without questions); control pieces are left alone with one note. False
+// without questions); nodes and sensors go with their output links once no
+// link feeds them, without questions. False
 // when cancelled or when there is no closed area.
 bool delete_in_area(SketchEditor& editor);
 

@@ -64,7 +64,15 @@ SchedulePage SchedulePage::make(const Project& project, UnitKind kind, const Con
     page.cvf_file = named(project.rc.continuous_values_file);
     page.dvf_file = named(project.rc.discrete_values_file);
     page.cdvf = link;
-    page.fit_column();
+    page.cvf_columns = project.cvf_values.names;
+    page.dvf_columns = project.dvf_values.names;
+    // A stored column the loaded file lacks is cleared, not replaced by
+    // another column: leaving the page then asks for a choice. Without the
+    // file's names (it could not be read) the stored name stays as it is.
+    if ((page.cdvf.kind == 1 || page.cdvf.kind == 2) && !page.column_choices().empty()) {
+        const std::vector<std::string>& columns = page.column_choices();
+        if (std::find(columns.begin(), columns.end(), page.cdvf.name) == columns.end()) page.cdvf.name.clear();
+    }
     page.reload(project, current);
     return page;
 }

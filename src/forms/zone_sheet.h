@@ -28,8 +28,8 @@ class Project;
 
 // A record's week schedule and its control by a values file.
 //
-// The values files' columns are not loaded into the project yet: whoever
-// loads them fills cvf_columns and dvf_columns before the page is shown.
+// The columns offered are the value names of the project's loaded values
+// files.
 struct SchedulePage {
     // The kind of week schedule offered (temperature schedules for zones).
     UnitKind schedule_kind = UnitKind::Temperature;
@@ -51,7 +51,9 @@ struct SchedulePage {
     ControlValuesLink cdvf;
 
     // A page over a record's link. The file flags come from the project's
-    // run control (a file name other than "null").
+    // run control (a file name other than "null"), the columns from its
+    // loaded values files. A stored column the loaded file lacks is cleared,
+    // so that leaving the page asks for one.
     static SchedulePage make(const Project& project, UnitKind kind, const ControlValuesLink& link,
                              WeekSchedule* current, bool network_control);
     // The week schedules were edited or added to: offers them anew with

@@ -108,6 +108,35 @@ ControlData new_control_data(int type)
     }
 }
 
+int control_inputs_of_type(int type)
+{
+    switch (type) {
+    case kCtSns:
+    case kCtSph:
+    case kCtSch:
+    case kCtSet:
+    case kCtCvf:
+    case kCtDvf: return 0;
+    case kCtInt:
+    case kCtAnd:
+    case kCtOr:
+    case kCtXor:
+    case kCtAdd:
+    case kCtSub:
+    case kCtMul:
+    case kCtDiv:
+    case kCtLls:
+    case kCtUls:
+    case kCtLbs:
+    case kCtUbs:
+    case kCtLlc:
+    case kCtUlc:
+    case kCtPow:
+    case kCtMdu: return 2;
+    default: return is_input_list_type(type) ? kManyInputs : 1;
+    }
+}
+
 ControlNodeList::ControlNodeList(const ControlNodeList& other)
 {
     *this = other;
@@ -147,6 +176,28 @@ ControlNode* ControlNodeList::add(const ControlNode& node)
     stored->next = nullptr;
     stored->nr = count();
     return stored;
+}
+
+void ControlNodeList::adopt_order(const std::vector<ControlNode*>& order)
+{
+    std::map<const ControlNode*, std::size_t> position;
+    for (std::size_t i = 0; i < nodes_.size(); ++i) position[nodes_[i].get()] = i;
+    std::vector<std::unique_ptr<ControlNode>> kept;
+    std::set<const ControlNode*> in_order;
+    for (ControlNode* node : order) {
+        const auto at = position.find(node);
+        if (at == position.end() || !nodes_[at->second] || !in_order.insert(node).second) continue;
+        kept.push_back(std::move(nodes_[at->second]));
+        kept.back()->nr = static_cast<std::int32_t>(kept.size());
+    }
+    for (auto& node : kept)
+        for_each_node_reference(*node, [&](ControlNode*& ref) {
+            if (ref && position.count(ref) && !in_order.count(ref)) ref = nullptr;
+        });
+    for (auto& node : kept)
+        if (auto* list = std::get_if<InputListData>(&node->data))
+            std::erase(list->inputs, nullptr);
+    nodes_ = std::move(kept);
 }
 
 namespace {

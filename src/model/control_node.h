@@ -96,6 +96,12 @@ int control_type_of(std::string_view name);
 // Whether the type takes a varying number of inputs (sum, average,
 // maximum, minimum).
 inline bool is_input_list_type(int type) { return type >= kCtSum && type <= kCtMin; }
+// The inputs a type reads from links: 0 for the types that make a signal
+// (sensor, phantom, schedule, constant, values-file names), 2 for the
+// two-input operators, switches and limit controls, kManyInputs for the
+// input-list types, 1 for every other type.
+inline constexpr int kManyInputs = 1000;
+int control_inputs_of_type(int type);
 
 // Sensor target kinds and sensed quantities.
 enum SensorTargetKind : std::int16_t {
@@ -229,6 +235,10 @@ public:
     ControlNode* at(std::int32_t n) const;
     // Appends a copy numbered count + 1.
     ControlNode* add(const ControlNode& node);
+    // Renumbers the list 1..order.size() in the given order (nodes of the
+    // list, each at most once); the nodes left out are dropped, and every
+    // reference to one of them, from the nodes kept, becomes none.
+    void adopt_order(const std::vector<ControlNode*>& order);
     void clear() { nodes_.clear(); }
 
     class Iterator {
@@ -276,8 +286,9 @@ struct SuperElement : NamedLink<SuperElement> {
     SuperElement& operator=(SuperElement&&) noexcept = default;
     ~SuperElement() = default;
 };
-// Super element flag: its sensors take the target of the cell the instance
-// node sits in.
+// Super element flags: the element passed its check ("Element defined?");
+// its sensors take the target of the cell the instance node sits in.
+inline constexpr std::uint16_t kSuperDefined = 0x01;
 inline constexpr std::uint16_t kSuperSensorsFollowCell = 0x02;
 
 // Descriptions of super elements hold up to this many characters.

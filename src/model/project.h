@@ -21,6 +21,7 @@
 #include "model/source_element.h"
 #include "model/species.h"
 #include "model/sub_paths.h"
+#include "model/values_file.h"
 #include "model/wind_profile.h"
 
 namespace avelor {
@@ -68,6 +69,12 @@ public:
     NamedList<OccupancySchedule> occupancy_schedules;  // OshLst
     NamedList<WindProfile> wind_profiles;    // WpfLst
     NamedList<SuperElement> super_elements;  // SELst
+
+    // The headers of the continuous and discrete values files the run
+    // control names, as last loaded: their value names are what control
+    // nodes and the records' CVF/DVF links choose from.
+    ValuesFileHeader cvf_values;
+    ValuesFileHeader dvf_values;
 
     // The contaminants in contaminant order and their default
     // concentrations; every per-contaminant array follows this order.

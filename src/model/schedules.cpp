@@ -133,12 +133,31 @@ void close_occupancy_day(std::vector<OccupancyPoint>& points)
         points.back().zone = points[points.size() - 2].zone;
 }
 
+namespace {
+
+// Every control node, of the building's network and of the super elements,
+// with the user line it gives.
+template <class Visit>
+void for_each_control_node(const Project& project, Visit visit)
+{
+    for (const ControlNode& node : project.controls) visit(node, numbered("control node ", node.nr));
+    for (const SuperElement& element : project.super_elements)
+        for (const ControlNode& node : element.nodes)
+            visit(node, numbered("control node ", node.nr) + " of super element " + element.name);
+}
+
+}  // namespace
+
 std::vector<std::string> users_of(const Project& project, const DaySchedule& day)
 {
     std::vector<std::string> users;
     for (const WeekSchedule& w : project.week_schedules)
         if (std::find(w.days.begin(), w.days.end(), &day) != w.days.end())
             users.push_back("week schedule " + w.name);
+    for_each_control_node(project, [&](const ControlNode& node, const std::string& user) {
+        if (const auto* delay = std::get_if<DelayScheduleData>(&node.data))
+            if (delay->first == &day || delay->second == &day) users.push_back(user);
+    });
     return users;
 }
 
@@ -161,6 +180,10 @@ std::vector<std::string> users_of(const Project& project, const WeekSchedule& we
                 users.push_back(numbered("occupant ", x.nr));
                 break;
             }
+    for_each_control_node(project, [&](const ControlNode& node, const std::string& user) {
+        if (const auto* scheduled = std::get_if<ScheduleNodeData>(&node.data))
+            if (scheduled->schedule == &week) users.push_back(user);
+    });
     return users;
 }
 

@@ -363,6 +363,15 @@ bool check_icons(Project& project)
     return fatal;
 }
 
+void load_project_values_files(Project& project, const std::string& project_path)
+{
+    const auto location = [&](const std::string& name) {
+        return name == "null" ? name : input_file_location(name, project_path);
+    };
+    load_values_file(location(project.rc.continuous_values_file), ValuesFileKind::Continuous, project.cvf_values, 2);
+    load_values_file(location(project.rc.discrete_values_file), ValuesFileKind::Discrete, project.dvf_values, 2);
+}
+
 bool open_project(ProjectDocument& document, const std::string& path, const ReadOptions& options)
 {
     auto fresh = std::make_unique<Project>();
@@ -379,6 +388,7 @@ bool open_project(ProjectDocument& document, const std::string& path, const Read
         return false;
     }
     fresh->current_level = fresh->lowest_level;
+    load_project_values_files(*fresh, path);
     fresh->mark_saved();
     document.project = std::move(fresh);
     document.path = path;

@@ -38,6 +38,11 @@ int read_project(const std::string& path, Project& project, const ReadOptions& o
 // corrected; true when an error that cannot be corrected was found.
 bool check_icons(Project& project);
 
+// Loads the headers of the values files the run control names (a relative
+// name may sit beside the project file). A file that cannot be read is
+// told and leaves the header empty, but the project keeps its name.
+void load_project_values_files(Project& project, const std::string& project_path);
+
 // Reads a project into a fresh project and, when it opens, makes it the
 // document's. A project that fails to open leaves an empty untitled project
 // behind, so that nothing partly read can later be saved over a file.

@@ -1,5 +1,6 @@
 #include "prjfile/project_pack.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -7,6 +8,7 @@
 #include <vector>
 
 #include "app/diagnostics.h"
+#include "app/run_log.h"
 #include "model/airflow_element.h"
 
 namespace avelor {
@@ -242,6 +244,76 @@ bool pack_network(Project& project)
     filters.commit();
     for (Junction& junction : project.junctions) junction.duct_nr = junction.duct ? junction.duct->nr : 0;
     return true;
+}
+
+namespace {
+
+bool is_control_node_icon(std::uint8_t code) { return (code >= 181 && code <= 185) || code == 187; }
+bool is_link_layer_icon(std::uint8_t code) { return code >= 168 && code <= 187; }
+constexpr std::uint8_t kIconSuperNode = 187;
+
+// A reference to a node that the renumbering dropped names none.
+void drop_stale(ControlNode*& ref)
+{
+    if (ref && ref->nr == 0) ref = nullptr;
+}
+
+}  // namespace
+
+bool pack_controls(Project& project)
+{
+    Renumbering<ControlNode> nodes(project.controls);
+    for (Level* level : levels_top_down(project)) {
+        for (const IconEntry& icon : level->icons) {
+            if (icon.nr < 1 || !is_control_node_icon(icon.code)) continue;
+            ControlNode* node = nodes.record(icon.nr);
+            nodes.take(node);
+            // An instance's copies of its element's nodes follow it.
+            if (icon.code != kIconSuperNode || !node) continue;
+            if (const auto* instance = std::get_if<SuperInstanceData>(&node->data))
+                for (ControlNode* copy : instance->copies) nodes.take(copy);
+        }
+    }
+    for (Level& level : project.levels)
+        for (IconEntry& icon : level.icons)
+            if (icon.nr >= 1 && is_link_layer_icon(icon.code)) icon.nr = nodes.new_number(icon.nr);
+    nodes.commit();
+
+    for (ControlNode& node : project.controls) {
+        for_each_node_reference(node, [](ControlNode*& ref) { drop_stale(ref); });
+        if (auto* list = std::get_if<InputListData>(&node.data)) std::erase(list->inputs, nullptr);
+        if (auto* instance = std::get_if<SuperInstanceData>(&node.data)) std::erase(instance->copies, nullptr);
+    }
+    for (Zone& r : project.zones) drop_stale(r.control);
+    for (FlowPath& r : project.paths) drop_stale(r.control);
+    for (Junction& r : project.junctions) drop_stale(r.control);
+    for (DuctSegment& r : project.ducts) drop_stale(r.control);
+    for (SourceSink& r : project.sources) drop_stale(r.control);
+    return true;
+}
+
+void pack_super_element(SuperElement& element)
+{
+    if (element.sketch.empty()) {
+        run_log().write("Super Element has no subnodes.\n");
+        return;
+    }
+    std::vector<ControlNode*> order;
+    std::vector<std::int32_t> new_of(static_cast<std::size_t>(element.nodes.count()) + 1, 0);
+    for (const SketchIcon& icon : element.sketch) {
+        if (icon.code < 181 || icon.code > 189) continue;
+        ControlNode* node = element.nodes.at(icon.nr);
+        if (!node || new_of[static_cast<std::size_t>(icon.nr)] != 0) continue;
+        order.push_back(node);
+        new_of[static_cast<std::size_t>(icon.nr)] = static_cast<std::int32_t>(order.size());
+    }
+    for (SketchIcon& icon : element.sketch)
+        if (icon.nr >= 1 && icon.code >= 168 && icon.code <= 189)
+            icon.nr = icon.nr <= element.nodes.count() ? new_of[static_cast<std::size_t>(icon.nr)] : 0;
+    const auto kept = [&](ControlNode* node) { return node && std::find(order.begin(), order.end(), node) != order.end(); };
+    if (!kept(element.input)) element.input = nullptr;
+    if (!kept(element.output)) element.output = nullptr;
+    element.nodes.adopt_order(order);
 }
 
 void set_wpc_flags(Project& project, bool wpc_in_use)

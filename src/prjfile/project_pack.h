@@ -24,6 +24,19 @@ bool pack_zones(Project& project);
 // the systems' own three paths. False after a counted error.
 bool pack_network(Project& project);
 
+// Control nodes: each node icon (sensor ends, control and super nodes) in
+// walking order gives its node the next number, a super node's copies of
+// its element's nodes following it; then every link-layer icon takes the
+// new number of the node it names. A reference to a node left out names
+// none afterwards.
+bool pack_controls(Project& project);
+
+// A super element's own nodes in the order of the node icons of its sketch
+// (codes 181-189), its sketch icons given the new numbers. Writes "Super
+// Element has no subnodes." into the run log for an element without a
+// sketch, and then changes nothing.
+void pack_super_element(SuperElement& element);
+
 // The wind pressure file flags of paths and junctions. Reports "WPC
 // definition error for path " with the number where a path cannot use it.
 void set_wpc_flags(Project& project, bool wpc_in_use);

@@ -38,13 +38,7 @@ std::string project_file_path(const EditorSession& session, int command)
     const std::string& project_path = session.document.path;
     const ProjectFileItem& item = project_file_items()[static_cast<std::size_t>(index)];
     if (item.extension.empty()) {
-        std::string name = named_input(session.project().rc, command);
-        // A name without a folder is looked for beside the project when it
-        // is not found where the program runs.
-        const std::filesystem::path given(name);
-        if (!name.empty() && given.is_relative() && !project_path.empty() && !file_exists(name))
-            name = (std::filesystem::path(project_path).parent_path() / given).string();
-        return name;
+        return input_file_location(named_input(session.project().rc, command), project_path);
     }
     if (project_path.empty()) return {};
     std::filesystem::path beside(project_path);

@@ -1,6 +1,7 @@
 #include "sketchpad/level_navigation.h"
 
 #include "model/project.h"
+#include "sketchpad/control_links.h"
 
 namespace avelor {
 
@@ -20,6 +21,7 @@ bool level_up(Project& project, SketchGrid& grid)
     grid.swap_levels();
     project.current_level = above;
     show_level(grid, above, kCurrentLevel);
+    refresh_control_links(project, grid);
     return true;
 }
 
@@ -36,6 +38,7 @@ bool level_down(Project& project, SketchGrid& grid)
     grid.swap_levels();
     project.current_level = now;
     show_level(grid, now->below, kLevelBelow);
+    refresh_control_links(project, grid);
     return true;
 }
 
@@ -45,6 +48,7 @@ void goto_level(Project& project, SketchGrid& grid, Level& target)
     project.current_level = &target;
     show_level(grid, target.below, kLevelBelow);
     show_level(grid, &target, kCurrentLevel);
+    refresh_control_links(project, grid);
 }
 
 LevelCommands level_commands(const Project& project)

@@ -31,6 +31,7 @@
 #include "app/startup.h"
 #include "app/version.h"
 #include "check/building_check.h"
+#include "editing/values_file_choice.h"
 #include "editing/export_bitmap.h"
 #include "editing/icon_editing.h"
 #include "editing/level_editing.h"
@@ -821,6 +822,12 @@ void MainWindow::run_command(int command)
         run_filter_element_manager(this, s.project());
         data_changed();
         break;
+    case cmd::ContinuousValuesFile:
+    case cmd::DiscreteValuesFile:
+        choose_values_file(s, command == cmd::ContinuousValuesFile ? ValuesFileKind::Continuous
+                                                                    : ValuesFileKind::Discrete);
+        data_changed();
+        break;
     case cmd::WindProfiles:
         run_wind_profile_manager(this, s.project());
         data_changed();
@@ -967,6 +974,7 @@ void MainWindow::run_command(int command)
     case cmd::Delete: edit_command(EditAction::Delete); break;
     case cmd::DeleteNetwork: edit_command(EditAction::DeleteNetwork); break;
     case cmd::DrawDucts: edit_command(EditAction::ToggleTool, IconCommand::Zone, DrawingTool::Ducts); break;
+    case cmd::DrawLinks: edit_command(EditAction::ToggleTool, IconCommand::Zone, DrawingTool::Links); break;
     case cmd::DrawWalls: edit_command(EditAction::ToggleTool, IconCommand::Zone, DrawingTool::Walls); break;
     case cmd::DrawBoxes: edit_command(EditAction::ToggleTool, IconCommand::Zone, DrawingTool::Boxes); break;
     case cmd::DeleteByRegion:

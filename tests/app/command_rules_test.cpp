@@ -169,7 +169,7 @@ TEST(CommandRules, ACommandStillToComeIsGreyedWhateverItsRuleSays)
 {
     CommandState state;
     state.delete_network = true;
-    for (int command : {cmd::DrawLinks, cmd::Find, cmd::TimeStepAnalysis}) {
+    for (int command : {cmd::Find, cmd::TimeStepAnalysis}) {
         EXPECT_TRUE(command_allowed(command, state)) << command;
         EXPECT_FALSE(command_enabled(command, state)) << command;
     }

@@ -50,7 +50,7 @@ TEST(CommandTable, ToolbarButtonsCarryTheirNumbersAndTooltips)
         {cmd::NewProject, "New Project File"},
         {cmd::Undo, "Undo"},
         {cmd::DrawWalls, "Draw Walls"},
-        {cmd::DrawLinks, "Draw Controls (Not available in this version)"},
+        {cmd::DrawLinks, "Draw Controls"},
         {cmd::Replace, "Find and Replace (Not available in this version)"},
         {cmd::FirstTimeStep, "Go to the first time step"},
         {cmd::LastTimeStep, "Go to last time step"},

@@ -41,18 +41,22 @@ TEST(SketchEditor, ToolsToggleAndExcludeEachOther)
     EXPECT_EQ(f.editor.tool, DrawingTool::Boxes);
     EXPECT_EQ(f.grid().Sselect(3, 3), 0);
 
-    // No tool outside normal mode; the link tool is not here yet.
+    // No tool outside normal mode; the link tool steps one cell.
     toggle(f, DrawingTool::Boxes);
     f.editor.mode = DisplayMode::Results;
     toggle(f, DrawingTool::Walls);
     EXPECT_EQ(f.editor.tool, DrawingTool::None);
     EXPECT_EQ(f.port.beeps, 1);
-    f.editor.mode = DisplayMode::Normal;
     toggle(f, DrawingTool::Links);
     EXPECT_EQ(f.editor.tool, DrawingTool::None);
-    ASSERT_EQ(f.port.boxes.size(), 1u);
-    EXPECT_EQ(f.port.boxes[0].text, " Control link editing is not available yet.\n");
+    EXPECT_EQ(f.port.beeps, 2);
+    f.editor.mode = DisplayMode::Normal;
+    toggle(f, DrawingTool::Links);
+    EXPECT_EQ(f.editor.tool, DrawingTool::Links);
+    EXPECT_EQ(f.editor.stroke.step, 1);
+    EXPECT_TRUE(f.port.boxes.empty());
     EXPECT_FALSE(f.project().changed());
+    toggle(f, DrawingTool::Links);
     // The duct tool steps two cells, as the wall tools do.
     toggle(f, DrawingTool::Ducts);
     EXPECT_EQ(f.editor.tool, DrawingTool::Ducts);

@@ -526,23 +526,27 @@ TEST(AreaDeletion, OnlyTheChosenKindsGo)
     EXPECT_NE(f.project().zones.at(1), nullptr);
 }
 
-TEST(AreaDeletion, DuctRunsGoAndControlPiecesStayWithOneNote)
+TEST(AreaDeletion, DuctRunsAndUnfedNodesGoWithoutQuestions)
 {
     AreaFixture f;
     f.build({Plan(area_plan('1', 'A'))});
     for (int c = 4; c <= 6; ++c) f.cells().Ducts(4, c) = ICN_DUCT_H;
     f.cells().Links(6, 4) = ICN_CTRL_NODE;
     f.cells().Links(6, 6) = ICN_CTRL_NODE;
+    // A node that a link from outside the area still feeds stays.
+    f.cells().Links(5, 6) = ICN_CTRL_NODE;
+    f.cells().Links(4, 6) = ICN_ARROW_S;
     f.select_area();
     AreaDeleteOptions o;
     o.ducts = o.controls = o.notes = true;
     f.dialogs.area_answers.push_back(o);
     ASSERT_TRUE(delete_in_area(f.editor));
-    ASSERT_EQ(f.port.boxes.size(), 1u);
-    EXPECT_EQ(f.port.boxes[0].text, " Control link editing is not available yet.\n");
-    EXPECT_EQ(f.port.boxes[0].caption, "NOTE");
+    EXPECT_TRUE(f.port.boxes.empty());
+    EXPECT_TRUE(f.port.questions.empty());
     for (int c = 4; c <= 6; ++c) EXPECT_EQ(f.cells().Ducts(4, c), 0) << c;
-    EXPECT_EQ(f.cells().Links(6, 6), ICN_CTRL_NODE);
+    EXPECT_EQ(f.cells().Links(6, 4), 0);
+    EXPECT_EQ(f.cells().Links(6, 6), 0);
+    EXPECT_EQ(f.cells().Links(5, 6), ICN_CTRL_NODE);
 }
 
 TEST(AreaDeletion, SimpleAhsIsDeletedAfterTheFill)

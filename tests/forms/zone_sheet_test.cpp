@@ -315,11 +315,16 @@ TEST(SchedulePage, ValuesFileControlAndStatus)
 
     f.project().rc.discrete_values_file = "plant.dvf";
     f.project().zones.at(1)->cdvf = {2, "gone"};
+    // A file that could not be read tells nothing against the stored name.
+    EXPECT_EQ(f.sheet(1).schedule().cdvf.name, "gone");
+    // The loaded file lacks it: the name is cleared, not replaced by the
+    // first column, and the page asks for one.
+    f.project().dvf_values.names = {"fan", "door"};
     ZoneSheet s = f.sheet(1);
     SchedulePage& page = s.schedule();
     EXPECT_TRUE(page.dvf_enabled());
     EXPECT_FALSE(page.cvf_enabled());
-    EXPECT_EQ(page.cdvf.name, "");  // the file (no columns loaded) lacks it
+    EXPECT_EQ(page.cdvf.name, "");
     EXPECT_EQ(page.control_status(), "Controlled directly by DVF");
     ASSERT_FALSE(s.select_page(ZonePage::Schedule));
     std::optional<ZoneSheetRefusal> r = s.accept();
@@ -328,7 +333,8 @@ TEST(SchedulePage, ValuesFileControlAndStatus)
     EXPECT_EQ(r->severity, ERROR);
     EXPECT_EQ(r->focus, ZoneField::ControlColumn);
 
-    page.dvf_columns = {"fan", "door"};
+    EXPECT_EQ(page.column_choices(), (std::vector<std::string>{"fan", "door"}));
+    ASSERT_TRUE(page.set_control_kind(0));
     ASSERT_TRUE(page.set_control_kind(2));
     EXPECT_EQ(page.cdvf.name, "fan");  // the first column
     EXPECT_TRUE(page.choose_column("door"));

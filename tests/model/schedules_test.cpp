@@ -105,6 +105,24 @@ TEST(Schedules, UsersAreNamedForTheDeletionRefusal)
     p.paths.add(path);
     EXPECT_EQ(users_of(p, *day), std::vector<std::string>{"week schedule fans"});
     EXPECT_EQ(users_of(p, *w), (std::vector<std::string>{"zone Office", "path 2"}));
+
+    // Control nodes use schedules too: a schedule node its week schedule, a
+    // scheduled delay its day schedules, in a super element's list as well.
+    ControlNode scheduled;
+    scheduled.type = kCtSch;
+    scheduled.data = ScheduleNodeData{w};
+    p.controls.add(scheduled);
+    SuperElement element;
+    element.name = "SE_1";
+    ControlNode delay;
+    delay.type = kCtDls;
+    delay.data = DelayScheduleData{nullptr, day};
+    element.nodes.add(ControlNode{});
+    element.nodes.add(delay);
+    p.super_elements.insert_copy(element);
+    EXPECT_EQ(users_of(p, *day),
+              (std::vector<std::string>{"week schedule fans", "control node 2 of super element SE_1"}));
+    EXPECT_EQ(users_of(p, *w), (std::vector<std::string>{"zone Office", "path 2", "control node 1"}));
     OccupancySchedule o = new_occupancy_schedule(0);
     EXPECT_TRUE(users_of(p, *p.occupancy_schedules.insert_copy(o)).empty());
 }

@@ -89,6 +89,33 @@ protected:
     fs::path dir;
 };
 
+// The values files the run control names are read when the project opens:
+// a relative name beside the project; a file that cannot be read is told
+// and keeps its name in the project.
+TEST_F(ProjectFileTest, OpeningLoadsTheValuesFilesAndKeepsTheNameOfOneThatFails)
+{
+    Project p;
+    build_small_project(p);
+    p.rc.continuous_values_file = "plant.cvf";
+    p.rc.discrete_values_file = file("broken.dvf");
+    TextWriter out;
+    write_project(out, p);
+    ASSERT_TRUE(write_file_atomically(file("values.prj"), out.text()));
+    std::ofstream(file("plant.cvf"), std::ios::binary) << "ContinuousValuesFile AvelorW 2.1\nplant\n1/1 12/31\n2\n"
+                                                          "fan\nwindow\n";
+    std::ofstream(file("broken.dvf"), std::ios::binary) << "DiscreteValuesFile AvelorW 2.1\nbroken\n1/1 12/31\n0\n";
+
+    ProjectDocument doc;
+    ASSERT_TRUE(open_project(doc, file("values.prj"), {}));
+    EXPECT_EQ(doc.project->cvf_values.names, (std::vector<std::string>{"fan", "window"}));
+    EXPECT_EQ(doc.project->cvf_values.description, "plant");
+    EXPECT_TRUE(doc.project->dvf_values.names.empty());
+    EXPECT_EQ(doc.project->rc.discrete_values_file, file("broken.dvf"));
+    ASSERT_FALSE(port.boxes.empty());
+    EXPECT_NE(port.boxes.back().text.find("File must have at least one named value"), std::string::npos);
+    EXPECT_FALSE(doc.project->changed());
+}
+
 TEST_F(ProjectFileTest, WrittenProjectOpensAndWritesBackIdentically)
 {
     const std::string text = write_small("small.prj");
@@ -508,6 +535,35 @@ TEST_F(ProjectFileTest, EveryContaminantRecordWritesBackIdentically)
     report.data = ReportData{0, 1e6f, 0, "CO2", "ppm"};
     p.controls.add(report);
 
+    // A super element and an instance of it, whose copies of the element's
+    // nodes follow it in the list.
+    SuperElement element;
+    element.name = "SE_1";
+    element.desc = "scaled signal";
+    ControlNode in;
+    in.type = kCtPas;
+    in.name = "in";
+    ControlNode scale;
+    scale.type = kCtMod;
+    scale.name = "scale";
+    scale.data = ModifierData{400, 0.01f};
+    element.input = element.nodes.add(in);
+    element.output = element.nodes.add(scale);
+    element.output->c1 = element.input;
+    element.output->n = 1;
+    element.sketch = {{189, 2, 2, 1}, {168, 3, 2, 1}, {188, 4, 2, 2}};
+    SuperElement* stored_element = p.super_elements.insert_copy(element);
+    ControlNode instance;
+    instance.type = kCtSup;
+    instance.name = "scaler";
+    instance.c1 = sensed;
+    instance.n = 1;
+    ControlNode* placed = p.controls.add(instance);
+    ControlNode* copy_in = p.controls.add(in);
+    ControlNode* copy_out = p.controls.add(scale);
+    copy_out->c1 = copy_in;
+    placed->data = SuperInstanceData{0, stored_element, copy_in, copy_out, {copy_in, copy_out}};
+
     TextWriter out;
     write_project(out, p);
     ASSERT_EQ(error_count(), 0);
@@ -517,7 +573,12 @@ TEST_F(ProjectFileTest, EveryContaminantRecordWritesBackIdentically)
     EXPECT_EQ(doc.project->source_elements.count(), kSourceModelCount);
     EXPECT_EQ(doc.project->sources.count(), kSourceModelCount);
     EXPECT_EQ(doc.project->filters.count(), 3);
-    EXPECT_EQ(doc.project->controls.count(), 2);
+    EXPECT_EQ(doc.project->controls.count(), 5);
+    ASSERT_EQ(doc.project->super_elements.count(), 1);
+    const auto* read_instance = std::get_if<SuperInstanceData>(&doc.project->controls.at(3)->data);
+    ASSERT_NE(read_instance, nullptr);
+    EXPECT_EQ(read_instance->copies.size(), 2u);
+    EXPECT_EQ(read_instance->output, doc.project->controls.at(5));
     TextWriter again;
     write_project(again, *doc.project);
     EXPECT_EQ(again.text(), out.text());

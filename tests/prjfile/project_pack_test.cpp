@@ -296,5 +296,87 @@ TEST(ProjectPack, SubPathChainsSurviveASaveAndARead)
     EXPECT_EQ(second.text(), first.text());
 }
 
+// Control nodes take the order of their icons, a super node's copies right
+// after it; links and phantoms follow the nodes they name; a node no icon
+// shows goes, and nothing keeps pointing at it.
+TEST(PackControls, NodesFollowTheirIconsAndCopiesFollowTheirInstance)
+{
+    Project p;
+    Level level;
+    level.name = "L1";
+    Level* l1 = p.levels.add(level);
+    p.lowest_level = p.top_level = p.current_level = l1;
+    auto node = [&](std::int16_t type, const std::string& name) {
+        ControlNode n;
+        n.type = type;
+        n.name = name;
+        n.data = new_control_data(type);
+        return p.controls.add(n);
+    };
+    ControlNode* instance = node(kCtSup, "instance");  // 1
+    ControlNode* copy = node(kCtPas, "copy");          // 2
+    ControlNode* constant = node(kCtSet, "constant");  // 3
+    node(kCtSns, "sensor");                            // 4
+    ControlNode* orphan = node(kCtSet, "orphan");      // 5, no icon
+    std::get<SuperInstanceData>(instance->data).copies = {copy};
+    constant->c1 = orphan;
+    Zone z = new_zone(p);
+    Zone* zone = add_zone(p, z);
+    zone->control = orphan;
+    FlowPath fp;
+    FlowPath* path = add_path(p, fp);
+    path->control = constant;
+
+    l1->icons = {{1, 1, 185, 3}, {1, 3, 187, 1}, {2, 1, 181, 4}, {1, 2, 168, 3}, {3, 3, 186, 3}, {3, 4, 168, 5}};
+    ASSERT_TRUE(pack_controls(p));
+
+    std::vector<std::string> names;
+    for (const ControlNode& n : p.controls) names.push_back(std::to_string(n.nr) + " " + n.name);
+    EXPECT_EQ(names, (std::vector<std::string>{"1 constant", "2 instance", "3 copy", "4 sensor"}));
+    std::vector<std::int32_t> numbers;
+    for (const IconEntry& icon : l1->icons) numbers.push_back(icon.nr);
+    EXPECT_EQ(numbers, (std::vector<std::int32_t>{1, 2, 4, 1, 1, 0}));
+    EXPECT_EQ(constant->c1, nullptr);
+    EXPECT_EQ(zone->control, nullptr);
+    EXPECT_EQ(path->control, constant);
+    EXPECT_EQ(std::get<SuperInstanceData>(instance->data).copies, std::vector<ControlNode*>{copy});
+}
+
+// A super element's own nodes follow its sketch; references to a node the
+// sketch no longer shows are cleared with it.
+TEST(PackControls, SuperElementNodesFollowItsSketch)
+{
+    SuperElement e;
+    auto add = [&](std::int16_t type, const std::string& name) {
+        ControlNode n;
+        n.type = type;
+        n.name = name;
+        n.data = new_control_data(type);
+        return e.nodes.add(n);
+    };
+    ControlNode* in = add(kCtPas, "in");        // 1
+    ControlNode* gone = add(kCtSet, "gone");    // 2
+    ControlNode* out = add(kCtMod, "out");      // 3
+    out->c1 = in;
+    in->c1 = gone;
+    e.input = in;
+    e.output = out;
+    e.sketch = {{188, 4, 1, 3}, {170, 3, 1, 1}, {189, 2, 1, 1}};
+    pack_super_element(e);
+    ASSERT_EQ(e.nodes.count(), 2);
+    EXPECT_EQ(e.nodes.at(1)->name, "out");
+    EXPECT_EQ(e.nodes.at(2)->name, "in");
+    EXPECT_EQ(e.output, e.nodes.at(1));
+    EXPECT_EQ(e.input, e.nodes.at(2));
+    EXPECT_EQ(e.nodes.at(1)->c1, e.nodes.at(2));
+    EXPECT_EQ(e.nodes.at(2)->c1, nullptr);
+    EXPECT_EQ(e.sketch, (std::vector<SketchIcon>{{188, 4, 1, 1}, {170, 3, 1, 2}, {189, 2, 1, 2}}));
+
+    SuperElement empty;
+    empty.nodes.add(ControlNode{});
+    pack_super_element(empty);
+    EXPECT_EQ(empty.nodes.count(), 1) << "an element without a sketch keeps its nodes";
+}
+
 }  // namespace
 }  // namespace avelor

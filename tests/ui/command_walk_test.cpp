@@ -125,7 +125,7 @@ void CommandWalkTest::walk_in_normal_mode()
     QVERIFY(enabled_in_menu(window, cmd::DrawWalls));
     QVERIFY(enabled_in_menu(window, cmd::ResultsMode));
     QVERIFY(!enabled_in_menu(window, cmd::NextTimeStep));
-    QVERIFY(!enabled_in_menu(window, cmd::DrawLinks));
+    QVERIFY(enabled_in_menu(window, cmd::DrawLinks));
     QVERIFY(window.command_action(cmd::NormalMode)->isChecked());
     // The tool's button and menu mark go with the tool.
     window.command_action(cmd::DrawWalls)->trigger();
