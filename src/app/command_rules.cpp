@@ -81,6 +81,8 @@ bool command_allowed(int command, const CommandState& s)
     if (is_icon_command(command)) return normal && s.icons[static_cast<std::size_t>(command - cmd::FirstDrawIcon)];
     switch (command) {
     case cmd::Undo: return false;
+    // The placeholder of an empty Recent Projects menu.
+    case cmd::RecentProjectsNone: return false;
     case cmd::DrawWalls:
     case cmd::DrawBoxes:
     case cmd::DrawDucts:

@@ -57,7 +57,7 @@ constexpr std::array kCommands = {
     CommandEntry{cmd::ProjectDescription, File, "", "Project &Description...", "", NoMark, true},
     CommandEntry{cmd::SaveSketchPadBitmap, File, "", "Save S&ketchPad to .BMP File...", "", NoMark, true},
     sep(File),
-    CommandEntry{cmd::RecentProjectsNone, File, "Recent &Projects", "none", "", NoMark, Later},
+    CommandEntry{cmd::RecentProjectsNone, File, "Recent &Projects", "none", "", NoMark, true},
     CommandEntry{cmd::OpenWeatherFile, File, "Open Project &Input Files", "&Weather File", "", NoMark, true},
     CommandEntry{cmd::OpenContaminantFile, File, "Open Project &Input Files", "&Contaminant File", "", NoMark, true},
     CommandEntry{cmd::OpenWpcFile, File, "Open Project &Input Files", "W&PC File", "", NoMark, true},

@@ -16,6 +16,7 @@
 #include "model/project.h"
 #include "prjfile/project_pack.h"
 #include "sketchpad/cell_scan.h"
+#include "sketchpad/control_links.h"
 #include "sketchpad/level_navigation.h"
 #include "sketchpad/sketch_view.h"
 #include "sketchpad/zone_detection.h"
@@ -422,6 +423,17 @@ int check_level(CheckScope scope, ProblemList& problems, bool check_mode)
                     result = 1;
                 }
             }
+        }
+    }
+
+    // Sensors beside what they sense, actuators beside what they drive.
+    if (result != 0) return result;
+    for (int r = 1; r <= rows - 2; ++r) {
+        const std::uint8_t* links = l.Links.row(r);
+        for (int c = next_nonzero(links, 1, last_col + 1); c <= last_col; c = next_nonzero(links, c + 1, last_col + 1)) {
+            const int errors =
+                check_link_cell(p, g, r, c, [&](std::string_view text) { problems.add(level, r, c, text); });
+            if (errors != 0) result = 1;
         }
     }
     return result;
@@ -877,6 +889,10 @@ int check_building(CheckScope scope, ProblemList& problems, int mode)
     store_current_level(p, g);
     Level* remembered = p.current_level;
     int result = 0;
+
+    // The references the links express are collected afresh as the walk
+    // shows each level.
+    if (check && p.controls.head()) clear_collected_controls(p);
 
     const bool walk = g.allocated() && p.lowest_level;
     LevelWalk levels(scope);

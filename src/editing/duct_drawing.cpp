@@ -399,20 +399,6 @@ void keep_connected_points(const SketchGrid& g, const Level& level, std::vector<
     });
 }
 
-// Shows a level for the network deletion the cheapest way: a step up or
-// down trades the two levels' arrays and shows only one new level.
-void show_for_network(Project& p, SketchGrid& g, Level* target)
-{
-    Level* current = p.current_level;
-    if (target == current && g.shown_level(kCurrentLevel) == current) return;
-    if (current && g.shown_level(kCurrentLevel) == current && target == current->above)
-        level_up(p, g);
-    else if (current && g.shown_level(kCurrentLevel) == current && target == current->below)
-        level_down(p, g);
-    else
-        goto_level(p, g, *target);
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------- strokes
@@ -872,11 +858,11 @@ bool delete_duct_network(SketchEditor& editor, int row, int col)
         // already is not shown again.
         keep_connected_points(g, *next, here);
         if (here.empty()) continue;
-        show_for_network(p, g, next);
+        show_level_cheaply(p, g, *next);
         for (const NetworkPoint& q : here) delete_from(q.cell);
     }
     releases.finish();
-    if (p.current_level != was_current) show_for_network(p, g, was_current);
+    if (p.current_level != was_current) show_level_cheaply(p, g, *was_current);
     g.cursor = cursor;
     if (deleted) {
         editor.modified();

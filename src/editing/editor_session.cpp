@@ -6,6 +6,7 @@
 #include "app/diagnostics.h"
 #include "app/file_io.h"
 #include "app/paths.h"
+#include "app/run_log.h"
 #include "app/startup.h"
 #include "app/text_writer.h"
 #include "check/building_check.h"
@@ -101,6 +102,7 @@ bool write_session_file(EditorSession& session, const std::string& target)
         doc.must_save = true;
         return false;
     }
+    if (doc.path != target) session.recent.add(target);
     doc.path = target;
     doc.must_save_as_new = false;
     doc.must_save = false;
@@ -156,16 +158,31 @@ bool open_in_session(EditorSession& session, const std::string& path)
         session.document = std::move(incoming);
         ensure_first_level(session.project());
         show_on_grid(session);
+        session.recent.add(path);
     } else {
         // Nothing of the old project may stay in the grid once it is dropped.
         if (session.grid.allocated()) free_sketch_arrays(session.grid);
         session.document = std::move(incoming);
         prepare_sketchpad(session);
     }
-    // The project's control network decides whether links are shown; the
-    // projects read so far carry no control nodes.
-    session.view.flags.control_links = false;
+    // The project's control network decides whether links are shown.
+    session.view.flags.control_links = ok && session.project().controls.head() != nullptr;
     return ok;
+}
+
+bool open_recent_project(EditorSession& session, std::size_t index)
+{
+    const std::vector<std::string>& paths = session.recent.paths();
+    if (index >= paths.size()) return false;
+    if (!settle_unsaved_changes(session)) return false;
+    const std::string path = paths[index];
+    const PathParts parts = PathSplit(path);
+    std::error_code ec;
+    if (!(parts.drive + parts.directory).empty())
+        std::filesystem::current_path(parts.drive + parts.directory, ec);
+    run_log().write("Recent Project: " + path + "\n");
+    session.recent.remove(path);
+    return open_in_session(session, path);
 }
 
 bool open_from_menu(EditorSession& session)

@@ -3,8 +3,10 @@
 // session; nothing here needs a display.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
+#include "app/program_config.h"
 #include "check/building_check.h"
 #include "check/problem_list.h"
 #include "prjfile/project_file.h"
@@ -20,6 +22,10 @@ struct EditorSession {
     ReadOptions read_options;
     // What the last building check found; the problems window shows it.
     ProblemList problems;
+    // The user's settings and the projects opened or saved last, read at
+    // start-up and written back by the program.
+    ProgramConfig config;
+    RecentProjects recent;
 
     Project& project() { return *document.project; }
     const Project& project() const { return *document.project; }
@@ -58,6 +64,13 @@ bool write_session_file(EditorSession& session, const std::string& target);
 // is refused with an ERROR report and the open project, its grid and view
 // stay as they were. True on success.
 bool open_in_session(EditorSession& session, const std::string& path);
+
+// A Recent Projects entry (0 the oldest): the unsaved-changes question,
+// the project's folder made current, "Recent Project: <path>" in the run
+// log, then the entry leaves the list and the project is opened, which
+// makes it the most recent again when it opens. False when cancelled or
+// failed.
+bool open_recent_project(EditorSession& session, std::size_t index);
 
 // File > Open from the start: the unsaved-changes question, the file
 // choice ("Project Files (*.PRJ)"), then open_in_session. False when

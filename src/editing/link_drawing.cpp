@@ -100,7 +100,7 @@ EndCheck end_kind(Project& p, const SketchGrid& g, GridCell e, std::uint16_t inp
         if (!is_link_node(link)) return {};
         bool accepts = true;
         if (const ControlNode* node = node_numbered(p, l.Ctrls(e.row, e.col))) {
-            switch (control_type_inputs(node->type)) {
+            switch (control_inputs_of_type(node->type)) {
             case 0: accepts = false; break;
             case 1: accepts = single; break;
             case 2: accepts = one_or_two; break;
@@ -515,19 +515,6 @@ bool delete_link(SketchEditor& editor, GridCell at, Asking asking)
 
 // ------------------------------------------------------------- networks
 
-// Shows a level for the network deletion the cheapest way.
-void show_for_network(Project& p, SketchGrid& g, Level* target)
-{
-    Level* current = p.current_level;
-    if (target == current && g.shown_level(kCurrentLevel) == current) return;
-    if (current && g.shown_level(kCurrentLevel) == current && target == current->above)
-        level_up(p, g);
-    else if (current && g.shown_level(kCurrentLevel) == current && target == current->below)
-        level_down(p, g);
-    else
-        goto_level(p, g, *target);
-}
-
 class NetworkDeletion {
 public:
     explicit NetworkDeletion(SketchEditor& editor) : editor_(editor), p_(editor.project()), g_(editor.grid()) {}
@@ -540,11 +527,11 @@ public:
         queueing_ = false;
         for (std::size_t i = 0; i < queue_.size(); ++i) {
             const auto [level, cell] = queue_[i];
-            show_for_network(p_, g_, level);
+            show_level_cheaply(p_, g_, *level);
             delete_from(cell);
         }
         finish();
-        if (p_.current_level != was_current) show_for_network(p_, g_, was_current);
+        if (p_.current_level != was_current) show_level_cheaply(p_, g_, *was_current);
         if (other_levels_changed_ && p_.current_level) show_level(g_, p_.current_level->below, kLevelBelow);
         g_.cursor = cursor;
     }

@@ -11,39 +11,6 @@
 
 namespace avelor {
 
-int control_type_inputs(int type)
-{
-    switch (type) {
-    case kCtSns:
-    case kCtSch:
-    case kCtSet:
-    case kCtCvf:
-    case kCtDvf:
-    case kCtSph: return 0;
-    case kCtInt:
-    case kCtAnd:
-    case kCtOr:
-    case kCtXor:
-    case kCtAdd:
-    case kCtSub:
-    case kCtMul:
-    case kCtDiv:
-    case kCtLls:
-    case kCtUls:
-    case kCtLbs:
-    case kCtUbs:
-    case kCtLlc:
-    case kCtUlc:
-    case kCtPow:
-    case kCtMdu: return 2;
-    case kCtSum:
-    case kCtAvg:
-    case kCtMax:
-    case kCtMin: return kManyInputs;
-    default: return 1;
-    }
-}
-
 std::uint16_t link_points_toward(std::uint8_t code)
 {
     switch (code) {
@@ -163,8 +130,14 @@ void clear_collected_controls(Project& project)
     for (Junction& j : project.junctions) j.control = nullptr;
     for (DuctSegment& d : project.ducts) d.control = nullptr;
     for (SourceSink& s : project.sources) s.control = nullptr;
+    // An instance's copies of its element's nodes are wired on the
+    // element's own sketch, not on any level: their inputs stay.
+    std::unordered_set<const ControlNode*> copies;
+    for (const ControlNode& node : project.controls)
+        if (const auto* instance = std::get_if<SuperInstanceData>(&node.data))
+            copies.insert(instance->copies.begin(), instance->copies.end());
     for (ControlNode& node : project.controls) {
-        if (node.type == kCtSph) continue;
+        if (node.type == kCtSph || copies.count(&node)) continue;
         node.c1 = node.c2 = nullptr;
         if (auto* list = std::get_if<InputListData>(&node.data)) {
             list->inputs.clear();
@@ -218,7 +191,7 @@ ActuatorResult assign_actuator(Project& project, const SketchGrid& grid, GridCel
         input = b;
         return ActuatorResult::Assigned;
     };
-    switch (control_type_inputs(target->type)) {
+    switch (control_inputs_of_type(target->type)) {
     case 0: return ActuatorResult::Refused;
     case 1:
         return set_input(target->c1,
@@ -364,7 +337,7 @@ int check_link_cell(Project& project, SketchGrid& grid, int row, int col, const 
         if (link < ICN_CTRL_NODE || link > ICN_CTRL_SUPER) return no_icon();
         ControlNode* target = node_numbered(project, l.Ctrls(t.row, t.col));
         ControlNode* b = node_numbered(project, l.Ctrls(row, col));
-        if (!target || !b || control_type_inputs(target->type) > 2) return 0;
+        if (!target || !b || control_inputs_of_type(target->type) > 2) return 0;
         return assign_actuator(project, grid, at, b, true, false) == ActuatorResult::Refused ? 1 : 0;
     }
     if (code == ICN_CTRL_SUPER)

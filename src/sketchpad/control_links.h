@@ -20,11 +20,6 @@ namespace avelor {
 
 class Project;
 
-// The inputs a node type takes: 0 (sensor, phantom, schedule, constant,
-// values-file names), 1, 2, or kManyInputs (sum, average, maximum,
-// minimum).
-inline constexpr int kManyInputs = 3;
-int control_type_inputs(int type);
 
 // Link-layer codes by what they are.
 constexpr bool is_link_node(std::uint8_t code) { return code >= ICN_CTRL_NODE && code <= 189; }
@@ -122,8 +117,9 @@ void refresh_control_links(Project& project, SketchGrid& grid);
 
 // Before the links are collected again: no zone, path, junction, duct
 // segment or source/sink names a control node, no node except phantoms
-// has inputs, and the input lists of sum, average, maximum and minimum
-// nodes are empty.
+// and the super nodes' copies of their elements' nodes (wired on the
+// element's sketch) has inputs, and the input lists of sum, average,
+// maximum and minimum nodes are empty.
 void clear_collected_controls(Project& project);
 
 enum class ActuatorResult {

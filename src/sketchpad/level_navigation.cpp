@@ -51,6 +51,19 @@ void goto_level(Project& project, SketchGrid& grid, Level& target)
     refresh_control_links(project, grid);
 }
 
+void show_level_cheaply(Project& project, SketchGrid& grid, Level& target)
+{
+    Level* current = project.current_level;
+    const bool shown = current && grid.shown_level(kCurrentLevel) == current;
+    if (shown && &target == current) return;
+    if (shown && &target == current->above)
+        level_up(project, grid);
+    else if (shown && &target == current->below)
+        level_down(project, grid);
+    else
+        goto_level(project, grid, target);
+}
+
 LevelCommands level_commands(const Project& project)
 {
     const Level* current = project.current_level;

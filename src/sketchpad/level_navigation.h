@@ -23,6 +23,11 @@ bool level_down(Project& project, SketchGrid& grid);
 // level below it are shown.
 void goto_level(Project& project, SketchGrid& grid, Level& target);
 
+// Shows a level the cheapest way, for walks over several levels: a step up
+// or down trades the two levels' arrays and shows only one new level;
+// anything else goes straight there. The level shown already stays.
+void show_level_cheaply(Project& project, SketchGrid& grid, Level& target);
+
 // Whether "Level Above" and "Level Below" may be chosen.
 struct LevelCommands {
     bool above = false;

@@ -5,6 +5,7 @@
 
 #include "app/diagnostics.h"
 #include "app/paths.h"
+#include "app/program_config.h"
 #include "app/run_log.h"
 #include "app/startup.h"
 #include "editing/editor_session.h"
@@ -24,11 +25,15 @@ int main(int argc, char** argv)
 
     avelor::EditorSession session;
     session.read_options.backup_path = folders.project_backup_path;
+    avelor::read_user_settings(folders.user_data_folder, session.config, session.recent);
     avelor::prepare_sketchpad(session);
 
     avelor::ui::MainWindow window(session);
     port.set_main_window(&window);
-    window.show();
+    if (session.config.maximize != 0)
+        window.showMaximized();
+    else
+        window.show();
     if (argc > 1) {
         std::string project = avelor::command_line_project(argv[1], folders);
         if (!project.empty()) {
@@ -42,6 +47,7 @@ int main(int argc, char** argv)
     }
     window.project_replaced();
     int code = app.exec();
+    session.recent.write(avelor::recent_projects_path(folders.user_data_folder));
     port.set_main_window(nullptr);
     avelor::finish_run_log();
     avelor::set_user_port(nullptr);

@@ -312,6 +312,10 @@ void MainWindow::build_menus()
         const int command = row.command;
         connect(action, &QAction::triggered, this, [this, command] { run_command(command); });
         actions_[command] = action;
+        if (command == cmd::RecentProjectsNone && menu) {
+            recent_menu_ = menu;
+            connect(menu, &QMenu::aboutToShow, this, &MainWindow::rebuild_recent_menu);
+        }
     }
     // The radio items of a group, exactly one marked: the display modes,
     // the wind pressure types.
@@ -319,6 +323,40 @@ void MainWindow::build_menus()
                               std::vector<int>{cmd::WindUserSet, cmd::WindWeatherFile, cmd::WindWpc}}) {
         auto* radio = new QActionGroup(this);
         for (int command : group) radio->addAction(command_action(command));
+    }
+}
+
+void MainWindow::rebuild_recent_menu()
+{
+    if (!recent_menu_) return;
+    for (QAction* action : recent_actions_) {
+        recent_menu_->removeAction(action);
+        action->deleteLater();
+    }
+    recent_actions_.clear();
+    const std::vector<RecentMenuEntry> entries = recent_projects_menu(session_.recent);
+    const bool none = entries.size() == 1 && entries.front().command == kNoRecentProjectsCommand;
+    if (QAction* placeholder = command_action(cmd::RecentProjectsNone)) placeholder->setVisible(none);
+    if (none) return;
+    for (const RecentMenuEntry& entry : entries) {
+        QAction* action = recent_menu_->addAction(from_1252(entry.label));
+        action->setObjectName(QStringLiteral("Command%1").arg(entry.command));
+        const auto index = static_cast<std::size_t>(entry.command - kRecentProjectBaseCommand);
+        connect(action, &QAction::triggered, this, [this, index] {
+            if (runner_ && runner_->running()) {
+                QApplication::beep();
+                return;
+            }
+            const Project* before = session_.document.project.get();
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+            const bool opened = open_recent_project(session_, index);
+            QApplication::restoreOverrideCursor();
+            if (opened || session_.document.project.get() != before) {
+                editor_->project_replaced();
+                project_replaced();
+            }
+        });
+        recent_actions_.push_back(action);
     }
 }
 

@@ -96,6 +96,9 @@ protected:
 
 private:
     void build_menus();
+    // File > Recent Projects, rebuilt from the session's list each time it
+    // opens.
+    void rebuild_recent_menu();
     void build_toolbar();
     void build_status_bar();
     void update_title();
@@ -153,6 +156,8 @@ private:
     QLabel* tool_label_ = nullptr;
     QLabel* position_label_ = nullptr;
     std::map<int, QAction*> actions_;
+    QMenu* recent_menu_ = nullptr;
+    std::vector<QAction*> recent_actions_;
     QPointer<NavigatorWindow> navigator_;
     QPointer<FloatingStatusBox> floating_;
     QPointer<ProblemsWindow> problems_;

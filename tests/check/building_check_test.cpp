@@ -306,6 +306,15 @@ TEST(CheckJunctions, DownwardJunctionNeedsAnUpwardOneBelow)
     EXPECT_EQ(check_junction_connections(f.grid(), f.project(), 3, 3, &list), 0) << dump(list);
 }
 
+AirflowElement* add_orifice(Project& p)
+{
+    AirflowElement orifice;
+    orifice.name = "orifice";
+    orifice.type = kPlrOrfc;
+    orifice.data = element_data_for(kPlrOrfc);
+    return p.elements.insert_copy(orifice);
+}
+
 class UnlinkedFixture : public ::testing::Test {
 protected:
     void SetUp() override
@@ -317,11 +326,7 @@ protected:
         fan.type = kFanCmf;
         fan.data = element_data_for(kFanCmf);
         fan_element = p.elements.insert_copy(fan);
-        AirflowElement orifice;
-        orifice.name = "orifice";
-        orifice.type = kPlrOrfc;
-        orifice.data = element_data_for(kPlrOrfc);
-        orifice_element = p.elements.insert_copy(orifice);
+        orifice_element = add_orifice(p);
         p.paths.at(1)->dir = initial_path_dir(f.grid(), 3, 1);
         p.paths.at(2)->dir = initial_path_dir(f.grid(), 3, 5);
         p.paths.at(1)->element = fan_element;
@@ -571,11 +576,7 @@ TEST(CheckBuilding, CfdInterfacePathsTakeTheirBoundaryConditionFromTheElement)
         p.zones.at(1)->cfd_name = "room";
         // Path 2 joins the CFD room to room 2 through the element; path 1
         // is an interface path too, through a plain orifice.
-        AirflowElement orifice;
-        orifice.name = "orifice";
-        orifice.type = kPlrOrfc;
-        orifice.data = element_data_for(kPlrOrfc);
-        p.paths.at(1)->element = p.elements.insert_copy(orifice);
+        p.paths.at(1)->element = add_orifice(p);
         p.paths.at(1)->cfd_name = "inlet";
         p.paths.at(1)->cfd_values[0] = kCfdBoundaryPressure;
         p.paths.at(2)->element = e;
@@ -610,6 +611,110 @@ TEST(CheckBuilding, EveryLevelCheckedAndCurrentLevelKept)
     EXPECT_EQ(check_building(f.session, list, kRenumberOnly), 0);
     EXPECT_TRUE(list.empty()) << dump(list);
     EXPECT_EQ(f.project().current_level, f.levels[1]);
+}
+
+// One big room with path 1 to the outdoors. Node 1 (a constant) drives the
+// path; nodes 2 and 3 read each other.
+const Picture kControlledRoom = {
+    "..................",  //
+    ".################.",  //
+    ".#............1.#.",  //
+    ".#..............A.",  //
+    ".#..............#.",  //
+    ".#..............#.",  //
+    ".################.",  //
+    "..................",  //
+};
+
+class ControlCheck : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        f.build({Plan(kControlledRoom)});
+        Project& p = f.project();
+        p.paths.at(1)->element = add_orifice(p);
+        p.paths.at(1)->dir = initial_path_dir(f.grid(), 3, 16);
+        constant = node(kCtSet);
+        first = node(kCtMod);
+        second = node(kCtMod);
+        // node 1 east to the path
+        link({3, 12}, ICN_CTRL_NODE, 1);
+        link({3, 13}, 170, 1);
+        link({3, 14}, 168, 1);
+        link({3, 15}, 178, 1);
+        // node 2 east into node 3
+        link({5, 3}, ICN_CTRL_NODE, 2);
+        for (int c : {4, 5, 6}) link({5, c}, c == 4 ? 170 : 168, 2);
+        link({5, 7}, 178, 2);
+        link({5, 8}, ICN_CTRL_NODE, 3);
+        // node 3 north, west and south into node 2
+        link({4, 8}, 169, 3);
+        link({3, 8}, 173, 3);
+        for (int c : {4, 5, 6, 7}) link({3, c}, 168, 3);
+        link({3, 3}, 172, 3);
+        link({4, 3}, 179, 3);
+        reload(f);
+    }
+    ControlNode* node(std::int16_t type)
+    {
+        ControlNode n;
+        n.type = type;
+        n.data = new_control_data(type);
+        return f.project().controls.add(n);
+    }
+    void link(GridCell at, std::uint8_t code, std::int32_t nr)
+    {
+        f.cells().Links(at.row, at.col) = code;
+        f.cells().Ctrls(at.row, at.col) = nr;
+    }
+
+    EditFixture f;
+    ControlNode* constant = nullptr;
+    ControlNode* first = nullptr;
+    ControlNode* second = nullptr;
+};
+
+TEST_F(ControlCheck, TheDrawingGivesTheReferencesAndACircleIsListed)
+{
+    Project& p = f.project();
+    // A reference no link shows (as a hand-edited file may hold).
+    first->c2 = constant;
+    ProblemList list;
+    EXPECT_EQ(check_building(f.session, list, kCheckBuilding), 1);
+    // Collected from the links, not from what the records said before.
+    EXPECT_EQ(p.paths.at(1)->control, constant);
+    EXPECT_EQ(second->c1, first);
+    EXPECT_EQ(first->c1, second);
+    EXPECT_EQ(first->c2, nullptr);
+    const std::string circular =
+        "Error: This control cannot be sequenced because it is part of a circular control network.";
+    EXPECT_EQ(count_text(list, circular), 2) << dump(list);
+    Level* l1 = f.levels[0];
+    EXPECT_TRUE(has_entry(list, l1, 5, 3, circular)) << dump(list);
+    EXPECT_TRUE(has_entry(list, l1, 5, 8, circular)) << dump(list);
+    EXPECT_EQ(constant->seq, 1);
+}
+
+TEST_F(ControlCheck, InputCountsAndValuesFileNames)
+{
+    Project& p = f.project();
+    // Node 2 loses its input: the link from node 3 is gone.
+    for (GridCell c : {GridCell{4, 8}, {3, 8}, {3, 7}, {3, 6}, {3, 5}, {3, 4}, {3, 3}, {4, 3}}) link(c, 0, 0);
+    // Node 1 reads a value its file lacks; the path names one too.
+    constant->type = kCtCvf;
+    constant->data = ValuesNameData{"fan"};
+    p.rc.continuous_values_file = "plant.cvf";
+    p.cvf_values.names = {"door"};
+    p.paths.at(1)->cdvf = {1, "window"};
+    reload(f);
+    ProblemList list;
+    EXPECT_EQ(check_building(f.session, list, kCheckBuilding), 1);
+    Level* l1 = f.levels[0];
+    EXPECT_TRUE(has_entry(list, l1, 5, 3, "Error: Control has incorrect number of inputs.")) << dump(list);
+    EXPECT_TRUE(has_entry(list, l1, 3, 12, "Error: Undefined CVF control node.")) << dump(list);
+    EXPECT_TRUE(has_entry(list, l1, 3, 16, "Error: Path uses cvf name but it is not found in the cvf file."))
+        << dump(list);
+
 }
 
 TEST(ProblemsWindow, ChoosingARowShowsItsCell)

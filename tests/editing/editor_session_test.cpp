@@ -1,6 +1,7 @@
 #include "editing/editor_session.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -43,7 +44,9 @@ TEST(EditorSession, ProjectWhoseSketchPadCannotBeHadIsRefusedAndTheOpenOneStays)
                           }),
                           .view = {},
                           .read_options = {},
-                          .problems = {}};
+                          .problems = {},
+                          .config = {},
+                          .recent = {}};
     ASSERT_TRUE(open_in_session(session, kExample));
     const Project* open = &session.project();
     ASSERT_TRUE(open->lowest_level);
@@ -99,6 +102,31 @@ TEST(EditorSession, SaveCorrectsIconsThatNameNoRecordAndRefusesOnce)
     EXPECT_TRUE(port.boxes.empty());
     EXPECT_NE(read_file(file).find("  42   2   2   0\n"), std::string::npos);
     std::remove(file.c_str());
+}
+
+// Opening and saving under a new name make a project the most recent; a
+// recent entry opens its project again.
+TEST(EditorSession, OpenedAndSavedProjectsAreRecent)
+{
+    ScriptedPort port;
+    testing::RunLogFile log;
+    EditorSession session;
+    ASSERT_TRUE(open_in_session(session, kExample));
+    EXPECT_EQ(session.recent.paths(), std::vector<std::string>{kExample});
+    const std::string copy = ::testing::TempDir() + "avelor_recent_copy.prj";
+    port.files = {copy};
+    ASSERT_TRUE(save_session(session, true));
+    EXPECT_EQ(session.recent.paths(), (std::vector<std::string>{kExample, copy}));
+
+    const std::filesystem::path cwd = std::filesystem::current_path();
+    ASSERT_TRUE(open_recent_project(session, 0));
+    EXPECT_EQ(std::filesystem::current_path(), std::filesystem::path(kExample).parent_path());
+    std::filesystem::current_path(cwd);
+    EXPECT_EQ(session.document.path, kExample);
+    EXPECT_EQ(session.recent.paths(), (std::vector<std::string>{copy, kExample}));
+    EXPECT_NE(log.text().find("Recent Project: " + kExample + "\n"), std::string::npos);
+    EXPECT_FALSE(open_recent_project(session, 5));
+    std::remove(copy.c_str());
 }
 
 }  // namespace

@@ -274,7 +274,7 @@ TEST(LinkDeletion, ANodeAsksToUndefineThenToDelete)
         f.run(EditAction::Delete);
         ASSERT_GE(f.port.questions.size(), 1u);
         EXPECT_EQ(f.port.questions[0], "Do you want to undefine the nodes and links indicated on the SketchPad?");
-        if (c.answers.size() == 2) EXPECT_EQ(f.port.questions[1], "Delete control node and links indicated?");
+        if (c.answers.size() == 2) { EXPECT_EQ(f.port.questions[1], "Delete control node and links indicated?"); }
         EXPECT_EQ(f.cells().Links(6, 3) == ICN_CTRL_NODE, c.node_stays);
         EXPECT_EQ(f.cells().Ctrls(6, 3), c.number);
         EXPECT_EQ(f.cells().Links(3, 4) == ICN_ARROW_W, c.link_stays);

@@ -296,6 +296,15 @@ TEST(ProjectPack, SubPathChainsSurviveASaveAndARead)
     EXPECT_EQ(second.text(), first.text());
 }
 
+ControlNode control_node(std::int16_t type, const std::string& name)
+{
+    ControlNode n;
+    n.type = type;
+    n.name = name;
+    n.data = new_control_data(type);
+    return n;
+}
+
 // Control nodes take the order of their icons, a super node's copies right
 // after it; links and phantoms follow the nodes they name; a node no icon
 // shows goes, and nothing keeps pointing at it.
@@ -306,13 +315,7 @@ TEST(PackControls, NodesFollowTheirIconsAndCopiesFollowTheirInstance)
     level.name = "L1";
     Level* l1 = p.levels.add(level);
     p.lowest_level = p.top_level = p.current_level = l1;
-    auto node = [&](std::int16_t type, const std::string& name) {
-        ControlNode n;
-        n.type = type;
-        n.name = name;
-        n.data = new_control_data(type);
-        return p.controls.add(n);
-    };
+    auto node = [&](std::int16_t type, const std::string& name) { return p.controls.add(control_node(type, name)); };
     ControlNode* instance = node(kCtSup, "instance");  // 1
     ControlNode* copy = node(kCtPas, "copy");          // 2
     ControlNode* constant = node(kCtSet, "constant");  // 3
@@ -347,13 +350,7 @@ TEST(PackControls, NodesFollowTheirIconsAndCopiesFollowTheirInstance)
 TEST(PackControls, SuperElementNodesFollowItsSketch)
 {
     SuperElement e;
-    auto add = [&](std::int16_t type, const std::string& name) {
-        ControlNode n;
-        n.type = type;
-        n.name = name;
-        n.data = new_control_data(type);
-        return e.nodes.add(n);
-    };
+    auto add = [&](std::int16_t type, const std::string& name) { return e.nodes.add(control_node(type, name)); };
     ControlNode* in = add(kCtPas, "in");        // 1
     ControlNode* gone = add(kCtSet, "gone");    // 2
     ControlNode* out = add(kCtMod, "out");      // 3

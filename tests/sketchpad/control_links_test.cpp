@@ -79,11 +79,11 @@ TEST(ControlLinks, TheArrowheadsSideChoosesTheInputAndASetInputIsNotReplaced)
             drivers.push_back(add_node(f, kCtSet));
             EXPECT_EQ(assign_actuator(f.project(), f.grid(), a, drivers.back(), false), c.results[i]) << i;
         }
-        if (c.type == kCtMod) EXPECT_EQ(target->c1, drivers[0]);
+        if (c.type == kCtMod) { EXPECT_EQ(target->c1, drivers[0]); }
         if (c.type == kCtAdd) {
             const bool first_ew = c.arrows[0].row == 4;
             EXPECT_EQ(first_ew ? target->c1 : target->c2, drivers[0]);
-            if (c.results[1] == ActuatorResult::Assigned) EXPECT_EQ(target->c2, drivers[1]);
+            if (c.results[1] == ActuatorResult::Assigned) { EXPECT_EQ(target->c2, drivers[1]); }
         }
         EXPECT_EQ(log.text(), c.log);
     }
@@ -188,8 +188,14 @@ TEST(ControlLinks, ClearingLeavesPhantomsTheirNode)
     mod->c1 = a;
     phantom->c1 = a;
     std::get<InputListData>(sum->data).inputs = {a, mod};
+    // A super node's copies are wired on its element's sketch.
+    ControlNode* instance = add_node(f, kCtSup);
+    ControlNode* copy = add_node(f, kCtMod);
+    copy->c1 = a;
+    std::get<SuperInstanceData>(instance->data).copies = {copy};
     p.zones.at(1)->control = a;
     clear_collected_controls(p);
+    EXPECT_EQ(copy->c1, a);
     EXPECT_EQ(mod->c1, nullptr);
     EXPECT_EQ(phantom->c1, a);
     EXPECT_TRUE(std::get<InputListData>(sum->data).inputs.empty());
