@@ -731,6 +731,51 @@ inline void controlled_exhaust_fan(EditorSession& session)
         const SourceSink* placed = p.sources.add(source);
         cells.Sketch(kTop + kSourceRow, kLeft + kSourceCol) = ICN_SOURCE;
         cells.Paths(kTop + kSourceRow, kLeft + kSourceCol) = placed->nr;
+        // The nodes as their dialogs define them, numbered as their icons.
+        const auto node = [&](int type, const std::string& name, const std::string& desc,
+                              const std::function<void(ControlNode&)>& fill) {
+            ControlNode n;
+            n.type = static_cast<std::int16_t>(type);
+            n.data = new_control_data(type);
+            n.name = name;
+            n.desc = desc;
+            fill(n);
+            return p.controls.add(n);
+        };
+        ControlNode* full = node(kCtSet, "full", "Full speed", [](ControlNode& n) {
+            std::get<ConstantData>(n.data).value = 1;
+        });
+        ControlNode* sensor = node(kCtSns, "co2_sensor", "CO2 above the set point, in bands", [&](ControlNode& n) {
+            SensorData& d = std::get<SensorData>(n.data);
+            d.offset = kCO2SetPoint;
+            d.gain = kCO2Gain;
+            d.tau = 0;
+            d.target.kind = kSenseZone;
+            d.target.nr = 1;
+            d.target.record = ZoneRef(p.zones.at(1));
+            d.quantity = kSenseMassFraction;
+            d.species = stored_co2;
+        });
+        ControlNode* controller = node(kCtPc1, "controller", "Proportional controller", [&](ControlNode& n) {
+            n.n = 1;
+            n.c1 = sensor;
+            std::get<ProportionalData>(n.data).Kp = 1;
+        });
+        ControlNode* upper = node(kCtUlc, "upper_limit", "At most full speed", [&](ControlNode& n) {
+            n.n = 2;
+            n.c1 = controller;
+            n.c2 = full;
+        });
+        ControlNode* lower = node(kCtLlc, "lower_limit", "At least off", [&](ControlNode& n) {
+            n.n = 2;
+            n.c1 = upper;
+        });
+        ControlNode* off = node(kCtSet, "off", "Off", [](ControlNode& n) { std::get<ConstantData>(n.data).value = 0; });
+        lower->c2 = off;
+        std::vector<ControlNode*> chain;
+        for (ControlNode& n : p.controls) chain.push_back(&n);
+        ASSERT_EQ(sequence_controls(chain, nullptr), 0);
+        p.paths.at(1)->control = lower;
     };
     draw_building(session,
                   {"###############A#",
@@ -747,51 +792,6 @@ inline void controlled_exhaust_fan(EditorSession& session)
                   {{"office", kOfficeVolume}}, {{"exhaust_fan", kDirNorth, 2.5f}, {"makeup_opening", kDirNorth, 0.5f}},
                   {}, add_network, links);
 
-    // The nodes as their dialogs define them, numbered as their icons.
-    const auto node = [&](int type, const std::string& name, const std::string& desc,
-                          const std::function<void(ControlNode&)>& fill) {
-        ControlNode n;
-        n.type = static_cast<std::int16_t>(type);
-        n.data = new_control_data(type);
-        n.name = name;
-        n.desc = desc;
-        fill(n);
-        return project.controls.add(n);
-    };
-    ControlNode* full = node(kCtSet, "full", "Full speed", [](ControlNode& n) {
-        std::get<ConstantData>(n.data).value = 1;
-    });
-    ControlNode* sensor = node(kCtSns, "co2_sensor", "CO2 above the set point, in bands", [&](ControlNode& n) {
-        SensorData& d = std::get<SensorData>(n.data);
-        d.offset = kCO2SetPoint;
-        d.gain = kCO2Gain;
-        d.tau = 0;
-        d.target.kind = kSenseZone;
-        d.target.nr = 1;
-        d.target.record = ZoneRef(project.zones.at(1));
-        d.quantity = kSenseMassFraction;
-        d.species = stored_co2;
-    });
-    ControlNode* controller = node(kCtPc1, "controller", "Proportional controller", [&](ControlNode& n) {
-        n.n = 1;
-        n.c1 = sensor;
-        std::get<ProportionalData>(n.data).Kp = 1;
-    });
-    ControlNode* upper = node(kCtUlc, "upper_limit", "At most full speed", [&](ControlNode& n) {
-        n.n = 2;
-        n.c1 = controller;
-        n.c2 = full;
-    });
-    ControlNode* lower = node(kCtLlc, "lower_limit", "At least off", [&](ControlNode& n) {
-        n.n = 2;
-        n.c1 = upper;
-    });
-    ControlNode* off = node(kCtSet, "off", "Off", [](ControlNode& n) { std::get<ConstantData>(n.data).value = 0; });
-    lower->c2 = off;
-    std::vector<ControlNode*> chain;
-    for (ControlNode& n : project.controls) chain.push_back(&n);
-    ASSERT_EQ(sequence_controls(chain, nullptr), 0);
-    project.paths.at(1)->control = lower;
 }
 
 struct Example {
