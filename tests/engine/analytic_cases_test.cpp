@@ -847,7 +847,8 @@ TEST(AnalyticCase, ControlledExhaustFanHoldsTheCO2NearItsSetPoint)
         session.project().rc.t_list = 60;
         ASSERT_TRUE(write_session_file(session, copy));
     }
-    const ProgramRun run = simulate(copy);
+    // The engine on the saved project, as the editor starts it.
+    const ProgramRun run = run_program(AVELOR_ENGINE_PATH, quoted(copy) + " -w");
     ASSERT_EQ(run.code, 0) << run.output;
     const SimFile sim(results_path(copy));
     ASSERT_TRUE(sim.usable()) << sim.fault();
