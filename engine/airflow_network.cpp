@@ -49,6 +49,7 @@
 #include <unordered_map>
 
 #include "airflow_elements.h"
+#include "control_network.h"
 #include "schedule_values.h"
 #include "app/run_log.h"
 #include "model/airflow_element.h"
@@ -204,6 +205,7 @@ struct AirflowNetwork::Impl {
     std::vector<LinkFlow> flows;   // per solver link, multiplied
     std::vector<double> dP;        // per solver link
     SolveReport* timing = nullptr; // where the phases' times are added up
+    const ControlNetwork* controls = nullptr;
 
     // Schedules: each distinct week schedule evaluated once per call, then
     // copied to the links' multipliers and the zones' temperatures.
@@ -218,6 +220,25 @@ struct AirflowNetwork::Impl {
     ScheduleValues schedules;
     std::vector<ScheduledLink> scheduled_links;
     std::vector<ScheduledNode> scheduled_nodes;
+
+    // Control signals: what follows a control node or a values-file column
+    // rather than its schedule, and the slot of its signal once bound.
+    struct ControlledLink {
+        int link = 0;
+        double mult = 1;
+        const ControlNode* control = nullptr;
+        const ControlValuesLink* cdvf = nullptr;
+        int slot = -1;
+    };
+    struct ControlledNode {
+        int node = 0;
+        const ControlNode* control = nullptr;
+        const ControlValuesLink* cdvf = nullptr;
+        std::string what;
+        int slot = -1;
+    };
+    std::vector<ControlledLink> controlled_links;
+    std::vector<ControlledNode> controlled_nodes;
 
     void build(const Project& project);
     void set_system_flows(const Project& project);
@@ -264,12 +285,6 @@ void AirflowNetwork::Impl::build(const Project& project)
     relaxation = rc.afrelax > 0 ? rc.afrelax : 0.75;
     solver.configure(rc.af_slae == 1, rc.af_rs == 0, rc.aflmaxi, rc.aflcnvg);
 
-    // A control network would drive elements and report values this
-    // engine does not compute yet.
-    if (project.controls.count() > 0)
-        throw EngineError("Control networks (" + std::to_string(project.controls.count()) +
-                          " control nodes) are not simulated by this engine yet.");
-
     // Nodes: the zones by number, then the ambient node.
     const std::int32_t nzones = project.zones.count();
     nodes.reserve(static_cast<std::size_t>(nzones) + 1);
@@ -278,9 +293,6 @@ void AirflowNetwork::Impl::build(const Project& project)
         if (!zone) throw EngineError("Zone " + std::to_string(i) + " is missing: the zones are not numbered 1 to " +
                                      std::to_string(nzones) + ".");
         const std::string what = "zone " + zone->name;
-        if (zone->control || zone->cdvf.kind != 0)
-            throw EngineError("Controls and control values on zones (" + what +
-                              ") are not simulated by this engine yet.");
         if (zone->axs != 0) throw EngineError("One-dimensional zones (" + what + ") are not simulated by this engine yet.");
         if ((zone->flags & kZoneCfd) || !zone->cfd_name.empty())
             throw EngineError("CFD zones (" + what + ") are not simulated by this engine yet.");
@@ -308,9 +320,6 @@ void AirflowNetwork::Impl::build(const Project& project)
             throw EngineError("Junction " + std::to_string(i) + " is missing: the junctions are not numbered 1 to " +
                               std::to_string(njct) + ".");
         const std::string what = junction_text(*junction);
-        if (junction->control || junction->cdvf.kind != 0)
-            throw EngineError("Controls and control values on junctions and terminals (" + what +
-                              ") are not simulated by this engine yet.");
         if (junction->flags & (kPathWpcPressure | kPathWpcConcentration))
             throw EngineError("Wind pressure and contaminant files (" + what + ") are not simulated by this engine yet.");
         Node node;
@@ -372,9 +381,6 @@ void AirflowNetwork::Impl::build(const Project& project)
     std::vector<std::pair<int, const FlowPath*>> missing_subs;  // parents to synthesize for
     for (std::int32_t i = 1; i <= npaths; ++i) {
         const FlowPath& path = *project.paths.at(i);
-        if (path.control || path.cdvf.kind != 0)
-            throw EngineError("Controls and control values on flow paths (" + path_text(path) +
-                              ") are not simulated by this engine yet.");
         if (path.flags & (kPathWpcPressure | kPathWpcConcentration))
             throw EngineError("Wind pressure and contaminant files (" + path_text(path) +
                               ") are not simulated by this engine yet.");
@@ -568,9 +574,6 @@ void AirflowNetwork::Impl::add_ducts(const Project& project)
             throw EngineError("Duct segment " + std::to_string(i) + " is missing: the duct segments are not numbered 1 to " +
                               std::to_string(nduct) + ".");
         const std::string what = duct_text(*segment);
-        if (segment->control || segment->cdvf.kind != 0)
-            throw EngineError("Controls and control values on duct segments (" + what +
-                              ") are not simulated by this engine yet.");
         const int n = junction_node(segment->junction_n), m = junction_node(segment->junction_m);
         if (n < 0 || m < 0) throw EngineError("The " + what + " does not join two junctions.");
         if (n == m) throw EngineError("The " + what + " begins and ends at the same junction.");
@@ -752,9 +755,16 @@ void AirflowNetwork::Impl::check_connections(const Project& project) const
 // schedules here.
 void AirflowNetwork::Impl::bind_schedules(const Project& project)
 {
+    const auto controlled = [](const ControlNode* control, const ControlValuesLink& cdvf) {
+        return control != nullptr || cdvf.kind != 0;
+    };
     for (std::size_t i = 0; i + 1 < nodes.size(); ++i) {
         if (nodes[i].kind == NodeKind::Zone) {
             const Zone* zone = project.zones.at(nodes[i].number);
+            if (zone && controlled(zone->control, zone->cdvf)) {
+                controlled_nodes.push_back({static_cast<int>(i), zone->control, &zone->cdvf, "zone " + zone->name});
+                continue;
+            }
             if (!zone || !zone->schedule) continue;
             check_week_schedule(*zone->schedule, kScheduleTemperature, "zone " + zone->name);
             scheduled_nodes.push_back({static_cast<int>(i), schedules.add(*zone->schedule), "zone " + zone->name});
@@ -763,6 +773,11 @@ void AirflowNetwork::Impl::bind_schedules(const Project& project)
         // Junctions follow temperature schedules too; a terminal with one
         // takes its value rather than its zone's temperature.
         const Junction* junction = project.junctions.at(nodes[i].number);
+        if (junction && controlled(junction->control, junction->cdvf)) {
+            controlled_nodes.push_back({static_cast<int>(i), junction->control, &junction->cdvf, junction_text(*junction)});
+            follows[i] = -1;
+            continue;
+        }
         if (!junction || !junction->schedule) continue;
         const std::string what = junction_text(*junction);
         check_week_schedule(*junction->schedule, kScheduleTemperature, what);
@@ -776,6 +791,10 @@ void AirflowNetwork::Impl::bind_schedules(const Project& project)
         if (links[k].kind == LinkKind::DuctSegment) {
             // A segment's schedule scales its flow as a path's does.
             const DuctSegment* segment = project.ducts.at(links[k].number);
+            if (segment && controlled(segment->control, segment->cdvf)) {
+                controlled_links.push_back({static_cast<int>(k), solver_links[k].mult, segment->control, &segment->cdvf});
+                continue;
+            }
             if (!segment || !segment->schedule) continue;
             check_week_schedule(*segment->schedule, kScheduleDimensionless, duct_text(*segment));
             scheduled_links.push_back({static_cast<int>(k), schedules.add(*segment->schedule), solver_links[k].mult});
@@ -783,8 +802,19 @@ void AirflowNetwork::Impl::bind_schedules(const Project& project)
         }
         if (links[k].kind != LinkKind::FlowPath) continue;
         const FlowPath* path = project.paths.at(links[k].number);
-        if (!path || !path->schedule) continue;
+        if (!path) continue;
         const SolverLink& l = solver_links[k];
+        if (controlled(path->control, path->cdvf)) {
+            if (l.fixed)
+                throw EngineError("Controls on the paths of air-handling systems (" + path_text(*path) +
+                                  ") are not simulated by this engine yet.");
+            if (l.parent >= 0 || has_subs[k])
+                throw EngineError("Controls on super elements and their sub-paths (" + path_text(*path) +
+                                  ") are not simulated by this engine yet.");
+            controlled_links.push_back({static_cast<int>(k), l.mult, path->control, &path->cdvf});
+            continue;
+        }
+        if (!path->schedule) continue;
         if (l.fixed)
             throw EngineError("Schedules on the paths of air-handling systems (" + path_text(*path) +
                               ") are not simulated by this engine yet.");
@@ -827,6 +857,47 @@ bool AirflowNetwork::follow_schedules(int day_type, double seconds)
         node.T = v;
     }
     return true;
+}
+
+void AirflowNetwork::bind_controls(ControlNetwork& controls)
+{
+    Impl& s = *impl_;
+    for (Impl::ControlledLink& c : s.controlled_links) {
+        const Link& link = s.links[static_cast<std::size_t>(c.link)];
+        const std::string user =
+            (link.kind == LinkKind::DuctSegment ? "duct segment " : "flow path ") + std::to_string(link.number);
+        c.slot = controls.signal_slot(c.control, *c.cdvf, user);
+    }
+    for (Impl::ControlledNode& c : s.controlled_nodes) c.slot = controls.signal_slot(c.control, *c.cdvf, c.what);
+    s.controls = &controls;
+}
+
+bool AirflowNetwork::follow_controls()
+{
+    Impl& s = *impl_;
+    if (!s.controls) return false;
+    bool changed = false;
+    for (const Impl::ControlledLink& c : s.controlled_links) {
+        // A signal scales the flow as a schedule does; below 0 it closes.
+        const double v = s.controls->signal(c.slot);
+        const double mult = c.mult * (std::isfinite(v) ? std::max(0.0, v) : 0.0);
+        double& now = s.solver_links[static_cast<std::size_t>(c.link)].mult;
+        if (mult != now) changed = true;
+        now = mult;
+    }
+    for (const Impl::ControlledNode& c : s.controlled_nodes) {
+        const double v = s.controls->signal(c.slot);
+        if (!(v > 0) || !std::isfinite(v)) {
+            char text[32];
+            std::snprintf(text, sizeof text, "%g", v);
+            throw EngineError("The control signal of " + c.what + " gives it the temperature " + text +
+                              " K; it must be above 0 K.");
+        }
+        double& T = s.nodes[static_cast<std::size_t>(c.node)].T;
+        if (v != T) changed = true;
+        T = v;
+    }
+    return changed;
 }
 
 bool AirflowNetwork::set_gas_constants(const std::vector<double>& R)

@@ -19,6 +19,8 @@ struct RunControl;
 
 namespace avelor::engine {
 
+class ControlNetwork;
+
 // A project the engine cannot simulate (a feature it does not handle, or
 // data that cannot be solved); the message says why, in the user's words.
 class EngineError : public std::runtime_error {
@@ -137,6 +139,19 @@ public:
     // again. Throws EngineError for a value a path or zone cannot take: a
     // negative factor, a temperature not above 0 K, or not a number.
     bool follow_schedules(int day_type, double seconds);
+
+    // The signals of the zones, junctions, flow paths and duct segments
+    // that have a control node or a CVF/DVF control: these follow the
+    // signal rather than their schedule. A path's or segment's signal
+    // multiplies its flow (and a fan's) as a schedule's value does, a
+    // value below 0 (or not a number) closing it; a zone's or junction's
+    // is its temperature, K. bind_controls takes the slots once (throws
+    // EngineError for a signal the network cannot give);
+    // follow_controls reads them after each evaluation of the network:
+    // true when any changed, so that the airflow must be solved again.
+    // Throws EngineError for a temperature not above 0 K.
+    void bind_controls(ControlNetwork& controls);
+    bool follow_controls();
 
     // The gas constant of each node's air, J/(kg K), one per node (the
     // ambient node's last), for air whose composition differs from dry

@@ -442,6 +442,7 @@ void ContaminantSolver::start_sources(const SourceInstant& instant, const std::v
 }
 
 void ContaminantSolver::follow_sources(const SourceInstant& instant) { impl_->model.sources.follow(instant); }
+void ContaminantSolver::bind_controls(ControlNetwork& controls) { impl_->model.sources.bind_controls(controls); }
 
 const ContaminantSources& ContaminantSolver::sources() const { return impl_->model.sources; }
 

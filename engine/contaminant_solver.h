@@ -106,6 +106,9 @@ public:
     void start_sources(const SourceInstant& instant, const std::vector<Node>& nodes);
     // The instant the next step or steady solve ends at.
     void follow_sources(const SourceInstant& instant);
+    // The control signals the sources and occupant generations follow
+    // (see ContaminantSources::bind_controls).
+    void bind_controls(ControlNetwork& controls);
     const ContaminantSources& sources() const;
 
     // Advances by dt seconds with the flows and masses now in the network.

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 
+#include "control_network.h"
 #include "model/project.h"
 
 namespace avelor::engine {
@@ -140,9 +141,6 @@ ContaminantSources::ContaminantSources(const Project& project, const std::vector
         return;
 
     for (const SourceSink& source : project.sources) {
-        if (source.control || source.cdvf.kind != 0)
-            throw EngineError("Controls and control values on source/sinks (" + instance_text(source) +
-                              ") are not simulated by this engine yet.");
         if (!source.cfd_name.empty())
             throw EngineError("CFD links (" + instance_text(source) + ") are not simulated by this engine yet.");
         if (!source.element)
@@ -152,7 +150,8 @@ ContaminantSources::ContaminantSources(const Project& project, const std::vector
                               value_text(!std::isfinite(source.mult) || source.mult < 0 ? source.mult : source.CC0) +
                               "; it must be a number not below 0.");
         int schedule = -1;
-        if (source.schedule) {
+        // A control signal takes the schedule's place.
+        if (source.schedule && !source.control && source.cdvf.kind == 0) {
             check_week_schedule(*source.schedule, kScheduleDimensionless, instance_text(source));
             schedule = schedules_.add(*source.schedule);
         }
@@ -195,6 +194,10 @@ ContaminantSources::ContaminantSources(const Project& project, const std::vector
             t.schedule = schedule;
             t.state = source.CC0;
             t.source_number = source.nr;
+            if (source.control || source.cdvf.kind != 0) {
+                t.control = source.control;
+                t.cdvf = &source.cdvf;
+            }
             terms_.push_back(t);
         }
     }
@@ -205,14 +208,11 @@ ContaminantSources::ContaminantSources(const Project& project, const std::vector
                               value_text(exposure.mult) + "; it must be a number not below 0.");
         for (const ExposureGeneration& generation : exposure.generations) {
             const std::string what = "the generation of occupant " + std::to_string(exposure.nr);
-            if (generation.cdvf.kind != 0)
-                throw EngineError("Control values on occupant generations (" + what +
-                                  ") are not simulated by this engine yet.");
             if (!std::isfinite(generation.rate) || generation.rate < 0)
                 throw EngineError("The rate of " + what + " is " + value_text(generation.rate) +
                                   "; it must be a number not below 0.");
             int schedule = -1;
-            if (generation.schedule) {
+            if (generation.schedule && generation.cdvf.kind == 0) {
                 check_week_schedule(*generation.schedule, kScheduleDimensionless, what);
                 schedule = schedules_.add(*generation.schedule);
             }
@@ -224,6 +224,7 @@ ContaminantSources::ContaminantSources(const Project& project, const std::vector
             g.species = a;
             g.rate = static_cast<double>(generation.rate) * exposure.mult;
             g.schedule = schedule;
+            if (generation.cdvf.kind != 0) g.cdvf = &generation.cdvf;
             generations_.push_back(g);
         }
     }
@@ -241,9 +242,27 @@ void ContaminantSources::bind(std::vector<int> rows, int nctm)
     }
 }
 
-double ContaminantSources::strength(const Term& t) const
+template <class T>
+double ContaminantSources::factor(const T& t) const
 {
-    return t.mult * (t.schedule >= 0 ? schedules_.value(t.schedule) : 1.0);
+    if (t.signal >= 0) {
+        const double v = controls_->signal(t.signal);
+        return std::isfinite(v) && v > 0 ? v : 0.0;
+    }
+    return t.schedule >= 0 ? schedules_.value(t.schedule) : 1.0;
+}
+
+double ContaminantSources::strength(const Term& t) const { return t.mult * factor(t); }
+
+void ContaminantSources::bind_controls(ControlNetwork& controls)
+{
+    controls_ = &controls;
+    for (Term& t : terms_)
+        if (t.cdvf)
+            t.signal = controls.signal_slot(t.control, *t.cdvf, "source/sink " + std::to_string(t.source_number));
+    for (Generation& g : generations_)
+        if (g.cdvf)
+            g.signal = controls.signal_slot(nullptr, *g.cdvf, "generation of occupant " + std::to_string(g.exposure->nr));
 }
 
 // The generation laws of time alone, before the strength: their value at
@@ -319,7 +338,7 @@ void ContaminantSources::follow(const SourceInstant& instant)
     for (Term& t : terms_) {
         if (t.model != kSrcBrs)
             continue;
-        const double v = t.schedule >= 0 ? schedules_.value(t.schedule) : 1.0;
+        const double v = factor(t);
         t.burst = t.last_value == 0 && v > 0;
         t.last_value = v;
     }
@@ -379,7 +398,7 @@ const std::vector<SourceContribution>& ContaminantSources::step_terms(const std:
         case kSrcDvr:
         case kSrcBls: {
             // Q dS/dt = p C - q S, the air losing w (p C - q S).
-            const double value = t.schedule >= 0 ? schedules_.value(t.schedule) : 1.0;
+            const double value = factor(t);
             double Q, p, q, w;
             if (t.model == kSrcDvr) {
                 Q = t.v[2];
@@ -412,7 +431,7 @@ const std::vector<SourceContribution>& ContaminantSources::step_terms(const std:
     }
     for (const Generation& g : generations_)
         if (g.row >= 0) {
-            const double v = g.schedule >= 0 ? schedules_.value(g.schedule) : 1.0;
+            const double v = factor(g);
             if (v * g.rate != 0)
                 out_.push_back({g.row, 0, v * g.rate});
         }
@@ -476,7 +495,7 @@ const std::vector<SourceContribution>& ContaminantSources::steady_terms(const st
         case kSrcDvs: D = s * t.v[0] * t.v[1] * node.rho; break;
         case kSrcDrs: D = s * t.v[0] * node.volume * node.rho; break;
         case kSrcDvr: {
-            const double value = t.schedule >= 0 ? schedules_.value(t.schedule) : 1.0;
+            const double value = factor(t);
             D = t.mult * value * t.v[0] * t.v[2] * node.rho;
             G = t.mult * value * t.v[1] * t.v[3] * t.state;
             break;
@@ -494,7 +513,7 @@ const std::vector<SourceContribution>& ContaminantSources::steady_terms(const st
     }
     for (const Generation& g : generations_)
         if (g.row >= 0) {
-            const double v = g.schedule >= 0 ? schedules_.value(g.schedule) : 1.0;
+            const double v = factor(g);
             if (v * g.rate != 0)
                 out_.push_back({g.row, 0, v * g.rate});
         }

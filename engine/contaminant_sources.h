@@ -12,6 +12,11 @@
 // of its week schedule (1 without one) at the end of the step, on the day
 // type and time of day the run follows; every model's rates scale with it.
 //
+// An instance with a control node or a CVF/DVF control follows that
+// signal instead of its schedule, and an occupant generation with a
+// CVF/DVF control that column: the signal (below 0 taken as 0) is the
+// value the schedule would give.
+//
 // The element models, with s the strength, C the node's concentration,
 // rho its air density, V its volume, t the time since the start of the run
 // and every parameter in base units:
@@ -71,9 +76,13 @@
 namespace avelor {
 class Project;
 struct Exposure;
+struct ControlNode;
+struct ControlValuesLink;
 }
 
 namespace avelor::engine {
+
+class ControlNetwork;
 
 // The instant at the end of the step to come (or of a steady solve).
 struct SourceInstant {
@@ -119,6 +128,10 @@ public:
     // The instant the next step or steady solve ends at. Throws EngineError
     // for a schedule value that is not a number or is below 0.
     void follow(const SourceInstant& instant);
+    // Takes the slots of the control signals once, before the start; the
+    // values are read at every follow. Throws EngineError for a signal the
+    // network cannot give.
+    void bind_controls(ControlNetwork& controls);
 
     // The terms of a step of dt seconds from the concentrations C (all
     // nodes) with the theta method: the rate the solver weighs is
@@ -155,6 +168,9 @@ private:
         double last_value = 0;  // brs: the schedule's value at the last instant
         bool burst = false;     // brs: a burst falls on the step to come
         int source_number = 0;  // of the instance, for messages
+        const ControlNode* control = nullptr;
+        const ControlValuesLink* cdvf = nullptr;
+        int signal = -1;  // slot of its control signal, -1 none
     };
     struct Generation {
         const Exposure* exposure = nullptr;
@@ -163,9 +179,14 @@ private:
         int schedule = -1;
         int node = -1;    // where it acts at the instant followed, -1 nowhere
         int row = -1;
+        const ControlValuesLink* cdvf = nullptr;
+        int signal = -1;
     };
 
     double strength(const Term& t) const;
+    // The schedule's value, or the control signal's.
+    template <class T>
+    double factor(const T& t) const;
     double law_mean(const Term& t, double t0, double t1) const;
     double law_at(const Term& t, double time) const;
     void locate_occupants();
@@ -179,6 +200,7 @@ private:
     int ambient_ = 0;
     int nctm_ = 0;
     ScheduleValues schedules_;
+    const ControlNetwork* controls_ = nullptr;
     SourceInstant last_, next_;
 };
 

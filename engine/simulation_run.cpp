@@ -10,6 +10,7 @@
 #include "air_mixture.h"
 #include "airflow_elements.h"
 #include "contaminant_solver.h"
+#include "control_network.h"
 #include "exposure_summary.h"
 #include "model/project.h"
 #include "model/run_control.h"
@@ -305,14 +306,24 @@ public:
         exposure_path_ = beside_project(results_path, ".ebw");
         std::error_code ignored;
         std::filesystem::remove(exposure_path_, ignored);
-        follow_schedules(plan_.first_day, plan_.first_time);
-        SolveReport report = flows_.solve(weather_);
+        const std::string report_path = beside_project(results_path, ".val");
+        std::filesystem::remove(report_path, ignored);
         const std::vector<Node>& nodes = flows_.nodes();
         const std::vector<Link>& links = flows_.links();
+        // The network's signals drive the first solve already.
+        controls_ = ControlNetwork(project_, nodes, links, plan_.transient ? plan_.t_step : 0.0,
+                                   [this](const std::string& text) {
+                                       if (options_.warning) options_.warning(text);
+                                   });
+        flows_.bind_controls(controls_);
+        evaluate_controls(plan_.first_day, plan_.first_time, 0.0);
+        follow_schedules(plan_.first_day, plan_.first_time);
+        SolveReport report = flows_.solve(weather_);
         if (nodes.empty() || nodes.back().kind != NodeKind::Ambient)
             throw EngineError("The airflow network does not end with the ambient node.");
         if (plan_.contaminants) {
             contaminants_.emplace(contaminant_model(project_, nodes, links), nodes, links);
+            contaminants_->bind_controls(controls_);
             try {
                 contaminants_->start_sources(source_instant(plan_.first_day, plan_.first_time), nodes);
             } catch (const EngineError& e) {
@@ -334,6 +345,8 @@ public:
             throw EngineError(results_.error());
         if (!restart_.open(restart_path, restart_header(project_)))
             throw EngineError(restart_.error());
+        if (!controls_.open_report(report_path))
+            throw EngineError(controls_.error());
 
         if (!plan_.transient) {
             progress(plan_.first_day, plan_.first_time, report.iterations, 1.0);
@@ -393,6 +406,7 @@ private:
     void advance(SolveReport& report, int day, int time)
     {
         elapsed_ += plan_.t_step;
+        evaluate_controls(day, time, plan_.t_step);
         const bool scheduled_change = follow_schedules(day, time);
         if (plan_.resolve_airflow || scheduled_change || density_changed_) {
             report = flows_.solve(weather_);
@@ -475,10 +489,23 @@ private:
         try {
             if (contaminants_)
                 contaminants_->follow_sources(source_instant(day, time));
-            return flows_.follow_schedules(day_type(day), time);
+            const bool scheduled = flows_.follow_schedules(day_type(day), time);
+            const bool controlled = flows_.follow_controls();
+            return scheduled || controlled;
         } catch (const EngineError& e) {
             throw EngineError(run_instant_text(day, time) + ": " + e.what());
         }
+    }
+
+    // The control network for the instant (day, time), from the state the
+    // last solve left.
+    void evaluate_controls(int day, int time, double dt)
+    {
+        BuildingState state;
+        state.nodes = &flows_.nodes();
+        state.links = &flows_.links();
+        state.concentrations = contaminants_ ? &contaminants_->concentrations() : nullptr;
+        controls_.evaluate(ControlInstant{day, day_type(day), static_cast<double>(time), dt}, state);
     }
 
     // Repeats the cyclic day until the concentrations at its end equal
@@ -589,6 +616,8 @@ private:
                         static_cast<float>(contaminants_->concentration(static_cast<int>(i), a)));
         if (!results_.write_step(step))
             throw EngineError(results_.error());
+        if (!controls_.write_report(day, time))
+            throw EngineError(controls_.error());
     }
 
     void save_day(int day, int time)
@@ -619,6 +648,7 @@ private:
     {
         results_.abandon();
         restart_.close();
+        controls_.close_report();
         return RunOutcome::Stopped;
     }
 
@@ -630,6 +660,8 @@ private:
             throw EngineError(exposures_->error());
         if (!restart_.close())
             throw EngineError(restart_.error());
+        if (!controls_.close_report())
+            throw EngineError(controls_.error());
         return RunOutcome::Finished;
     }
 
@@ -642,6 +674,7 @@ private:
     std::vector<double> outdoor_;
     std::optional<ContaminantSolver> contaminants_;
     std::optional<ExposureRecorder> exposures_;
+    ControlNetwork controls_;
     std::string exposure_path_;
     double elapsed_ = 0;  // s since the start of the run, cyclic repeats included
     AirMixture mixture_;

@@ -31,6 +31,14 @@
 // give the densities of the next step's airflow, which is then solved
 // again; with the vary-density flag the two are solved in turn within the
 // step (see solve_contaminants in the .cpp).
+//
+// The control network (control_network.h) is evaluated at the start of
+// every step, from the state the step before left, for the instant at the
+// step's end; the elements then take its signals (before their schedules,
+// which the signals replace) and the airflow is solved again when any
+// signal changed. A run whose network has report nodes writes them to
+// PROJECT.val beside the results file at every output instant; a run
+// removes the report file of an earlier run when it starts.
 #pragma once
 
 #include <atomic>
@@ -65,6 +73,11 @@ public:
     // any changed, so that the flows must be solved again. Flows that do not
     // follow densities ignore them.
     virtual bool set_gas_constants(const std::vector<double>& /*R*/) { return false; }
+    // Takes the slots of the control signals its elements follow, once
+    // before the run; then, after every evaluation of the network, sets
+    // them: true when any changed. Flows without controls ignore them.
+    virtual void bind_controls(ControlNetwork& /*controls*/) {}
+    virtual bool follow_controls() { return false; }
 };
 
 // The project's airflow network as a flow model.
@@ -76,6 +89,8 @@ public:
     SolveReport solve(const Weather& weather) override { return network_.solve(weather); }
     bool follow_schedules(int day_type, double seconds) override { return network_.follow_schedules(day_type, seconds); }
     bool set_gas_constants(const std::vector<double>& R) override { return network_.set_gas_constants(R); }
+    void bind_controls(ControlNetwork& controls) override { network_.bind_controls(controls); }
+    bool follow_controls() override { return network_.follow_controls(); }
 
 private:
     AirflowNetwork network_;

@@ -19,7 +19,9 @@
 
 #include "app/text_writer.h"
 #include "contaminant_solver.h"
+#include "control_network.h"
 #include "exposure_summary.h"
+#include "model/control_node.h"
 #include "model/project.h"
 #include "prjfile/project_file.h"
 #include "simulation/results_layout.h"
@@ -193,6 +195,54 @@ TEST(ContaminantSources, SteadyStatesOfTheElementModels)
             ASSERT_EQ(solver.sources().surface_count(), 1);
             EXPECT_NEAR(solver.sources().surface_state(0), c.surface, 1e-6 * c.surface);
         }
+    }
+}
+
+// A source/sink with a control node follows the node's output rather
+// than its schedule; an occupant generation with a CVF control follows the
+// column; a signal below 0 counts as 0. One closed zone, an hour's step:
+// C1 = C0 + G dt / M.
+TEST(ContaminantSources, ControlSignalsTakeTheSchedulesPlace)
+{
+    OneZone z(0);
+    WeekSchedule* quarter = z.schedule({{0, 0.25f}, {86400, 0.25f}});
+    SourceSink* source = z.place(z.element(kSrcCcf, {1e-6f}), 2, quarter);
+    ControlNode node;
+    node.type = kCtSet;
+    node.data = ConstantData{0.5f};
+    ControlNode* half = z.project.controls.add(node);
+    source->control = half;
+    const std::string cvf = ::testing::TempDir() + "generation.cvf";
+    std::ofstream(cvf) << "ContinuousValuesFile AvelorW 2.1\nrates\n1/1 12/31\n1\nfactor\n"
+                          "01/01 00:00:00 3\n01/01 02:00:00 1\n";
+    z.project.rc.continuous_values_file = cvf;
+    Exposure occupant = new_exposure(z.project);
+    ExposureGeneration generation;
+    generation.species = z.species;
+    generation.rate = 1e-6f;
+    generation.schedule = quarter;
+    generation.cdvf = {1, "factor"};
+    occupant.generations.push_back(generation);
+    OccupancySchedule here;
+    here.name = "here";
+    here.points = {{0, ZoneRef(z.project.zones.at(1))}};
+    OccupancySchedule* stored = z.project.occupancy_schedules.insert_copy(here);
+    occupant.occupancy.fill(stored);
+    z.project.exposures.add(occupant);
+
+    for (const double signal : {0.5, -1.0}) {
+        SCOPED_TRACE("signal " + std::to_string(signal));
+        std::get<ConstantData>(half->data).value = static_cast<float>(signal);
+        ControlNetwork controls(z.project, z.nodes, z.links, 3600);
+        ContaminantSolver solver(contaminant_model(z.project, z.nodes, z.links), z.nodes, z.links);
+        solver.bind_controls(controls);
+        // The hour to 01:00, when the column reads 2.
+        controls.evaluate(ControlInstant{1, 1, 3600, 3600}, BuildingState{&z.nodes, &z.links, nullptr});
+        solver.start_sources({0, 1, 0}, z.nodes);
+        solver.follow_sources({3600, 1, 3600});
+        solver.step(z.nodes, z.links, 3600);
+        const double G = 2 * fl(1e-6) * std::max(0.0, fl(signal)) + fl(1e-6) * 2;
+        EXPECT_NEAR(solver.concentration(0, 0), G * 3600 / kMass, 1e-9 * G * 3600 / kMass);
     }
 }
 
@@ -487,8 +537,6 @@ TEST(ContaminantSources, WhatTheEngineCannotTakeIsRefused)
              z.place(super);
          },
          "\"dxd\", which this engine"},
-        {"control value", [](OneZone& z) { z.place(z.element(kSrcCcf, {1e-6f}))->cdvf.kind = 1; },
-         "Controls and control values on source/sinks (source/sink 1)"},
         {"negative removal", [](OneZone& z) { z.place(z.element(kSrcCcf, {1e-6f, -1})); },
          "every value of its model must be a number not below 0"},
         {"partition coefficient 0", [](OneZone& z) { z.place(z.element(kSrcBls, {1, 1, 0, 1})); },
@@ -500,16 +548,6 @@ TEST(ContaminantSources, WhatTheEngineCannotTakeIsRefused)
              z.place(z.element(kSrcCcf, {1e-6f}), 1, w);
          },
          "is not dimensionless"},
-        {"occupant generation with a control value",
-         [](OneZone& z) {
-             Exposure e = new_exposure(z.project);
-             ExposureGeneration g;
-             g.species = z.species;
-             g.cdvf.kind = 2;
-             e.generations.push_back(g);
-             z.project.exposures.add(e);
-         },
-         "Control values on occupant generations"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -22,9 +22,11 @@
 #include "forms/wind_profile_form.h"
 #include "model/airflow_rules.h"
 #include "model/duct_element.h"
+#include "model/control_node.h"
 #include "model/duct_rules.h"
 #include "model/point_lists.h"
 #include "model/project.h"
+#include "model/source_element.h"
 #include "model/species.h"
 #include "sketchpad/level_navigation.h"
 #include "sketchpad/sketch_drawing.h"
@@ -123,10 +125,13 @@ inline AirflowElement* constant_mass_fan(Project& project, const std::string& na
 // their segment numbers spread as a level's loading leaves them), and
 // add_ducts makes its junction and segment records, numbered in the
 // picture's reading order, before the check relinks them to the drawing.
+// A link layer, when given, is drawn over the plan as well (its nodes
+// numbered in reading order); add_ducts may then number its pieces.
 inline void draw_building(EditorSession& session, const std::vector<std::string>& drawing,
                           const std::vector<ZoneSpec>& zones, const std::vector<PathSpec>& paths,
                           const std::vector<std::string>& duct_drawing = {},
-                          const std::function<void(Project&, Level&)>& add_ducts = {})
+                          const std::function<void(Project&, Level&)>& add_ducts = {},
+                          const std::vector<std::string>& link_drawing = {})
 {
     Project& project = session.project();
     prepare_sketchpad(session);
@@ -134,7 +139,8 @@ inline void draw_building(EditorSession& session, const std::vector<std::string>
     Level& level = *project.lowest_level;
     level.name = "ground";
     const Picture page = on_sketchpad(drawing);
-    draw_plan(session.grid, Plan(page, duct_drawing.empty() ? Picture{} : on_sketchpad(duct_drawing)));
+    draw_plan(session.grid, Plan(page, duct_drawing.empty() ? Picture{} : on_sketchpad(duct_drawing),
+                                 link_drawing.empty() ? Picture{} : on_sketchpad(link_drawing)));
     if (!duct_drawing.empty()) expand_duct_runs(session.grid, kCurrentLevel);
     for (const ZoneSpec& want : zones) {
         Zone zone = new_zone(project);
@@ -610,6 +616,184 @@ inline void duct_system(EditorSession& session)
             if (end && end->t != 0) end->terminal.duct_area() = d.element->shape.area;
 }
 
+// A room whose CO2 an exhaust fan holds near a set point: occupants
+// (a constant source of CO2 following the office hours, 08:00 to 17:00)
+// in a 240 m3 room; a constant mass flow exhaust fan of 0.2 kg/s in the
+// north wall and a make-up opening in the south wall. A CO2 sensor in the
+// room reads (C - set point) / band, a proportional controller (Kp 1)
+// passes it on, an upper limit control clamps it at 1 and a lower limit
+// control at 0: the fan runs at that fraction of its flow. One day from
+// 00:00 at 1-minute steps with 5-minute results. The numbers are those of
+// tests/engine/controlled_exhaust_reference.py, which integrates the same
+// room on its own.
+inline constexpr float kOutdoorCO2 = 6.0e-4f;     // kg/kg, about 395 ppm
+inline constexpr float kCO2SetPoint = 1.5e-3f;    // kg/kg, about 990 ppm
+inline constexpr float kCO2Band = 2.5e-4f;        // kg/kg from off to full speed
+inline constexpr float kCO2Gain = 4000;           // 1 / band
+inline constexpr float kCO2Generation = 1.0e-4f;  // kg/s while occupied
+inline constexpr float kControlledFanFlow = 0.2f; // kg/s at full speed
+inline constexpr float kOfficeVolume = 240;       // m3
+inline constexpr std::int32_t kOccupiedFrom = 8 * 3600, kOccupiedUntil = 17 * 3600;
+inline void controlled_exhaust_fan(EditorSession& session)
+{
+    Project& project = session.project();
+    set_project_description(project, "Exhaust fan holding the CO2 of an office near a set point");
+    RunControl& rc = project.rc;
+    steady_run(rc, kWarm);
+    rc.sim_mf = 2;
+    rc.t_step = 60;
+    rc.t_list = 300;
+    rc.date_0 = 1;
+    rc.time_0 = 0;
+    rc.date_1 = 1;
+    rc.time_1 = 86400;
+    rc.date_st = rc.date_0;
+    rc.time_st = rc.time_0;
+    Species co2 = new_species();
+    co2.name = "CO2";
+    co2.desc = "Carbon dioxide";
+    co2.molwt = 44.01f;
+    co2.t = 0;
+    co2.s = 1;
+    co2.CCdef = kOutdoorCO2;
+    Species* stored_co2 = project.species.insert_copy(co2);
+    ASSERT_EQ(rebuild_contaminants(project), 0);
+
+    DaySchedule* hours = define_day_schedule(project, "office_hours", "Occupied from 08:00 to 17:00", false,
+                                             {{TypedTime::from(0), "0"},
+                                              {TypedTime::from(kOccupiedFrom), "1"},
+                                              {TypedTime::from(kOccupiedUntil), "0"},
+                                              {TypedTime::from(kSecondsInDay), "0"}});
+    ASSERT_NE(hours, nullptr);
+    WeekScheduleForm week(project, new_week_schedule(kScheduleDimensionless, 0));
+    week.set_name("occupants");
+    week.set_description("Office hours every day");
+    ASSERT_TRUE(week.replace({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}, hours));
+    ASSERT_TRUE(week.accept(project.week_schedules, nullptr));
+    WeekSchedule* occupants = week.stored();
+
+    SourceElement breath = new_source_element(kSrcCcf, stored_co2);
+    breath.name = "occupants_co2";
+    breath.desc = "CO2 of the occupants, 1e-4 kg/s";
+    breath.v[0] = kCO2Generation;
+    SourceElement* element = project.source_elements.insert_copy(breath);
+
+    constant_mass_fan(project, "exhaust_fan", "Exhaust fan, 0.2 kg/s", kControlledFanFlow);
+    define_element(project, kPlrLeak1, "makeup_opening", "Make-up air opening, 0.1 m2 at 4 Pa",
+                   [](AirflowElement& e) {
+                       LeakageData& d = std::get<LeakageData>(e.data);
+                       d.area1 = 0.1f;
+                       d.expt = 0.65f;
+                       d.coef = 0.6f;
+                       d.pres = 4;
+                   });
+    // The control network on the link layer: the sensor end beside the
+    // zone icon, the sensor (2), the controller (3), the upper limit (4)
+    // with the constant 1 (1) from the north and the lower limit (5) with
+    // the constant 0 (6) from the south; its arrowhead points into the fan.
+    // Each piece carries the number of the node that drives it.
+    const std::vector<std::string> links = {
+        ".................",
+        "...............^.",
+        "............N..o.",
+        "............o..o.",
+        "............v..o.",
+        "...so>No>No>No>N.",
+        "...............^.",
+        "...............o.",
+        "...............N.",
+        ".................",
+        "................."};
+    const std::vector<std::string> numbers = {
+        ".................",
+        "...............5.",
+        "............1..5.",
+        "............1..5.",
+        "............1..5.",
+        "...2222223334445.",
+        "...............6.",
+        "...............6.",
+        "...............6.",
+        ".................",
+        "................."};
+    constexpr int kSourceRow = 8, kSourceCol = 3;
+    const auto add_network = [&](Project& p, Level&) {
+        LevelCells& cells = session.grid.current();
+        for (std::size_t r = 0; r < numbers.size(); ++r)
+            for (std::size_t c = 0; c < numbers[r].size(); ++c)
+                if (numbers[r][c] != '.')
+                    cells.Ctrls(kTop + static_cast<int>(r), kLeft + static_cast<int>(c)) = numbers[r][c] - '0';
+        SourceSink source;
+        source.zone = p.zones.at(1);
+        source.element = element;
+        source.schedule = occupants;
+        source.mult = 1;
+        const SourceSink* placed = p.sources.add(source);
+        cells.Sketch(kTop + kSourceRow, kLeft + kSourceCol) = ICN_SOURCE;
+        cells.Paths(kTop + kSourceRow, kLeft + kSourceCol) = placed->nr;
+        // The nodes as their dialogs define them, numbered as their icons.
+        const auto node = [&](int type, const std::string& name, const std::string& desc,
+                              const std::function<void(ControlNode&)>& fill) {
+            ControlNode n;
+            n.type = static_cast<std::int16_t>(type);
+            n.data = new_control_data(type);
+            n.name = name;
+            n.desc = desc;
+            fill(n);
+            return p.controls.add(n);
+        };
+        ControlNode* full = node(kCtSet, "full", "Full speed", [](ControlNode& n) {
+            std::get<ConstantData>(n.data).value = 1;
+        });
+        ControlNode* sensor = node(kCtSns, "co2_sensor", "CO2 above the set point, in bands", [&](ControlNode& n) {
+            SensorData& d = std::get<SensorData>(n.data);
+            d.offset = kCO2SetPoint;
+            d.gain = kCO2Gain;
+            d.tau = 0;
+            d.target.kind = kSenseZone;
+            d.target.nr = 1;
+            d.target.record = ZoneRef(p.zones.at(1));
+            d.quantity = kSenseMassFraction;
+            d.species = stored_co2;
+        });
+        ControlNode* controller = node(kCtPc1, "controller", "Proportional controller", [&](ControlNode& n) {
+            n.n = 1;
+            n.c1 = sensor;
+            std::get<ProportionalData>(n.data).Kp = 1;
+        });
+        ControlNode* upper = node(kCtUlc, "upper_limit", "At most full speed", [&](ControlNode& n) {
+            n.n = 2;
+            n.c1 = controller;
+            n.c2 = full;
+        });
+        ControlNode* lower = node(kCtLlc, "lower_limit", "At least off", [&](ControlNode& n) {
+            n.n = 2;
+            n.c1 = upper;
+        });
+        ControlNode* off = node(kCtSet, "off", "Off", [](ControlNode& n) { std::get<ConstantData>(n.data).value = 0; });
+        lower->c2 = off;
+        std::vector<ControlNode*> chain;
+        for (ControlNode& n : p.controls) chain.push_back(&n);
+        ASSERT_EQ(sequence_controls(chain, nullptr), 0);
+        p.paths.at(1)->control = lower;
+    };
+    draw_building(session,
+                  {"###############A#",
+                   "#...............#",
+                   "#...............#",
+                   "#...............#",
+                   "#...............#",
+                   "#.1.............#",
+                   "#...............#",
+                   "#...............#",
+                   "#...............#",
+                   "#...............#",
+                   "########B########"},
+                  {{"office", kOfficeVolume}}, {{"exhaust_fan", kDirNorth, 2.5f}, {"makeup_opening", kDirNorth, 0.5f}},
+                  {}, add_network, links);
+
+}
+
 struct Example {
     std::string file;  // under examples/
     void (*build)(EditorSession&);
@@ -627,6 +811,7 @@ inline const std::vector<Example>& shipped_examples()
         {"zones_in_series.prj", zones_in_series},
         {"wind_cross_ventilation.prj", wind_cross_ventilation},
         {"duct_system.prj", duct_system},
+        {"controlled_exhaust_fan.prj", controlled_exhaust_fan},
     };
     return all;
 }
