@@ -86,7 +86,7 @@
 // CVF/DVF control, the named column of that values file; else its schedule
 // (signal_slot()).
 //
-// Report file. With report (log) nodes, a run writes PROJECT.val beside
+// Report file. With report (log) nodes, a run writes the controls log PROJECT.log beside
 // its results: a first line "date time" followed by each report node's
 // "header[units]" (in list order, separated by single blanks; blanks in a
 // header become "_"), then one line per output instant "mm/dd hh:mm:ss v1

@@ -9,7 +9,7 @@
 // signal with "-w"), 2 anything that went wrong, with a message on
 // standard error.
 //
-// Every run also writes its log, PROJECT.log, beside the project: what
+// Every run also writes its log, PROJECT.xlog, beside the project: what
 // the reader reported, every warning of the run ("WARNING: " lines: steps
 // whose airflow did not converge; with "-w" they go to standard error as
 // well), the error that ended it, and its last line, "AVELORX3 finished
@@ -167,7 +167,7 @@ int main(int argc, char** argv)
     const std::string& path = args[0];
     // The log of this run, beside the project; a run goes on without it
     // when the folder cannot take it.
-    if (run_log().open(beside_project(path, ".log")))
+    if (run_log().open(beside_project(path, ".xlog")))
         run_log().printf("%s: %s\n", version_text().c_str(), path.c_str());
     Project project;
     if (!read(path, project))

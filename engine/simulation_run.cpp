@@ -306,7 +306,7 @@ public:
         exposure_path_ = beside_project(results_path, ".ebw");
         std::error_code ignored;
         std::filesystem::remove(exposure_path_, ignored);
-        const std::string report_path = beside_project(results_path, ".val");
+        const std::string report_path = beside_project(results_path, ".log");
         std::filesystem::remove(report_path, ignored);
         const std::vector<Node>& nodes = flows_.nodes();
         const std::vector<Link>& links = flows_.links();

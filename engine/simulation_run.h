@@ -37,7 +37,7 @@
 // step's end; the elements then take its signals (before their schedules,
 // which the signals replace) and the airflow is solved again when any
 // signal changed. A run whose network has report nodes writes them to
-// PROJECT.val beside the results file at every output instant; a run
+// PROJECT.log (the controls log) beside the results file at every output instant; a run
 // removes the report file of an earlier run when it starts.
 #pragma once
 

@@ -48,7 +48,7 @@ std::vector<std::string> engine_arguments(const std::string& engine_path, const 
 std::string engine_log_path(const std::string& project_path)
 {
     std::filesystem::path path(project_path);
-    path.replace_extension(".log");
+    path.replace_extension(".xlog");
     return path.string();
 }
 

@@ -40,7 +40,7 @@ std::string engine_path_in(std::string_view program_folder);
 std::vector<std::string> engine_arguments(const std::string& engine_path, const std::string& project_path,
                                           bool dialog);
 
-// The log the engine writes beside the project on every run: PROJECT.log.
+// The log the engine writes beside the project on every run: PROJECT.xlog.
 std::string engine_log_path(const std::string& project_path);
 // The warnings the engine wrote to such a log (its "WARNING: " lines); 0
 // when there is no log.

@@ -921,7 +921,7 @@ TEST(AnalyticCase, ControlledExhaustFanHoldsTheCO2NearItsSetPoint)
 TEST(RunWarnings, AvelorRunTellsOfTheWarningsTheEngineLogged)
 {
     const std::string copy = copy_example("stack_two_orifices.prj", "warnings");
-    const std::string log = fs::path(copy).replace_extension(".log").string();
+    const std::string log = fs::path(copy).replace_extension(".xlog").string();
     {
         const ProgramRun clean = simulate(copy);
         ASSERT_EQ(clean.code, 0) << clean.output;
@@ -940,7 +940,7 @@ TEST(RunWarnings, AvelorRunTellsOfTheWarningsTheEngineLogged)
                               "zone room, is out of balance by "),
               std::string::npos)
         << run.output;
-    EXPECT_NE(run.output.find("WARNING: AVELORX3 finished with 1 warning - see stack_two_orifices.log"), std::string::npos)
+    EXPECT_NE(run.output.find("WARNING: AVELORX3 finished with 1 warning - see stack_two_orifices.xlog"), std::string::npos)
         << run.output;
     const std::string logged = read_file(log);
     EXPECT_NE(logged.find("\nWARNING: Jan15 12:00:00: the airflow did not converge"), std::string::npos) << logged;

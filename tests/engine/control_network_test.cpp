@@ -431,7 +431,7 @@ TEST(ControlNetwork, ReportNodesWriteTheValuesFile)
     });
     bench.build();
     ASSERT_TRUE(bench.network->has_reports());
-    const std::string path = temp_path("control_report.val");
+    const std::string path = temp_path("control_report.log");
     ASSERT_TRUE(bench.network->open_report(path));
     bench.step(293.15, 1.5, 0);
     ASSERT_TRUE(bench.network->write_report(32, 3600));
@@ -594,7 +594,7 @@ TEST(ControlNetwork, SignalsDriveThePathsAndZonesOfTheAirflow)
 
 // A whole run: a fan whose discrete values file column switches it from
 // full to half speed at 00:30 and a report node on the fan's flow (in g/s)
-// give PROJECT.val beside the results, one line per output instant; the
+// give PROJECT.log beside the results, one line per output instant; the
 // flow reported for an instant is the one sensed from the step before.
 TEST(ControlNetwork, ARunWritesItsReportNodesBesideTheResults)
 {
@@ -643,7 +643,7 @@ TEST(ControlNetwork, ARunWritesItsReportNodesBesideTheResults)
     // 00:00 the initial state (no flow yet), 00:20 the step to 00:10 at
     // full speed, 00:40 the step to 00:30, which takes the file's value
     // at its end: half speed.
-    EXPECT_EQ(testing::read_file(beside_project(sim, ".val")),
+    EXPECT_EQ(testing::read_file(beside_project(sim, ".log")),
               "date time fan[g/s]\n"
               "01/01 00:00:00 0\n"
               "01/01 00:20:00 40\n"

@@ -688,7 +688,7 @@ inline void controlled_exhaust_fan(EditorSession& session)
                        d.pres = 4;
                    });
     // The control network on the link layer: the sensor end beside the
-    // zone icon, the sensor (2), the controller (3), the upper limit (4)
+    // zone icon, whose sensor (2) feeds the controller (3), the upper limit (4)
     // with the constant 1 (1) from the north and the lower limit (5) with
     // the constant 0 (6) from the south; its arrowhead points into the fan.
     // Each piece carries the number of the node that drives it.
@@ -698,7 +698,7 @@ inline void controlled_exhaust_fan(EditorSession& session)
         "............N..o.",
         "............o..o.",
         "............v..o.",
-        "...so>No>No>No>N.",
+        "...soooo>No>No>N.",
         "...............^.",
         "...............o.",
         "...............N.",

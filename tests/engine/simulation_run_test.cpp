@@ -750,7 +750,7 @@ TEST(EngineProgram, HostileProjectsEndWithTheirMessageAndExitCode)
             << output;
         EXPECT_EQ(exists(beside_project(prj, ".sim")), c.code == 0);
         EXPECT_FALSE(exists(beside_project(prj, ".sim") + ".part"));
-        const std::string log = avelor::testing::read_file(beside_project(prj, ".log"));
+        const std::string log = avelor::testing::read_file(beside_project(prj, ".xlog"));
         EXPECT_NE(log.find((c.code == 2 ? "\nERROR: " : "\nWARNING: ") + c.message), std::string::npos) << log;
         if (c.code == 0) {
             EXPECT_NE(log.find("AVELORX3 finished with 1 warning.\n"), std::string::npos) << log;
