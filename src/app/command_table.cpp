@@ -179,7 +179,7 @@ constexpr std::array kCommands = {
     CommandEntry{cmd::Contaminants, Data, "", "&Contaminants...", "", NoMark, true},
     CommandEntry{cmd::ContinuousValuesFile, Data, "Co&ntrols", "&Continuous Values File...", "", NoMark, true},
     CommandEntry{cmd::DiscreteValuesFile, Data, "Co&ntrols", "&Discrete Values File...", "", NoMark, true},
-    CommandEntry{cmd::SuperElements, Data, "Co&ntrols", "&Super Elements...", "", NoMark, Later},
+    CommandEntry{cmd::SuperElements, Data, "Co&ntrols", "&Super Elements...", "", NoMark, true},
 
     CommandEntry{cmd::EditWeatherData, Weather, "", "Edit &Weather Data...", "F7", NoMark, Later},
     CommandEntry{cmd::CreateWpcFile, Weather, "", "&Create WPC File ...", "", NoMark, Later},

@@ -504,6 +504,8 @@ SuperElementCheck SuperElementsForm::check(bool silent)
     if (!current_) return {};
     SuperElementCheck result = check_super_element(*current_, silent);
     defined_ = result.defined;
+    // The building check orders the nodes of the elements marked defined.
+    current_->f = static_cast<std::uint16_t>(defined_ ? (current_->f | kSuperDefined) : (current_->f & ~kSuperDefined));
     return result;
 }
 

@@ -1,3 +1,4 @@
+#include "ui/control_dialogs.h"
 #include "ui/main_window.h"
 
 #include <QAction>
@@ -860,6 +861,14 @@ void MainWindow::run_command(int command)
         run_filter_element_manager(this, s.project());
         data_changed();
         break;
+    case cmd::SuperElements: {
+        // Modal while an element's own sketch cannot be edited on the
+        // SketchPad: nothing else may change the elements meanwhile.
+        SuperElementsWindow window(s.project(), this);
+        window.exec();
+        data_changed();
+        break;
+    }
     case cmd::ContinuousValuesFile:
     case cmd::DiscreteValuesFile:
         choose_values_file(s, command == cmd::ContinuousValuesFile ? ValuesFileKind::Continuous

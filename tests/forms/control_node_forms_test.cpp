@@ -617,12 +617,14 @@ TEST_F(SuperElementWindow, CheckElementCases)
     EXPECT_TRUE(form.check().defined);
     EXPECT_EQ(form.defined_text(), "YES");
     EXPECT_EQ(form.current()->f & kSuperSensorsFollowCell, 0);
+    EXPECT_NE(form.current()->f & kSuperDefined, 0) << "the element keeps what its check found";
 
     // The input node's first input linked from the west: not defined.
     piece(ICN_ARROW_E, 2, 1, 0);
     SuperElementCheck c = form.check(true);
     EXPECT_FALSE(c.defined);
     EXPECT_EQ(c.message, kNodesNotDefined);
+    EXPECT_EQ(form.current()->f & kSuperDefined, 0);
     form.current()->sketch.back().nr = 7;
     c = form.check();
     EXPECT_FALSE(c.defined);
