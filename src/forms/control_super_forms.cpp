@@ -338,6 +338,9 @@ SuperElementCheck check_super_element(SuperElement& element, bool silent)
             return fail(kInput2NotConnected);
         }
     }
+    // An instance passes on its element's output: without one it has no
+    // signal to give.
+    if (!element.output) return fail(kNoOutputNode);
     out.defined = true;
     return out;
 }

@@ -132,6 +132,7 @@ inline constexpr std::string_view kInputOutputSame = "Input and Output subnodes 
 inline constexpr std::string_view kNameSuperElement = "You must name the Super Element.";
 inline constexpr std::string_view kNodesNotDefined = "Highlighted nodes not defined";
 inline constexpr std::string_view kWrongInputCount = "Incorrect number of inputs to control";
+inline constexpr std::string_view kNoOutputNode = "The Super Element must have an Output Node.";
 inline constexpr std::string_view kInput1Connected = "input1 of Input sub-node should not be connected.";
 inline constexpr std::string_view kInput2NotConnected = "input2 of Input sub-node should be connected.";
 inline constexpr std::string_view kOutputRequired = " <required>";

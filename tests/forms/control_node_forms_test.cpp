@@ -606,6 +606,7 @@ TEST_F(SuperElementWindow, NewRenameAndInputOutputChoice)
 TEST_F(SuperElementWindow, CheckElementCases)
 {
     form.new_element();
+    EXPECT_EQ(form.check(true).message, kNoOutputNode) << "an empty element gives no signal";
     // A modifier (1) at (2, 2) feeding an abs node (2) at (2, 6) over
     // (2, 3) head, (2, 4) plain (not stored), (2, 5) arrowhead east.
     ControlNode* in = node(kCtMod, 2, 2);
