@@ -247,6 +247,21 @@ void ControlNetwork::Impl::build(const Project& p, const std::vector<Node>& node
                 return fault("senses a quantity (" + std::to_string(q) + ") its target (kind " +
                              std::to_string(s.target.kind) + ") does not have.");
             };
+            // What a zone, the ambient, a junction or a terminal gives alike:
+            // false for any other quantity.
+            const auto sense_node = [&](int quantity) {
+                if (quantity == kSenseMassFraction) {
+                    sensor.sense = Sense::NodeMassFraction;
+                    sensor.species = species_index(s.species, node);
+                } else if (quantity == kSenseTemperature) {
+                    sensor.sense = Sense::NodeTemperature;
+                } else if (quantity == kSenseGagePressure) {
+                    sensor.sense = Sense::NodePressure;
+                } else {
+                    return false;
+                }
+                return true;
+            };
             if (const ZoneRef* z = std::get_if<ZoneRef>(&rec); z && !z->is_none()) {
                 int index = ambient;
                 if (!z->is_ambient()) {
@@ -255,33 +270,17 @@ void ControlNetwork::Impl::build(const Project& p, const std::vector<Node>& node
                     index = it->second;
                 }
                 sensor.index = index;
-                if (q == kSenseMassFraction) {
-                    sensor.sense = Sense::NodeMassFraction;
-                    sensor.species = species_index(s.species, node);
-                } else if (q == kSenseTemperature) {
-                    sensor.sense = Sense::NodeTemperature;
-                } else if (q == kSenseGagePressure) {
-                    sensor.sense = Sense::NodePressure;
-                } else if (q == kSenseOccupancy) {
+                if (q == kSenseOccupancy) {
                     sensor.sense = Sense::ZoneOccupancy;
                     track_occupants = true;
-                } else {
+                } else if (!sense_node(q)) {
                     throw refuse();
                 }
             } else if (const auto* j = std::get_if<Junction*>(&rec); j && *j) {
                 const auto it = junction_node.find((*j)->nr);
                 if (it == junction_node.end()) throw fault("senses a junction that is not in the airflow network.");
                 sensor.index = it->second;
-                if (q == kSenseMassFraction) {
-                    sensor.sense = Sense::NodeMassFraction;
-                    sensor.species = species_index(s.species, node);
-                } else if (q == kSenseTemperature) {
-                    sensor.sense = Sense::NodeTemperature;
-                } else if (q == kSenseGagePressure) {
-                    sensor.sense = Sense::NodePressure;
-                } else {
-                    throw refuse();
-                }
+                if (!sense_node(q)) throw refuse();
             } else if (std::holds_alternative<FlowPath*>(rec) || std::holds_alternative<DuctSegment*>(rec)) {
                 const FlowPath* const* path = std::get_if<FlowPath*>(&rec);
                 const DuctSegment* const* duct = std::get_if<DuctSegment*>(&rec);

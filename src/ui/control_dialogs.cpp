@@ -26,6 +26,22 @@ namespace avelor::ui {
 
 namespace {
 
+// "Edit Schedule", "New Schedule" and "Library..." (not available yet) in
+// a row.
+QHBoxLayout* schedule_buttons(QPushButton*& edit, QPushButton*& make)
+{
+    auto* buttons = new QHBoxLayout;
+    edit = new QPushButton(QStringLiteral("Edit Schedule"));
+    make = new QPushButton(QStringLiteral("New Schedule"));
+    auto* library = new QPushButton(QStringLiteral("Library..."));
+    library->setEnabled(false);
+    library->setToolTip(QStringLiteral("Schedule libraries are not available yet."));
+    buttons->addWidget(edit);
+    buttons->addWidget(make);
+    buttons->addWidget(library);
+    return buttons;
+}
+
 QString text_of(std::string_view text) { return from_1252(text); }
 
 QDialogButtonBox* ok_cancel(QDialog* dialog)
@@ -165,16 +181,9 @@ ControlNodeDialog::ControlNodeDialog(ControlNodeForm& form, Project& project, QW
         sf->addRow(QStringLiteral("Name:"), schedule_);
         schedule_description_ = new QLabel;
         sf->addRow(QStringLiteral("Description:"), schedule_description_);
-        auto* buttons = new QHBoxLayout;
-        auto* edit = new QPushButton(QStringLiteral("Edit Schedule"));
-        auto* make = new QPushButton(QStringLiteral("New Schedule"));
-        auto* library = new QPushButton(QStringLiteral("Library..."));
-        library->setEnabled(false);
-        library->setToolTip(QStringLiteral("Schedule libraries are not available yet."));
-        buttons->addWidget(edit);
-        buttons->addWidget(make);
-        buttons->addWidget(library);
-        sf->addRow(buttons);
+        QPushButton* edit = nullptr;
+        QPushButton* make = nullptr;
+        sf->addRow(schedule_buttons(edit, make));
         layout->addWidget(box);
         connect(schedule_kind_, &QButtonGroup::idClicked, this, [this](int id) {
             form_.set_temperature_schedules(id == 1);
@@ -250,16 +259,9 @@ ControlNodeDialog::ControlNodeDialog(ControlNodeForm& form, Project& project, QW
             delays_[static_cast<std::size_t>(k)]->setObjectName(increasing ? QStringLiteral("Increasing")
                                                                            : QStringLiteral("Decreasing"));
             v->addWidget(delays_[static_cast<std::size_t>(k)]);
-            auto* buttons = new QHBoxLayout;
-            auto* edit = new QPushButton(QStringLiteral("Edit Schedule"));
-            auto* make = new QPushButton(QStringLiteral("New Schedule"));
-            auto* library = new QPushButton(QStringLiteral("Library..."));
-            library->setEnabled(false);
-            library->setToolTip(QStringLiteral("Schedule libraries are not available yet."));
-            buttons->addWidget(edit);
-            buttons->addWidget(make);
-            buttons->addWidget(library);
-            v->addLayout(buttons);
+            QPushButton* edit = nullptr;
+            QPushButton* make = nullptr;
+            v->addLayout(schedule_buttons(edit, make));
             layout->addWidget(box);
             connect(delays_[static_cast<std::size_t>(k)], &QComboBox::currentIndexChanged, this,
                     [this, increasing](int index) {
