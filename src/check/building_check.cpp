@@ -19,6 +19,7 @@
 #include "sketchpad/control_links.h"
 #include "sketchpad/level_navigation.h"
 #include "sketchpad/sketch_view.h"
+#include "sketchpad/super_sketch.h"
 #include "sketchpad/zone_detection.h"
 
 namespace avelor {
@@ -912,6 +913,8 @@ int check_building(CheckScope scope, ProblemList& problems, int mode)
     if (!pack_zones(p)) result = 1;
     if (!pack_network(p)) result = 1;
     for (SuperElement& element : p.super_elements) {
+        // The inputs of an element's nodes are what its own sketch links.
+        if (check && !element.sketch.empty()) collect_element_links(p, element);
         pack_super_element(element);
         if ((element.f & kSuperDefined) && super_element_uses(p, element) == 0)
             sequence_controls(element_chain(element), &element);

@@ -44,13 +44,15 @@ void store_over(ControlNode& node, const ControlNode& working)
 
 // The node's number goes into its cell and out along the links leaving
 // it, each link's target taking the node. On a super element's own sketch
-// the numbers name the element's nodes, which the link layer does not
-// follow: there only the cell takes the number.
+// the numbers name the element's nodes.
 void propagate_outputs(SketchEditor& editor, int row, int col, std::int32_t number)
 {
     editor.grid().current().Ctrls(row, col) = number;
-    if (in_element(editor)) return;
-    propagate_control_number(editor.project(), editor.grid(), row, col);
+    if (in_element(editor))
+        propagate_control_number(editor.project(), ControlNumbers(editor.control.element->nodes), editor.grid(), row,
+                                 col);
+    else
+        propagate_control_number(editor.project(), editor.grid(), row, col);
     editor.repaint_all();
 }
 
@@ -343,6 +345,8 @@ bool define_control_cell(SketchEditor& editor, const SheetRequest& request)
 {
     const int row = request.cell.row;
     const int col = request.cell.col;
+    // A sketch grid without an element holds nothing to define.
+    if (editor.control.mode == ControlEditMode::SuperElement && !editor.control.element) return false;
     if (request.kind == SheetKind::Sensor) return define_sensor(editor, row, col);
     if (request.number < 1) return define_control_node(editor, row, col);
     return edit_control_node(editor, row, col);

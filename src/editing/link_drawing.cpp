@@ -14,6 +14,7 @@
 #include "model/project.h"
 #include "sketchpad/control_links.h"
 #include "sketchpad/level_navigation.h"
+#include "sketchpad/super_sketch.h"
 
 namespace avelor {
 
@@ -38,7 +39,39 @@ bool drawable(SketchEditor& editor, int row, int col)
     return editor.grid().allocated() && editor.project().current_level && editor.grid().in_drawing(row, col);
 }
 
-ControlNode* node_numbered(Project& p, std::int32_t n) { return n > 0 ? p.controls.at(n) : nullptr; }
+ControlNode* node_numbered(ControlNumbers numbers, std::int32_t n) { return numbers(n); }
+
+bool on_element_sketch(const SketchEditor& editor)
+{
+    return editor.control.mode == ControlEditMode::SuperElement && editor.control.element;
+}
+
+// The node list the numbers of the link layer being edited name.
+ControlNumbers numbers_of(SketchEditor& editor)
+{
+    if (on_element_sketch(editor)) return ControlNumbers(editor.control.element->nodes);
+    return ControlNumbers(editor.project().controls);
+}
+
+// A super node's sub-network shown for its phantoms, or the sketch of an
+// element that super nodes use, cannot change: its nodes belong to the
+// super nodes too.
+bool sub_nodes_fixed(const SketchEditor& editor)
+{
+    if (editor.control.mode == ControlEditMode::SuperNode) return true;
+    if (editor.control.mode != ControlEditMode::SuperElement) return false;
+    // No element chosen: the sketch shown belongs to nobody.
+    return !editor.control.element || super_sketch_locked(*editor.control.element);
+}
+
+// Node records whose icons went leave the list being edited.
+void release_nodes(SketchEditor& editor, const std::vector<ControlNode*>& nodes)
+{
+    if (on_element_sketch(editor))
+        release_element_nodes(editor.project(), editor.grid(), *editor.control.element, nodes);
+    else
+        release_control_nodes(editor.project(), nodes);
+}
 
 bool is_path_like(std::uint8_t code) { return has_flag(code, CC_PATH_ICON) && code != ICN_AHS; }
 
@@ -88,7 +121,7 @@ struct EndCheck {
 };
 
 // What the end of a stroke is, given the directions its inputs come from.
-EndCheck end_kind(Project& p, const SketchGrid& g, GridCell e, std::uint16_t inputs)
+EndCheck end_kind(Project& p, ControlNumbers numbers, const SketchGrid& g, GridCell e, std::uint16_t inputs)
 {
     const LevelCells& l = g.current();
     const int count = std::popcount(static_cast<unsigned>(inputs));
@@ -99,7 +132,7 @@ EndCheck end_kind(Project& p, const SketchGrid& g, GridCell e, std::uint16_t inp
     if (link != 0) {
         if (!is_link_node(link)) return {};
         bool accepts = true;
-        if (const ControlNode* node = node_numbered(p, l.Ctrls(e.row, e.col))) {
+        if (const ControlNode* node = node_numbered(numbers, l.Ctrls(e.row, e.col))) {
             switch (control_inputs_of_type(node->type)) {
             case 0: accepts = false; break;
             case 1: accepts = single; break;
@@ -235,12 +268,12 @@ std::int32_t number_along(const SketchGrid& g, GridCell at, std::uint16_t axis)
 
 // The item an arrowhead points at no longer takes the link's node: an
 // icon's record loses its control node, a node the input.
-void release_arrow_target(Project& p, const SketchGrid& g, GridCell arrow)
+void release_arrow_target(Project& p, ControlNumbers numbers, const SketchGrid& g, GridCell arrow)
 {
     const LevelCells& l = g.current();
     const GridCell t = step(arrow, link_points_toward(l.Links(arrow.row, arrow.col)));
     if (!g.in_drawing(t.row, t.col)) return;
-    ControlNode* b = node_numbered(p, l.Ctrls(arrow.row, arrow.col));
+    ControlNode* b = node_numbered(numbers, l.Ctrls(arrow.row, arrow.col));
     const std::int32_t n = l.Paths(t.row, t.col);
     auto lose = [&](auto* record) {
         if (record && (!b || record->control == b)) record->control = nullptr;
@@ -263,7 +296,7 @@ void release_arrow_target(Project& p, const SketchGrid& g, GridCell arrow)
     } else if (icon == ICN_SOURCE) {
         lose(n > 0 ? p.sources.at(n) : nullptr);
     } else if (is_link_node(l.Links(t.row, t.col)) && b) {
-        ControlNode* target = node_numbered(p, l.Ctrls(t.row, t.col));
+        ControlNode* target = node_numbered(numbers, l.Ctrls(t.row, t.col));
         if (!target) return;
         if (target->c1 == b) target->c1 = nullptr;
         if (target->c2 == b) target->c2 = nullptr;
@@ -333,10 +366,10 @@ void unmark_cells(SketchEditor& editor, const std::vector<GridCell>& cells)
 }
 
 // The sensor records of the defined sensor ends of a link.
-void sensors_of(Project& p, const SketchGrid& g, const LinkCells& link, std::vector<ControlNode*>& out)
+void sensors_of(ControlNumbers numbers, const SketchGrid& g, const LinkCells& link, std::vector<ControlNode*>& out)
 {
     for (const GridCell& s : link.sensors)
-        if (ControlNode* node = node_numbered(p, g.current().Ctrls(s.row, s.col))) out.push_back(node);
+        if (ControlNode* node = node_numbered(numbers, g.current().Ctrls(s.row, s.col))) out.push_back(node);
 }
 
 // ------------------------------------------------------------- phantoms
@@ -349,12 +382,13 @@ void undefine_phantoms_of(SketchEditor& editor, std::int32_t n)
 {
     Project& p = editor.project();
     SketchGrid& g = editor.grid();
+    const ControlNumbers numbers = numbers_of(editor);
     LevelCells& l = g.current();
     for (int r = 1; r <= g.rows() - 2; ++r)
         for (int c = 1; c <= g.cols() - 2; ++c) {
             if (l.Links(r, c) != ICN_CTRL_PHANTOM || l.Ctrls(r, c) != n) continue;
             const LinkCells links = output_links(g, {r, c});
-            for (const GridCell& a : links.arrows) release_arrow_target(p, g, a);
+            for (const GridCell& a : links.arrows) release_arrow_target(p, numbers, g, a);
             clear_link_numbers(g, links);
             l.Links(r, c) = ICN_CTRL_NODE;
             l.Ctrls(r, c) = 0;
@@ -379,7 +413,7 @@ void undefine_phantoms_of(SketchEditor& editor, std::int32_t n)
         }
         if (changed && g.shown_level(kLevelBelow) == &level) below_changed = true;
     }
-    if (ControlNode* node = node_numbered(p, n)) node->link_count = 0;
+    if (ControlNode* node = node_numbered(numbers, n)) node->link_count = 0;
     if (below_changed && p.current_level) show_level(g, p.current_level->below, kLevelBelow);
     editor.modified();
     editor.repaint_all();
@@ -404,10 +438,11 @@ bool delete_link_node(SketchEditor& editor, GridCell at, Asking asking)
 {
     Project& p = editor.project();
     SketchGrid& g = editor.grid();
+    const ControlNumbers numbers = numbers_of(editor);
     LevelCells& l = g.current();
     const bool interactive = asking == Asking::Interactive;
     const std::uint8_t code = l.Links(at.row, at.col);
-    ControlNode* node = node_numbered(p, l.Ctrls(at.row, at.col));
+    ControlNode* node = node_numbered(numbers, l.Ctrls(at.row, at.col));
 
     // The node that phantoms elsewhere show: the node itself, or a super
     // node's output.
@@ -446,7 +481,7 @@ bool delete_link_node(SketchEditor& editor, GridCell at, Asking asking)
         } else {
             released.push_back(node);
         }
-        sensors_of(p, g, outputs, released);
+        sensors_of(numbers, g, outputs, released);
     };
 
     if (node) {
@@ -456,17 +491,17 @@ bool delete_link_node(SketchEditor& editor, GridCell at, Asking asking)
             if (answer != 1 && answer != 0) return done(false);
         }
         if (answer == 1) {
-            for (const GridCell& a : outputs.arrows) release_arrow_target(p, g, a);
+            for (const GridCell& a : outputs.arrows) release_arrow_target(p, numbers, g, a);
             let_go();
             clear_link_numbers(g, outputs);
             l.Ctrls(at.row, at.col) = 0;
-            release_control_nodes(p, released);
+            release_nodes(editor, released);
             return done(true);
         }
     }
     if (interactive && ask_question("Delete control node and links indicated?") != 1) return done(false);
-    for (const GridCell& a : outputs.arrows) release_arrow_target(p, g, a);
-    for (const GridCell& a : entering) release_arrow_target(p, g, a);
+    for (const GridCell& a : outputs.arrows) release_arrow_target(p, numbers, g, a);
+    for (const GridCell& a : entering) release_arrow_target(p, numbers, g, a);
     let_go();
     erase_link(g, outputs);
     for (const GridCell& a : entering) {
@@ -475,7 +510,7 @@ bool delete_link_node(SketchEditor& editor, GridCell at, Asking asking)
     }
     l.Links(at.row, at.col) = 0;
     l.Ctrls(at.row, at.col) = 0;
-    release_control_nodes(p, released);
+    release_nodes(editor, released);
     return done(true);
 }
 
@@ -483,6 +518,7 @@ bool delete_link(SketchEditor& editor, GridCell at, Asking asking)
 {
     Project& p = editor.project();
     SketchGrid& g = editor.grid();
+    const ControlNumbers numbers = numbers_of(editor);
     const bool interactive = asking == Asking::Interactive;
     const std::uint8_t code = g.current().Links(at.row, at.col);
     const std::uint16_t bits = direction_bits(code);
@@ -503,10 +539,10 @@ bool delete_link(SketchEditor& editor, GridCell at, Asking asking)
         return false;
     }
     std::vector<ControlNode*> released;
-    sensors_of(p, g, link, released);
-    for (const GridCell& a : link.arrows) release_arrow_target(p, g, a);
+    sensors_of(numbers, g, link, released);
+    for (const GridCell& a : link.arrows) release_arrow_target(p, numbers, g, a);
     erase_link(g, link);
-    release_control_nodes(p, released);
+    release_nodes(editor, released);
     unmark_cells(editor, cells);
     editor.modified();
     editor.navigator_changed();
@@ -517,7 +553,10 @@ bool delete_link(SketchEditor& editor, GridCell at, Asking asking)
 
 class NetworkDeletion {
 public:
-    explicit NetworkDeletion(SketchEditor& editor) : editor_(editor), p_(editor.project()), g_(editor.grid()) {}
+    explicit NetworkDeletion(SketchEditor& editor)
+        : editor_(editor), p_(editor.project()), g_(editor.grid()), numbers_(numbers_of(editor))
+    {
+    }
 
     void run(GridCell start)
     {
@@ -549,13 +588,13 @@ private:
             const std::uint8_t code = l.Links(at.row, at.col);
             if (code < ICN_LINK_H || code > ICN_CTRL_SUPER) continue;
             const std::int32_t n = l.Ctrls(at.row, at.col);
-            if (ControlNode* node = n >= 1 ? p_.controls.at(n) : nullptr) {
+            if (ControlNode* node = numbers_(n)) {
                 if (code >= ICN_CTRL_NODE)
                     node_met(code, node);
                 else if (is_sensor_end(code))
                     released_.push_back(node);  // a sensor goes with its end
             }
-            if (is_link_arrow(code)) release_arrow_target(p_, g_, at);
+            if (is_link_arrow(code)) release_arrow_target(p_, numbers_, g_, at);
             l.Links(at.row, at.col) = 0;
             l.Ctrls(at.row, at.col) = 0;
             g_.Scolors(at.row, at.col) = g_.colours.background;
@@ -640,7 +679,7 @@ private:
         for (ControlNode* node : fewer_shown_)
             if (std::find(released_.begin(), released_.end(), node) == released_.end() && node->link_count > 0)
                 --node->link_count;
-        release_control_nodes(p_, released_);
+        release_nodes(editor_, released_);
         if (deleted_) {
             editor_.modified();
             editor_.repaint_all();
@@ -651,6 +690,7 @@ private:
     SketchEditor& editor_;
     Project& p_;
     SketchGrid& g_;
+    ControlNumbers numbers_;
     int phantoms_go_ = -1;  // not asked yet
     int shown_go_ = -1;
     bool queueing_ = true;
@@ -672,7 +712,7 @@ void begin_link_stroke(SketchEditor& editor)
     GridCell c = g.cursor;
     c.row = std::clamp(c.row, 1, g.rows() - 2);
     c.col = std::clamp(c.col, 1, g.cols() - 2);
-    if (!g.in_drawing(c.row, c.col)) {
+    if (!g.in_drawing(c.row, c.col) || sub_nodes_fixed(editor)) {
         beep();
         return;
     }
@@ -711,6 +751,7 @@ int finish_link_stroke(SketchEditor& editor)
 {
     SketchGrid& g = editor.grid();
     Project& p = editor.project();
+    const ControlNumbers numbers = numbers_of(editor);
     StrokeState& s = editor.stroke;
     if (!s.in_progress || !g.allocated() || s.loop.empty()) return 1;
     LevelCells& l = g.current();
@@ -755,7 +796,7 @@ int finish_link_stroke(SketchEditor& editor)
     // now (a node or sensor among them) would be lost with its record.
     if (l.Links(first.row, first.col) != 0) return refuse(kInvalidPosition, {first});
     const std::uint16_t into_end = direction_to(end, last);
-    const EndCheck to = end_kind(p, g, end, static_cast<std::uint16_t>(into_end | arrows_into(g, end)));
+    const EndCheck to = end_kind(p, numbers, g, end, static_cast<std::uint16_t>(into_end | arrows_into(g, end)));
     if (to.kind == EndKind::Invalid) return refuse(to.refusal, {end});
     if (from == EndKind::Icon && to.kind == EndKind::Icon) return refuse(kTwoIcons, {start, end});
     if (l.Links(last.row, last.col) != 0) {
@@ -824,7 +865,7 @@ int finish_link_stroke(SketchEditor& editor)
     editor.modified();
     end_stroke(editor);
     g.cursor = end;
-    if (from == EndKind::Node) propagate_control_number(p, g, start.row, start.col, true);
+    if (from == EndKind::Node) propagate_control_number(p, numbers, g, start.row, start.col, true);
     editor.navigator_changed();
     return 0;
 }
@@ -836,6 +877,10 @@ bool delete_control_piece(SketchEditor& editor, int row, int col, Asking asking)
     if (!drawable(editor, row, col)) return false;
     const std::uint8_t code = editor.grid().current().Links(row, col);
     if (code == 0) return false;
+    if (sub_nodes_fixed(editor)) {
+        if (asking == Asking::Interactive) show_message(NOTE, {kSubNodesFixed});
+        return false;
+    }
     if (editor.stroke.in_progress) cancel_stroke(editor);
     if (is_link_node(code)) return delete_link_node(editor, {row, col}, asking);
     return delete_link(editor, {row, col}, asking);
@@ -844,6 +889,10 @@ bool delete_control_piece(SketchEditor& editor, int row, int col, Asking asking)
 bool delete_control_network(SketchEditor& editor, int row, int col)
 {
     if (!drawable(editor, row, col) || editor.grid().current().Links(row, col) == 0) return false;
+    if (sub_nodes_fixed(editor)) {
+        show_message(NOTE, {kSubNodesFixed});
+        return false;
+    }
     if (editor.stroke.in_progress) cancel_stroke(editor);
     NetworkDeletion job(editor);
     job.run({row, col});

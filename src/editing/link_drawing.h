@@ -7,11 +7,14 @@
 
 #include <array>
 #include <cstdint>
+#include <string_view>
 
 #include "editing/sketch_editor.h"
 #include "editing/wall_drawing.h"
 
 namespace avelor {
+
+inline constexpr std::string_view kSubNodesFixed = "You can not delete sub-nodes of a Super Node.";
 
 // The link code of a middle stroke cell from the directions of its stroke
 // neighbours (N 1, E 2, S 4, W 8): straight pieces and corners; 0 where a

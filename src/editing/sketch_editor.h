@@ -201,6 +201,15 @@ public:
 // The edit a command of the window stands for.
 std::unique_ptr<Edit> make_edit(const EditCommand& command);
 
+// While a super element's own sketch is on the SketchPad: the building's
+// grid put aside, and the view it had.
+struct PutAsideSketch {
+    std::unique_ptr<SketchGrid> grid;
+    int cell_size = 8;
+    int first_row = 0;
+    int first_col = 0;
+};
+
 class SketchEditor {
 public:
     SketchEditor(EditorSession& session, EditorDialogs& dialogs);
@@ -229,6 +238,8 @@ public:
     // Which control network is edited, and the values-file headers its
     // CVF and DVF nodes choose names from.
     ControlEditing control;
+    // Set while a super element's sketch is edited (super_element_editing.h).
+    std::optional<PutAsideSketch> building_sketch;
 
     // For the operations: the project was modified; cells to repaint.
     void modified() { outcome_.modified = true; }

@@ -28,7 +28,7 @@ std::uint16_t link_points_toward(std::uint8_t code)
 
 namespace {
 
-// The node of a link-layer number, or null.
+// The node of a link-layer number of the building's network, or null.
 ControlNode* node_numbered(Project& project, std::int32_t n) { return n > 0 ? project.controls.at(n) : nullptr; }
 
 // The node a link from b actually feeds: an instance node's output.
@@ -57,19 +57,30 @@ void number_piece(LevelCells& l, GridCell at, std::uint8_t code, std::int32_t n)
 
 ControlNode* output_node_at(Project& project, const SketchGrid& grid, int row, int col)
 {
+    return output_node_at(ControlNumbers(project.controls), grid, row, col);
+}
+
+ControlNode* output_node_at(ControlNumbers numbers, const SketchGrid& grid, int row, int col)
+{
     if (!grid.in_grid(row, col)) return nullptr;
     const LevelCells& l = grid.current();
     const std::uint8_t code = l.Links(row, col);
     if (!is_link_node(code) && !is_sensor_end(code)) return nullptr;
-    ControlNode* node = node_numbered(project, l.Ctrls(row, col));
+    ControlNode* node = numbers(l.Ctrls(row, col));
     if (code == ICN_CTRL_SUPER) return feeding_node(node);
     return node;
 }
 
 Propagation propagate_control_number(Project& project, SketchGrid& grid, int row, int col, bool report)
 {
+    return propagate_control_number(project, ControlNumbers(project.controls), grid, row, col, report);
+}
+
+Propagation propagate_control_number(Project& project, ControlNumbers numbers, SketchGrid& grid, int row, int col,
+                                     bool report)
+{
     Propagation result;
-    ControlNode* node = output_node_at(project, grid, row, col);
+    ControlNode* node = output_node_at(numbers, grid, row, col);
     if (!node) return result;
     LevelCells& l = grid.current();
     const std::uint8_t code = l.Links(row, col);
@@ -85,7 +96,7 @@ Propagation propagate_control_number(Project& project, SketchGrid& grid, int row
             ++result.not_at_actuator;
             return;
         }
-        const ActuatorResult assigned = assign_actuator(project, grid, walk.last, node, false, report);
+        const ActuatorResult assigned = assign_actuator(project, numbers, grid, walk.last, node, false, report);
         if (assigned == ActuatorResult::Refused || assigned == ActuatorResult::NotControllable) ++result.refused;
     };
     const GridCell at{row, col};
@@ -99,7 +110,7 @@ Propagation propagate_control_number(Project& project, SketchGrid& grid, int row
         if (!walk.arrow) {
             ++result.not_at_actuator;
         } else {
-            const ActuatorResult assigned = assign_actuator(project, grid, walk.last, node, false, report);
+            const ActuatorResult assigned = assign_actuator(project, numbers, grid, walk.last, node, false, report);
             if (assigned == ActuatorResult::Refused || assigned == ActuatorResult::NotControllable) ++result.refused;
         }
     } else {
@@ -111,7 +122,12 @@ Propagation propagate_control_number(Project& project, SketchGrid& grid, int row
 
 void refresh_control_links(Project& project, SketchGrid& grid)
 {
-    if (!grid.allocated() || project.controls.count() == 0) return;
+    refresh_control_links(project, ControlNumbers(project.controls), grid);
+}
+
+void refresh_control_links(Project& project, ControlNumbers numbers, SketchGrid& grid)
+{
+    if (!grid.allocated() || numbers.empty()) return;
     const LevelCells& l = grid.current();
     const int rows = grid.rows();
     const int cols = grid.cols();
@@ -119,7 +135,7 @@ void refresh_control_links(Project& project, SketchGrid& grid)
         const std::uint8_t* links = l.Links.row(r);
         for (int c = sketch_scan::next_nonzero(links, 1, cols - 1); c < cols - 1;
              c = sketch_scan::next_nonzero(links, c + 1, cols - 1))
-            if (links[c] > ICN_ARROW_W && l.Ctrls(r, c) > 0) propagate_control_number(project, grid, r, c, false);
+            if (links[c] > ICN_ARROW_W && l.Ctrls(r, c) > 0) propagate_control_number(project, numbers, grid, r, c, false);
     }
 }
 
@@ -148,6 +164,12 @@ void clear_collected_controls(Project& project)
 
 ActuatorResult assign_actuator(Project& project, const SketchGrid& grid, GridCell arrow, ControlNode* node,
                                bool collecting, bool report)
+{
+    return assign_actuator(project, ControlNumbers(project.controls), grid, arrow, node, collecting, report);
+}
+
+ActuatorResult assign_actuator(Project& project, ControlNumbers numbers, const SketchGrid& grid, GridCell arrow,
+                               ControlNode* node, bool collecting, bool report)
 {
     if (!grid.in_grid(arrow.row, arrow.col)) return ActuatorResult::NotControllable;
     const LevelCells& l = grid.current();
@@ -180,7 +202,7 @@ ActuatorResult assign_actuator(Project& project, const SketchGrid& grid, GridCel
     if (icon == ICN_SOURCE) return take(number > 0 ? project.sources.at(number) : nullptr);
     if (!is_link_node(l.Links(t.row, t.col))) return refuse_target();
 
-    ControlNode* target = node_numbered(project, l.Ctrls(t.row, t.col));
+    ControlNode* target = numbers(l.Ctrls(t.row, t.col));
     if (!target) return ActuatorResult::Undefined;
     const bool east_west = arrow.row == t.row;
     auto set_input = [&](ControlNode*& input, const char* line) {

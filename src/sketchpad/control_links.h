@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/lists.h"
 #include "model/control_node.h"
 #include "sketchpad/sketch_grid.h"
 
@@ -20,6 +21,23 @@ namespace avelor {
 
 class Project;
 
+// The node list the numbers of a link layer name: the building's network,
+// or a super element's own on its sketch.
+class ControlNumbers {
+public:
+    ControlNumbers(const NumberedList<ControlNode>& building) : building_(&building) {}  // NOLINT: the usual list
+    ControlNumbers(const ControlNodeList& element) : element_(&element) {}                // NOLINT
+    ControlNode* operator()(std::int32_t n) const
+    {
+        if (n <= 0) return nullptr;
+        return building_ ? building_->at(n) : element_->at(n);
+    }
+    bool empty() const { return building_ ? building_->count() == 0 : element_->count() == 0; }
+
+private:
+    const NumberedList<ControlNode>* building_ = nullptr;
+    const ControlNodeList* element_ = nullptr;
+};
 
 // Link-layer codes by what they are.
 constexpr bool is_link_node(std::uint8_t code) { return code >= ICN_CTRL_NODE && code <= 189; }
@@ -94,6 +112,7 @@ LinkWalk walk_link(const SketchGrid& grid, GridCell from, std::uint16_t d, Visit
 // the cell's own node for a control node, phantom or sensor end, the
 // instance's output node for a super node. Null when the cell holds no
 // defined node.
+ControlNode* output_node_at(ControlNumbers numbers, const SketchGrid& grid, int row, int col);
 ControlNode* output_node_at(Project& project, const SketchGrid& grid, int row, int col);
 
 struct Propagation {
@@ -108,12 +127,16 @@ struct Propagation {
 // its actuator (assign_actuator). With report set, links that end without
 // an arrowhead give "Not at actuator" once (severity 1). A cell without a
 // defined node changes nothing.
+// On a super element's sketch numbers names the element's nodes.
 Propagation propagate_control_number(Project& project, SketchGrid& grid, int row, int col, bool report = true);
+Propagation propagate_control_number(Project& project, ControlNumbers numbers, SketchGrid& grid, int row, int col,
+                                     bool report = true);
 
 // Every defined node of the current level (codes above 180 with a
 // number) propagates its number, quietly; called whenever a level becomes
 // current.
 void refresh_control_links(Project& project, SketchGrid& grid);
+void refresh_control_links(Project& project, ControlNumbers numbers, SketchGrid& grid);
 
 // Before the links are collected again: no zone, path, junction, duct
 // segment or source/sink names a control node, no node except phantoms
@@ -137,6 +160,8 @@ enum class ActuatorResult {
 // (ERROR box) when report is set.
 ActuatorResult assign_actuator(Project& project, const SketchGrid& grid, GridCell arrow, ControlNode* node,
                                bool collecting, bool report = true);
+ActuatorResult assign_actuator(Project& project, ControlNumbers numbers, const SketchGrid& grid, GridCell arrow,
+                               ControlNode* node, bool collecting, bool report = true);
 
 // The building check's rule for one link-layer cell of the current level:
 // a sensor end must look at its sensor's target, an arrowhead must point

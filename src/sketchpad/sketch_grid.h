@@ -237,6 +237,31 @@ public:
     // what it shows, so a level is only ever stored from its own cells.
     Level* shown_level(int which) const { return shown_[which == kLevelBelow ? 1 : 0]; }
 
+    // Two grids trade everything they hold: arrays, size, what they show,
+    // cursor and window. The overlay colours stay with each grid's owner.
+    void swap(SketchGrid& other) noexcept
+    {
+        using std::swap;
+        swap(Scolors, other.Scolors);
+        swap(Sselect, other.Sselect);
+        swap(cursor, other.cursor);
+        swap(bounds, other.bounds);
+        swap(walls_changed, other.walls_changed);
+        swap(origin, other.origin);
+        swap(drawing_rows, other.drawing_rows);
+        swap(drawing_cols, other.drawing_cols);
+        swap(quiet_zone_reports, other.quiet_zone_reports);
+        swap(scratch, other.scratch);
+        swap(source_, other.source_);
+        swap(rows_, other.rows_);
+        swap(cols_, other.cols_);
+        swap(cells_, other.cells_);
+        swap(levels_, other.levels_);
+        swap(shown_, other.shown_);
+        swap(cleared_, other.cleared_);
+        swap(zeroed_, other.zeroed_);
+    }
+
     // The current level and the level below trade their arrays.
     // The records are told their zones again on the level that becomes
     // current.
