@@ -1,6 +1,7 @@
 #include "editing/super_element_editing.h"
 
 #include <algorithm>
+#include <memory>
 
 #include "model/project.h"
 #include "sketchpad/control_links.h"
@@ -80,6 +81,35 @@ void leave_super_element_editing(SketchEditor& editor)
     refresh_control_links(session.project(), session.grid);
     editor.repaint_all();
     editor.navigator_changed();
+}
+
+SuperElementsEditing::SuperElementsEditing(SketchEditor& editor) : editor_(editor), form_(editor.project())
+{
+    enter_super_element_editing(editor_, form_.current());
+}
+
+SuperElementsEditing::~SuperElementsEditing() { leave_super_element_editing(editor_); }
+
+SuperElementCheck SuperElementsEditing::check()
+{
+    store_shown_super_element(editor_);
+    SuperElementCheck found = form_.check();
+    highlight_super_sketch(editor_, found.highlighted);
+    return found;
+}
+
+ControlAnswer SuperElementsEditing::finish()
+{
+    store_shown_super_element(editor_);
+    const ControlAnswer answer = form_.finish();
+    if (answer.accepted) leave_super_element_editing(editor_);
+    return answer;
+}
+
+bool SuperElementsEditing::sketch_locked() const
+{
+    const SuperElement* e = editor_.control.element;
+    return !e || super_sketch_locked(*e);
 }
 
 }  // namespace avelor

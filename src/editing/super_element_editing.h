@@ -40,4 +40,48 @@ void highlight_super_sketch(SketchEditor& editor, const std::vector<GridCell>& c
 // again and its links are shown (and refreshed on the current level).
 void leave_super_element_editing(SketchEditor& editor);
 
+// The "Control Super Elements" window over the SketchPad. Made, it enters
+// super-element editing on the window's first element; every change the
+// window makes to its form first stores the sketch shown and afterwards
+// shows the form's element; finishing leaves the editing.
+class SuperElementsEditing {
+public:
+    explicit SuperElementsEditing(SketchEditor& editor);
+    SuperElementsEditing(const SuperElementsEditing&) = delete;
+    SuperElementsEditing& operator=(const SuperElementsEditing&) = delete;
+    // Leaves the editing if nothing finished it (the program is closing).
+    ~SuperElementsEditing();
+
+    // The sketch grid was had and the SketchPad shows it.
+    bool active() const { return super_element_editing(editor_); }
+    const SuperElementsForm& form() const { return form_; }
+    // For what does not touch the sketch (the description).
+    SuperElementsForm& form() { return form_; }
+
+    // Runs change on the form between storing the sketch shown and showing
+    // the form's element again.
+    template <class Change>
+    auto change(Change&& change)
+    {
+        store_shown_super_element(editor_);
+        struct Show {
+            SuperElementsEditing& self;
+            ~Show() { show_super_element(self.editor_, self.form_.current()); }
+        } show{*this};
+        return change(form_);
+    }
+
+    // "Check Element": the failure shown, its cells highlighted.
+    SuperElementCheck check();
+    // OK or Cancel: refused without a name (the message shown); otherwise
+    // the element is stored and checked and the editing ends.
+    ControlAnswer finish();
+    // Links and Delete cannot change the sketch shown.
+    bool sketch_locked() const;
+
+private:
+    SketchEditor& editor_;
+    SuperElementsForm form_;
+};
+
 }  // namespace avelor

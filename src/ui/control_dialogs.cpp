@@ -1,6 +1,7 @@
 #include "ui/control_dialogs.h"
 
 #include <QButtonGroup>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -708,18 +709,24 @@ void SuperNodeDialog::reject()
 
 // ------------------------------------------------------------- super elements
 
-SuperElementsWindow::SuperElementsWindow(Project& project, QWidget* parent) : QDialog(parent), form_(project)
+SuperElementsWindow::SuperElementsWindow(SuperElementsEditing& editing, QWidget* parent)
+    : QDialog(parent), editing_(editing)
 {
     setWindowTitle(text_of(kSuperElementsCaption));
     setObjectName(QStringLiteral("SuperElementsWindow"));
     setModal(false);
-    auto* layout = new QHBoxLayout(this);
+    // Compact and upright, so that it leaves the sketch in sight.
+    auto* layout = new QVBoxLayout(this);
 
     auto* manager = new QGroupBox(QStringLiteral("Element Manager"));
-    auto* mv = new QVBoxLayout(manager);
+    auto* mh = new QHBoxLayout(manager);
     list_ = new QListWidget;
     list_->setObjectName(QStringLiteral("Elements"));
-    mv->addWidget(list_);
+    list_->setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('M')) * 12);
+    list_->setMaximumHeight(fontMetrics().height() * 7);
+    mh->addWidget(list_);
+    auto* mv = new QVBoxLayout;
+    mh->addLayout(mv);
     auto* make = new QPushButton(QStringLiteral("New Element"));
     make->setObjectName(QStringLiteral("NewElement"));
     auto* library = new QPushButton(QStringLiteral("Library..."));
@@ -737,12 +744,13 @@ SuperElementsWindow::SuperElementsWindow(Project& project, QWidget* parent) : QD
     nf->addRow(QStringLiteral("Name:"), name_);
     nf->addRow(rename);
     mv->addLayout(nf);
+    mv->addStretch();
     layout->addWidget(manager);
 
     auto* props = new QGroupBox(QStringLiteral("Edit Element Properties"));
     auto* pf = new QFormLayout(props);
     description_ = line_edit("Description", static_cast<int>(kSuperDescriptionLimit), "");
-    wide(description_, 50);
+    wide(description_, 28);
     input_ = new QComboBox;
     input_->setObjectName(QStringLiteral("InputNode"));
     output_ = new QComboBox;
@@ -751,88 +759,109 @@ SuperElementsWindow::SuperElementsWindow(Project& project, QWidget* parent) : QD
     defined_ = new QLabel;
     check_result_ = new QLabel;
     check_result_->setWordWrap(true);
+    locked_ = new QLabel;
+    locked_->setWordWrap(true);
     pf->addRow(QStringLiteral("Description:"), description_);
     pf->addRow(QStringLiteral("Input Node:"), input_);
     pf->addRow(QStringLiteral("Output Node:"), output_);
     pf->addRow(QStringLiteral("Super Node Reference Count:"), references_);
     pf->addRow(QStringLiteral("Element defined?"), defined_);
     pf->addRow(check_result_);
-    auto* sketch_note = new QLabel(
-        QStringLiteral("The element's own sketch is not shown for editing on the SketchPad yet."));
-    sketch_note->setWordWrap(true);
-    pf->addRow(sketch_note);
+    pf->addRow(locked_);
     pf->addRow(ok_cancel(this));
     layout->addWidget(props);
 
     connect(list_, &QListWidget::currentRowChanged, this, [this](int row) {
         if (filling_ || row < 0) return;
-        form_.set_description(to_1252(description_->text()));
-        form_.select(row);
-        refresh();
+        change([&](SuperElementsForm& form) { form.select(row); });
     });
-    connect(make, &QPushButton::clicked, this, [this] {
-        form_.set_description(to_1252(description_->text()));
-        form_.new_element();
-        refresh();
-    });
+    connect(make, &QPushButton::clicked, this,
+            [this] { change([](SuperElementsForm& form) { form.new_element(); }); });
     connect(rename, &QPushButton::clicked, this, [this] {
-        form_.set_description(to_1252(description_->text()));
-        form_.rename(to_1252(name_->text()));
-        refresh();
+        const std::string name = to_1252(name_->text());
+        change([&](SuperElementsForm& form) { form.rename(name); });
     });
     connect(check, &QPushButton::clicked, this, [this] {
-        const SuperElementCheck c = form_.check();
+        editing_.change([&](SuperElementsForm& form) { form.set_description(to_1252(description_->text())); });
+        const SuperElementCheck c = editing_.check();
         check_result_->setText(c.defined ? QString() : text_of(c.message));
         refresh();
+        emit sketchChanged();
     });
     connect(input_, &QComboBox::currentIndexChanged, this, [this](int i) {
         if (filling_) return;
-        form_.choose_input(i - 1);
-        refresh();
+        change([&](SuperElementsForm& form) { form.choose_input(i - 1); });
     });
     connect(output_, &QComboBox::currentIndexChanged, this, [this](int i) {
         if (filling_) return;
-        form_.choose_output(i - 1);
-        refresh();
+        change([&](SuperElementsForm& form) { form.choose_output(i - 1); });
     });
     refresh();
+}
+
+template <class Change>
+void SuperElementsWindow::change(Change&& f)
+{
+    const std::string description = to_1252(description_->text());
+    editing_.change([&](SuperElementsForm& form) {
+        form.set_description(description);
+        f(form);
+    });
+    check_result_->clear();
+    refresh();
+    emit sketchChanged();
 }
 
 void SuperElementsWindow::refresh()
 {
     filling_ = true;
+    const SuperElementsForm& form = editing_.form();
     list_->clear();
-    for (const std::string& n : form_.names()) list_->addItem(text_of(n));
-    list_->setCurrentRow(form_.selected());
-    const SuperElement* e = form_.current();
+    for (const std::string& n : form.names()) list_->addItem(text_of(n));
+    list_->setCurrentRow(form.selected());
+    const SuperElement* e = form.current();
     name_->setText(text_of(e ? e->name : std::string()));
-    description_->setText(text_of(form_.description()));
+    description_->setText(text_of(form.description()));
     for (QComboBox* box : {input_, output_}) {
         box->clear();
         box->addItem(box == output_ ? text_of(kOutputRequired) : QStringLiteral(" <none>"));
-        for (const std::string& n : form_.node_choices()) box->addItem(text_of(n));
-        box->setEnabled(e && !form_.sketch_locked());
+        for (const std::string& n : form.node_choices()) box->addItem(text_of(n));
+        box->setEnabled(e && !form.sketch_locked());
     }
-    input_->setCurrentIndex(form_.input_choice() + 1);
-    output_->setCurrentIndex(form_.output_choice() + 1);
-    references_->setText(QString::number(form_.reference_count()));
-    defined_->setText(text_of(form_.defined_text()));
+    input_->setCurrentIndex(form.input_choice() + 1);
+    output_->setCurrentIndex(form.output_choice() + 1);
+    references_->setText(QString::number(form.reference_count()));
+    defined_->setText(text_of(form.defined_text()));
+    if (!e)
+        locked_->setText(QStringLiteral("Make a new element to draw its control network on the SketchPad."));
+    else if (form.sketch_locked())
+        locked_->setText(QStringLiteral("Super nodes use this element: its sketch cannot be changed."));
+    else
+        locked_->setText(QStringLiteral("Draw the element's control network on the SketchPad with the link tool."));
     filling_ = false;
 }
 
-void SuperElementsWindow::accept()
+void SuperElementsWindow::sketch_edited()
 {
-    form_.set_description(to_1252(description_->text()));
-    if (!form_.finish().accepted) return;
-    QDialog::accept();
+    editing_.form().set_description(to_1252(description_->text()));
+    refresh();
 }
 
-void SuperElementsWindow::reject()
+void SuperElementsWindow::end()
 {
-    // Cancel leaves the window the same way OK does.
-    form_.set_description(to_1252(description_->text()));
-    if (!form_.finish().accepted) return;
-    QDialog::reject();
+    editing_.change([&](SuperElementsForm& form) { form.set_description(to_1252(description_->text())); });
+    if (!editing_.finish().accepted) return;
+    emit finishedEditing();
+}
+
+// OK and Cancel both leave the way the element's name allows.
+void SuperElementsWindow::accept() { end(); }
+void SuperElementsWindow::reject() { end(); }
+
+void SuperElementsWindow::closeEvent(QCloseEvent* event)
+{
+    event->ignore();
+    end();
 }
 
 // ------------------------------------------------------------- running

@@ -11,6 +11,7 @@
 
 #include "forms/control_node_forms.h"
 #include "forms/control_sensor_form.h"
+#include "editing/super_element_editing.h"
 #include "forms/control_super_forms.h"
 
 class QButtonGroup;
@@ -139,20 +140,33 @@ private:
     QLabel* status_ = nullptr;
 };
 
-// "Control Super Elements", modeless. Editing an element's own sketch on
-// the SketchPad is not part of this window yet.
+// "Control Super Elements", modeless beside the SketchPad, which shows the
+// chosen element's own sketch meanwhile. finished() tells that OK or
+// Cancel ended the editing.
 class SuperElementsWindow final : public QDialog {
     Q_OBJECT
 public:
-    SuperElementsWindow(Project& project, QWidget* parent = nullptr);
-    SuperElementsForm& form() { return form_; }
+    SuperElementsWindow(SuperElementsEditing& editing, QWidget* parent = nullptr);
     void accept() override;
     void reject() override;
+    // The SketchPad changed the element's nodes: the node lists follow.
+    void sketch_edited();
+
+signals:
+    // The SketchPad shows something else: repaint it and the commands.
+    void sketchChanged();
+    void finishedEditing();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void refresh();
+    void end();
+    template <class Change>
+    void change(Change&& f);
 
-    SuperElementsForm form_;
+    SuperElementsEditing& editing_;
     QListWidget* list_ = nullptr;
     QLineEdit* name_ = nullptr;
     QLineEdit* description_ = nullptr;
@@ -161,6 +175,7 @@ private:
     QLabel* references_ = nullptr;
     QLabel* defined_ = nullptr;
     QLabel* check_result_ = nullptr;
+    QLabel* locked_ = nullptr;
     bool filling_ = false;
 };
 

@@ -18,6 +18,7 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QScreen>
+#include <algorithm>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTimer>
@@ -545,6 +546,8 @@ CommandState MainWindow::command_state() const
     const RunControl& rc = project.rc;
     s.weather_file_named = !rc.weather_file.empty() && rc.weather_file != "null";
     s.files = existing_project_files(session_);
+    s.super_element_editing = super_element_editing(*editor_);
+    s.super_element_in_use = super_editing_ && super_editing_->sketch_locked();
     s.wpc_available = rc.wp != 0 && s.files[static_cast<std::size_t>(project_file_index(cmd::OpenWpcFile))];
     const EditMenuState edit = edit_menu_state(*editor_);
     s.icons = edit.icons;
@@ -576,6 +579,10 @@ void MainWindow::enable_edit_keys()
     // Outside the menus the keys of the edit commands always reach the
     // editor in normal mode, which beeps where a command cannot act.
     if (results_.active()) return;
+    if (super_element_editing(*editor_)) {
+        if (QAction* a = command_action(cmd::Delete)) a->setEnabled(!super_editing_ || !super_editing_->sketch_locked());
+        return;
+    }
     for (int i = 0; i < 10; ++i)
         if (QAction* a = command_action(cmd::FirstDrawIcon + i)) a->setEnabled(true);
     for (int command : {cmd::Cut, cmd::Copy, cmd::Paste, cmd::Delete})
@@ -617,6 +624,7 @@ void MainWindow::edit_command(EditAction action, IconCommand icon, DrawingTool t
 void MainWindow::edited(bool navigator, bool tool_changed)
 {
     update_title();
+    if (super_window_) super_window_->sketch_edited();
     if (navigator && navigator_) navigator_->level_changed();
     if (tool_changed) update_commands();
     enable_edit_keys();
@@ -861,14 +869,14 @@ void MainWindow::run_command(int command)
         run_filter_element_manager(this, s.project());
         data_changed();
         break;
-    case cmd::SuperElements: {
-        // Modal while an element's own sketch cannot be edited on the
-        // SketchPad: nothing else may change the elements meanwhile.
-        SuperElementsWindow window(s.project(), this);
-        window.exec();
-        data_changed();
+    case cmd::SuperElements:
+        // The same command enters and leaves; leaving goes the way the
+        // window's OK does.
+        if (super_window_)
+            super_window_->accept();
+        else
+            start_super_element_editing();
         break;
-    }
     case cmd::ContinuousValuesFile:
     case cmd::DiscreteValuesFile:
         choose_values_file(s, command == cmd::ContinuousValuesFile ? ValuesFileKind::Continuous
@@ -1127,8 +1135,72 @@ void MainWindow::show_about()
     QMessageBox::about(this, QStringLiteral("About Avelor"), QString::fromStdString(text));
 }
 
+void MainWindow::start_super_element_editing()
+{
+    super_editing_ = std::make_unique<SuperElementsEditing>(*editor_);
+    if (!super_editing_->active()) {
+        super_editing_.reset();
+        return;
+    }
+    super_window_ = new SuperElementsWindow(*super_editing_, this);
+    connect(super_window_, &SuperElementsWindow::sketchChanged, this, [this] {
+        sketchpad_->refresh();
+        update_status();
+        update_commands();
+    });
+    connect(super_window_, &SuperElementsWindow::finishedEditing, this, [this] { end_super_element_editing(); });
+    reduce_menus(true);
+    sketchpad_->refresh();
+    update_title();
+    update_status();
+    update_commands();
+    super_window_->adjustSize();
+    super_window_->show();
+    // Beside the main window where the screen has room, else at the
+    // screen's right edge: never over the sketch's top-left corner.
+    const QRect frame = frameGeometry();
+    const QRect area = screen() ? screen()->availableGeometry() : frame;
+    const QSize size = super_window_->frameGeometry().size();
+    int x = frame.right() + 1;
+    if (x + size.width() > area.right()) x = std::max(area.left(), area.right() - size.width());
+    const int y = std::clamp(frame.top() + 60, area.top(), std::max(area.top(), area.bottom() - size.height()));
+    super_window_->move(x, y);
+}
+
+void MainWindow::end_super_element_editing()
+{
+    if (super_window_) {
+        super_window_->hide();
+        super_window_->deleteLater();
+    }
+    super_window_ = nullptr;
+    super_editing_.reset();
+    reduce_menus(false);
+    if (navigator_) navigator_->level_changed();
+    data_changed();
+    sketchpad_->setFocus();
+}
+
+void MainWindow::reduce_menus(bool reduced)
+{
+    for (QAction* top : menuBar()->actions()) {
+        if (!top->menu()) continue;
+        const CommandEntry* entry = find_command(cmd::SuperElements);
+        const bool data = entry && top->menu()->title() == text_of(entry->menu);
+        top->setEnabled(!reduced || data);
+    }
+}
+
 void MainWindow::closeEvent(QCloseEvent* event)
 {
+    // The building's own grid comes back before anything is saved.
+    if (super_window_) {
+        super_window_->accept();
+        if (super_window_) {
+            event->ignore();
+            return;
+        }
+    }
     if (!settle_unsaved_changes(session_)) {
         event->ignore();
         return;

@@ -11,6 +11,7 @@
 #include "app/command_rules.h"
 #include "editing/editor_session.h"
 #include "editing/sketch_editor.h"
+#include "editing/super_element_editing.h"
 #include "forms/source_element_form.h"
 #include "model/airflow_rules.h"
 #include "model/duct_rules.h"
@@ -29,6 +30,7 @@ class FloatingStatusBox;
 class ProblemsWindow;
 class DuctColouringWindow;
 class SimulationRunner;
+class SuperElementsWindow;
 
 class MainWindow final : public QMainWindow {
     Q_OBJECT
@@ -165,6 +167,13 @@ private:
     ResultsMode results_;
     ResultsOverlay results_overlay_;
     SimulationRunner* runner_ = nullptr;
+    // While a super element's own sketch is on the SketchPad.
+    std::unique_ptr<SuperElementsEditing> super_editing_;
+    QPointer<SuperElementsWindow> super_window_;
+    void start_super_element_editing();
+    void end_super_element_editing();
+    // The reduced menu of super-element editing, or the full one again.
+    void reduce_menus(bool reduced);
 };
 
 }  // namespace avelor::ui

@@ -161,5 +161,40 @@ TEST_F(SuperSketch, ASketchThatSuperNodesUseCannotChange)
     EXPECT_FALSE(define_control_cell(f.editor, request));
 }
 
+TEST_F(SuperSketch, TheWindowsChangesShowOnTheSketchAndFinishingLeaves)
+{
+    SuperElement* e = feeding_element(f.project());
+    {
+        SuperElementsEditing editing(f.editor);
+        EXPECT_EQ(f.grid().shown_level(kCurrentLevel), nullptr);
+        ASSERT_TRUE(editing.active());
+        EXPECT_EQ(f.editor.control.element, e);
+        // Node 1 becomes the input node: its cell turns 189 on the SketchPad
+        // and stays so when the sketch is stored.
+        editing.change([](SuperElementsForm& form) { return form.choose_input(0); });
+        EXPECT_EQ(f.cells().Links(5, 5), 189);
+        // A new element is shown empty; going back shows the first again.
+        editing.change([](SuperElementsForm& form) { return form.new_element(); });
+        EXPECT_EQ(f.cells().Links(5, 5), 0);
+        editing.change([](SuperElementsForm& form) { return form.select(0); });
+        EXPECT_EQ(f.cells().Links(5, 5), 189);
+        // A check failure highlights its cells: the input node's first
+        // input is linked here.
+        f.cells().Links(5, 4) = ICN_ARROW_E;
+        f.cells().Ctrls(5, 4) = 2;
+        const SuperElementCheck found = editing.check();
+        EXPECT_FALSE(found.defined);
+        EXPECT_EQ(f.grid().Scolors(5, 5), f.grid().colours.highlight);
+        f.cells().Links(5, 4) = 0;
+        EXPECT_TRUE(editing.finish().accepted);
+        EXPECT_FALSE(editing.active());
+    }
+    EXPECT_EQ(f.grid().shown_level(kCurrentLevel), f.levels.front());
+    EXPECT_EQ(f.editor.control.mode, ControlEditMode::Building);
+    EXPECT_EQ(e->input, e->nodes.at(1));
+    EXPECT_TRUE(e->f & kSuperDefined);
+    EXPECT_EQ(f.project().super_elements.count(), 2);
+}
+
 }  // namespace
 }  // namespace avelor
