@@ -228,6 +228,48 @@ std::vector<ControlNode*> SuperNodeForm::unset_phantoms() const
     return out;
 }
 
+std::vector<ControlNode*> SuperNodeForm::phantom_copies() const
+{
+    std::vector<ControlNode*> out;
+    if (const auto* d = instance_ ? std::get_if<SuperInstanceData>(&instance_->data) : nullptr)
+        for (ControlNode* copy : d->copies)
+            if (copy && copy->type == kCtSph) out.push_back(copy);
+    return out;
+}
+
+std::string SuperNodeForm::phantom_line(const ControlNode& copy) const
+{
+    std::int32_t position = 0;
+    if (const auto* d = instance_ ? std::get_if<SuperInstanceData>(&instance_->data) : nullptr)
+        for (std::size_t i = 0; i < d->copies.size(); ++i)
+            if (d->copies[i] == &copy) position = static_cast<std::int32_t>(i + 1);
+    std::string line = std::to_string(position);
+    line.append(" ").append(copy.name.empty() ? std::string("<none>") : copy.name).append(" -> ");
+    if (!copy.c1) return line.append("not set");
+    return line.append(copy.c1->name.empty() ? "<none>" : copy.c1->name);
+}
+
+PhantomForm SuperNodeForm::phantom_form(const ControlNode& copy) const
+{
+    std::vector<ControlNode*> network;
+    const auto* d = instance_ ? std::get_if<SuperInstanceData>(&instance_->data) : nullptr;
+    for (ControlNode& node : project_.controls) {
+        if (&node == instance_) continue;
+        if (d && std::find(d->copies.begin(), d->copies.end(), &node) != d->copies.end()) continue;
+        network.push_back(&node);
+    }
+    return PhantomForm(network, copy.c1);
+}
+
+bool SuperNodeForm::set_phantom(ControlNode& copy, ControlNode* node)
+{
+    const std::vector<ControlNode*> copies = phantom_copies();
+    if (std::find(copies.begin(), copies.end(), &copy) == copies.end()) return false;
+    if (!set_phantom_sub_node(copy, node)) return false;
+    project_.mark_changed();
+    return true;
+}
+
 ControlAnswer SuperNodeForm::accept()
 {
     if (auto why = control_name_refusal(name_, peers_, instance_)) {

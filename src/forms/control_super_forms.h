@@ -108,6 +108,17 @@ public:
     // The instance's phantom copies that stand for nothing yet.
     std::vector<ControlNode*> unset_phantoms() const;
 
+    // The sub-network of the instance, for setting its phantoms: every
+    // phantom copy in the element's order, a line for each ("<n> <name> ->
+    // <node it stands for>", or "not set"), and the "Phantom Control"
+    // dialog for one of them over the building's nodes outside the
+    // instance, with the node it stands for preselected.
+    std::vector<ControlNode*> phantom_copies() const;
+    std::string phantom_line(const ControlNode& copy) const;
+    PhantomForm phantom_form(const ControlNode& copy) const;
+    // The copy stands for node from now on; true when it changed.
+    bool set_phantom(ControlNode& copy, ControlNode* node);
+
     // OK: the name rules, a created node, and every phantom set.
     ControlAnswer accept();
     // Cancel: a node this dialog created is taken back.

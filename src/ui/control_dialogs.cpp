@@ -1,6 +1,9 @@
 #include "ui/control_dialogs.h"
 
+#include <algorithm>
+
 #include <QButtonGroup>
+#include <QColor>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -17,6 +20,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "app/diagnostics.h"
 #include "model/project.h"
 #include "model/units.h"
 #include "ui/schedule_dialogs.h"
@@ -661,8 +665,20 @@ SuperNodeDialog::SuperNodeDialog(SuperNodeForm& form, QWidget* parent) : QDialog
     status_->setObjectName(QStringLiteral("Status"));
     status_->setWordWrap(true);
     layout->addWidget(create_);
+    auto* sub = new QGroupBox(QStringLiteral("Phantom Nodes of the Super Node"));
+    auto* sv = new QVBoxLayout(sub);
+    phantoms_ = new QListWidget;
+    phantoms_->setObjectName(QStringLiteral("PhantomNodes"));
+    phantoms_->setMaximumHeight(fontMetrics().height() * 6);
+    set_phantom_ = new QPushButton(QStringLiteral("Set Phantom Node..."));
+    set_phantom_->setObjectName(QStringLiteral("SetPhantom"));
+    sv->addWidget(phantoms_);
+    sv->addWidget(set_phantom_);
+    layout->addWidget(sub);
     layout->addWidget(status_);
     layout->addWidget(ok_cancel(this));
+    connect(set_phantom_, &QPushButton::clicked, this, [this] { set_chosen_phantom(); });
+    connect(phantoms_, &QListWidget::itemActivated, this, [this] { set_chosen_phantom(); });
 
     connect(elements_, &QComboBox::currentIndexChanged, this, [this](int i) {
         form_.choose_element(i);
@@ -684,6 +700,17 @@ void SuperNodeDialog::show_element()
     element_defined_->setText(text_of(form_.element_defined()));
     elements_->setEnabled(!form_.instance());
     create_->setEnabled(form_.can_create());
+    const int row = phantoms_->currentRow();
+    phantoms_->clear();
+    for (const ControlNode* copy : form_.phantom_copies()) {
+        auto* item = new QListWidgetItem(text_of(form_.phantom_line(*copy)));
+        // Those still to be set stand out, as OK asks for them.
+        if (!copy->c1) item->setForeground(QColor(0xC0, 0, 0));
+        phantoms_->addItem(item);
+    }
+    phantoms_->setCurrentRow(std::clamp(row, 0, std::max(0, phantoms_->count() - 1)));
+    phantoms_->setEnabled(phantoms_->count() > 0);
+    set_phantom_->setEnabled(phantoms_->count() > 0);
     const std::size_t unset = form_.unset_phantoms().size();
     if (!form_.instance())
         status_->clear();
@@ -691,6 +718,23 @@ void SuperNodeDialog::show_element()
         status_->setText(QStringLiteral("%1 phantom node(s) of the super node are still to be set.").arg(unset));
     else
         status_->setText(QStringLiteral("Every phantom node of the super node is set."));
+}
+
+void SuperNodeDialog::set_chosen_phantom()
+{
+    const std::vector<ControlNode*> copies = form_.phantom_copies();
+    const int row = phantoms_->currentRow();
+    if (row < 0 || row >= static_cast<int>(copies.size())) return;
+    ControlNode& copy = *copies[static_cast<std::size_t>(row)];
+    PhantomForm choice = form_.phantom_form(copy);
+    if (choice.empty()) {
+        show_message(WARNING, {kNoPhantomTargets});
+        return;
+    }
+    PhantomDialog dialog(choice, this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    form_.set_phantom(copy, choice.chosen());
+    show_element();
 }
 
 void SuperNodeDialog::accept()

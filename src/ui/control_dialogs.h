@@ -138,6 +138,10 @@ private:
     QLineEdit* description_ = nullptr;
     QPushButton* create_ = nullptr;
     QLabel* status_ = nullptr;
+    // The sub-network's phantom nodes, set one by one.
+    QListWidget* phantoms_ = nullptr;
+    QPushButton* set_phantom_ = nullptr;
+    void set_chosen_phantom();
 };
 
 // "Control Super Elements", modeless beside the SketchPad, which shows the

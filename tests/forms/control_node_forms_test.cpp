@@ -520,9 +520,19 @@ TEST_F(SuperNodes, CreateAddsTheInstanceAndItsCopiesAndRefusesWhilePhantomsAreUn
     EXPECT_EQ(refused.text, kPhantomsMustBeSet);
     EXPECT_EQ(refused.severity, ERROR);
 
+    // The dialog's list of the sub-network's phantoms and the "Phantom
+    // Control" dialog for one: the building's nodes outside the instance.
+    ASSERT_EQ(form.phantom_copies(), std::vector<ControlNode*>{data.copies[0]});
+    EXPECT_EQ(form.phantom_line(*data.copies[0]), "1 <none> -> not set");
+    PhantomForm choice = form.phantom_form(*data.copies[0]);
+    EXPECT_EQ(choice.names(), std::vector<std::string>{"outdoor"});
     ControlNode* outdoor = project.controls.at(1);
-    EXPECT_TRUE(set_phantom_sub_node(*data.copies[0], outdoor));
+    EXPECT_FALSE(form.set_phantom(*data.copies[1], outdoor));  // not a phantom of the instance
+    EXPECT_TRUE(form.set_phantom(*data.copies[0], choice.chosen()));
+    EXPECT_EQ(data.copies[0]->c1, outdoor);
     EXPECT_EQ(outdoor->ref_count, 1);
+    EXPECT_EQ(form.phantom_line(*data.copies[0]), "1 <none> -> outdoor");
+    EXPECT_EQ(form.phantom_form(*data.copies[0]).chosen(), outdoor);
     EXPECT_TRUE(form.accept().accepted);
     EXPECT_EQ(instance->name, "zone1ctl");
 }
