@@ -161,7 +161,7 @@ constexpr std::array kCommands = {
     CommandEntry{cmd::DeleteByBox, Tools, "", "Delete by Bo&x", "", Check, true},
     CommandEntry{cmd::DeleteByCoordinates, Tools, "", "Delete by &Coordinates...", "", NoMark, true},
     sep(Tools),
-    CommandEntry{cmd::ProgramOptions, Tools, "", "&Program Options...", "", NoMark, Later},
+    CommandEntry{cmd::ProgramOptions, Tools, "", "&Program Options...", "", NoMark, true},
 
     CommandEntry{cmd::AirflowElements, Data, "", "&Airflow Elements...", "", NoMark, true},
     CommandEntry{cmd::DuctElements, Data, "", "&Duct Elements...", "", NoMark, true},

@@ -26,6 +26,8 @@ struct EditorSession {
     // start-up and written back by the program.
     ProgramConfig config;
     RecentProjects recent;
+    // The user data folder the two files live in (empty: not written).
+    std::string settings_folder;
 
     Project& project() { return *document.project; }
     const Project& project() const { return *document.project; }

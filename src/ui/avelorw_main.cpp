@@ -6,6 +6,7 @@
 #include "app/diagnostics.h"
 #include "app/paths.h"
 #include "app/program_config.h"
+#include "editing/program_settings.h"
 #include "app/run_log.h"
 #include "app/startup.h"
 #include "editing/editor_session.h"
@@ -26,6 +27,9 @@ int main(int argc, char** argv)
     avelor::EditorSession session;
     session.read_options.backup_path = folders.project_backup_path;
     avelor::read_user_settings(folders.user_data_folder, session.config, session.recent);
+    session.settings_folder = folders.user_data_folder;
+    avelor::apply_program_config(session, 8);
+    avelor::apply_new_project_defaults(session.config, session.project());
     avelor::prepare_sketchpad(session);
 
     avelor::ui::MainWindow window(session);

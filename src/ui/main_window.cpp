@@ -1,4 +1,6 @@
+#include "editing/program_settings.h"
 #include "ui/control_dialogs.h"
+#include "ui/program_options_dialog.h"
 #include "ui/main_window.h"
 
 #include <QAction>
@@ -828,6 +830,7 @@ void MainWindow::run_command(int command)
         editor_->project_replaced();
         free_sketch_arrays(s.grid);
         s.document = ProjectDocument{};
+        apply_new_project_defaults(s.config, s.project());
         s.view.flags.control_links = false;
         prepare_sketchpad(s);
         project_replaced();
@@ -868,6 +871,12 @@ void MainWindow::run_command(int command)
     case cmd::Filters:
         run_filter_element_manager(this, s.project());
         data_changed();
+        break;
+    case cmd::ProgramOptions:
+        if (run_program_options(this, s)) {
+            if (floating_) floating_->setVisible(s.view.flags.floating_status);
+            data_changed();
+        }
         break;
     case cmd::SuperElements:
         // The same command enters and leaves; leaving goes the way the
@@ -1080,6 +1089,7 @@ void MainWindow::change_display_mode(int command)
 void MainWindow::enter_results_mode()
 {
     if (results_.active()) return;
+    results_.time_jump = std::max(1, session_.config.time_jump);
     if (!results_.enter(session_)) {
         update_commands();
         return;
@@ -1117,7 +1127,7 @@ void MainWindow::go_to_date_time()
 void MainWindow::refresh_results()
 {
     results_.build_display_list(session_);
-    results_overlay_ = results_overlay(results_, ResultLines::Both);
+    results_overlay_ = results_overlay(results_, static_cast<ResultLines>(std::clamp(session_.config.result_lines, 0, 2)));
     sketchpad_->set_results_overlay(&results_overlay_);
     // The step's day and time lead the cursor's status text: the note the
     // step's reading left would hide that text.

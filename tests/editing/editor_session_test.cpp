@@ -46,7 +46,8 @@ TEST(EditorSession, ProjectWhoseSketchPadCannotBeHadIsRefusedAndTheOpenOneStays)
                           .read_options = {},
                           .problems = {},
                           .config = {},
-                          .recent = {}};
+                          .recent = {},
+                          .settings_folder = {}};
     ASSERT_TRUE(open_in_session(session, kExample));
     const Project* open = &session.project();
     ASSERT_TRUE(open->lowest_level);
