@@ -1,5 +1,6 @@
 #include "cli_main.h"
 
+#include <filesystem>
 #include <iostream>
 
 #include "app/diagnostics.h"
@@ -47,6 +48,9 @@ std::string usage_text()
            "                                 code is 1 when the detection reports an error\n"
            "  save PROJECT.prj [-o OUT.prj]  open the project and write it again, in place\n"
            "                                 or to OUT.prj\n"
+           "  convert OLD.prj -o NEW.prj     open a project of an older version (3.1) and\n"
+           "                                 write it in this version to NEW.prj; OLD.prj\n"
+           "                                 is left as it was\n"
            "  check PROJECT.prj              run the full building check and print one line\n"
            "                                 per problem: level NAME row R col C: TEXT;\n"
            "                                 the exit code is 1 when any problem is found\n"
@@ -377,7 +381,8 @@ int render_command(const RenderArguments& args, const ReadOptions& read_options,
 int run_project_command(const CliOptions& options, const ProgramFolders& folders, std::ostream& out,
                         std::ostream& err)
 {
-    const bool is_save = options.command == "save";
+    const bool is_convert = options.command == "convert";
+    const bool is_save = options.command == "save" || is_convert;
     ReadOptions read_options;
     read_options.backup_path = folders.project_backup_path;
     if (options.command == "render") {
@@ -409,6 +414,15 @@ int run_project_command(const CliOptions& options, const ProgramFolders& folders
     if (!args.error.empty()) {
         err << "avelor: " << args.error << "\n" << usage_text();
         return 2;
+    }
+    if (is_convert) {
+        // A conversion never writes the file it reads.
+        std::error_code ec;
+        if (args.output.empty() ||
+            std::filesystem::weakly_canonical(args.output, ec) == std::filesystem::weakly_canonical(args.project, ec)) {
+            err << "avelor: convert needs -o NEW.prj, another file than the project it reads\n" << usage_text();
+            return 2;
+        }
     }
     return is_save ? save_command(args, read_options, out, err) : read_command(args, read_options, out, err);
 }
@@ -445,7 +459,8 @@ int run_cli(int argc, char** argv)
     std::vector<std::string> args(argv + 1, argv + argc);
     CliOptions options = parse_cli(args);
     const bool project_command =
-        options.command == "read" || options.command == "save" || options.command == "render" ||
+        options.command == "read" || options.command == "save" || options.command == "convert" ||
+        options.command == "render" ||
         options.command == "check" || options.command == "run" || options.command == "results";
     if (!options.error.empty() || options.show_help || options.show_version || !project_command)
         return run_command(options, std::cout, std::cerr);

@@ -68,6 +68,12 @@ public:
     // copied to the run log.
     void set_echo(bool flag) { echo_ = flag; }
 
+    // The older project-file layout the readers follow while they read a
+    // file of an earlier version into the current records: 0 for the
+    // current layout, 31 for version 3.1 (no values-file links, no species
+    // Kuv, no five result switches, five more exposure values).
+    int older_layout = 0;
+
     // The next field of the given kind, at most size - 1 characters (lines:
     // size - 2). nullopt at the end of the data or at a "*" field.
     std::optional<std::string> read_field(FieldKind kind = FieldKind::Next,

@@ -180,6 +180,8 @@ ControlValuesLink read_cdvf(DataReader& in)
     // The writer adds a name to every kind above 0, so the reader takes one
     // for every such kind too.
     ControlValuesLink cdvf;
+    // A 3.1 record has no link at its place: none.
+    if (in.older_layout == 31) return cdvf;
     cdvf.kind = in.read_short();
     if (cdvf.kind > 0) cdvf.name = read_name(in, kNameField);
     return cdvf;
@@ -805,6 +807,14 @@ void read_exposures(DataReader& in, Project& project)
         x.flags = in.read_ushort();
         const std::int32_t generations = in.read_int();
         x.mult = in.read_float();
+        if (in.older_layout == 31) {
+            // Five values after the multiplier that the current layout drops.
+            in.read_float();
+            in.read_int();
+            in.read_float();
+            in.read_short();
+            in.read_short();
+        }
         x.desc = read_description(in);
         for (std::size_t k = 0; k < x.occupancy.size(); ++k) {
             const std::int32_t n = in.read_int(k == 0 ? FieldKind::FirstOfNextLine : FieldKind::Next);

@@ -44,17 +44,18 @@ std::vector<std::string> words_of(const std::string& line)
     return words;
 }
 
-// The version test: true when the file holds a project of the current
-// version. Older versions are refused until their conversion exists.
-bool test_version(const std::string& path)
+// The version test: the layout the readers follow for the file (0 the
+// current one, 31 a 3.1 project read into the current records), or -1 when
+// the file is refused. Versions older than 3.1 are refused.
+int test_version(const std::string& path)
 {
     std::error_code ec;
     DataReader test;
     if (!std::filesystem::is_regular_file(path, ec)) {
         report_error(ERROR, {"Could not open file: ", path});
-        return false;
+        return -1;
     }
-    if (test.open(path, 0) != 0) return false;
+    if (test.open(path, 0) != 0) return -1;
     run_log().printf("\nTesting project file: %s\n", path.c_str());
     run_log().flush();
     auto first_line = test.read_line(256);
@@ -67,25 +68,26 @@ bool test_version(const std::string& path)
             words_of(second_line ? *second_line : std::string());
         if (second_words.empty() || second_words[0] != "5") {
             report_error(ERROR, {path, "Cannot convert to AvelorW ", version});
-            return false;
+            return -1;
         }
         report_error(ERROR, {path, " is an AvelorW 1.0 project file; converting it is not "
                                    "available in this version"});
-        return false;
+        return -1;
     }
     const std::string file_version = words.size() > 1 ? words[1].substr(0, 3) : std::string();
     const int index = version_index(file_version);
     if (index <= 0) {
         report_error(ERROR, {path, " is a AvelorW ", file_version, " file"});
-        return false;
+        return -1;
     }
+    if (file_version == "3.1") return 31;
     if (index < kCurrentVersionIndex) {
         report_error(ERROR, {path, " is a AvelorW ", file_version,
                              " file; converting older project files is not available in this "
                              "version"});
-        return false;
+        return -1;
     }
-    return true;
+    return 0;
 }
 
 using SectionReader = void (*)(DataReader&, Project&);
@@ -221,12 +223,15 @@ void write_project(TextWriter& out, Project& project)
     out.write("* end project file.\n");
 }
 
-int read_project(const std::string& path, Project& project, const ReadOptions& options)
+int read_project(const std::string& path, Project& project, const ReadOptions& options, bool* converted)
 {
-    if (!test_version(path)) return 1;
+    const int layout = test_version(path);
+    if (layout < 0) return 1;
+    if (converted) *converted = layout != 0;
 
     DataReader in;
     if (in.open(path, 1) != 0) return 1;
+    in.older_layout = layout;
     run_log().printf("\nReading project file: %s\n", path.c_str());
     run_log().flush();
     const std::string version(current_version_text());
@@ -237,7 +242,7 @@ int read_project(const std::string& path, Project& project, const ReadOptions& o
     }
     auto file_version = in.read_field();
     const std::string field = file_version ? *file_version : std::string();
-    if (field.substr(0, 3) != version) {
+    if (field.substr(0, 3) != (layout == 31 ? std::string("3.1") : version)) {
         report_error(ERROR, {path, "\n is a AvelorW ", field, " file"});
         return 1;
     }
@@ -375,7 +380,8 @@ void load_project_values_files(Project& project, const std::string& project_path
 bool open_project(ProjectDocument& document, const std::string& path, const ReadOptions& options)
 {
     auto fresh = std::make_unique<Project>();
-    bool ok = read_project(path, *fresh, options) == 0;
+    bool converted = false;
+    bool ok = read_project(path, *fresh, options, &converted) == 0;
     if (ok && check_icons(*fresh)) {
         report_error(ERROR, {"There are errors in the icon list in the project file: \n", path});
         ok = false;
@@ -396,6 +402,15 @@ bool open_project(ProjectDocument& document, const std::string& path, const Read
     // Save asks for a name.
     document.must_save_as_new = !file_is_writable(path);
     document.results_available = false;
+    if (converted) {
+        // The file keeps its older layout: the project is saved under a
+        // name the user chooses, and it differs from every file so far.
+        document.must_save_as_new = true;
+        document.project->mark_changed();
+        run_log().printf("Converted project file to AvelorW %s: %s\n", std::string(current_version_text()).c_str(), path.c_str());
+        show_message(NOTE, {"The project was converted from an older version of AvelorW.\n"
+                            "Save it under a new name; the file it came from is left as it was."});
+    }
     return true;
 }
 

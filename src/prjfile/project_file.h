@@ -32,7 +32,10 @@ struct ReadOptions {
 void write_project(TextWriter& out, Project& project);
 
 // Reads a project file into an empty project: 0 on success, 1 on failure.
-int read_project(const std::string& path, Project& project, const ReadOptions& options);
+// A 3.1 project is read into the current records; converted (if given)
+// tells so.
+int read_project(const std::string& path, Project& project, const ReadOptions& options,
+                 bool* converted = nullptr);
 
 // Checks every level's icons against the lists, correcting what can be
 // corrected; true when an error that cannot be corrected was found.

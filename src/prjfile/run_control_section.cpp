@@ -310,11 +310,13 @@ void read_run_control(DataReader& in, RunControl& rc)
     rc.csm = in.read_int();
     rc.srf = in.read_int();
     rc.log = in.read_int();
-    rc.bcx = in.read_int(FieldKind::FirstOfNextLine);
-    rc.dcx = in.read_int();
-    rc.pfq = in.read_int();
-    rc.zfq = in.read_int();
-    rc.zcq = in.read_int();
+    if (in.older_layout != 31) {
+        rc.bcx = in.read_int(FieldKind::FirstOfNextLine);
+        rc.dcx = in.read_int();
+        rc.pfq = in.read_int();
+        rc.zfq = in.read_int();
+        rc.zcq = in.read_int();
+    }
     for (std::size_t i = 0; i < rc.extra.size(); ++i)
         rc.extra[i] = in.read_int(i == 0 ? FieldKind::FirstOfNextLine : FieldKind::Next);
 

@@ -57,8 +57,10 @@ Species read_species_record(DataReader& in, std::int32_t expected)
         report_error(ERROR, {"Species number mis-match: ", std::to_string(expected)});
     s.s = in.read_short();
     s.t = in.read_short();
-    for (float* value : {&s.molwt, &s.mdiam, &s.edens, &s.decay, &s.Dm, &s.CCdef, &s.Cp, &s.Kuv})
+    for (float* value : {&s.molwt, &s.mdiam, &s.edens, &s.decay, &s.Dm, &s.CCdef, &s.Cp})
         *value = in.read_float();
+    // A 3.1 species has no Kuv: it starts at 0.
+    s.Kuv = in.older_layout == 31 ? 0.0f : in.read_float();
     for (std::int16_t& unit : s.u) unit = in.read_short();
     s.name = read_name(in);
     s.desc = read_description(in);

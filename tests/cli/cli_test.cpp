@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sys/wait.h>
@@ -106,6 +107,27 @@ TEST(CliProgram, ReadAndSaveAProject)
     EXPECT_EQ(missing.code, 1);
     EXPECT_NE(missing.output.find("ERROR: Could not open file: "), std::string::npos) << missing.output;
     EXPECT_EQ(run_avelor("save").code, 2);
+}
+
+TEST(CliProgram, ConvertWritesAnOlderProjectInThisVersion)
+{
+    const std::string old_project = ::testing::TempDir() + "cli_v31.prj";
+    std::filesystem::copy_file(std::string(AVELOR_SOURCE_DIR) + "/tests/data/office_v31.prj", old_project,
+                               std::filesystem::copy_options::overwrite_existing);
+    // Without a new name, or onto the file it reads, nothing is written.
+    EXPECT_EQ(run_avelor("convert '" + old_project + "'").code, 2);
+    EXPECT_EQ(run_avelor("convert '" + old_project + "' -o '" + old_project + "'").code, 2);
+
+    const std::string converted = ::testing::TempDir() + "cli_v32.prj";
+    CliRunResult run = run_avelor("convert '" + old_project + "' -o '" + converted + "'");
+    EXPECT_EQ(run.code, 0) << run.output;
+    std::ifstream in(converted, std::ios::binary);
+    std::string first;
+    std::getline(in, first);
+    EXPECT_EQ(first, "AvelorW 3.2  0");
+    CliRunResult read_back = run_avelor("read '" + converted + "'");
+    EXPECT_EQ(read_back.code, 0) << read_back.output;
+    EXPECT_NE(read_back.output.find("18 zones, 51 flow paths"), std::string::npos) << read_back.output;
 }
 
 TEST(CliProgram, ReadPrintsTheZonesOfALevel)

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 #include "app/file_io.h"
@@ -267,6 +268,39 @@ TEST_F(ProjectFileTest, VersionTests)
         ASSERT_FALSE(port.boxes.empty());
         EXPECT_NE(port.boxes[0].text.find(c.message), std::string::npos) << port.boxes[0].text;
     }
+}
+
+// A 3.1 project (tests/data/office_v31.prj, written from the office
+// example by tests/data/make_v31_fixture.py along the differences between
+// the two layouts) opens as the same project, converted: untitled, to be
+// saved under a new name, and its file is left as it was.
+TEST_F(ProjectFileTest, AVersion31ProjectOpensConverted)
+{
+    const std::string old_file = std::string(AVELOR_TEST_DATA) + "/office_v31.prj";
+    const std::string example = std::string(AVELOR_TEST_DATA) + "/../../examples/office.prj";
+    std::ifstream before_in(old_file, std::ios::binary);
+    const std::string before((std::istreambuf_iterator<char>(before_in)), std::istreambuf_iterator<char>());
+
+    ProjectDocument current;
+    ASSERT_TRUE(open_project(current, example, {}));
+    TextWriter expected;
+    write_project(expected, *current.project);
+
+    port.boxes.clear();
+    ProjectDocument doc;
+    ASSERT_TRUE(open_project(doc, old_file, {}));
+    EXPECT_TRUE(doc.must_save_as_new);
+    EXPECT_TRUE(doc.project->changed());
+    EXPECT_EQ(doc.title_name(), "");
+    ASSERT_EQ(port.boxes.size(), 1u);
+    EXPECT_NE(port.boxes[0].text.find("converted from an older version"), std::string::npos);
+    TextWriter converted;
+    write_project(converted, *doc.project);
+    EXPECT_EQ(converted.text(), expected.text());
+
+    std::ifstream after_in(old_file, std::ios::binary);
+    const std::string after((std::istreambuf_iterator<char>(after_in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(after, before);
 }
 
 TEST_F(ProjectFileTest, NewerRevisionOpensWithAWarning)
