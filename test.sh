@@ -6,7 +6,9 @@ set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 BUILD="$ROOT/build/test"
 
-"$ROOT/scripts/setup.sh" "$BUILD" -DCMAKE_BUILD_TYPE=Debug -DAVELOR_SANITIZE=ON
+# The benchmarks are measured in a Release tree of their own (see the README),
+# never under the sanitizers.
+"$ROOT/scripts/setup.sh" "$BUILD" -DCMAKE_BUILD_TYPE=Debug -DAVELOR_SANITIZE=ON -DAVELOR_BUILD_BENCH=OFF
 
 export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
