@@ -9,21 +9,7 @@ namespace avelor {
 SketchPalette selected_palette(const ProgramConfig& config)
 {
     if (config.palette < 1 || config.palette > 3) return builtin_palette(0);
-    const PaletteIndices& c = config.user_palettes[static_cast<std::size_t>(config.palette - 1)];
-    SketchPalette p;
-    p.foreground = c[0];
-    p.background = c[1];
-    p.controls = c[2];
-    p.undefined = c[3];
-    p.drawing_line = c[4];
-    p.sub_level = c[5];
-    p.flow_results = c[6];
-    p.ducts = c[7];
-    p.pressure_results = c[8];
-    p.errors = c[9];
-    p.selection = c[10];
-    p.highlight = c[11];
-    return p;
+    return palette_from_indices(config.user_palettes[static_cast<std::size_t>(config.palette - 1)]);
 }
 
 void apply_program_config(EditorSession& session, int cell_size)

@@ -1,6 +1,5 @@
 #include "editing/super_element_editing.h"
 
-#include <algorithm>
 #include <memory>
 
 #include "model/project.h"

@@ -114,9 +114,7 @@ bool ProgramOptionsForm::set_palette(int palette)
 PaletteIndices ProgramOptionsForm::palette_colours(int palette) const
 {
     if (palette >= 1 && palette <= 3) return config_.user_palettes[static_cast<std::size_t>(palette - 1)];
-    const SketchPalette d = builtin_palette(0);
-    return {d.foreground, d.background, d.controls,         d.undefined, d.drawing_line, d.sub_level,
-            d.flow_results, d.ducts,    d.pressure_results, d.errors,    d.selection,    d.highlight};
+    return palette_indices(builtin_palette(0));
 }
 
 bool ProgramOptionsForm::set_user_colour(int palette, int role, int index)

@@ -37,4 +37,28 @@ SketchPalette builtin_palette(int number)
     return kPalettes[static_cast<std::size_t>(number)];
 }
 
+SketchPalette palette_from_indices(const PaletteIndices& c)
+{
+    SketchPalette p;
+    p.foreground = c[0];
+    p.background = c[1];
+    p.controls = c[2];
+    p.undefined = c[3];
+    p.drawing_line = c[4];
+    p.sub_level = c[5];
+    p.flow_results = c[6];
+    p.ducts = c[7];
+    p.pressure_results = c[8];
+    p.errors = c[9];
+    p.selection = c[10];
+    p.highlight = c[11];
+    return p;
+}
+
+PaletteIndices palette_indices(const SketchPalette& p)
+{
+    return {p.foreground,   p.background, p.controls,         p.undefined, p.drawing_line, p.sub_level,
+            p.flow_results, p.ducts,      p.pressure_results, p.errors,    p.selection,    p.highlight};
+}
+
 }  // namespace avelor

@@ -6,6 +6,8 @@
 #include <array>
 #include <cstdint>
 
+#include "app/program_config.h"
+
 namespace avelor {
 
 struct Rgb {
@@ -40,5 +42,10 @@ struct SketchPalette {
 
 // The built-in palette (0) and the three user palettes (1..3) as shipped.
 SketchPalette builtin_palette(int number);
+
+// A palette as the program configuration stores it: the twelve role
+// indices in the order of SketchPalette's members, and back.
+SketchPalette palette_from_indices(const PaletteIndices& indices);
+PaletteIndices palette_indices(const SketchPalette& palette);
 
 }  // namespace avelor
