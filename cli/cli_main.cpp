@@ -74,6 +74,18 @@ std::string usage_text()
            "                                 print one output time step of the project's\n"
            "                                 results (the first without --day/--time): the\n"
            "                                 flow paths, then the zones\n"
+           "  export PROJECT.prj OUTPUT -o FILE [--csv] [--day MmmDD] [--time HH:MM:SS]\n"
+           "                                 [--from MmmDD] [--from-time HH:MM:SS] [--to MmmDD]\n"
+           "                                 [--to-time HH:MM:SS] [--path N] [--zone N]\n"
+           "                                 write one output of the project's results as\n"
+           "                                 Export Data writes it; OUTPUT is path-report,\n"
+           "                                 zone-flows, concentration-report (at --day and\n"
+           "                                 --time), path-flow (--path), average-flows,\n"
+           "                                 transient-report, concentrations or\n"
+           "                                 zone-concentrations (--zone) over the period\n"
+           "                                 from --from to --to (the whole results when\n"
+           "                                 not given); --csv writes the tables as\n"
+           "                                 comma-separated values with a header row\n"
            "\n"
            "options:\n"
            "  --yes        answer Yes to every question the work asks\n"
@@ -397,6 +409,8 @@ int run_project_command(const CliOptions& options, const ProgramFolders& folders
         return run_simulation_command(options, read_options, folders, out, err);
     if (options.command == "results")
         return results_command(options, read_options, out, err);
+    if (options.command == "export")
+        return export_command(options, read_options, out, err);
     if (options.command == "check") {
         if (options.arguments.size() != 1) {
             err << "avelor: check needs one project file\n" << usage_text();
@@ -461,7 +475,8 @@ int run_cli(int argc, char** argv)
     const bool project_command =
         options.command == "read" || options.command == "save" || options.command == "convert" ||
         options.command == "render" ||
-        options.command == "check" || options.command == "run" || options.command == "results";
+        options.command == "check" || options.command == "run" || options.command == "results" ||
+        options.command == "export";
     if (!options.error.empty() || options.show_help || options.show_version || !project_command)
         return run_command(options, std::cout, std::cerr);
 

@@ -50,5 +50,7 @@ int run_simulation_command(const CliOptions& options, const ReadOptions& read_op
 // avelor results (cli/results_command.cpp): prints one output time step.
 int results_command(const CliOptions& options, const ReadOptions& read_options, std::ostream& out,
                     std::ostream& err);
+// avelor export (cli/export_command.cpp): writes one of the results outputs.
+int export_command(const CliOptions& options, const ReadOptions& read_options, std::ostream& out, std::ostream& err);
 
 }  // namespace avelor::cli

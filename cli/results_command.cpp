@@ -1,7 +1,6 @@
 // avelor results: one output time step of a project's results, opened as
 // results mode opens them and chosen as "Go To Date/Time" chooses.
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -25,50 +24,6 @@ struct ResultsArguments {
     std::string error;
 };
 
-// 1 or 2 digits.
-std::optional<int> small_number(const std::string& text)
-{
-    if (text.empty() || text.size() > 2) return std::nullopt;
-    int n = 0;
-    for (char c : text) {
-        if (!std::isdigit(static_cast<unsigned char>(c))) return std::nullopt;
-        n = n * 10 + (c - '0');
-    }
-    return n;
-}
-
-// "MmmDD" (the month in any case): the day of the year.
-std::optional<int> parse_day(const std::string& text)
-{
-    if (text.size() < 4 || text.size() > 5) return std::nullopt;
-    std::string month = text.substr(0, 3);
-    for (char& c : month) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    for (std::size_t m = 0; m < month_names.size(); ++m) {
-        std::string name(month_names[m]);
-        for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        if (name != month) continue;
-        const std::optional<int> d = small_number(text.substr(3));
-        if (!d || *d < 1 || *d > month_days[m]) return std::nullopt;
-        return days_before_month[m] + *d;
-    }
-    return std::nullopt;
-}
-
-// "HH:MM:SS", each part one or two digits, at most 24:00:00.
-std::optional<std::int32_t> parse_time(const std::string& text)
-{
-    const std::size_t a = text.find(':');
-    const std::size_t b = a == std::string::npos ? a : text.find(':', a + 1);
-    if (b == std::string::npos) return std::nullopt;
-    const auto h = small_number(text.substr(0, a));
-    const auto m = small_number(text.substr(a + 1, b - a - 1));
-    const auto s = small_number(text.substr(b + 1));
-    if (!h || !m || !s || *m > 59 || *s > 59) return std::nullopt;
-    const std::int32_t t = *h * 3600 + *m * 60 + *s;
-    if (t > kSecondsPerDay) return std::nullopt;
-    return t;
-}
-
 ResultsArguments results_arguments(const std::vector<std::string>& args)
 {
     ResultsArguments parsed;
@@ -77,10 +32,10 @@ ResultsArguments results_arguments(const std::vector<std::string>& args)
         if ((arg == "--day" || arg == "--time") && i + 1 >= args.size()) {
             parsed.error = arg + " needs a value";
         } else if (arg == "--day") {
-            parsed.day = parse_day(args[++i]);
+            parsed.day = parse_day_text(args[++i]);
             if (!parsed.day) parsed.error = "--day must be a month and day such as Jan01, not " + args[i];
         } else if (arg == "--time") {
-            parsed.time = parse_time(args[++i]);
+            parsed.time = parse_time_text(args[++i]);
             if (!parsed.time) parsed.error = "--time must be HH:MM:SS from 00:00:00 to 24:00:00, not " + args[i];
         } else if (arg == "--tsv") {
             parsed.tsv = true;

@@ -109,6 +109,8 @@ bool command_allowed(int command, const CommandState& s)
     case cmd::WindWpc: return s.wpc_available;
     case cmd::ExportResults:
     case cmd::ShaftReport: return results_shown(s);
+    // Open only in results mode; an open window can always be closed.
+    case cmd::ResultsDisplayWindow: return results_shown(s) || s.results_window;
     case cmd::PlotAirflow: return results_shown(s) && s.transient_airflow;
     case cmd::PlotContaminants:
     case cmd::PlotParticles: return results_shown(s) && s.transient_contaminants;

@@ -218,6 +218,54 @@ bool write_file_atomically(const std::string& path, const std::string& text, Wri
     return finish_write(temp, failure);
 }
 
+struct AtomicFileWriter::Impl {
+    explicit Impl(const std::string& path) : temp(write_target(path)) {}
+    TempFile temp;
+};
+
+AtomicFileWriter::AtomicFileWriter() = default;
+AtomicFileWriter::~AtomicFileWriter() = default;
+
+bool AtomicFileWriter::open(const std::string& path)
+{
+    impl_ = std::make_unique<Impl>(path);
+    buffer_.clear();
+    failure_ = {};
+    if (impl_->temp.open()) return true;
+    failure_ = impl_->temp.failure();
+    return false;
+}
+
+bool AtomicFileWriter::flush_buffer()
+{
+    if (failed()) return false;
+    if (!impl_) {
+        failure_ = {WriteStage::open, EBADF};
+        return false;
+    }
+    if (!impl_->temp.write(buffer_.data(), buffer_.size())) {
+        failure_ = impl_->temp.failure();
+        return false;
+    }
+    buffer_.clear();
+    return true;
+}
+
+bool AtomicFileWriter::write(std::string_view text)
+{
+    if (failed()) return false;
+    buffer_.append(text);
+    return buffer_.size() < kChunk || flush_buffer();
+}
+
+bool AtomicFileWriter::commit()
+{
+    if (!flush_buffer()) return false;
+    if (!finish_write(impl_->temp, &failure_)) return false;
+    impl_.reset();
+    return true;
+}
+
 bool file_copy(const std::string& from, const std::string& to, WriteFailure* failure)
 {
     run_log().printf("file_copy\n  from %s\n  to %s\n", from.c_str(), to.c_str());

@@ -1,6 +1,7 @@
 // Whole-file writes that never leave a damaged file behind.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -31,6 +32,33 @@ std::string_view write_stage_name(WriteStage stage);
 // the write fails at the rename stage with EACCES (or what access() said).
 bool write_file_atomically(const std::string& path, const std::string& text,
                            WriteFailure* failure = nullptr);
+
+// A whole-file write built up piece by piece, for outputs too large to hold
+// in memory: the pieces go to a temporary file beside the target, and
+// commit() puts it in place as write_file_atomically does. A writer that is
+// destroyed without a successful commit removes its temporary file and
+// leaves the target as it was. After the first failure every further write
+// is refused and commit() reports that failure.
+class AtomicFileWriter {
+public:
+    AtomicFileWriter();
+    ~AtomicFileWriter();
+    AtomicFileWriter(const AtomicFileWriter&) = delete;
+    AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+
+    bool open(const std::string& path);
+    bool write(std::string_view text);
+    bool commit();
+    bool failed() const { return failure_.stage != WriteStage::none; }
+    const WriteFailure& failure() const { return failure_; }
+
+private:
+    struct Impl;
+    bool flush_buffer();
+    std::unique_ptr<Impl> impl_;
+    std::string buffer_;
+    WriteFailure failure_;
+};
 
 // Copies a file over another (replacing it) in the same way: the copy is
 // written beside the destination and renamed over it only when complete.

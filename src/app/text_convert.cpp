@@ -122,4 +122,51 @@ std::string month_day_text(int day)
     return int_text(month_of(day)) + "/" + int_text(day_in_month(day));
 }
 
+namespace {
+
+// One or two digits.
+std::optional<int> small_number(std::string_view text)
+{
+    if (text.empty() || text.size() > 2) return std::nullopt;
+    int n = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return std::nullopt;
+        n = n * 10 + (c - '0');
+    }
+    return n;
+}
+
+char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+}  // namespace
+
+std::optional<int> parse_day_text(std::string_view text)
+{
+    if (text.size() < 4 || text.size() > 5) return std::nullopt;
+    for (std::size_t m = 0; m < month_names.size(); ++m) {
+        const std::string_view name = month_names[m];
+        bool same = true;
+        for (std::size_t i = 0; i < 3; ++i) same = same && lower(text[i]) == lower(name[i]);
+        if (!same) continue;
+        const std::optional<int> d = small_number(text.substr(3));
+        if (!d || *d < 1 || *d > month_days[m]) return std::nullopt;
+        return days_before_month[m] + *d;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::int32_t> parse_time_text(std::string_view text)
+{
+    const std::size_t a = text.find(':');
+    const std::size_t b = a == std::string_view::npos ? a : text.find(':', a + 1);
+    if (b == std::string_view::npos) return std::nullopt;
+    const auto h = small_number(text.substr(0, a));
+    const auto m = small_number(text.substr(a + 1, b - a - 1));
+    const auto s = small_number(text.substr(b + 1));
+    if (!h || !m || !s || *m > 59 || *s > 59) return std::nullopt;
+    const std::int32_t t = *h * 3600 + *m * 60 + *s;
+    if (t > kSecondsInDay) return std::nullopt;
+    return t;
+}
+
 }  // namespace avelor

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -62,6 +63,13 @@ std::string day_text(int day);
 // are clamped into range.
 int month_of(int day);
 int day_in_month(int day);
+
+// "MmmDD" (the month in any case, the day one or two digits) as a day of
+// the year; nothing for any other text.
+std::optional<int> parse_day_text(std::string_view text);
+// "HH:MM:SS" (each part one or two digits, minutes and seconds below 60)
+// as seconds of the day, at most 24:00:00; nothing for any other text.
+std::optional<std::int32_t> parse_time_text(std::string_view text);
 
 // "m/d" of a day of the year ("1/1" for day 1); clamped as month_of().
 std::string month_day_text(int day);

@@ -477,4 +477,30 @@ bool ResultsReader::read_node_concentrations(std::int32_t i, std::int64_t k, Nod
     return true;
 }
 
+bool ResultsReader::read_step_concentrations(std::int64_t k, std::vector<float>& out)
+{
+    const ResultsHeader& h = layout_.header();
+    if (!file_ || !h.zc || h.ncn < 2 || k < 0 || k > last_step_ + 1) return false;
+    const std::size_t nodes = static_cast<std::size_t>(h.ncn - 1);
+    const std::size_t nctm = static_cast<std::size_t>(h.nctm);
+    const std::size_t record = static_cast<std::size_t>(layout_.conc_record_size());
+    const std::int64_t position = layout_.conc_position(day_, k, 1);
+    block_.resize(nodes * record);
+    if (!read_at(position, block_.data(), block_.size())) return false;
+    out.resize(nodes * nctm);
+    for (std::size_t i = 0; i < nodes; ++i) {
+        const unsigned char* in = block_.data() + i * record;
+        const std::int32_t index = get_i32(in);
+        if (index != static_cast<std::int32_t>(i + 1)) {
+            report_error(ERROR, {".SIM read error"});
+            run_log().printf("read_zone_results: nr %d, ti %d, off %lld, n %d\n", static_cast<int>(i + 1),
+                             static_cast<int>(k), static_cast<long long>(position + static_cast<std::int64_t>(i * record)),
+                             int{index});
+            return false;
+        }
+        for (std::size_t c = 0; c < nctm; ++c) out[i * nctm + c] = get_f32(in + 4 + 4 * c);
+    }
+    return true;
+}
+
 }  // namespace avelor

@@ -136,6 +136,10 @@ public:
     bool read_path(std::int32_t p, std::int64_t k, PathResult& out);
     bool read_node_airflow(std::int32_t i, std::int64_t k, NodeAirflowResult& out);
     bool read_node_concentrations(std::int32_t i, std::int64_t k, NodeConcentrationResult& out);
+    // Every concentration record of step k in one block: nctm values per
+    // node, node i's at (i - 1) * nctm. Each record's index is checked; a
+    // mismatch is one ".SIM read error" and false.
+    bool read_step_concentrations(std::int64_t k, std::vector<float>& out);
 
     // The arrow scales: the largest |dP| (at least 1.0) and the largest
     // |Flow0| (at least 0.001) of all the daily maxima.

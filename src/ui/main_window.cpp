@@ -58,6 +58,7 @@
 #include "ui/duct_colouring_window.h"
 #include "ui/project_config_dialog.h"
 #include "ui/results_view.h"
+#include "ui/results_windows.h"
 #include "ui/schedule_dialogs.h"
 #include "ui/shift_drawing_dialog.h"
 #include "ui/simulation_parameters_dialog.h"
@@ -430,6 +431,7 @@ void MainWindow::update_status()
     status_label_->setText(from_1252(cursor_status_text(results_, project, grid)));
     position_label_->setText(from_1252(avelor::position_text(project, grid.cursor)));
     update_floating_status();
+    update_results_window();
 }
 
 void MainWindow::update_floating_status()
@@ -537,6 +539,7 @@ CommandState MainWindow::command_state() const
     s.navigator = flags.navigator;
     s.pseudo_geometry = project.rc.showGeom != 0;
     s.results_loaded = results_.active();
+    s.results_window = results_window_ != nullptr;
     if (s.results_loaded) {
         const ResultsHeader& header = results_.reader().header();
         s.transient_airflow = project.rc.sim_af != 0;
@@ -1065,6 +1068,8 @@ void MainWindow::run_command(int command)
     case cmd::JumpAhead: move_in_results(ResultsMove::JumpAhead); break;
     case cmd::JumpBack: move_in_results(ResultsMove::JumpBack); break;
     case cmd::GoToDateTime: go_to_date_time(); break;
+    case cmd::ExportResults: export_results(); break;
+    case cmd::ResultsDisplayWindow: toggle_results_window(); break;
     default:
         if (project_file_index(command) >= 0)
             open_with_desktop(project_file_path(s, command));
@@ -1103,6 +1108,7 @@ void MainWindow::enter_results_mode()
 void MainWindow::leave_results_mode()
 {
     if (!results_.active()) return;
+    if (results_window_) results_window_->close();
     results_.leave();
     editor_->mode = DisplayMode::Normal;
     results_overlay_ = ResultsOverlay{};
@@ -1122,6 +1128,55 @@ void MainWindow::go_to_date_time()
     if (!results_.active()) return;
     GoToDateTimeDialog dialog(results_, this);
     if (dialog.exec() == QDialog::Accepted) refresh_results();
+}
+
+void MainWindow::export_results()
+{
+    if (!results_.active()) return;
+    const Project& project = session_.project();
+    if (!has_export_items(project)) {
+        show_message(WARNING, {std::string(kNothingToExport)});
+        return;
+    }
+    export_form_.start(results_, project, cursor_flow_path(session_.grid));
+    ExportDataDialog dialog(export_form_, results_, project, session_.document.path, this);
+    dialog.exec();
+    // The reader's day and step are as before; the overlay stays valid.
+    update_status();
+}
+
+ResultsDisplayWindow* MainWindow::results_window() const { return results_window_; }
+
+void MainWindow::toggle_results_window()
+{
+    if (results_window_) {
+        results_window_->close();
+        return;
+    }
+    if (!results_.active()) return;
+    results_window_ = new ResultsDisplayWindow(this);
+    connect(results_window_, &QObject::destroyed, this, [this] { update_commands(); }, Qt::QueuedConnection);
+    // Beside the main window's right edge, where it hides none of the
+    // drawing, as far as the screen leaves room for it.
+    update_results_window();
+    const QSize size = results_window_->sizeHint();
+    QPoint at = frameGeometry().topRight() + QPoint(8, 0);
+    if (const QScreen* shown_on = screen()) {
+        const QRect room = shown_on->availableGeometry();
+        at.setX(std::max(room.left(), std::min(at.x(), room.right() - size.width() - 8)));
+        at.setY(std::max(room.top(), std::min(at.y(), room.bottom() - size.height() - 32)));
+    }
+    results_window_->move(at);
+    results_window_->show();
+    update_commands();
+}
+
+void MainWindow::update_results_window()
+{
+    if (!results_window_ || !results_.active() || !session_.grid.allocated()) return;
+    const std::optional<ResultsDisplayContent> content =
+        results_display_content(results_, session_.project(), session_.grid, session_.grid.cursor);
+    if (content) results_window_->show_content(*content);
 }
 
 void MainWindow::refresh_results()

@@ -15,6 +15,7 @@
 #include "forms/source_element_form.h"
 #include "model/airflow_rules.h"
 #include "model/duct_rules.h"
+#include "simulation/results_export.h"
 #include "simulation/results_mode.h"
 #include "sketchpad/renderer.h"
 
@@ -31,6 +32,7 @@ class ProblemsWindow;
 class DuctColouringWindow;
 class SimulationRunner;
 class SuperElementsWindow;
+class ResultsDisplayWindow;
 
 class MainWindow final : public QMainWindow {
     Q_OBJECT
@@ -78,6 +80,9 @@ public:
     // Shows the problems window for the session's problem list, or brings
     // an open one up to date; an empty list opens nothing.
     void show_problems();
+
+    // The results display window, while it exists.
+    ResultsDisplayWindow* results_window() const;
 
     // "Du&ct Coloring...": the duct system colouring window, while it exists.
     DuctColouringWindow* duct_colouring_window() const;
@@ -139,6 +144,12 @@ private:
     void refresh_results();
     // "About Avelor...": versions and file times of the editor and the engine.
     void show_about();
+    // Export Results...: the "Export Data" dialog.
+    void export_results();
+    // The results display window: opened and closed by its command, shown
+    // again for the cursor's item whenever the status text changes.
+    void toggle_results_window();
+    void update_results_window();
 
     EditorSession& session_;
     // The airflow element chooser's last choice, for this window's life.
@@ -166,6 +177,8 @@ private:
     QPointer<DuctColouringWindow> duct_colouring_;
     ResultsMode results_;
     ResultsOverlay results_overlay_;
+    ExportDataForm export_form_;
+    QPointer<ResultsDisplayWindow> results_window_;
     SimulationRunner* runner_ = nullptr;
     // While a super element's own sketch is on the SketchPad.
     std::unique_ptr<SuperElementsEditing> super_editing_;

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
@@ -200,6 +201,85 @@ TEST(ResultsCommand, RefusalsAndTheirMessages)
         EXPECT_EQ(run.out, "");
     }
     EXPECT_EQ(results({}).code, 2);
+}
+
+CommandRun export_run(const std::vector<std::string>& args)
+{
+    avelor::testing::ScriptedPort port;
+    std::vector<std::string> line{"export"};
+    line.insert(line.end(), args.begin(), args.end());
+    std::ostringstream out, err;
+    CommandRun run;
+    run.code = export_command(parse_cli(line), ReadOptions{}, out, err);
+    run.out = out.str();
+    run.err = err.str();
+    for (const auto& box : port.boxes) run.boxes.push_back(box.text);
+    return run;
+}
+
+std::string read_text(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+TEST(ExportCommand, WritesTheChosenOutputOverTheChosenPeriod)
+{
+    ExampleWithResults ex;
+    ASSERT_TRUE(ex.write(ex.header()));
+    const std::string out = ex.dir + "path.csv";
+    CommandRun run = export_run({ex.prj, "path-flow", "--path", "1", "--from", "Jan02", "--to-time", "02:00:00",
+                                 "--csv", "-o", out});
+    ASSERT_EQ(run.code, 0) << run.err;
+    EXPECT_EQ(run.out, "Wrote " + out + "\n");
+    const std::vector<std::string> lines = split(read_text(out), '\n');
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[0], "date,time,seconds,dP [Pa],Flow0 [kg/s],Flow1 [kg/s]");
+    // Jan02 from 00:00:00 (the start of a day the results run through).
+    EXPECT_EQ(lines[1].substr(0, 22), "Jan02,00:00:00,0," + g_text(made_dP(2, 0, 1)).substr(0, 5));
+    EXPECT_EQ(lines[3].rfind("Jan02,02:00:00,7200,", 0), 0u) << lines[3];
+
+    // The tab-separated form of a whole-results export, and a report.
+    run = export_run({ex.prj, "average-flows", "-o", out});
+    ASSERT_EQ(run.code, 0) << run.err;
+    EXPECT_EQ(read_text(out).rfind("Project File: two_rooms.prj\nAverage flow From Jan01 06:00:00 to Jan02 12:00:00\n", 0), 0u);
+    run = export_run({ex.prj, "path-report", "--day", "Jan02", "--time", "03:30:00", "-o", out});
+    ASSERT_EQ(run.code, 0) << run.err;
+    EXPECT_NE(read_text(out).find("    simulation time: 03:00:00\n"), std::string::npos) << read_text(out);
+}
+
+TEST(ExportCommand, RefusalsAndTheirMessages)
+{
+    ExampleWithResults ex;
+    ASSERT_TRUE(ex.write(ex.header()));
+    const std::string out = ex.dir + "refused.txt";
+    struct Case {
+        std::vector<std::string> args;
+        int code;
+        const char* err;
+    };
+    const Case cases[] = {
+        {{ex.prj, "-o", out}, 2, "no output given"},
+        {{ex.prj, "path-flow"}, 2, "export needs -o FILE"},
+        {{ex.prj, "flows", "-o", out}, 2, "unknown output flows"},
+        {{ex.prj, "path-report", "--csv", "-o", out}, 2, "path-report is a report and has no CSV form"},
+        {{ex.prj, "zone-concentrations", "-o", out}, 2, "zone-concentrations needs --zone N"},
+        {{ex.prj, "path-flow", "--path", "0", "-o", out}, 2, "--path must be a number from 1 on"},
+        {{ex.prj, "path-flow", "--path", "99", "-o", out}, 1, "the project has no flow path 99"},
+        {{ex.prj, "path-flow", "--from", "Feb01", "-o", out}, 1, ""},
+        {{ex.prj, "concentrations", "-o", out}, 1, "the results hold no concentrations to export"},
+    };
+    for (const Case& c : cases) {
+        const CommandRun run = export_run(c.args);
+        EXPECT_EQ(run.code, c.code) << c.err;
+        EXPECT_NE(run.err.find(c.err), std::string::npos) << run.err;
+        EXPECT_FALSE(std::filesystem::exists(out)) << c.err;
+    }
+    const CommandRun late = export_run({ex.prj, "path-flow", "--from", "Feb01", "-o", out});
+    ASSERT_FALSE(late.boxes.empty());
+    EXPECT_NE(late.boxes.back().find("The from date is out of range."), std::string::npos);
 }
 
 TEST(ResultsCommand, TheProgramSaysWhyOnStandardError)

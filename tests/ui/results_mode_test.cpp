@@ -7,6 +7,9 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QFile>
 #include <QStatusBar>
 #include <QtTest>
 
@@ -23,6 +26,7 @@
 #include "ui/qt_port.h"
 #include "ui/sketchpad_widget.h"
 #include "ui/results_view.h"
+#include "ui/results_windows.h"
 
 using namespace avelor;
 
@@ -90,6 +94,8 @@ private slots:
     void stepping_crosses_days_as_the_results_file_is_laid_out();
     void go_to_date_time_moves_and_clamps();
     void the_status_shows_a_paths_flow_as_the_results_command_does();
+    void the_results_window_follows_the_cursor_with_the_results_commands_numbers();
+    void export_data_writes_what_avelor_export_writes();
 };
 
 // The number after "; NAME: " in a text.
@@ -155,6 +161,139 @@ void ResultsModeViewTest::the_status_shows_a_paths_flow_as_the_results_command_d
     s.main->run_command(ui::cmd::NormalMode);
     QVERIFY2(!s.main->status_text().contains(QStringLiteral("Jan01")), qPrintable(s.main->status_text()));
     QVERIFY2(!s.main->status_text().contains(QStringLiteral("; Flow:")), qPrintable(s.main->status_text()));
+}
+
+namespace {
+
+// The cell of the first icon whose layer and number match.
+GridCell icon_cell(const SketchGrid& g, std::int32_t nr, std::uint16_t flag)
+{
+    for (int r = 1; r < g.rows() - 1; ++r)
+        for (int c = 1; c < g.cols() - 1; ++c)
+            if (g.current().Paths(r, c) == nr && has_flag(g.current().Sketch(r, c), flag)) return {r, c};
+    return {-1, -1};
+}
+
+QStringList run_cli(const QStringList& args)
+{
+    QProcess cli;
+    cli.start(QStringLiteral(AVELOR_CLI_PATH), args);
+    if (!cli.waitForFinished(60000) || cli.exitCode() != 0) return {};
+    return QString::fromUtf8(cli.readAllStandardOutput()).split(QLatin1Char('\n'));
+}
+
+}  // namespace
+
+void ResultsModeViewTest::the_results_window_follows_the_cursor_with_the_results_commands_numbers()
+{
+    Simulated s;
+    QVERIFY(s.ok);
+    s.main->run_command(ui::cmd::NextTimeStep);
+    s.main->run_command(ui::cmd::NextTimeStep);
+    QCOMPARE(s.day_and_time(), QStringLiteral("Jan01/08:00:00 "));
+    QVERIFY(s.main->command_action(ui::cmd::ResultsDisplayWindow)->isEnabled());
+    s.main->run_command(ui::cmd::ResultsDisplayWindow);
+    ui::ResultsDisplayWindow* window = s.main->results_window();
+    QVERIFY(window);
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    QVERIFY(s.main->command_action(ui::cmd::ResultsDisplayWindow)->isChecked());
+
+    // The cursor onto the room's icon.
+    const GridCell room = icon_cell(s.session.grid, 1, CC_ZONE_ICON);
+    QVERIFY(room.row > 0);
+    const SketchView& view = s.session.view;
+    const int half = view.cell_size() / 2;
+    QTest::mouseClick(s.main->sketchpad()->viewport(), Qt::LeftButton, {},
+                      QPoint(view.cell_x(room.col) + half, view.cell_y(room.row) + half));
+    QCOMPARE(window->type_text(), QStringLiteral("Zone"));
+    QCOMPARE(window->number_text(), QStringLiteral("1"));
+    QCOMPARE(window->name_text(), QStringLiteral("room"));
+
+    // The same step from the command-line tool: path 1 brings air in from
+    // outdoors, path 2 takes it out; the room's tracer concentration.
+    const QStringList lines = run_cli({QStringLiteral("results"), QString::fromStdString(s.project), QStringLiteral("--day"),
+                                       QStringLiteral("Jan01"), QStringLiteral("--time"), QStringLiteral("08:00:00"),
+                                       QStringLiteral("--tsv")});
+    QVERIFY(!lines.isEmpty());
+    QCOMPARE(lines[0], QStringLiteral("# Jan01 08:00:00"));
+    double in = std::nan(""), out = std::nan(""), tracer = std::nan("");
+    for (const QString& line : lines) {
+        const QStringList f = line.split(QLatin1Char('\t'));
+        if (f.size() == 4 && f[0] == QStringLiteral("1")) in = f[2].toDouble() + std::max(0.0, f[3].toDouble());
+        if (f.size() == 4 && f[0] == QStringLiteral("2")) out = f[2].toDouble();
+        if (f.size() == 5 && f[0] == QStringLiteral("1")) tracer = f[4].toDouble();
+    }
+    QVERIFY(in > 0 && out > 0 && tracer > 0);
+    double from = 0, to = 0, conc = 0;
+    for (const QString& line : window->flow_text().split(QLatin1Char('\n'))) {
+        const QStringList f = line.simplified().split(QLatin1Char(' '));
+        if (f.size() == 3 && f[2] == QStringLiteral("Ambient")) from = f[0].toDouble(), to = f[1].toDouble();
+    }
+    const QStringList c = window->results_text().simplified().split(QLatin1Char(' '));
+    QVERIFY2(c.size() >= 3 && c[0] == QStringLiteral("tracer"), qPrintable(window->results_text()));
+    conc = c[1].toDouble();
+    QVERIFY2(std::fabs(from - in) <= 1e-5 * in, qPrintable(window->flow_text()));
+    QVERIFY2(std::fabs(to - out) <= 1e-5 * out, qPrintable(window->flow_text()));
+    QVERIFY2(std::fabs(conc - tracer) <= 1e-5 * tracer, qPrintable(window->results_text()));
+    QVERIFY(window->flow_text().startsWith(QStringLiteral("From adjacent zone")));
+
+    // The window follows the time step, and goes with results mode.
+    const QString at_eight = window->results_text();
+    s.main->run_command(ui::cmd::LastTimeStep);
+    QVERIFY(window->results_text() != at_eight);
+    s.main->run_command(ui::cmd::NormalMode);
+    QTRY_VERIFY(!s.main->results_window());
+    QTRY_VERIFY(!s.main->command_action(ui::cmd::ResultsDisplayWindow)->isChecked());
+    QVERIFY(!s.main->command_action(ui::cmd::ResultsDisplayWindow)->isEnabled());
+}
+
+void ResultsModeViewTest::export_data_writes_what_avelor_export_writes()
+{
+    Simulated s;
+    QVERIFY(s.ok);
+    const QString mine = s.dir.path() + QStringLiteral("/dialog.txt");
+    const QString theirs = s.dir.path() + QStringLiteral("/cli.txt");
+    s.port.files.push_back(mine.toStdString());
+    bool shown = false;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<ui::ExportDataDialog*>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        shown = true;
+        QCOMPARE(dialog->windowTitle(), QStringLiteral("Export Data"));
+        QVERIFY(dialog->output_button(ExportKind::PathReport)->isChecked());
+        // A "to" before the "from": the warning, and no file is asked for.
+        dialog->output_button(ExportKind::PathFlow)->click();
+        dialog->from_day()->setText(QStringLiteral("Jan02"));
+        dialog->to_day()->setText(QStringLiteral("Jan01"));
+        QVERIFY(!dialog->save_as());
+        QCOMPARE(QString::fromStdString(s.port.boxes.back().text).trimmed(), QStringLiteral("The to date is after the from date."));
+        QCOMPARE(s.port.files.size(), std::size_t{1});
+        dialog->from_day()->setText(QStringLiteral("Jan01"));
+        dialog->from_time()->setText(QStringLiteral("12:00:00"));
+        dialog->to_day()->setText(QStringLiteral("Jan02"));
+        dialog->to_time()->setText(QStringLiteral("06:00:00"));
+        dialog->path_field()->setValue(2);
+        QTest::mouseClick(dialog->save_button(), Qt::LeftButton);
+        QVERIFY(dialog->isVisible());  // the dialog stays open
+        dialog->accept();
+    });
+    s.main->run_command(ui::cmd::ExportResults);
+    QVERIFY(shown);
+    QVERIFY(QFile::exists(mine));
+    QVERIFY(!run_cli({QStringLiteral("export"), QString::fromStdString(s.project), QStringLiteral("path-flow"),
+                      QStringLiteral("--path"), QStringLiteral("2"), QStringLiteral("--from"), QStringLiteral("Jan01"),
+                      QStringLiteral("--from-time"), QStringLiteral("12:00:00"), QStringLiteral("--to"),
+                      QStringLiteral("Jan02"), QStringLiteral("--to-time"), QStringLiteral("06:00:00"),
+                      QStringLiteral("-o"), theirs})
+                 .isEmpty());
+    QFile a(mine), b(theirs);
+    QVERIFY(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
+    const QByteArray dialog_text = a.readAll();
+    QCOMPARE(dialog_text, b.readAll());
+    // 12:00 to 24:00 and 01:00 to 06:00: 19 steps after the three heading lines.
+    QCOMPARE(dialog_text.count('\n'), 3 + 19);
+    // The step shown before the export is shown again.
+    QCOMPARE(s.day_and_time(), QStringLiteral("Jan01/06:00:00 "));
 }
 
 void ResultsModeViewTest::opening_a_simulated_project_shows_its_first_step()
