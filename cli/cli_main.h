@@ -8,6 +8,8 @@
 
 #include "app/console_port.h"
 #include "app/startup.h"
+#include "editing/editor_session.h"
+#include "simulation/results_mode.h"
 #include "check/problem_list.h"
 #include "prjfile/project_file.h"
 
@@ -50,6 +52,10 @@ int run_simulation_command(const CliOptions& options, const ReadOptions& read_op
 // avelor results (cli/results_command.cpp): prints one output time step.
 int results_command(const CliOptions& options, const ReadOptions& read_options, std::ostream& out,
                     std::ostream& err);
+// Opens a project and its results as results mode opens them (every
+// refusal reported on the way); false when they cannot be shown.
+bool open_project_results(EditorSession& session, ResultsMode& mode, const ReadOptions& read_options,
+                          const std::string& project);
 // avelor export (cli/export_command.cpp): writes one of the results outputs.
 int export_command(const CliOptions& options, const ReadOptions& read_options, std::ostream& out, std::ostream& err);
 

@@ -110,11 +110,8 @@ int export_command(const CliOptions& options, const ReadOptions& read_options, s
         return 2;
     }
     EditorSession session;
-    session.read_options = read_options;
-    if (!open_in_session(session, args.project)) return 1;
-    update_results_availability(session);
     ResultsMode mode;
-    if (!mode.enter(session)) return 1;
+    if (!open_project_results(session, mode, read_options, args.project)) return 1;
     const Project& project = session.project();
     if (!has_export_items(project)) {
         show_message(WARNING, {std::string(kNothingToExport)});

@@ -120,6 +120,16 @@ void print_step(std::ostream& out, ResultsMode& mode, const Project& p, bool tsv
 
 }  // namespace
 
+bool open_project_results(EditorSession& session, ResultsMode& mode, const ReadOptions& read_options,
+                          const std::string& project)
+{
+    session.read_options = read_options;
+    if (!open_in_session(session, project)) return false;
+    update_results_availability(session);
+    // Entering reports why results cannot be shown.
+    return mode.enter(session);
+}
+
 int results_command(const CliOptions& options, const ReadOptions& read_options, std::ostream& out,
                     std::ostream& err)
 {
@@ -129,12 +139,8 @@ int results_command(const CliOptions& options, const ReadOptions& read_options, 
         return 2;
     }
     EditorSession session;
-    session.read_options = read_options;
-    if (!open_in_session(session, args.project)) return 1;
-    update_results_availability(session);
     ResultsMode mode;
-    // Entering reports why results cannot be shown.
-    if (!mode.enter(session)) return 1;
+    if (!open_project_results(session, mode, read_options, args.project)) return 1;
     if (args.day || args.time) {
         const ResultsPeriod period = mode.period();
         const int day = args.day.value_or(period.day0);
