@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "fuzz_support.h"
 #include "model/project.h"
@@ -57,6 +58,8 @@ void walk_day(ResultsReader& reader, const ResultsHeader& h)
             NodeConcentrationResult conc;
             reader.read_node_concentrations(i, k, conc);
         }
+        std::vector<float> all;
+        reader.read_step_concentrations(k, all);
     }
     reader.shown_time(-1);
     reader.shown_time(n + 1);

@@ -218,12 +218,27 @@ private:
     double flow(float value) const { return to_display(value, UnitKind::MassFlow, rc_.uf); }
     const std::string& flow_unit() const { return plain_unit(UnitKind::MassFlow, rc_.uf); }
 
-    // Species in contaminant order: display values and unit names.
-    double concentration(std::size_t c, float value) const
+    // Species in contaminant order: display values and unit names. The
+    // kinds and units are looked up once per output.
+    struct SpeciesUnit {
+        const Species* species = nullptr;
+        UnitKind kind = UnitKind::Concentration;
+        int unit = 0;
+    };
+    double concentration(std::size_t c, float value)
     {
-        const Species* s = project_.Ctm[c];
-        if (!s) return value;
-        return to_display(value, concentration_kind(*s), s->u[0], s);
+        if (species_units_.empty())
+            for (const Species* s : project_.Ctm) {
+                SpeciesUnit u{s};
+                if (s) {
+                    u.kind = concentration_kind(*s);
+                    u.unit = shown_unit(u.kind, s->u[0]);
+                }
+                species_units_.push_back(u);
+            }
+        const SpeciesUnit& u = species_units_[c];
+        if (!u.species) return value;
+        return double(convert_units(value, true, u.kind, u.unit, u.species));
     }
     std::string species_name(std::size_t c) const { return project_.Ctm[c] ? project_.Ctm[c]->name : std::string("-"); }
     std::string species_unit(std::size_t c) const
@@ -738,6 +753,12 @@ private:
         put("\n");
         const std::size_t n = static_cast<std::size_t>(reader_.header().nctm);
         const std::vector<const Zone*> zones = zones_by_level(project_);
+        // Each step's date and time start a line of every zone's section.
+        std::vector<std::string> prefixes;
+        prefixes.reserve(steps.size());
+        for (const Step& step : steps)
+            prefixes.push_back(
+                format_text("%-6s%s%6ld", day_text(step.day).c_str(), time_text(step.time).c_str(), long{step.time}));
         const std::size_t pass = zones_per_pass(steps.size());
         for (std::size_t first = 0; first < zones.size(); first += pass) {
             const std::vector<const Zone*> group(zones.begin() + static_cast<std::ptrdiff_t>(first),
@@ -747,9 +768,7 @@ private:
             for (std::size_t z = 0; z < group.size(); ++z) {
                 putf("\nlevel: %s    zone: %s\n\n", level_name(*group[z]).c_str(), group[z]->name.c_str());
                 for (std::size_t s = 0; s < steps.size() && read; ++s) {
-                    putf("%-6s%s%6ld", day_text(steps[s].day).c_str(), time_text(steps[s].time).c_str(),
-                         long{steps[s].time});
-                    line_.clear();
+                    line_ = prefixes[s];
                     for (std::size_t c = 0; c < nctm(); ++c) append_e(line_, concentration(c, values[z][s * n + c]), 12, 3);
                     line_ += '\n';
                     put(line_);
@@ -803,9 +822,22 @@ private:
     void concentration_rows(const std::vector<Step>& steps, const std::vector<const Zone*>& zones, bool whole)
     {
         put("date,time,seconds");
+        // Built piece by piece: GCC's optimiser takes a chain of + for
+        // overlapping copies.
+        std::string column;
         for (const Zone* z : zones)
-            for (std::size_t c = 0; c < nctm(); ++c)
-                put("," + csv_field(level_name(*z) + "/" + z->name + " " + species_name(c) + " [" + species_unit(c) + "]"));
+            for (std::size_t c = 0; c < nctm(); ++c) {
+                column.assign(level_name(*z));
+                column += '/';
+                column += z->name;
+                column += ' ';
+                column += species_name(c);
+                column += " [";
+                column += species_unit(c);
+                column += ']';
+                put(",");
+                put(csv_field(column));
+            }
         put("\n");
         const std::size_t n = static_cast<std::size_t>(reader_.header().nctm);
         std::vector<std::int32_t> nodes;
@@ -870,6 +902,7 @@ private:
     AtomicFileWriter out_;
     ExportOutcome outcome_;
     std::string line_;  // one line of a long table, reused
+    std::vector<SpeciesUnit> species_units_;
 };
 
 }  // namespace
