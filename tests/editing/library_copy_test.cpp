@@ -1,0 +1,143 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "editing/library_copy.h"
+#include "model/project.h"
+#include "model/schedules.h"
+#include "model/species.h"
+#include "prjfile/library_file.h"
+#include "support/scripted_port.h"
+#include "support/species_fixtures.h"
+
+namespace avelor {
+namespace {
+
+DaySchedule day(const std::string& name, float noon)
+{
+    DaySchedule d = new_day_schedule(0, 0);
+    d.name = name;
+    d.points = {{0, 0.0f}, {43200, noon}, {86400, 0.0f}};
+    return d;
+}
+
+// A week schedule of one day schedule for every day type.
+WeekSchedule week(const std::string& name, DaySchedule* every_day)
+{
+    WeekSchedule w = new_week_schedule(0, 0);
+    w.name = name;
+    w.days.fill(every_day);
+    return w;
+}
+
+TEST(LibraryCopy, AWeekScheduleBringsItsDaysAndAsksBeforeReplacingOne)
+{
+    for (const bool yes : {false, true}) {
+        SCOPED_TRACE(yes ? "Yes" : "No");
+        testing::ScriptedPort port;
+        port.answers = {yes ? Answer::Yes : Answer::No};
+        Library library;
+        Project& lib = *library.lists;
+        DaySchedule* lib_weekday = lib.day_schedules.insert_copy(day("Weekday", 1.0f));
+        lib.week_schedules.insert_copy(week("Office", lib_weekday));
+        Project project;
+        DaySchedule* own = project.day_schedules.insert_copy(day("Weekday", 0.5f));
+        project.mark_saved();
+
+        EXPECT_EQ(copy_definitions(DefinitionKind::WeekSchedule, lib, project, {"Office"}), 1);
+        ASSERT_EQ(port.questions.size(), 1u);
+        EXPECT_EQ(port.questions[0], "Replace day schedule: \"Weekday\" ?");
+        const WeekSchedule* office = project.week_schedules.find_by_name("Office");
+        ASSERT_NE(office, nullptr);
+        // Linked to the project's own record either way; Yes gave it the library's values.
+        EXPECT_EQ(office->days[0], own);
+        EXPECT_EQ(office->days[11], own);
+        EXPECT_FLOAT_EQ(own->points[1].value, yes ? 1.0f : 0.5f);
+        EXPECT_EQ(project.day_schedules.count(), 1);
+        EXPECT_TRUE(project.changed());
+
+        // Copied again, the same values ask nothing.
+        port.questions.clear();
+        if (yes) {
+            EXPECT_EQ(copy_definitions(DefinitionKind::WeekSchedule, lib, project, {"Office"}), 1);
+            EXPECT_TRUE(port.questions.empty());
+            EXPECT_EQ(project.week_schedules.count(), 1);
+        }
+    }
+}
+
+TEST(LibraryCopy, AnOverwrittenSpeciesKeepsItsPlaceInTheContaminantList)
+{
+    testing::ScriptedPort port;
+    Project project;
+    Species* co2 = testing::add_species(project, "CO2", 0, 6e-4f);
+    Species* tracer = testing::add_species(project, "SF6", 0, 0.0f);
+    ASSERT_EQ(rebuild_contaminants(project), 0);
+    const std::vector<Species*> order = project.Ctm;
+    ASSERT_EQ(order.size(), 2u);
+
+    // The library's CO2 (no contaminant there) with another diffusivity.
+    Library library;
+    Species copy = *co2;
+    copy.s = 0;
+    copy.Dm = 1.6e-5f;
+    library.lists->species.insert_copy(copy);
+    EXPECT_EQ(copy_definitions(DefinitionKind::Species, *library.lists, project, {"CO2"}), 1);
+    EXPECT_EQ(project.species.find_by_name("CO2"), co2);
+    EXPECT_EQ(co2->s, 1);
+    EXPECT_FLOAT_EQ(co2->Dm, 1.6e-5f);
+    EXPECT_EQ(project.Ctm, order);
+    EXPECT_EQ(project.CC0.size(), 2u);
+
+    // From the project into the library: the library's record is
+    // overwritten, and a library species is never a contaminant.
+    co2->Dm = 1.0e-5f;
+    EXPECT_EQ(copy_definitions(DefinitionKind::Species, project, *library.lists, {"CO2", "SF6"}), 2);
+    EXPECT_FLOAT_EQ(library.lists->species.find_by_name("CO2")->Dm, 1.0e-5f);
+    EXPECT_EQ(library.lists->species.find_by_name("SF6")->s, 0);
+    EXPECT_EQ(library.lists->species.count(), 2);
+    (void)tracer;
+}
+
+TEST(LibraryCopy, ElementsAndTheirReferencesCopyByNameAndTheLibraryStillReads)
+{
+    testing::ScriptedPort port;
+    Project project;
+    AirflowElement crack;
+    crack.name = "crack";
+    crack.type = kPlrOrfc;
+    crack.data = element_data_for(kPlrOrfc);
+    AirflowElement* stored_crack = project.elements.insert_copy(crack);
+    AirflowElement super;
+    super.name = "wall";
+    super.type = kSupAfe;
+    SuperData subs;
+    subs.subs = {{stored_crack, 0.5f, 0, 0}, {stored_crack, 2.0f, 0, 0}};
+    super.data = subs;
+    project.elements.insert_copy(super);
+
+    Library library;
+    library.kind = LibraryKind::AirflowElement;
+    EXPECT_EQ(copy_definitions(DefinitionKind::AirflowElement, project, *library.lists, {"wall"}), 1);
+    // The sub-element came along, once, and the copy points at the library's record.
+    AirflowElement* lib_crack = library.lists->elements.find_by_name("crack");
+    ASSERT_NE(lib_crack, nullptr);
+    const AirflowElement* lib_wall = library.lists->elements.find_by_name("wall");
+    ASSERT_NE(lib_wall, nullptr);
+    const auto& lib_subs = std::get<SuperData>(lib_wall->data).subs;
+    ASSERT_EQ(lib_subs.size(), 2u);
+    EXPECT_EQ(lib_subs[0].element, lib_crack);
+    EXPECT_EQ(lib_subs[1].element, lib_crack);
+    EXPECT_EQ(library.lists->elements.count(), 2);
+    EXPECT_TRUE(port.questions.empty());
+
+    const std::string path = ::testing::TempDir() + "copied.LB3";
+    ASSERT_TRUE(write_library(path, library));
+    Library again;
+    ASSERT_TRUE(read_library(path, LibraryKind::AirflowElement, again));
+    EXPECT_EQ(library_text(again), library_text(library));
+    std::remove(path.c_str());
+}
+
+}  // namespace
+}  // namespace avelor
