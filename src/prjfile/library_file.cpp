@@ -192,6 +192,7 @@ void Library::clear()
 {
     lists = std::make_unique<Project>();
     limits.clear();
+    path.clear();
     description.clear();
     changed = false;
     converted = false;

@@ -57,7 +57,7 @@ struct Library {
     std::unique_ptr<Project> lists = std::make_unique<Project>();
     std::vector<ExposureLimit> limits;  // in ascending order of name
 
-    // Empties the lists for another library.
+    // Empties the lists, and forgets the file, for another library.
     void clear();
 };
 
