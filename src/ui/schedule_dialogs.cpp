@@ -20,19 +20,19 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <functional>
 #include <memory>
 
 #include "model/project.h"
 #include "model/units.h"
 #include "ui/chart_facility.h"
+#include "ui/library_manager_dialog.h"
 #include "ui/text_1252.h"
 #include "ui/unit_widgets.h"
 
 namespace avelor::ui {
 
 namespace {
-
-const char* const kLibraryTip = "Not available in this version: schedule libraries are not built yet.";
 
 QPushButton* button(const char* text, const char* name)
 {
@@ -42,11 +42,15 @@ QPushButton* button(const char* text, const char* name)
     return b;
 }
 
-QPushButton* library_button()
+// "Library...": the library manager for the definitions the dialog lists;
+// after it, the dialog shows the project's definitions again.
+QPushButton* library_button(QWidget* dialog, Project& project, DefinitionKind kind, std::function<void()> after)
 {
     auto* b = button("&Library...", "Library");
-    b->setEnabled(false);
-    b->setToolTip(QString::fromLatin1(kLibraryTip));
+    QObject::connect(b, &QPushButton::clicked, dialog, [dialog, &project, kind, after = std::move(after)] {
+        run_library_manager(dialog, project, kind, false);
+        after();
+    });
     return b;
 }
 
@@ -287,7 +291,8 @@ public:
         auto* new_day = button("Ne&w Day Schedule", "NewDay");
         available_layout->addWidget(edit_day);
         available_layout->addWidget(new_day);
-        available_layout->addWidget(library_button());
+        available_layout->addWidget(
+            library_button(this, project_, DefinitionKind::DaySchedule, [this] { refresh(current_day()); }));
         body->addWidget(available);
         layout->addLayout(body);
         auto* plot = button("Display &Graphically", "Display");

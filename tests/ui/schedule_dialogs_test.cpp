@@ -4,6 +4,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QtTest>
@@ -13,6 +14,7 @@
 
 #include "model/project.h"
 #include "support/scripted_port.h"
+#include "prjfile/library_file.h"
 #include "ui/schedule_dialogs.h"
 #include "ui/unit_widgets.h"
 
@@ -52,6 +54,7 @@ class ScheduleDialogsTest : public QObject {
     Q_OBJECT
 private slots:
     void a_week_is_made_from_the_manager_with_a_new_day();
+    void a_week_takes_a_day_schedule_from_a_library();
 };
 
 // From the Data menu's manager: New makes a week schedule, whose dialog
@@ -107,6 +110,56 @@ void ScheduleDialogsTest::a_week_is_made_from_the_manager_with_a_new_day()
     ui::run_schedule_manager(nullptr, project, ScheduleKind::Day, kScheduleDimensionless);
     QVERIFY(port.boxes.back().text.find("It is used by:\nweek schedule office") != std::string::npos);
     QCOMPARE(project.day_schedules.count(), 1);
+}
+
+// The week dialog's Library button: a day schedule of a schedule library
+// is copied into the project and offered at once.
+void ScheduleDialogsTest::a_week_takes_a_day_schedule_from_a_library()
+{
+    testing::ScriptedPort port;
+    QTemporaryDir dir;
+    const std::string path = dir.path().toStdString() + "/nights.LB1";
+    {
+        Library library;
+        library.kind = LibraryKind::Schedule;
+        library.description = "Night set-back";
+        DaySchedule night = new_day_schedule(kScheduleDimensionless, 0);
+        night.name = "night";
+        night.points = {{0, 0.2f}, {86400, 0.2f}};
+        library.lists->day_schedules.insert_copy(night);
+        QVERIFY(write_library(path, library));
+    }
+    Project project;
+    bool copied = false;
+    when_modal("ScheduleManagerDialog", [&](QDialog& manager) {
+        when_modal("WeekScheduleDialog", [&](QDialog& week) {
+            when_modal("LibraryManagerDialog", [&](QDialog& libraries) {
+                QCOMPARE(libraries.windowTitle(), QStringLiteral("AVELORW Data and Library Manager: Day Schedules"));
+                port.files = {path};
+                click(libraries, "Browse");
+                auto* list = child<QListWidget>(libraries, "LibraryList");
+                QCOMPARE(list->count(), 1);
+                list->item(0)->setSelected(true);
+                click(libraries, "CopyToProject");
+                QCOMPARE(child<QListWidget>(libraries, "ProjectList")->count(), 1);
+                QVERIFY(!child<QPushButton>(libraries, "DeleteFromProject")->isEnabled());
+                libraries.reject();
+                copied = !libraries.isVisible();
+            });
+            click(week, "Library");
+            QCOMPARE(child<QListWidget>(week, "Available")->count(), 1);
+            QCOMPARE(child<QListWidget>(week, "Available")->item(0)->text(), QStringLiteral("night"));
+            week.reject();
+        });
+        click(manager, "New");
+        manager.reject();
+    });
+    ui::run_schedule_manager(nullptr, project, ScheduleKind::Week, kScheduleDimensionless);
+    QVERIFY(copied);
+    const DaySchedule* night = project.day_schedules.find_by_name("night");
+    QVERIFY(night);
+    QCOMPARE(day_schedule_value(*night, 3600), 0.2f);
+    QVERIFY(project.changed());
 }
 
 QTEST_MAIN(ScheduleDialogsTest)
