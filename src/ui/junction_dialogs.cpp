@@ -151,7 +151,7 @@ QWidget* DuctSegmentSheetDialog::element_page()
     });
     buttons->addWidget(edit_element_);
     buttons->addWidget(new_element_);
-    buttons->addWidget(unavailable_button("Library...", "Libraries are not available yet."));
+    buttons->addWidget(library_manager_button(this, sheet_.project(), DefinitionKind::DuctElement, [this] { refresh(); }));
     form->addRow(buttons);
     layout->addWidget(element);
     layout->addStretch();
@@ -608,7 +608,7 @@ QWidget* JunctionSheetDialog::wind_page()
     });
     buttons->addWidget(edit_profile_);
     buttons->addWidget(new_profile_);
-    buttons->addWidget(unavailable_button("Library...", "Libraries are not available yet."));
+    buttons->addWidget(library_manager_button(this, sheet_.project(), DefinitionKind::WindProfile, [this] { refresh(); }));
     v_form->addRow(buttons);
     layout->addWidget(variable);
     layout->addStretch();

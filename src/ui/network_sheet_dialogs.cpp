@@ -597,7 +597,7 @@ QWidget* SourceSheetDialog::element_page()
     });
     buttons->addWidget(edit_element_);
     buttons->addWidget(new_element_);
-    buttons->addWidget(unavailable_button("Library...", "Libraries are not available yet."));
+    buttons->addWidget(library_manager_button(this, sheet_.project(), DefinitionKind::SourceElement, [this] { refresh(); }));
     form->addRow(buttons);
     description_ = named_label("element_description");
     form->addRow(QStringLiteral("Description:"), description_);

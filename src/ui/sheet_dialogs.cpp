@@ -479,7 +479,7 @@ QWidget* PathSheetDialog::element_page()
     connect(new_element_, &QPushButton::clicked, this, &PathSheetDialog::new_element);
     buttons->addWidget(edit_element_);
     buttons->addWidget(new_element_);
-    buttons->addWidget(unavailable_button("Library...", "Libraries are not available yet."));
+    buttons->addWidget(library_manager_button(this, sheet_.project(), DefinitionKind::AirflowElement, [this] { refresh(); }));
     form->addRow(buttons);
     layout->addWidget(element);
     layout->addStretch();
@@ -624,7 +624,7 @@ QWidget* PathSheetDialog::wind_page()
     connect(new_profile_, &QPushButton::clicked, this, &PathSheetDialog::new_profile);
     buttons->addWidget(edit_profile_);
     buttons->addWidget(new_profile_);
-    buttons->addWidget(unavailable_button("Library...", "Libraries are not available yet."));
+    buttons->addWidget(library_manager_button(this, sheet_.project(), DefinitionKind::WindProfile, [this] { refresh(); }));
     v_form->addRow(buttons);
     layout->addWidget(variable);
     layout->addStretch();

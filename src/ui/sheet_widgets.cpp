@@ -1,5 +1,7 @@
 #include "ui/sheet_widgets.h"
 
+#include "ui/library_manager_dialog.h"
+
 #include <QButtonGroup>
 #include <QColor>
 #include <QComboBox>
@@ -33,6 +35,18 @@ QPushButton* unavailable_button(const char* text, const char* tip)
     auto* button = new QPushButton(QString::fromLatin1(text));
     button->setEnabled(false);
     button->setToolTip(QString::fromLatin1(tip));
+    return button;
+}
+
+QPushButton* library_manager_button(QWidget* dialog, Project& project, DefinitionKind kind, std::function<void()> after)
+{
+    auto* button = new QPushButton(QStringLiteral("Library..."));
+    button->setObjectName(QStringLiteral("Library"));
+    button->setAutoDefault(false);
+    QObject::connect(button, &QPushButton::clicked, dialog, [dialog, &project, kind, after = std::move(after)] {
+        run_library_manager(dialog, project, kind, false);
+        after();
+    });
     return button;
 }
 
@@ -89,7 +103,10 @@ SchedulePageWidget::SchedulePageWidget(SchedulePage& page, Project& project, QWi
     make->setObjectName(QStringLiteral("NewSchedule"));
     buttons->addWidget(edit_);
     buttons->addWidget(make);
-    buttons->addWidget(unavailable_button("Library...", "Not available in this version: schedule libraries are not built yet."));
+    buttons->addWidget(library_manager_button(this, project_, DefinitionKind::WeekSchedule, [this] {
+        page_.reload(project_, page_.chosen());
+        refresh();
+    }));
     connect(edit_, &QPushButton::clicked, this, [this] {
         if (WeekSchedule* w = page_.chosen()) {
             run_week_schedule_dialog(this, project_, *w, w);

@@ -3,6 +3,8 @@
 // "Color Picker", and a few small builders.
 #pragma once
 
+#include "editing/library_copy.h"
+
 #include <QComboBox>
 #include <QLineEdit>
 #include <QWidget>
@@ -116,6 +118,10 @@ QRadioButton* sheet_radio(const char* text, QButtonGroup* group, int id, QLayout
 // A button for something the program cannot do yet, disabled, its tip
 // saying so.
 QPushButton* unavailable_button(const char* text, const char* tip);
+// "Library...": the library manager for the definitions a page chooses
+// from (opened over a working copy, so it deletes nothing of the project);
+// after it, `after` shows the project's definitions again.
+QPushButton* library_manager_button(QWidget* dialog, Project& project, DefinitionKind kind, std::function<void()> after);
 // Checks the group's button of that id, if there is one.
 void check_button(QButtonGroup* group, int id);
 // The unit names of a kind, with unit chosen (the first for an unknown

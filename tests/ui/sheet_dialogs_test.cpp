@@ -348,7 +348,7 @@ void SheetDialogsTest::variable_wind_takes_a_new_or_listed_profile()
         if (box->title() == QStringLiteral("Variable Pressure Data"))
             for (QPushButton* b : box->findChildren<QPushButton*>())
                 if (b->text() == QStringLiteral("Library...")) library = b;
-    QVERIFY(library && !library->isEnabled() && !library->toolTip().isEmpty());
+    QVERIFY(library && library->isEnabled());  // opens the library manager for wind profiles
 
     QTest::mouseClick(child<QPushButton>(dialog, "new_profile"), Qt::LeftButton);
     QCOMPARE(profile->currentText(), QStringLiteral("made"));
