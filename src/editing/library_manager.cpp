@@ -53,11 +53,7 @@ template <class T>
 bool remove_unused(NamedList<T>& list, T* record, const std::vector<std::string>& users)
 {
     if (!users.empty()) {
-        std::string text = "\"" + record->name + "\" is in use and cannot be deleted. It is used by:";
-        const std::size_t listed = std::min<std::size_t>(users.size(), 10);
-        for (std::size_t k = 0; k < listed; ++k) text += "\n" + users[k];
-        if (users.size() > listed) text += "\nand " + std::to_string(users.size() - listed) + " more";
-        show_message(WARNING, {text});
+        show_message(WARNING, {in_use_message(record->name, users)});
         return false;
     }
     list.remove_record(record);

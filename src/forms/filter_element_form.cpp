@@ -256,11 +256,7 @@ bool delete_filter_element(Project& project, FilterElement& element)
     count_filter_element_uses(project);
     const std::vector<std::string> users = filter_element_users(project, element);
     if (element.use_count > 0 || !users.empty()) {
-        std::string text = "\"" + element.name + "\" is in use and cannot be deleted. It is used by:";
-        const std::size_t listed = std::min<std::size_t>(users.size(), 10);
-        for (std::size_t k = 0; k < listed; ++k) text += "\n" + users[k];
-        if (users.size() > listed) text += "\nand " + std::to_string(users.size() - listed) + " more";
-        show_message(WARNING, {text});
+        show_message(WARNING, {in_use_message(element.name, users)});
         return false;
     }
     project.filter_elements.remove_record(&element);

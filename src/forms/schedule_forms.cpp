@@ -333,11 +333,7 @@ bool delete_named(Project& project, NamedList<T>& list, std::string_view name)
     if (!record) return false;
     const std::vector<std::string> users = users_of(project, *record);
     if (!users.empty()) {
-        std::string text = "\"" + record->name + "\" is in use and cannot be deleted. It is used by:";
-        const std::size_t shown_users = std::min<std::size_t>(users.size(), 10);
-        for (std::size_t k = 0; k < shown_users; ++k) text += "\n" + users[k];
-        if (users.size() > shown_users) text += "\nand " + std::to_string(users.size() - shown_users) + " more";
-        show_message(WARNING, {text});
+        show_message(WARNING, {in_use_message(record->name, users)});
         return false;
     }
     list.remove_record(record);

@@ -285,11 +285,7 @@ bool delete_duct_element(Project& project, std::string_view name)
     if (!record) return false;
     const std::vector<std::string> users = users_of(project, *record);
     if (!users.empty()) {
-        std::string text = "\"" + record->name + "\" is in use and cannot be deleted. It is used by:";
-        const std::size_t listed = std::min<std::size_t>(users.size(), 10);
-        for (std::size_t k = 0; k < listed; ++k) text += "\n" + users[k];
-        if (users.size() > listed) text += "\nand " + std::to_string(users.size() - listed) + " more";
-        show_message(WARNING, {text});
+        show_message(WARNING, {in_use_message(record->name, users)});
         return false;
     }
     project.duct_elements.remove_record(record);

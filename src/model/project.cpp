@@ -238,4 +238,13 @@ bool set_project_description(Project& project, std::string_view text)
     return true;
 }
 
+std::string in_use_message(std::string_view name, const std::vector<std::string>& users)
+{
+    std::string text = "\"" + std::string(name) + "\" is in use and cannot be deleted. It is used by:";
+    const std::size_t listed = std::min<std::size_t>(users.size(), 10);
+    for (std::size_t k = 0; k < listed; ++k) text += "\n" + users[k];
+    if (users.size() > listed) text += "\nand " + std::to_string(users.size() - listed) + " more";
+    return text;
+}
+
 }  // namespace avelor

@@ -134,4 +134,8 @@ void update_path_icons(Project& project);
 // references. A number outside the list is an error.
 void resolve_junction_ducts(Project& project);
 
+// The refusal to delete a definition that is still used: its name and up
+// to ten of its users, "and N more" for the rest.
+std::string in_use_message(std::string_view name, const std::vector<std::string>& users);
+
 }  // namespace avelor

@@ -16,6 +16,7 @@
 #include "prjfile/control_section.h"
 #include "prjfile/definition_io.h"
 #include "prjfile/filter_section.h"
+#include "prjfile/project_file.h"
 #include "prjfile/schedule_sections.h"
 #include "prjfile/source_section.h"
 #include "prjfile/species_section.h"
@@ -95,23 +96,6 @@ void read_exposure_limits(DataReader& in, Library& library)
     if (error_count() == 0) read_section_end(in);
     std::sort(library.limits.begin(), library.limits.end(),
               [](const ExposureLimit& a, const ExposureLimit& b) { return a.name < b.name; });
-}
-
-// The words of a header line: split at blanks, commas and tabs.
-std::vector<std::string> header_words(const std::string& line)
-{
-    std::vector<std::string> words;
-    std::string word;
-    for (char c : line) {
-        if (c == ' ' || c == ',' || c == '\t' || c == '\r') {
-            if (!word.empty()) words.push_back(std::move(word));
-            word.clear();
-        } else {
-            word += c;
-        }
-    }
-    if (!word.empty()) words.push_back(std::move(word));
-    return words;
 }
 
 // The layout a library's header allows: 0 the current one, 31 the 3.0 and

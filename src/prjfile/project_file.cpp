@@ -27,22 +27,6 @@ namespace avelor {
 
 namespace {
 
-// Splits a line at blanks, commas and tabs.
-std::vector<std::string> words_of(const std::string& line)
-{
-    std::vector<std::string> words;
-    std::string word;
-    for (char c : line) {
-        if (c == ' ' || c == ',' || c == '\t' || c == '\r') {
-            if (!word.empty()) words.push_back(std::move(word));
-            word.clear();
-        } else {
-            word.push_back(c);
-        }
-    }
-    if (!word.empty()) words.push_back(std::move(word));
-    return words;
-}
 
 // The version test: the layout the readers follow for the file (0 the
 // current one, 31 a 3.1 project read into the current records), or -1 when
@@ -60,12 +44,12 @@ int test_version(const std::string& path)
     run_log().flush();
     auto first_line = test.read_line(256);
     std::string first = first_line ? *first_line : std::string();
-    const std::vector<std::string> words = words_of(first);
+    const std::vector<std::string> words = header_words(first);
     const std::string version(current_version_text());
     if (words.empty() || words[0] != "AvelorW") {
         auto second_line = test.read_line(256);
         const std::vector<std::string> second_words =
-            words_of(second_line ? *second_line : std::string());
+            header_words(second_line ? *second_line : std::string());
         if (second_words.empty() || second_words[0] != "5") {
             report_error(ERROR, {path, "Cannot convert to AvelorW ", version});
             return -1;
@@ -173,6 +157,22 @@ std::string icon_context(const Level& level, const IconEntry& icon)
 }
 
 }  // namespace
+
+std::vector<std::string> header_words(const std::string& line)
+{
+    std::vector<std::string> words;
+    std::string word;
+    for (char c : line) {
+        if (c == ' ' || c == ',' || c == '\t' || c == '\r') {
+            if (!word.empty()) words.push_back(std::move(word));
+            word.clear();
+        } else {
+            word.push_back(c);
+        }
+    }
+    if (!word.empty()) words.push_back(std::move(word));
+    return words;
+}
 
 std::string ProjectDocument::title_name() const
 {

@@ -51,4 +51,8 @@ void load_project_values_files(Project& project, const std::string& project_path
 // behind, so that nothing partly read can later be saved over a file.
 bool open_project(ProjectDocument& document, const std::string& path, const ReadOptions& options);
 
+// The words of a file's first line, split at blanks, commas and tabs, as
+// the version tests of project and library files read them.
+std::vector<std::string> header_words(const std::string& line);
+
 }  // namespace avelor
