@@ -191,7 +191,9 @@ bool LibraryManagerForm::save_as()
 
 int LibraryManagerForm::copy_to_project(const std::vector<std::string>& names)
 {
-    return copy_definitions(kind_, *library_.lists, project_, names);
+    const int copied = copy_definitions(kind_, *library_.lists, project_, names);
+    if (copied > 0) project_changed_ = true;
+    return copied;
 }
 
 int LibraryManagerForm::copy_to_library(const std::vector<std::string>& names)
@@ -240,10 +242,12 @@ int LibraryManagerForm::delete_from(Project& lists, const std::vector<std::strin
         if (gone) ++deleted;
     }
     if (deleted > 0) {
-        if (project_side)
+        if (project_side) {
             project_.mark_changed();
-        else
+            project_changed_ = true;
+        } else {
             library_.changed = true;
+        }
     }
     return deleted;
 }

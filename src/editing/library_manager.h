@@ -59,6 +59,9 @@ public:
     int delete_from_library(const std::vector<std::string>& names);
     int delete_from_project(const std::vector<std::string>& names);
 
+    // Whether a copy or a deletion changed the project's definitions.
+    bool project_changed() const { return project_changed_; }
+
     // Closing: a changed library asks "Save changed library data?" (Yes
     // saves, Cancel keeps the manager open). True when it may close.
     bool close();
@@ -72,6 +75,7 @@ private:
     Project& project_;
     DefinitionKind kind_;
     Library library_;
+    bool project_changed_ = false;
 };
 
 }  // namespace avelor

@@ -147,13 +147,9 @@ void LibraryManagerDialog::reject()
 
 bool run_library_manager(QWidget* parent, Project& project, DefinitionKind kind, bool project_deletions)
 {
-    const bool was_changed = project.changed();
-    project.mark_saved();
     LibraryManagerDialog dialog(project, kind, project_deletions, parent);
     dialog.exec();
-    const bool changed = project.changed();
-    if (was_changed || changed) project.mark_changed();
-    return changed;
+    return dialog.form().project_changed();
 }
 
 }  // namespace avelor::ui

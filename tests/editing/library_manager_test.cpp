@@ -37,6 +37,7 @@ TEST(LibraryManager, ALibraryIsFilledFromTheProjectSavedAndOpenedAgain)
     ASSERT_EQ(weeks.size(), 1u);
     EXPECT_EQ(form.copy_to_library(weeks), 1);
     EXPECT_EQ(form.library_names(), weeks);
+    EXPECT_FALSE(form.project_changed());
     // Its day schedules came along.
     EXPECT_EQ(form.library().lists->day_schedules.count(), fx.project.day_schedules.count());
 
@@ -80,6 +81,9 @@ TEST(LibraryManager, DefinitionsInUseAreNotDeleted)
     fx.port.answers = {Answer::Yes};
     EXPECT_EQ(form.delete_from_library({days[0]}), 1);
     EXPECT_EQ(form.library_names().size(), days.size() - 1);
+    EXPECT_FALSE(form.project_changed());
+    EXPECT_EQ(form.copy_to_project({days[1]}), 1);
+    EXPECT_TRUE(form.project_changed());
     EXPECT_EQ(fx.port.questions.back(), "Delete the selected element(s)?");
 }
 
