@@ -5,6 +5,7 @@
 
 #include "app/diagnostics.h"
 #include "model/project.h"
+#include "model/filter_element.h"
 #include "model/species.h"
 
 namespace avelor {
@@ -151,6 +152,36 @@ public:
         return target;
     }
 
+    FilterElement* filter_element(FilterElement* source)
+    {
+        if (!source) return nullptr;
+        if (auto it = filters_.find(source); it != filters_.end()) return it->second;
+        FilterElement copy = *source;
+        if (auto* cef = std::get_if<ConstantEfficiencyData>(&copy.data))
+            for (Species*& s : cef->species) s = species(s);
+        if (auto* gaseous = std::get_if<GaseousFilterData>(&copy.data))
+            for (GaseousCurve& curve : gaseous->curves) curve.species = species(curve.species);
+        if (auto* super = std::get_if<SuperFilterData>(&copy.data))
+            for (FilterElement*& sub : super->subs) sub = filter_element(sub);
+        FilterElement* target = to_.filter_elements.find_by_name(copy.name);
+        if (target)
+            overwrite(*target, copy);
+        else
+            target = to_.filter_elements.insert_copy(copy);
+        filters_[source] = target;
+        return target;
+    }
+
+    void copy_reaction(const KineticReaction& source)
+    {
+        KineticReaction copy = source;
+        for (ReactionPair& pair : copy.pairs) {
+            pair.product = species(pair.product);
+            pair.reactant = species(pair.reactant);
+        }
+        copy_into(to_.reactions, copy);
+    }
+
 private:
     bool replace(const char* what, const std::string& name)
     {
@@ -173,6 +204,7 @@ private:
     std::map<DaySchedule*, DaySchedule*> days_;
     std::map<AirflowElement*, AirflowElement*> elements_;
     std::map<SourceElement*, SourceElement*> sources_;
+    std::map<FilterElement*, FilterElement*> filters_;
 };
 
 }  // namespace
@@ -207,13 +239,25 @@ int copy_definitions(DefinitionKind kind, Project& from, Project& to, const std:
                 ++copied;
             }
             break;
+        case DefinitionKind::FilterElement:
+            if (FilterElement* e = from.filter_elements.find_by_name(name)) {
+                copier.filter_element(e);
+                ++copied;
+            }
+            break;
+        case DefinitionKind::KineticReaction:
+            if (KineticReaction* r = from.reactions.find_by_name(name)) copier.copy_reaction(*r);
+            break;
         }
     }
     copied += copier.copied();
     if (copied > 0) {
         // The contaminant list follows the species' values (a species that
         // is one keeps its place); a refusal leaves the list as it was.
-        if (kind == DefinitionKind::Species || kind == DefinitionKind::SourceElement) rebuild_contaminants(to);
+        if (kind != DefinitionKind::DaySchedule && kind != DefinitionKind::WeekSchedule &&
+            kind != DefinitionKind::WindProfile && kind != DefinitionKind::AirflowElement &&
+            kind != DefinitionKind::DuctElement)
+            rebuild_contaminants(to);
         to.mark_changed();
     }
     return copied;

@@ -18,12 +18,15 @@ enum class DefinitionKind {
     AirflowElement,
     DuctElement,
     SourceElement,
+    FilterElement,
+    KineticReaction,
 };
 
 // Copies the named definitions of `from` into `to`. A definition of the
 // same name in `to` is overwritten by the copy; the definitions a copied one
-// refers to (a week schedule's day schedules, a source/sink element's
-// species, a super airflow element's sub-elements) are copied along,
+// refers to (a week schedule's day schedules, the species of a source/sink
+// element, a filter element or a reaction, the sub-elements of a super
+// element) are copied along,
 // matched by name, and one of the same name with other contents is
 // replaced only when the user answers Yes to "Replace day schedule: "NAME"
 // ?" (or species, airflow element); No links the copy to the target's own.

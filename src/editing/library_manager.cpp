@@ -4,6 +4,7 @@
 
 #include "app/diagnostics.h"
 #include "app/paths.h"
+#include "forms/filter_element_form.h"
 #include "forms/source_element_form.h"
 #include "model/duct_element.h"
 #include "model/project.h"
@@ -49,6 +50,16 @@ std::vector<std::string> species_users(Project& lists, const Species& species)
     return users;
 }
 
+std::vector<std::string> reaction_users(const Project& lists, const KineticReaction& reaction)
+{
+    std::vector<std::string> users;
+    for (const Zone& z : lists.zones)
+        if (z.reaction == &reaction) users.push_back("zone " + z.name);
+    for (const Junction& j : lists.junctions)
+        if (j.reaction == &reaction) users.push_back("junction " + std::to_string(j.nr));
+    return users;
+}
+
 template <class T>
 bool remove_unused(NamedList<T>& list, T* record, const std::vector<std::string>& users)
 {
@@ -66,7 +77,9 @@ LibraryKind library_kind_of(DefinitionKind kind)
 {
     switch (kind) {
     case DefinitionKind::Species:
-    case DefinitionKind::SourceElement: return LibraryKind::Contaminant;
+    case DefinitionKind::SourceElement:
+    case DefinitionKind::FilterElement:
+    case DefinitionKind::KineticReaction: return LibraryKind::Contaminant;
     case DefinitionKind::DaySchedule:
     case DefinitionKind::WeekSchedule: return LibraryKind::Schedule;
     case DefinitionKind::WindProfile: return LibraryKind::WindProfile;
@@ -86,6 +99,8 @@ std::string_view definition_kind_name(DefinitionKind kind)
     case DefinitionKind::AirflowElement: return "Airflow Elements";
     case DefinitionKind::DuctElement: return "Duct Elements";
     case DefinitionKind::SourceElement: return "Source/Sink Elements";
+    case DefinitionKind::FilterElement: return "Filter Elements";
+    case DefinitionKind::KineticReaction: return "Kinetic Reactions";
     }
     return "";
 }
@@ -126,6 +141,8 @@ std::vector<std::string> names_in(const Project& lists, DefinitionKind kind)
     case DefinitionKind::AirflowElement: return names_of(lists.elements);
     case DefinitionKind::DuctElement: return names_of(lists.duct_elements);
     case DefinitionKind::SourceElement: return names_of(lists.source_elements);
+    case DefinitionKind::FilterElement: return names_of(lists.filter_elements);
+    case DefinitionKind::KineticReaction: return names_of(lists.reactions);
     }
     return {};
 }
@@ -237,6 +254,18 @@ int LibraryManagerForm::delete_from(Project& lists, const std::vector<std::strin
         case DefinitionKind::SourceElement:
             if (SourceElement* e = lists.source_elements.find_by_name(name))
                 gone = remove_unused(lists.source_elements, e, source_element_users(lists, *e));
+            break;
+        case DefinitionKind::FilterElement:
+            if (FilterElement* e = lists.filter_elements.find_by_name(name)) {
+                count_filter_element_uses(lists);
+                std::vector<std::string> users = filter_element_users(lists, *e);
+                if (users.empty() && e->use_count > 0) users.push_back(std::to_string(e->use_count) + " filters");
+                gone = remove_unused(lists.filter_elements, e, users);
+            }
+            break;
+        case DefinitionKind::KineticReaction:
+            if (KineticReaction* r = lists.reactions.find_by_name(name))
+                gone = remove_unused(lists.reactions, r, reaction_users(lists, *r));
             break;
         }
         if (gone) ++deleted;

@@ -1,5 +1,7 @@
 #include "ui/filter_dialogs.h"
 
+#include "ui/sheet_widgets.h"
+
 #include <QButtonGroup>
 #include <QChart>
 #include <QChartView>
@@ -968,9 +970,7 @@ FilterPropertiesDialog::FilterPropertiesDialog(QWidget* parent, Project& project
     auto* element_buttons = new QHBoxLayout;
     edit_ = plain_button(element_group, QStringLiteral("Edit Element"), "EditElement");
     auto* create = plain_button(element_group, QStringLiteral("New Element"), "NewElement");
-    auto* library = plain_button(element_group, QStringLiteral("Library..."), "Library");
-    library->setEnabled(false);
-    library->setToolTip(QStringLiteral("Not available in this version: filter libraries are not built yet."));
+    auto* library = library_manager_button(this, project_, DefinitionKind::FilterElement, [this] { fill_elements(); });
     element_buttons->addWidget(edit_);
     element_buttons->addWidget(create);
     element_buttons->addWidget(library);

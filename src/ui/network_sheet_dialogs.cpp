@@ -332,7 +332,7 @@ QWidget* AhsSheetDialog::zone_page(AhsSide side)
         refresh();
     });
     r_layout->addWidget(w.reaction);
-    r_layout->addWidget(unavailable_button("Library...", "Libraries are not available yet."));
+    r_layout->addWidget(library_manager_button(this, sheet_.project(), DefinitionKind::KineticReaction, [this] { refresh(); }));
     layout->addWidget(reaction);
     layout->addStretch();
     return page;

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "editing/library_copy.h"
+#include "model/filter_element.h"
 #include "model/project.h"
 #include "model/schedules.h"
 #include "model/species.h"
@@ -137,6 +138,45 @@ TEST(LibraryCopy, ElementsAndTheirReferencesCopyByNameAndTheLibraryStillReads)
     ASSERT_TRUE(read_library(path, LibraryKind::AirflowElement, again));
     EXPECT_EQ(library_text(again), library_text(library));
     std::remove(path.c_str());
+}
+
+TEST(LibraryCopy, FilterElementsAndReactionsBringTheirSpecies)
+{
+    testing::ScriptedPort port;
+    Library library;
+    Project& lib = *library.lists;
+    Species* o3 = testing::add_species(lib, "O3", 0, 0.0f);
+    Species* no2 = testing::add_species(lib, "NO2", 0, 0.0f);
+    FilterElement carbon;
+    carbon.name = "carbon";
+    carbon.type = kFltCef;
+    carbon.data = ConstantEfficiencyData{{o3, no2}, {0.9f, 0.5f}};
+    lib.filter_elements.insert_copy(carbon);
+    KineticReaction decay;
+    decay.name = "decay";
+    decay.pairs = {{no2, o3, 1e-4f}};
+    lib.reactions.insert_copy(decay);
+
+    Project project;
+    Species* own_o3 = testing::add_species(project, "O3", 0, 0.0f);
+    ASSERT_EQ(rebuild_contaminants(project), 0);
+    EXPECT_EQ(copy_definitions(DefinitionKind::FilterElement, lib, project, {"carbon"}), 1);
+    EXPECT_EQ(copy_definitions(DefinitionKind::KineticReaction, lib, project, {"decay"}), 1);
+    EXPECT_TRUE(port.questions.empty());  // the project's O3 has the library's values
+    const FilterElement* copied = project.filter_elements.find_by_name("carbon");
+    ASSERT_NE(copied, nullptr);
+    const auto& cef = std::get<ConstantEfficiencyData>(copied->data);
+    ASSERT_EQ(cef.species.size(), 2u);
+    EXPECT_EQ(cef.species[0], own_o3);
+    EXPECT_EQ(cef.species[1], project.species.find_by_name("NO2"));
+    EXPECT_NE(cef.species[1], no2);
+    const KineticReaction* r = project.reactions.find_by_name("decay");
+    ASSERT_NE(r, nullptr);
+    EXPECT_EQ(r->pairs[0].reactant, own_o3);
+    EXPECT_EQ(r->pairs[0].product, project.species.find_by_name("NO2"));
+    // The species that came along is no contaminant of the project.
+    EXPECT_EQ(project.species.find_by_name("NO2")->s, 0);
+    EXPECT_EQ(project.Ctm, std::vector<Species*>{own_o3});
 }
 
 }  // namespace

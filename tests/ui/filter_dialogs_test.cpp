@@ -115,7 +115,7 @@ void FilterDialogsTest::filter_properties_needs_an_element()
     ui::FilterPropertiesDialog dialog(nullptr, project, form, ui::session_filter_chooser());
     dialog.show();
     QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("Number"))->text(), QStringLiteral("4"));
-    QVERIFY(!dialog.findChild<QPushButton*>(QStringLiteral("Library"))->isEnabled());
+    QVERIFY(dialog.findChild<QPushButton*>(QStringLiteral("Library"))->isEnabled());  // the filter element library
     QVERIFY(!dialog.findChild<QPushButton*>(QStringLiteral("Replace"))->isEnabled());
     press_ok(dialog);
     QVERIFY(dialog.isVisible());
