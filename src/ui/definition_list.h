@@ -45,12 +45,13 @@ T* current_definition(const QListWidget& list)
 }
 
 // The body of a Data menu manager: a group titled group_title holding the
-// list, the summary below it and the New, Edit and Delete buttons, and a
+// list, the summary below it and the New, Edit, Delete and Library buttons, and a
 // Close button that rejects the dialog.
 struct ManagerButtons {
     QPushButton* create = nullptr;
     QPushButton* edit = nullptr;
     QPushButton* remove = nullptr;
+    QPushButton* library = nullptr;  // the library manager of the same kind
 };
 inline ManagerButtons lay_out_manager(QDialog& dialog, const QString& group_title, QListWidget* list, QLabel* summary)
 {
@@ -60,7 +61,8 @@ inline ManagerButtons lay_out_manager(QDialog& dialog, const QString& group_titl
         b->setAutoDefault(false);
         return b;
     };
-    ManagerButtons buttons{button("&New...", "New"), button("&Edit...", "Edit"), button("&Delete", "Delete")};
+    ManagerButtons buttons{button("&New...", "New"), button("&Edit...", "Edit"), button("&Delete", "Delete"),
+                           button("&Library...", "Library")};
     auto* close = new QDialogButtonBox(QDialogButtonBox::Close, &dialog);
     QObject::connect(close, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     auto* group = new QGroupBox(group_title, &dialog);
@@ -71,6 +73,7 @@ inline ManagerButtons lay_out_manager(QDialog& dialog, const QString& group_titl
     row->addWidget(buttons.create);
     row->addWidget(buttons.edit);
     row->addWidget(buttons.remove);
+    row->addWidget(buttons.library);
     row->addStretch();
     group_layout->addLayout(row);
     auto* layout = new QVBoxLayout(&dialog);

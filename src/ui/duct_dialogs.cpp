@@ -22,6 +22,7 @@
 #include "model/project.h"
 #include "ui/point_dialogs.h"
 #include "ui/definition_list.h"
+#include "ui/library_manager_dialog.h"
 #include "ui/text_1252.h"
 #include "ui/unit_widgets.h"
 
@@ -484,6 +485,10 @@ DuctElementManagerDialog::DuctElementManagerDialog(QWidget* parent, Project& pro
     QPushButton* new_button = buttons.create;
     edit_ = buttons.edit;
     delete_ = buttons.remove;
+    connect(buttons.library, &QPushButton::clicked, this, [this] {
+        run_library_manager(this, project_, DefinitionKind::DuctElement);
+        fill(project_.duct_elements.head());
+    });
 
     connect(list_, &QListWidget::currentRowChanged, this, [this] { show_summary(); });
     connect(list_, &QListWidget::itemDoubleClicked, this, [this] { edit_element(); });

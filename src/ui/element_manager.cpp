@@ -1,5 +1,7 @@
 #include "ui/element_manager.h"
 
+#include "ui/library_manager_dialog.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -290,7 +292,13 @@ ElementManagerDialog::ElementManagerDialog(QWidget* parent, Project& project, Ch
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(new_button);
     buttons->addWidget(edit_);
+    auto* library = button("&Library...", "Library");
+    buttons->addWidget(library);
     buttons->addStretch();
+    connect(library, &QPushButton::clicked, this, [this] {
+        run_library_manager(this, project_, DefinitionKind::AirflowElement);
+        fill(project_.elements.head());
+    });
     group_layout->addLayout(buttons);
 
     auto* layout = new QVBoxLayout(this);

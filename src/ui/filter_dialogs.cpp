@@ -35,6 +35,7 @@
 #include "model/project.h"
 #include "ui/chart_facility.h"
 #include "ui/definition_list.h"
+#include "ui/library_manager_dialog.h"
 #include "ui/text_1252.h"
 #include "ui/unit_widgets.h"
 
@@ -1077,6 +1078,10 @@ FilterElementManagerDialog::FilterElementManagerDialog(QWidget* parent, Project&
     const ManagerButtons buttons = lay_out_manager(*this, QStringLiteral("Project Filter Elements"), list_, summary_);
     edit_ = buttons.edit;
     delete_ = buttons.remove;
+    connect(buttons.library, &QPushButton::clicked, this, [this] {
+        run_library_manager(this, project_, DefinitionKind::FilterElement);
+        fill(project_.filter_elements.head());
+    });
 
     connect(list_, &QListWidget::currentRowChanged, this, [this] { show_summary(); });
     const auto edit = [this] {

@@ -18,6 +18,7 @@
 
 #include "model/project.h"
 #include "ui/definition_list.h"
+#include "ui/library_manager_dialog.h"
 #include "ui/text_1252.h"
 #include "ui/unit_widgets.h"
 
@@ -324,6 +325,10 @@ SourceElementManagerDialog::SourceElementManagerDialog(QWidget* parent, Project&
     QPushButton* new_button = buttons.create;
     edit_ = buttons.edit;
     delete_ = buttons.remove;
+    connect(buttons.library, &QPushButton::clicked, this, [this] {
+        run_library_manager(this, project_, DefinitionKind::SourceElement);
+        fill(project_.source_elements.head());
+    });
 
     connect(list_, &QListWidget::currentRowChanged, this, [this] { show_summary(); });
     const auto edit = [this] {
