@@ -50,31 +50,9 @@ void node_at(EditFixture& f, GridCell at, std::uint8_t code, std::int32_t n)
     f.cells().Ctrls(at.row, at.col) = n;
 }
 
-int direction_of(char m)
-{
-    switch (m) {
-    case 'N': return 1;
-    case 'E': return 2;
-    case 'S': return 4;
-    default: return 8;
-    }
-}
-
 // A stroke of the link tool from start along the moves, finished with a
 // second click; the finish's result.
-int stroke(EditFixture& f, GridCell start, const std::string& moves)
-{
-    if (f.editor.tool != DrawingTool::Links) f.editor.toggle_tool(DrawingTool::Links);
-    f.at(start.row, start.col);
-    f.run(EditAction::LeftClick);
-    for (char m : moves) {
-        EditCommand c;
-        c.action = EditAction::StepCursor;
-        c.direction = direction_of(m);
-        f.editor.apply(c);
-    }
-    return f.run(EditAction::LeftClick).result;
-}
+int stroke(EditFixture& f, GridCell start, const std::string& moves) { return f.stroke(DrawingTool::Links, start, moves); }
 
 std::string box_texts(const EditFixture& f)
 {

@@ -104,16 +104,7 @@ TEST_F(SuperSketch, LinkToolWiresTheElementsOwnNodes)
     f.cells().Ctrls(8, 4) = 1;
     f.cells().Links(8, 12) = ICN_CTRL_NODE;
     f.cells().Ctrls(8, 12) = 2;
-    f.editor.toggle_tool(DrawingTool::Links);
-    f.at(8, 4);
-    f.run(EditAction::LeftClick);
-    for (int i = 0; i < 8; ++i) {
-        EditCommand c;
-        c.action = EditAction::StepCursor;
-        c.direction = 2;
-        f.editor.apply(c);
-    }
-    EXPECT_EQ(f.run(EditAction::LeftClick).result, 0);
+    EXPECT_EQ(f.stroke(DrawingTool::Links, {8, 4}, "EEEEEEEE"), 0);
     EXPECT_EQ(f.cells().Links(8, 11), ICN_ARROW_E);
     EXPECT_EQ(f.cells().Ctrls(8, 8), 1);  // the element's numbers along the link
     EXPECT_EQ(e->nodes.at(2)->c1, e->nodes.at(1));

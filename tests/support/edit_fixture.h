@@ -7,6 +7,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -213,6 +214,23 @@ public:
     }
 
     void at(int row, int col) { grid().cursor = {row, col}; }
+
+    // A stroke of a drawing tool as the window draws it: a click at start,
+    // the arrow keys of moves (N, E, S, W), a second click; the second
+    // click's result.
+    int stroke(DrawingTool tool, GridCell start, std::string_view moves)
+    {
+        if (editor.tool != tool) editor.toggle_tool(tool);
+        at(start.row, start.col);
+        run(EditAction::LeftClick);
+        for (char m : moves) {
+            EditCommand c;
+            c.action = EditAction::StepCursor;
+            c.direction = m == 'N' ? 1 : m == 'E' ? 2 : m == 'S' ? 4 : 8;
+            editor.apply(c);
+        }
+        return run(EditAction::LeftClick).result;
+    }
 
     // Runs one command the way the window does.
     EditOutcome run(EditAction action)
