@@ -4,6 +4,7 @@
 #include <variant>
 
 #include "app/diagnostics.h"
+#include "model/control_node.h"
 #include "model/project.h"
 #include "model/filter_element.h"
 #include "model/species.h"
@@ -172,6 +173,45 @@ public:
         return target;
     }
 
+    WeekSchedule* week(WeekSchedule* source)
+    {
+        if (!source) return nullptr;
+        if (WeekSchedule* target = to_.week_schedules.find_by_name(source->name)) return target;
+        WeekSchedule copy = *source;
+        for (DaySchedule*& d : copy.days) d = day(d);
+        return to_.week_schedules.insert_copy(copy);
+    }
+
+    void copy_super_element(const SuperElement& source)
+    {
+        if (const SuperElement* target = to_.super_elements.find_by_name(source.name); target && target->use_count > 0) {
+            show_message(WARNING, {"Super element \"", source.name,
+                                   "\" is used by super nodes and is not replaced."});
+            return;
+        }
+        // The copy's nodes refer to one another; what they refer to outside
+        // the element is the target's.
+        SuperElement copy = source;
+        for (ControlNode& node : copy.nodes) {
+            if (auto* sensor = std::get_if<SensorData>(&node.data)) {
+                sensor->species = species(sensor->species);
+                // A sensed record belongs to the building it was drawn in.
+                const auto* zone = std::get_if<ZoneRef>(&sensor->target.record);
+                if (!(zone && zone->is_ambient()) && !std::holds_alternative<std::monostate>(sensor->target.record)) {
+                    sensor->target.record = std::monostate{};
+                    sensor->target.nr = 0;
+                }
+            }
+            if (auto* delay = std::get_if<DelayScheduleData>(&node.data)) {
+                delay->first = day(delay->first);
+                delay->second = day(delay->second);
+            }
+            if (auto* scheduled = std::get_if<ScheduleNodeData>(&node.data))
+                scheduled->schedule = week(scheduled->schedule);
+        }
+        copy_into(to_.super_elements, copy);
+    }
+
     void copy_reaction(const KineticReaction& source)
     {
         KineticReaction copy = source;
@@ -247,6 +287,9 @@ int copy_definitions(DefinitionKind kind, Project& from, Project& to, const std:
             break;
         case DefinitionKind::KineticReaction:
             if (KineticReaction* r = from.reactions.find_by_name(name)) copier.copy_reaction(*r);
+            break;
+        case DefinitionKind::SuperElement:
+            if (SuperElement* e = from.super_elements.find_by_name(name)) copier.copy_super_element(*e);
             break;
         }
     }

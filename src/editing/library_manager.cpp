@@ -60,6 +60,15 @@ std::vector<std::string> reaction_users(const Project& lists, const KineticReact
     return users;
 }
 
+std::vector<std::string> super_element_users(const Project& lists, const SuperElement& element)
+{
+    std::vector<std::string> users;
+    for (const ControlNode& node : lists.controls)
+        if (const auto* instance = std::get_if<SuperInstanceData>(&node.data))
+            if (instance->element == &element) users.push_back("super node " + std::to_string(node.nr));
+    return users;
+}
+
 template <class T>
 bool remove_unused(NamedList<T>& list, T* record, const std::vector<std::string>& users)
 {
@@ -85,6 +94,7 @@ LibraryKind library_kind_of(DefinitionKind kind)
     case DefinitionKind::WindProfile: return LibraryKind::WindProfile;
     case DefinitionKind::AirflowElement: return LibraryKind::AirflowElement;
     case DefinitionKind::DuctElement: return LibraryKind::DuctElement;
+    case DefinitionKind::SuperElement: return LibraryKind::Controls;
     }
     return LibraryKind::Contaminant;
 }
@@ -101,6 +111,7 @@ std::string_view definition_kind_name(DefinitionKind kind)
     case DefinitionKind::SourceElement: return "Source/Sink Elements";
     case DefinitionKind::FilterElement: return "Filter Elements";
     case DefinitionKind::KineticReaction: return "Kinetic Reactions";
+    case DefinitionKind::SuperElement: return "Control Super Elements";
     }
     return "";
 }
@@ -143,6 +154,7 @@ std::vector<std::string> names_in(const Project& lists, DefinitionKind kind)
     case DefinitionKind::SourceElement: return names_of(lists.source_elements);
     case DefinitionKind::FilterElement: return names_of(lists.filter_elements);
     case DefinitionKind::KineticReaction: return names_of(lists.reactions);
+    case DefinitionKind::SuperElement: return names_of(lists.super_elements);
     }
     return {};
 }
@@ -266,6 +278,10 @@ int LibraryManagerForm::delete_from(Project& lists, const std::vector<std::strin
         case DefinitionKind::KineticReaction:
             if (KineticReaction* r = lists.reactions.find_by_name(name))
                 gone = remove_unused(lists.reactions, r, reaction_users(lists, *r));
+            break;
+        case DefinitionKind::SuperElement:
+            if (SuperElement* e = lists.super_elements.find_by_name(name))
+                gone = remove_unused(lists.super_elements, e, super_element_users(lists, *e));
             break;
         }
         if (gone) ++deleted;

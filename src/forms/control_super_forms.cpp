@@ -7,6 +7,7 @@
 #include "forms/sheet_parts.h"
 #include "model/cell_codes.h"
 #include "model/project.h"
+#include "prjfile/project_pack.h"
 
 namespace avelor {
 
@@ -92,6 +93,9 @@ ControlNode* create_super_instance(Project& project, SuperElement& element, cons
                                    const std::string& desc)
 {
     if (element.use_count == 0) {
+        // First use: the element's nodes numbered in its sketch's order, as
+        // the instances will copy them, then ordered for evaluation.
+        if (!element.sketch.empty()) pack_super_element(element);
         const std::vector<ControlNode*> chain = element_chain(element);
         sequence_controls(chain, &element);
     }
@@ -439,6 +443,17 @@ bool SuperElementsForm::select(int index)
         }
     }
     return false;
+}
+
+void SuperElementsForm::lists_changed()
+{
+    for (SuperElement& e : project_.super_elements)
+        if (&e == current_) {
+            // Its contents may have been replaced by a copy.
+            show(&e);
+            return;
+        }
+    show(project_.super_elements.head());
 }
 
 SuperElement* SuperElementsForm::new_element()

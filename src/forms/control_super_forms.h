@@ -176,6 +176,10 @@ public:
     // Stores the description of the element left, then shows this one.
     bool select(int index);
     SuperElement* current() const { return current_; }
+    Project& project() const { return project_; }
+    // After the element list changed elsewhere (the library manager): the
+    // element shown again, or the first when it has gone.
+    void lists_changed();
 
     // "New Element": an element with the next "SE_" name and an empty
     // sketch, selected.

@@ -145,10 +145,12 @@ int write_node_list(TextWriter& out, std::int32_t count, NodeAt node_at, bool su
             faults = 1;
         }
         const auto info = control_type_info(node->type);
+        // A name is one word on the line: a node without one is "<none>",
+        // as the dialogs name it, so the line still reads back.
         out.printf("%3d %3s %3d %1u %1d %3d %3d %s\n", static_cast<int>(node->nr),
                    info ? std::string(info->name).c_str() : "", static_cast<int>(node->seq),
                    static_cast<unsigned>(node->f), node->n, node_number(node->c1), node_number(node->c2),
-                   node->name.c_str());
+                   node->name.empty() ? "<none>" : node->name.c_str());
         out.printf("%s\n", description_to_line(node->desc).c_str());
         if (!info) {
             report_error(ERROR, {"Invalid element type ", number_text(node->type)});

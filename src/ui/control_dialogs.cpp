@@ -1,6 +1,7 @@
 #include "ui/control_dialogs.h"
 
 #include <algorithm>
+#include <functional>
 
 #include <QButtonGroup>
 #include <QColor>
@@ -23,7 +24,9 @@
 #include "app/diagnostics.h"
 #include "model/project.h"
 #include "model/units.h"
+#include "ui/library_manager_dialog.h"
 #include "ui/schedule_dialogs.h"
+#include "ui/sheet_widgets.h"
 #include "ui/text_1252.h"
 #include "ui/unit_widgets.h"
 
@@ -31,19 +34,17 @@ namespace avelor::ui {
 
 namespace {
 
-// "Edit Schedule", "New Schedule" and "Library..." (not available yet) in
-// a row.
-QHBoxLayout* schedule_buttons(QPushButton*& edit, QPushButton*& make)
+// "Edit Schedule", "New Schedule" and "Library..." in a row; after the
+// library manager closes, `after` offers what it copied.
+QHBoxLayout* schedule_buttons(QDialog* dialog, Project& project, DefinitionKind kind, QPushButton*& edit,
+                              QPushButton*& make, std::function<void()> after)
 {
     auto* buttons = new QHBoxLayout;
     edit = new QPushButton(QStringLiteral("Edit Schedule"));
     make = new QPushButton(QStringLiteral("New Schedule"));
-    auto* library = new QPushButton(QStringLiteral("Library..."));
-    library->setEnabled(false);
-    library->setToolTip(QStringLiteral("Schedule libraries are not available yet."));
     buttons->addWidget(edit);
     buttons->addWidget(make);
-    buttons->addWidget(library);
+    buttons->addWidget(library_manager_button(dialog, project, kind, std::move(after)));
     return buttons;
 }
 
@@ -188,7 +189,8 @@ ControlNodeDialog::ControlNodeDialog(ControlNodeForm& form, Project& project, QW
         sf->addRow(QStringLiteral("Description:"), schedule_description_);
         QPushButton* edit = nullptr;
         QPushButton* make = nullptr;
-        sf->addRow(schedule_buttons(edit, make));
+        sf->addRow(schedule_buttons(this, project_, DefinitionKind::WeekSchedule, edit, make,
+                                    [this] { fill_schedules(); }));
         layout->addWidget(box);
         connect(schedule_kind_, &QButtonGroup::idClicked, this, [this](int id) {
             form_.set_temperature_schedules(id == 1);
@@ -266,7 +268,8 @@ ControlNodeDialog::ControlNodeDialog(ControlNodeForm& form, Project& project, QW
             v->addWidget(delays_[static_cast<std::size_t>(k)]);
             QPushButton* edit = nullptr;
             QPushButton* make = nullptr;
-            v->addLayout(schedule_buttons(edit, make));
+            v->addLayout(schedule_buttons(this, project_, DefinitionKind::DaySchedule, edit, make,
+                                          [this] { fill_delays(); }));
             layout->addWidget(box);
             connect(delays_[static_cast<std::size_t>(k)], &QComboBox::currentIndexChanged, this,
                     [this, increasing](int index) {
@@ -774,8 +777,8 @@ SuperElementsWindow::SuperElementsWindow(SuperElementsEditing& editing, QWidget*
     auto* make = new QPushButton(QStringLiteral("New Element"));
     make->setObjectName(QStringLiteral("NewElement"));
     auto* library = new QPushButton(QStringLiteral("Library..."));
-    library->setEnabled(false);
-    library->setToolTip(QStringLiteral("Super element libraries are not available yet."));
+    library->setObjectName(QStringLiteral("Library"));
+    library->setAutoDefault(false);
     auto* check = new QPushButton(QStringLiteral("Check Element"));
     check->setObjectName(QStringLiteral("CheckElement"));
     mv->addWidget(make);
@@ -821,6 +824,12 @@ SuperElementsWindow::SuperElementsWindow(SuperElementsEditing& editing, QWidget*
     });
     connect(make, &QPushButton::clicked, this,
             [this] { change([](SuperElementsForm& form) { form.new_element(); }); });
+    connect(library, &QPushButton::clicked, this, [this] {
+        change([this](SuperElementsForm& form) {
+            run_library_manager(this, form.project(), DefinitionKind::SuperElement, true);
+            form.lists_changed();
+        });
+    });
     connect(rename, &QPushButton::clicked, this, [this] {
         const std::string name = to_1252(name_->text());
         change([&](SuperElementsForm& form) { form.rename(name); });

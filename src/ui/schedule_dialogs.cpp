@@ -548,6 +548,19 @@ public:
         buttons->addWidget(new_button);
         buttons->addWidget(edit_);
         buttons->addWidget(delete_);
+        // Day and week schedules have their library; occupancy schedules none.
+        if (kind_ != ScheduleKind::Occupancy) {
+            auto* library = button("&Library...", "Library");
+            buttons->addWidget(library);
+            connect(library, &QPushButton::clicked, this, [this] {
+                const QListWidgetItem* item = list_->currentItem();
+                const std::string selected = item ? to_1252(item->text()) : std::string();
+                run_library_manager(this, project_,
+                                    kind_ == ScheduleKind::Day ? DefinitionKind::DaySchedule
+                                                               : DefinitionKind::WeekSchedule);
+                fill(selected);
+            });
+        }
         buttons->addStretch();
         group_layout->addLayout(buttons);
         auto* close = new QDialogButtonBox(QDialogButtonBox::Close);

@@ -20,6 +20,7 @@
 
 #include "app/description_line.h"
 #include "model/project.h"
+#include "ui/library_manager_dialog.h"
 #include "ui/text_1252.h"
 #include "ui/unit_widgets.h"
 
@@ -593,6 +594,16 @@ ProjectElementsDialog::ProjectElementsDialog(Kind kind, QWidget* parent)
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(new_);
     buttons->addWidget(edit_);
+    if (kind_.library) {
+        auto* library = new QPushButton(QStringLiteral("Library..."), this);
+        library->setObjectName(QStringLiteral("Library"));
+        library->setAutoDefault(false);
+        buttons->addWidget(library);
+        connect(library, &QPushButton::clicked, this, [this] {
+            kind_.library(this);
+            refresh();
+        });
+    }
     buttons->addStretch();
     auto* close = new QDialogButtonBox(QDialogButtonBox::Close, this);
     connect(close, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -654,7 +665,8 @@ ProjectElementsDialog::Kind species_manager_kind(Project& project)
             [&project](QWidget* owner, int line) {
                 Species* s = record_at(project.species, line);
                 return s && run_species_dialog(owner, project, s) != nullptr;
-            }};
+            },
+            [&project](QWidget* owner) { run_library_manager(owner, project, DefinitionKind::Species); }};
 }
 
 ProjectElementsDialog::Kind reaction_manager_kind(Project& project)
@@ -665,7 +677,8 @@ ProjectElementsDialog::Kind reaction_manager_kind(Project& project)
             [&project](QWidget* owner, int line) {
                 KineticReaction* r = record_at(project.reactions, line);
                 return r && run_reaction_dialog(owner, project, r) != nullptr;
-            }};
+            },
+            [&project](QWidget* owner) { run_library_manager(owner, project, DefinitionKind::KineticReaction); }};
 }
 
 void run_species_manager(QWidget* parent, Project& project)

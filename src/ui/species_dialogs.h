@@ -177,6 +177,7 @@ public:
         std::function<std::vector<std::string>()> names;  // in list order
         std::function<bool(QWidget*)> create;          // true when one was stored
         std::function<bool(QWidget*, int line)> edit;  // true when accepted
+        std::function<void(QWidget*)> library;         // "Library...", when the kind has one
     };
     explicit ProjectElementsDialog(Kind kind, QWidget* parent = nullptr);
 

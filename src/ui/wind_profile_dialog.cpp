@@ -28,6 +28,7 @@
 #include "model/project.h"
 #include "ui/chart_facility.h"
 #include "ui/definition_list.h"
+#include "ui/library_manager_dialog.h"
 #include "ui/text_1252.h"
 
 namespace avelor::ui {
@@ -309,7 +310,9 @@ WindProfileManagerDialog::WindProfileManagerDialog(Project& project, QWidget* pa
     edit_->setObjectName(QStringLiteral("Edit"));
     delete_ = new QPushButton(QStringLiteral("&Delete"));
     delete_->setObjectName(QStringLiteral("Delete"));
-    for (QPushButton* b : {new_button, edit_, delete_}) b->setAutoDefault(false);
+    auto* library = new QPushButton(QStringLiteral("&Library..."));
+    library->setObjectName(QStringLiteral("Library"));
+    for (QPushButton* b : {new_button, edit_, delete_, library}) b->setAutoDefault(false);
     auto* close = new QDialogButtonBox(QDialogButtonBox::Close);
     connect(close, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
@@ -321,6 +324,7 @@ WindProfileManagerDialog::WindProfileManagerDialog(Project& project, QWidget* pa
     buttons->addWidget(new_button);
     buttons->addWidget(edit_);
     buttons->addWidget(delete_);
+    buttons->addWidget(library);
     buttons->addStretch();
     group_layout->addLayout(buttons);
 
@@ -344,6 +348,12 @@ WindProfileManagerDialog::WindProfileManagerDialog(Project& project, QWidget* pa
     connect(delete_, &QPushButton::clicked, this, [this] {
         WindProfile* profile = current();
         if (profile && delete_wind_profile(project_, *profile)) fill(nullptr);
+    });
+
+    connect(library, &QPushButton::clicked, this, [this] {
+        const std::string selected = current() ? current()->name : std::string();
+        run_library_manager(this, project_, DefinitionKind::WindProfile);
+        fill(project_.wind_profiles.find_by_name(selected));
     });
 
     fill(project_.wind_profiles.head());

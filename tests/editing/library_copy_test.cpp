@@ -3,6 +3,8 @@
 #include <string>
 
 #include "editing/library_copy.h"
+#include "forms/control_node_forms.h"
+#include "model/control_node.h"
 #include "model/filter_element.h"
 #include "model/project.h"
 #include "model/schedules.h"
@@ -16,7 +18,7 @@ namespace {
 
 DaySchedule day(const std::string& name, float noon)
 {
-    DaySchedule d = new_day_schedule(0, 0);
+    DaySchedule d = new_day_schedule(kScheduleDimensionless, 0);
     d.name = name;
     d.points = {{0, 0.0f}, {43200, noon}, {86400, 0.0f}};
     return d;
@@ -177,6 +179,89 @@ TEST(LibraryCopy, FilterElementsAndReactionsBringTheirSpecies)
     // The species that came along is no contaminant of the project.
     EXPECT_EQ(project.species.find_by_name("NO2")->s, 0);
     EXPECT_EQ(project.Ctm, std::vector<Species*>{own_o3});
+}
+
+// A super element of a sensor of CO2 feeding a scheduled delay, drawn on
+// its own sketch.
+SuperElement sensing_element(Project& lists, const std::string& name)
+{
+    Species* co2 = testing::add_species(lists, "CO2", 0, 0.0f);
+    DaySchedule rise = day("rise", 1.0f);
+    DaySchedule* up = lists.day_schedules.insert_copy(rise);
+    SuperElement e;
+    e.name = name;
+    e.f = kSuperDefined;
+    ControlNode sensor = new_control_node(kCtSns, ControlEditMode::SuperElement);
+    std::get<SensorData>(sensor.data).species = co2;
+    ControlNode* in = e.nodes.add(sensor);
+    ControlNode delay = new_control_node(kCtDls, ControlEditMode::SuperElement);
+    std::get<DelayScheduleData>(delay.data) = {up, up};
+    delay.c1 = in;
+    delay.n = 1;
+    ControlNode* out = e.nodes.add(delay);
+    e.input = in;
+    e.output = out;
+    e.sketch = {{189, 3, 2, 1}, {188, 6, 2, 2}};  // input and output node icons
+    return e;
+}
+
+TEST(LibraryCopy, ASuperElementBringsItsSpeciesAndDaySchedulesAndIsNeverReplacedWhileInUse)
+{
+    testing::ScriptedPort port;
+    Project project;
+    project.super_elements.insert_copy(sensing_element(project, "SE_1"));
+
+    Library library;
+    library.kind = LibraryKind::Controls;
+    Project& lib = *library.lists;
+    ASSERT_EQ(copy_definitions(DefinitionKind::SuperElement, project, lib, {"SE_1"}), 1);
+    const SuperElement* copied = lib.super_elements.find_by_name("SE_1");
+    ASSERT_NE(copied, nullptr);
+    ASSERT_EQ(copied->nodes.count(), 2);
+    const ControlNode* sensor = copied->nodes.at(1);
+    const ControlNode* delay = copied->nodes.at(2);
+    // The copy's nodes read one another and the library's own definitions.
+    EXPECT_EQ(delay->c1, sensor);
+    EXPECT_EQ(copied->input, sensor);
+    EXPECT_EQ(copied->output, delay);
+    EXPECT_EQ(std::get<SensorData>(sensor->data).species, lib.species.find_by_name("CO2"));
+    const auto& days = std::get<DelayScheduleData>(delay->data);
+    EXPECT_EQ(days.first, lib.day_schedules.find_by_name("rise"));
+    EXPECT_EQ(days.second, days.first);
+    EXPECT_EQ(lib.day_schedules.count(), 1);
+    EXPECT_EQ(copied->sketch, project.super_elements.find_by_name("SE_1")->sketch);
+
+    // The library file keeps it whole.
+    const std::string path = ::testing::TempDir() + "copied.LB5";
+    ASSERT_TRUE(write_library(path, library));
+    Library again;
+    ASSERT_TRUE(read_library(path, LibraryKind::Controls, again));
+    EXPECT_EQ(library_text(again), library_text(library));
+    std::remove(path.c_str());
+
+    // Into a project whose element of that name super nodes use: refused,
+    // its nodes untouched.
+    Project busy;
+    SuperElement mine;
+    mine.name = "SE_1";
+    mine.nodes.add(new_control_node(kCtSph, ControlEditMode::SuperElement));
+    SuperElement* used = busy.super_elements.insert_copy(mine);
+    used->use_count = 1;
+    busy.mark_saved();
+    EXPECT_EQ(copy_definitions(DefinitionKind::SuperElement, *again.lists, busy, {"SE_1"}), 0);
+    ASSERT_EQ(port.boxes.size(), 1u);
+    EXPECT_NE(port.boxes[0].text.find("Super element \"SE_1\" is used by super nodes and is not replaced."),
+              std::string::npos);
+    EXPECT_EQ(used->nodes.count(), 1);
+    EXPECT_FALSE(busy.changed());
+
+    // Not in use, it is overwritten in its place.
+    used->use_count = 0;
+    EXPECT_EQ(copy_definitions(DefinitionKind::SuperElement, *again.lists, busy, {"SE_1"}), 1);
+    EXPECT_EQ(busy.super_elements.find_by_name("SE_1"), used);
+    EXPECT_EQ(used->nodes.count(), 2);
+    EXPECT_EQ(std::get<SensorData>(used->nodes.at(1)->data).species, busy.species.find_by_name("CO2"));
+    EXPECT_TRUE(busy.changed());
 }
 
 }  // namespace

@@ -551,6 +551,31 @@ TEST_F(SuperNodes, CancelAfterCreateTakesTheInstanceBack)
     EXPECT_EQ(project.controls.at(1)->ref_count, 0);
 }
 
+TEST_F(SuperNodes, FirstUseNumbersTheElementsNodesInItsSketchOrder)
+{
+    // The sketch shows the modifier (2) left of the phantom (1).
+    element->sketch = {{188, 2, 4, 2}, {170, 3, 4, 1}, {ICN_CTRL_PHANTOM, 4, 4, 1}};
+    ControlNode* phantom = element->nodes.at(1);
+    ControlNode* gain = element->nodes.at(2);
+    element->input = phantom;
+    ASSERT_NE(create_super_instance(project, *element, "<none>", "Super element"), nullptr);
+    EXPECT_EQ(element->nodes.at(1), gain);
+    EXPECT_EQ(element->nodes.at(2), phantom);
+    EXPECT_EQ(gain->c1, phantom);
+    EXPECT_EQ(element->output, gain);
+    EXPECT_EQ(element->input, phantom);
+    const std::vector<SketchIcon> renumbered = {{188, 2, 4, 1}, {170, 3, 4, 2}, {ICN_CTRL_PHANTOM, 4, 4, 2}};
+    EXPECT_EQ(element->sketch, renumbered);
+    EXPECT_GT(gain->seq, phantom->seq);  // ordered for evaluation
+
+    // Once in use its numbers are the instances' and stay.
+    element->sketch = {{ICN_CTRL_PHANTOM, 4, 4, 2}, {188, 2, 4, 1}};
+    ControlNode* second = create_super_instance(project, *element, "<none>", "Super element");
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(element->nodes.at(1), gain);
+    EXPECT_EQ(std::get<SuperInstanceData>(second->data).output->name, "gain");
+}
+
 // ------------------------------------------------------------- super elements
 
 TEST(SuperElementNames, NextNameSkipsNamesInUse)

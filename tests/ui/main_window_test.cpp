@@ -10,6 +10,9 @@
 #include <QToolButton>
 #include <QLineEdit>
 #include <QDialog>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTemporaryDir>
 #include <QSet>
 #include <QtTest>
 
@@ -17,7 +20,9 @@
 #include "app/startup.h"
 #include "editing/editor_session.h"
 #include "editing/sketch_editor.h"
+#include "forms/control_node_forms.h"
 #include "model/project.h"
+#include "prjfile/library_file.h"
 #include "support/scripted_port.h"
 #include "ui/command_table.h"
 #include "ui/main_window.h"
@@ -55,6 +60,7 @@ private slots:
     void file_filter_matches_either_case();
     void error_box_has_caption_icon_and_stays_on_screen();
     void question_escape_is_cancel();
+    void super_elements_window_takes_an_element_from_a_library();
     void text_1252_round_trip();
     void desktop_keys_join_the_table_keys_and_the_title_marks_changes();
 };
@@ -426,6 +432,59 @@ void MainWindowTest::desktop_keys_join_the_table_keys_and_the_title_marks_change
     const EditOutcome outcome = pad->run_edit(click);
     QVERIFY(outcome.modified);
     QCOMPARE(window.windowTitle(), QStringLiteral("AVELORW3 - office.prj*"));
+}
+
+// Data > Controls > Super Elements: the window's Library button opens the
+// controls library manager; an element copied from a library file is in
+// the window's list when the manager closes.
+void MainWindowTest::super_elements_window_takes_an_element_from_a_library()
+{
+    QTemporaryDir dir;
+    const std::string path = dir.path().toStdString() + "/controls.LB5";
+    {
+        Library library;
+        library.kind = LibraryKind::Controls;
+        SuperElement e;
+        e.name = "SE_7";
+        ControlNode gain = new_control_node(kCtMod, ControlEditMode::SuperElement);
+        gain.name = "gain";
+        e.nodes.add(gain);
+        e.sketch = {{185, 4, 4, 1}};
+        library.lists->super_elements.insert_copy(e);
+        QVERIFY(write_library(path, library));
+    }
+    FreshSession fresh;
+    ui::MainWindow window(fresh.session);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    testing::ScriptedPort port;
+    window.run_command(ui::cmd::SuperElements);
+    auto* elements_window = window.findChild<QDialog*>(QStringLiteral("SuperElementsWindow"));
+    QVERIFY(elements_window && elements_window->isVisible());
+    auto* elements = elements_window->findChild<QListWidget*>(QStringLiteral("Elements"));
+    QVERIFY(elements);
+    const int before = elements->count();
+
+    bool seen = false;
+    QTimer::singleShot(0, [&] {
+        auto* manager = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!manager) return;
+        seen = manager->windowTitle() == QStringLiteral("AVELORW Data and Library Manager: Control Super Elements");
+        port.files = {path};
+        manager->findChild<QPushButton*>(QStringLiteral("Browse"))->click();
+        auto* library_list = manager->findChild<QListWidget*>(QStringLiteral("LibraryList"));
+        if (library_list && library_list->count() == 1) library_list->item(0)->setSelected(true);
+        manager->findChild<QPushButton*>(QStringLiteral("CopyToProject"))->click();
+        manager->reject();
+    });
+    elements_window->findChild<QPushButton*>(QStringLiteral("Library"))->click();
+    QVERIFY(seen);
+    QCOMPARE(elements->count(), before + 1);
+    QVERIFY(!elements->findItems(QStringLiteral("SE_7"), Qt::MatchExactly).isEmpty());
+    const SuperElement* copied = fresh.session.project().super_elements.find_by_name("SE_7");
+    QVERIFY(copied);
+    QCOMPARE(copied->nodes.count(), 1);
+    QCOMPARE(copied->nodes.at(1)->name, std::string("gain"));
 }
 
 QTEST_MAIN(MainWindowTest)

@@ -279,6 +279,20 @@ void SpeciesDialogsTest::manager_lists_the_project_elements_and_edits_them()
     QCOMPARE(reactions.windowTitle(),
              QStringLiteral("AVELORW Data and Library Manager: Kinetic Reactions"));
     QCOMPARE(reactions.element_list()->count(), 0);
+
+    // Library... opens the contaminant library manager for the kind.
+    QString library_title;
+    QTimer::singleShot(0, [&] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            library_title = dialog->windowTitle();
+            dialog->reject();
+        }
+    });
+    auto* library = manager.findChild<QPushButton*>(QStringLiteral("Library"));
+    QVERIFY(library);
+    library->click();
+    QCOMPARE(library_title, QStringLiteral("AVELORW Data and Library Manager: Species"));
+    QCOMPARE(lines_of(manager.element_list()), QStringList({"N2", "Oxygen"}));
 }
 
 QTEST_MAIN(SpeciesDialogsTest)
