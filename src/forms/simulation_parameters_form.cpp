@@ -6,6 +6,7 @@
 #include "app/text_convert.h"
 #include "forms/project_config_form.h"
 #include "model/project.h"
+#include "model/source_element.h"
 #include "model/unit_field.h"
 
 namespace avelor {
@@ -711,6 +712,16 @@ bool SimulationParametersForm::run(SimPage page)
 void SimulationParametersForm::apply_reset()
 {
     Project& p = *project_;
+    if (reset_ == ConcentrationReset::None) return;
+    // Source/sink instances (but those of super elements) start from their
+    // species' default concentration; Zero leaves it only to the species
+    // that are not trace.
+    for (SourceSink& source : p.sources) {
+        const SourceElement* element = source.element;
+        if (!element || element->model == kSrcSup || !element->species) continue;
+        const Species& species = *element->species;
+        source.CC0 = reset_ == ConcentrationReset::Zero && !species.t ? 0.0f : species.CCdef;
+    }
     const std::size_t n = static_cast<std::size_t>(p.nctm());
     std::vector<float> values(n, 0.0f);
     switch (reset_) {
@@ -739,9 +750,6 @@ void SimulationParametersForm::apply_reset()
     }
     for (Zone& z : p.zones) z.CC0 = values;
     for (Junction& j : p.junctions) j.CC0 = values;
-    // Source/sink instances take their element's species concentration as
-    // well; the source/sink elements are not yet part of a project's
-    // definitions, so their instances keep theirs.
 }
 
 }  // namespace avelor

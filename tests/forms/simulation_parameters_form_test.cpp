@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "model/project.h"
+#include "model/source_element.h"
 #include "support/scripted_port.h"
 #include "support/species_fixtures.h"
 #include "support/test_files.h"
@@ -146,11 +147,25 @@ TEST(SimulationParametersForm, ResetIsOneOptionalChoice)
 TEST(SimulationParametersForm, ResetSetsInitialConcentrations)
 {
     // Zero keeps the non-trace contaminants at their defaults; Ambient takes
-    // every default; Current Results takes what the results hold.
+    // every default; Current Results takes what the results hold. Sources
+    // but those of super elements start from their species' default (Zero:
+    // only a non-trace species').
     const std::vector<ConcentrationReset> options = {ConcentrationReset::Zero, ConcentrationReset::Ambient,
                                                      ConcentrationReset::CurrentResults};
     for (const ConcentrationReset option : options) {
         Fixture f(true);
+        // A source of CO2 (not trace) and one of a super element.
+        SourceElement co2 = new_source_element(kSrcCcf, f.project.species.find_by_name("CO2"));
+        co2.name = "co2";
+        SourceElement super = new_source_element(kSrcSup, nullptr);
+        super.name = "both";
+        SourceSink plain;
+        plain.element = f.project.source_elements.insert_copy(co2);
+        plain.CC0 = 7.0f;
+        SourceSink combined = plain;
+        combined.element = f.project.source_elements.insert_copy(super);
+        SourceSink* plain_source = f.project.sources.add(plain);
+        SourceSink* super_source = f.project.sources.add(combined);
         SimulationParametersForm form(f.project, "");
         form.set_results_source({[](bool junction, int, std::vector<float>& out) {
             out = {1.0f, 2.0f, junction ? 4.0f : 3.0f};
@@ -161,6 +176,8 @@ TEST(SimulationParametersForm, ResetSetsInitialConcentrations)
         std::vector<float> expected;
         for (const Species* s : f.project.Ctm)
             expected.push_back(option == ConcentrationReset::Zero && s->t == 0 ? 0.0f : s->CCdef);
+        EXPECT_FLOAT_EQ(plain_source->CC0, option == ConcentrationReset::Zero ? 0.0f : 6e-4f);
+        EXPECT_FLOAT_EQ(super_source->CC0, 7.0f);
         if (option == ConcentrationReset::CurrentResults) {
             EXPECT_EQ(f.zone->CC0, (std::vector<float>{1.0f, 2.0f, 3.0f}));
             EXPECT_EQ(f.junction->CC0, (std::vector<float>{1.0f, 2.0f, 4.0f}));

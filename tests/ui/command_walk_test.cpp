@@ -1,11 +1,14 @@
 // The whole command table walked in the window: every entry in its menu,
 // with its keys and toolbar button, enabled and marked as the core's rules
-// say, in normal mode and in results mode; no two shortcuts alike.
+// say, in normal mode, results mode and super-element mode; no two
+// shortcuts alike.
 #include <QAction>
+#include <QDialog>
 #include <QFile>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProcess>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QToolBar>
 #include <QToolButton>
@@ -106,6 +109,7 @@ class CommandWalkTest : public QObject {
 private slots:
     void walk_in_normal_mode();
     void walk_in_results_mode();
+    void walk_in_super_element_mode();
     void no_two_shortcuts_alike();
     void keys_reach_their_commands();
     void result_file_item_opens_the_file_beside_the_project();
@@ -166,6 +170,36 @@ void CommandWalkTest::walk_in_results_mode()
     window.command_action(cmd::NormalMode)->trigger();
     QVERIFY(!window.results_mode().active());
     walk_table(window);
+}
+
+void CommandWalkTest::walk_in_super_element_mode()
+{
+    EditorSession session;
+    testing::ScriptedPort port;
+    QVERIFY(open_in_session(session, kOffice));
+    ui::MainWindow window(session);
+    window.project_replaced();
+    window.run_command(cmd::SuperElements);
+    auto* elements = window.findChild<QDialog*>(QStringLiteral("SuperElementsWindow"));
+    QVERIFY(elements && elements->isVisible());
+    QVERIFY(window.command_state().super_element_editing);
+    walk_table(window);
+    if (QTest::currentTestFailed()) return;
+    // Without an element there is no sketch to draw on.
+    QVERIFY(!enabled_in_menu(window, cmd::DrawLinks));
+    elements->findChild<QPushButton*>(QStringLiteral("NewElement"))->click();
+    walk_table(window);
+    if (QTest::currentTestFailed()) return;
+    // The reduced menu: links and the window's own command, not the walls.
+    QVERIFY(enabled_in_menu(window, cmd::DrawLinks));
+    QVERIFY(!enabled_in_menu(window, cmd::DrawWalls));
+    QVERIFY(!enabled_in_menu(window, cmd::SaveProject));
+    QVERIFY(!enabled_in_menu(window, cmd::ResultsMode));
+    // Closing the window brings the building back, and the whole menu.
+    elements->reject();
+    QVERIFY(!window.command_state().super_element_editing);
+    walk_table(window);
+    QVERIFY(enabled_in_menu(window, cmd::DrawWalls));
 }
 
 void CommandWalkTest::no_two_shortcuts_alike()
