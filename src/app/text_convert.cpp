@@ -155,6 +155,18 @@ std::optional<int> parse_day_text(std::string_view text)
     return std::nullopt;
 }
 
+std::optional<int> parse_month_day_text(std::string_view text)
+{
+    const std::size_t slash = text.find('/');
+    if (slash == std::string_view::npos) return std::nullopt;
+    const std::optional<int> m = small_number(text.substr(0, slash));
+    const std::optional<int> d = small_number(text.substr(slash + 1));
+    if (!m || !d || *m < 1 || *m > 12) return std::nullopt;
+    const auto month = static_cast<std::size_t>(*m - 1);
+    if (*d < 1 || *d > month_days[month]) return std::nullopt;
+    return days_before_month[month] + *d;
+}
+
 std::optional<std::int32_t> parse_time_text(std::string_view text)
 {
     const std::size_t a = text.find(':');

@@ -73,5 +73,8 @@ std::optional<std::int32_t> parse_time_text(std::string_view text);
 
 // "m/d" of a day of the year ("1/1" for day 1); clamped as month_of().
 std::string month_day_text(int day);
+// "m/d" (month and day one or two digits each) as a day of the year;
+// nothing for any other text or a day the month does not have.
+std::optional<int> parse_month_day_text(std::string_view text);
 
 }  // namespace avelor
