@@ -12,8 +12,11 @@
 #include "contaminant_solver.h"
 #include "control_network.h"
 #include "exposure_summary.h"
+#include "app/paths.h"
+#include "app/text_convert.h"
 #include "model/project.h"
 #include "model/run_control.h"
+#include "outdoor/weather_file.h"
 #include "restart_file.h"
 #include "simulation/results_writer.h"
 
@@ -38,8 +41,6 @@ std::string run_control_fault(const RunControl& rc)
         return "The contaminant simulation method " + std::to_string(rc.sim_mf) + " is not known.";
     if (rc.sim_mf != 0 && rc.mf_solver != 0)
         return "Contaminant solvers other than the default are not simulated by this engine yet.";
-    if (rc.sim_af == 1 && rc.weather_file != "null")
-        return "Weather files are not simulated by this engine yet.";
     if (rc.sim_mf != 0 && rc.contaminant_file != "null")
         return "Contaminant files are not simulated by this engine yet.";
     if (rc.wpc_in_use())
@@ -310,6 +311,8 @@ public:
         std::filesystem::remove(report_path, ignored);
         const std::vector<Node>& nodes = flows_.nodes();
         const std::vector<Link>& links = flows_.links();
+        load_weather(results_path);
+        follow_weather(plan_.first_day, plan_.first_time);
         // The network's signals drive the first solve already.
         controls_ = ControlNetwork(project_, nodes, links, plan_.transient ? plan_.t_step : 0.0,
                                    [this](const std::string& text) {
@@ -406,6 +409,7 @@ private:
     void advance(SolveReport& report, int day, int time)
     {
         elapsed_ += plan_.t_step;
+        follow_weather(day, time);
         evaluate_controls(day, time, plan_.t_step);
         const bool scheduled_change = follow_schedules(day, time);
         if (plan_.resolve_airflow || scheduled_change || density_changed_) {
@@ -472,9 +476,45 @@ private:
         return change;
     }
 
-    // The day type of a day: with steady weather the steady record's, the
-    // one the results file gives every step.
-    int day_type(int /*day*/) const { return weather_.day_type; }
+    // The day type of a day: the weather file's for the day, else the
+    // steady weather's; the results file gives it every step.
+    int day_type(int day) const { return weather_file_ ? weather_file_->day_type(day) : weather_.day_type; }
+
+    // A transient airflow follows the weather file the run control names;
+    // a relative name not found where the engine runs is looked for beside
+    // the project.
+    void load_weather(const std::string& results_path)
+    {
+        if (rc_.sim_af != 1 || rc_.weather_file.empty() || rc_.weather_file == "null")
+            return;
+        // The results lie beside the project.
+        const std::filesystem::path path(input_file_location(rc_.weather_file, results_path));
+        WeatherFile file;
+        if (!file.read(path.string()))
+            throw EngineError(file.error());
+        // Every day the run passes through must be in the file.
+        const int first = plan_.first_day;
+        const int days = plan_.cyclic ? 1 : day_distance(first, plan_.last_day) + 1;
+        for (int k = 0; k < days; ++k)
+            if (!file.covers(add_days(first, k)))
+                throw EngineError("The weather file " + path.string() + " (" + day_text(file.first_day()) + " to " +
+                                  day_text(file.last_day()) + ") does not hold the simulation's day " +
+                                  day_text(add_days(first, k)) + ".");
+        weather_file_ = std::move(file);
+    }
+
+    // The outdoor conditions at an instant, from the weather file.
+    void follow_weather(int day, int time)
+    {
+        if (!weather_file_)
+            return;
+        const OutdoorConditions c = weather_file_->at(day, time);
+        weather_.Ta = c.Ta;
+        weather_.Pb = c.Pb;
+        weather_.Ws = c.Ws;
+        weather_.Wd = c.Wd;
+        weather_.day_type = c.day_type;
+    }
 
     // The instant the sources follow at the end of the step to come.
     SourceInstant source_instant(int day, int time) const
@@ -671,6 +711,7 @@ private:
     const RunOptions& options_;
     RunPlan plan_;
     Weather weather_;
+    std::optional<WeatherFile> weather_file_;
     std::vector<double> outdoor_;
     std::optional<ContaminantSolver> contaminants_;
     std::optional<ExposureRecorder> exposures_;

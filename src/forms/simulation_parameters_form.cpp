@@ -3,6 +3,7 @@
 #include <limits>
 
 #include "app/diagnostics.h"
+#include "app/paths.h"
 #include "app/text_convert.h"
 #include "forms/project_config_form.h"
 #include "model/project.h"
@@ -71,12 +72,15 @@ SimulationParametersForm::SimulationParametersForm(Project& project, std::string
     : project_(&project), project_path_(std::move(project_path)), rc_(project.rc)
 {
     celldx_unit_ = static_cast<std::int16_t>(rc_.udx);
+    spans_.project_path = project_path_;
     if (names_a_file(rc_.weather_file)) {
-        const DataFileSpan span = check_data_file_header(rc_.weather_file, DataFileKind::Weather);
+        const DataFileSpan span =
+            check_data_file_header(input_file_location(rc_.weather_file, project_path_), DataFileKind::Weather);
         if (span.ok) spans_.weather = span;
     }
     if (names_a_file(rc_.contaminant_file)) {
-        const DataFileSpan span = check_data_file_header(rc_.contaminant_file, DataFileKind::Contaminant);
+        const DataFileSpan span = check_data_file_header(input_file_location(rc_.contaminant_file, project_path_),
+                                                         DataFileKind::Contaminant);
         if (span.ok) spans_.contaminant = span;
     }
     refresh();

@@ -152,13 +152,16 @@ bool span_covered(int a, int b, int first, int last)
 RunFileSpans read_run_file_spans(const RunControl& rc, const Project& project, const std::string& project_path)
 {
     RunFileSpans spans;
+    spans.project_path = project_path;
     if (names_a_file(rc.weather_file) && rc.sim_af == airflow_method::Transient) {
-        const DataFileSpan span = check_data_file_header(rc.weather_file, DataFileKind::Weather);
+        const DataFileSpan span =
+            check_data_file_header(input_file_location(rc.weather_file, project_path), DataFileKind::Weather);
         if (span.ok) spans.weather = span;
     }
     if (names_a_file(rc.contaminant_file) &&
         (rc.sim_mf == contaminant_method::Transient || rc.sim_mf == contaminant_method::Cyclic)) {
-        const DataFileSpan span = check_data_file_header(rc.contaminant_file, DataFileKind::Contaminant);
+        const DataFileSpan span =
+            check_data_file_header(input_file_location(rc.contaminant_file, project_path), DataFileKind::Contaminant);
         if (span.ok) spans.contaminant = span;
     }
     spans.restart = read_restart_header(restart_path_for(project_path), project);
@@ -255,14 +258,16 @@ bool check_weather(RunControl& rc, const RunFileSpans& spans)
     // for the run here.
     if (!check_run_time_steps(rc)) return false;
     if (weather_named && rc.sim_af == airflow_method::Transient) {
-        if (!file_exists(rc.weather_file)) return refuse("The weather file path given is not valid.");
-        if (!check_data_file_header(rc.weather_file, DataFileKind::Weather).ok)
+        const std::string weather = input_file_location(rc.weather_file, spans.project_path);
+        if (!file_exists(weather)) return refuse("The weather file path given is not valid.");
+        if (!check_data_file_header(weather, DataFileKind::Weather).ok)
             return refuse("The weather file header is not valid.");
     }
     if (contaminant_named &&
         (rc.sim_mf == contaminant_method::Transient || rc.sim_mf == contaminant_method::Cyclic)) {
-        if (!file_exists(rc.contaminant_file)) return refuse("The contaminant file path given is not valid.");
-        if (!check_data_file_header(rc.contaminant_file, DataFileKind::Contaminant).ok)
+        const std::string contaminants = input_file_location(rc.contaminant_file, spans.project_path);
+        if (!file_exists(contaminants)) return refuse("The contaminant file path given is not valid.");
+        if (!check_data_file_header(contaminants, DataFileKind::Contaminant).ok)
             return refuse("The contaminant file header is not valid.");
     }
     return true;

@@ -78,6 +78,9 @@ struct RunFileSpans {
     DataFileSpan weather;
     DataFileSpan contaminant;
     RestartSpan restart;
+    // Where the project is saved: a relative file name not found where the
+    // program runs is looked for beside it, as the engine does.
+    std::string project_path;
 };
 // Reads the headers of the files the run uses for a project saved at
 // project_path.

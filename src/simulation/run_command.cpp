@@ -9,8 +9,8 @@
 #include <set>
 
 #include "app/diagnostics.h"
-#include "app/text_convert.h"
 #include "app/paths.h"
+#include "app/text_convert.h"
 #include "app/run_log.h"
 #include "check/building_check.h"
 #include "editing/editor_session.h"
@@ -121,22 +121,25 @@ bool SimulationRun::pre_save_checks()
     const RunControl& rc = session_.project().rc;
     // Weather and contaminant files are read by the engine; here they must
     // exist and open with a valid header.
+    const std::string& project_path = session_.document.path;
     if (names_a_file(rc.weather_file) && rc.sim_af == kAirflowTransient) {
-        if (!file_exists(rc.weather_file)) {
+        const std::string weather = input_file_location(rc.weather_file, project_path);
+        if (!file_exists(weather)) {
             show_message(ERROR, {"The weather file path given is not valid."});
             return false;
         }
-        if (!check_data_file_header(rc.weather_file, DataFileKind::Weather).ok) {
+        if (!check_data_file_header(weather, DataFileKind::Weather).ok) {
             show_message(ERROR, {"The weather file header is not valid."});
             return false;
         }
     }
     if (names_a_file(rc.contaminant_file) && (rc.sim_mf == 2 || rc.sim_mf == 3)) {
-        if (!file_exists(rc.contaminant_file)) {
+        const std::string contaminants = input_file_location(rc.contaminant_file, project_path);
+        if (!file_exists(contaminants)) {
             show_message(ERROR, {"The contaminant file path given is not valid."});
             return false;
         }
-        if (!check_data_file_header(rc.contaminant_file, DataFileKind::Contaminant).ok) {
+        if (!check_data_file_header(contaminants, DataFileKind::Contaminant).ok) {
             show_message(ERROR, {"The contaminant file header is not valid."});
             return false;
         }

@@ -138,8 +138,8 @@ TEST(SimulationRun, RunControlFaults)
         {"end before start", [](RunControl& rc) { rc.date_1 = 1, rc.time_1 = 3600; }, "ends before it starts"},
         {"day 366", [](RunControl& rc) { rc.date_1 = 366; }, "out of range"},
         {"airflow method 2", [](RunControl& rc) { rc.sim_af = 2; }, "not simulated by this engine yet"},
-        {"weather file", [](RunControl& rc) { rc.sim_af = 1, rc.weather_file = "w.wth"; },
-         "Weather files are not simulated by this engine yet"},
+        {"contaminant file", [](RunControl& rc) { rc.sim_mf = 2, rc.contaminant_file = "c.ctm"; },
+         "Contaminant files are not simulated by this engine yet"},
         {"restart", [](RunControl& rc) { rc.restart = 1; }, "restart file is not simulated"},
     }};
     Project project;
