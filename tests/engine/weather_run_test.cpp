@@ -10,6 +10,7 @@
 #include <string>
 
 #include "model/project.h"
+#include "outdoor/weather_file.h"
 #include "prjfile/project_file.h"
 #include "simulation/results_layout.h"
 #include "simulation_run.h"
@@ -136,6 +137,50 @@ TEST(WeatherRun, OutdoorConditionsAndStackFlowFollowTheWeatherFile)
         EXPECT_NE(std::string(e.what()).find("Bad weather file: "), std::string::npos) << e.what();
     }
     std::remove((dir + "cold_day.wth").c_str());
+}
+
+// The shipped year: the example project runs hourly through the synthetic
+// year's weather, and its results hold all 365 days with the file's
+// temperatures (the records are hourly, so no interpolation), and the stack
+// flow of each instant.
+TEST(WeatherRun, TheExampleYearRunsThroughAll365Days)
+{
+    const std::string examples = std::string(AVELOR_SOURCE_DIR) + "/examples/";
+    Project project;
+    ASSERT_EQ(read_project(examples + "year_on_weather_file.prj", project, ReadOptions{}), 0);
+    ASSERT_EQ(run_control_fault(project.rc), "");
+    WeatherFile weather;
+    ASSERT_TRUE(weather.read(examples + "synthetic_year.wth")) << weather.error();
+    const double Ti = project.zones.at(1)->T0;
+    NetworkFlowModel flows(project);
+    // The results go to the test's folder, away from the example: the
+    // weather file is named by its whole path.
+    const std::string sim = ::testing::TempDir() + "year.sim", rst = ::testing::TempDir() + "year.rst";
+    project.rc.weather_file = examples + "synthetic_year.wth";
+    ASSERT_EQ(run_simulation(project, flows, sim, rst, RunOptions{}), RunOutcome::Finished);
+    const std::string bytes = avelor::testing::read_file(sim);
+    const ResultsHeader h = decode_results_header(reinterpret_cast<const unsigned char*>(bytes.data()));
+    ASSERT_EQ(results_header_fault(h, bytes.size()), "");
+    EXPECT_EQ(h.dtres0, 1);
+    EXPECT_EQ(h.dtres1, 365);
+    const ResultsLayout layout(h);
+    for (int day = 1; day <= 365; ++day) {
+        ASSERT_EQ(layout.last_step(day), 24) << day;
+        for (std::int64_t k : {std::int64_t{0}, std::int64_t{15}}) {
+            const int time = static_cast<int>(k) * 3600;
+            const OutdoorConditions o = weather.at(day, time);
+            const std::int64_t at = layout.step_position(day, k);
+            ASSERT_EQ(i16_at(bytes, at), day);
+            ASSERT_EQ(i16_at(bytes, at + 2), o.day_type) << day;
+            ASSERT_NEAR(f32_at(bytes, at + 8), o.Ta, 1e-3) << day;
+            const double F = o.Ta < Ti - 0.5 ? stack_flow({o.Ta, o.Pb}, Ti) : 0;
+            if (F > 0) {
+                ASSERT_NEAR(f32_at(bytes, layout.path_position(day, k, 1) + 8), F, 2e-4 * F) << day;
+            }
+        }
+    }
+    std::remove(sim.c_str());
+    std::remove(rst.c_str());
 }
 
 }  // namespace
