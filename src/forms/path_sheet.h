@@ -32,8 +32,7 @@
 
 namespace avelor {
 
-// Flow path flag bits the sheet sets.
-inline constexpr std::uint16_t kPathWindPressure = 0x01;
+// Flow path flag bits the sheet sets (and kPathWindPressure).
 inline constexpr std::uint16_t kPathPressureLimit = 0x80;
 inline constexpr std::uint16_t kPathFlowLimit = 0x100;
 

@@ -114,6 +114,7 @@ struct Zone : ListLink<Zone> {
 };
 
 // Flow path flag bits.
+inline constexpr std::uint16_t kPathWindPressure = 0x01;  // takes wind pressure
 inline constexpr std::uint16_t kPathWpcPressure = 0x02;
 inline constexpr std::uint16_t kPathWpcConcentration = 0x04;
 inline constexpr std::uint16_t kPathAhs = 0x08;
