@@ -181,7 +181,7 @@ constexpr std::array kCommands = {
     CommandEntry{cmd::DiscreteValuesFile, Data, "Co&ntrols", "&Discrete Values File...", "", NoMark, true},
     CommandEntry{cmd::SuperElements, Data, "Co&ntrols", "&Super Elements...", "", NoMark, true},
 
-    CommandEntry{cmd::EditWeatherData, Weather, "", "Edit &Weather Data...", "F7", NoMark, Later},
+    CommandEntry{cmd::EditWeatherData, Weather, "", "Edit &Weather Data...", "F7", NoMark, true},
     CommandEntry{cmd::CreateWpcFile, Weather, "", "&Create WPC File ...", "", NoMark, Later},
 
     CommandEntry{cmd::RunSimulation, Simulation, "", "&Run Simulation", "", NoMark, true},

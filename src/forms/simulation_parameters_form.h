@@ -172,6 +172,11 @@ public:
 
     // Weather.
     std::vector<std::string> steady_weather_lines() const;
+    // The Weather and Wind Parameters sheet stored new weather, wind and
+    // location data in the project: the working copy takes them, so that
+    // OK does not put the old ones back.
+    void weather_edited();
+    Project& project() const { return *project_; }
     std::string weather_file_text() const;
     std::string contaminant_file_text() const;
     std::string wpc_file_text() const;

@@ -67,6 +67,7 @@
 #include "ui/species_dialogs.h"
 #include "ui/wind_profile_dialog.h"
 #include "ui/text_1252.h"
+#include "ui/weather_dialog.h"
 
 namespace avelor::ui {
 
@@ -874,6 +875,9 @@ void MainWindow::run_command(int command)
     case cmd::Filters:
         run_filter_element_manager(this, s.project());
         data_changed();
+        break;
+    case cmd::EditWeatherData:
+        if (run_weather_dialog(this, s.project())) data_changed();
         break;
     case cmd::ProgramOptions:
         if (run_program_options(this, s)) {

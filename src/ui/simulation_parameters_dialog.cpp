@@ -26,6 +26,7 @@
 #include "model/project.h"
 #include "simulation/results_mode.h"
 #include "ui/text_1252.h"
+#include "ui/weather_dialog.h"
 
 namespace avelor::ui {
 
@@ -333,6 +334,15 @@ QWidget* SimulationParametersDialog::build_weather_page()
     auto* steady_text = new QLabel;
     steady_text->setObjectName(QStringLiteral("SteadyWeather"));
     s->addWidget(steady_text);
+    auto* edit_weather = new QPushButton(QStringLiteral("Edit Weather Data"));
+    edit_weather->setObjectName(QStringLiteral("EditWeatherData"));
+    edit_weather->setAutoDefault(false);
+    connect(edit_weather, &QPushButton::clicked, this, [this] {
+        if (!run_weather_dialog(this, form_.project())) return;
+        form_.weather_edited();
+        refresh();
+    });
+    s->addWidget(row_of({edit_weather}));
     layout->addWidget(steady);
 
     auto* files = new QGroupBox(QStringLiteral("Transient Data Files"));

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -57,6 +58,7 @@ private slots:
     void a_refused_page_keeps_the_user_there();
     void a_weather_file_is_taken_only_with_a_valid_header();
     void run_button_runs_the_simulation();
+    void edited_weather_survives_the_sheets_ok();
 };
 
 void SimulationParametersTest::the_sheet_has_six_pages_and_a_run_button()
@@ -162,6 +164,38 @@ void SimulationParametersTest::run_button_runs_the_simulation()
     QTRY_VERIFY_WITH_TIMEOUT(!runner->running(), 10000);
     QCOMPARE(f.engine_args(), (std::vector<std::string>{f.project, "-d"}));
     QVERIFY(f.session.document.results_available);
+}
+
+// Edit Weather Data on the Weather page opens the Weather and Wind
+// Parameters sheet; its new steady temperature is shown on the page and
+// the sheet's OK keeps it (the sheet's own copy is not put back over it).
+void SimulationParametersTest::edited_weather_survives_the_sheets_ok()
+{
+    Fixture f;
+    QVERIFY(f.ok);
+    QString pages, shown;
+    when_sheet_opens([&](ui::SimulationParametersDialog& sheet) {
+        sheet.pages()->setCurrentIndex(static_cast<int>(SimPage::Weather));
+        QTimer::singleShot(0, [&] {
+            auto* weather = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (!weather) return;
+            if (auto* tabs = weather->findChild<QTabWidget*>(QStringLiteral("Pages")))
+                for (int i = 0; i < tabs->count(); ++i) pages += tabs->tabText(i) + QLatin1Char(';');
+            if (auto* t = weather->findChild<QLineEdit*>(QStringLiteral("Temperature"))) {
+                t->selectAll();
+                QTest::keyClicks(t, QStringLiteral("-5"));
+            }
+            weather->accept();
+        });
+        sheet.findChild<QPushButton*>(QStringLiteral("EditWeatherData"))->click();
+        shown = sheet.findChild<QLabel*>(QStringLiteral("SteadyWeather"))->text();
+        sheet.accept();
+    });
+    f.main->command_action(ui::cmd::SimulationParameters)->trigger();
+    QVERIFY2(shown.contains(QStringLiteral("-5")), qPrintable(shown));
+    QCOMPARE(pages, QStringLiteral("Weather;Wind;Location;Wind Pressure Display;"));
+    QCOMPARE(f.session.project().rc.steady.Ta, 268.15f);
+    QVERIFY(f.session.project().changed());
 }
 
 QTEST_MAIN(SimulationParametersTest)
