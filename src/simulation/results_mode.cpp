@@ -28,6 +28,18 @@ bool beyond_limits(const FlowPath& path, const PathResult& r)
     return false;
 }
 
+// A unit index from a file that its kind lacks shows the base unit.
+int shown_unit(UnitKind kind, int index) { return unit_index_valid(kind, index) ? index : 0; }
+
+std::string value_part(const char* name, float value, UnitKind kind, int index, const char* format = "%.4g")
+{
+    const int unit = shown_unit(kind, index);
+    const std::string number = format_text(format, double(convert_units(value, true, kind, unit)));
+    return format_text("; %s: %s %s", name, number.c_str(), unit_display_name(kind, unit).c_str());
+}
+
+}  // namespace
+
 // The direction of flow from a terminal's duct into it: its duct piece
 // above gives south (4), east west (5), below north (1), west east (2); the
 // nodes that connect up and down flow down (6) and up (3).
@@ -49,18 +61,6 @@ int terminal_direction(const SketchGrid* grid, int row, int col, std::uint8_t co
     }
     return 0;
 }
-
-// A unit index from a file that its kind lacks shows the base unit.
-int shown_unit(UnitKind kind, int index) { return unit_index_valid(kind, index) ? index : 0; }
-
-std::string value_part(const char* name, float value, UnitKind kind, int index, const char* format = "%.4g")
-{
-    const int unit = shown_unit(kind, index);
-    const std::string number = format_text(format, double(convert_units(value, true, kind, unit)));
-    return format_text("; %s: %s %s", name, number.c_str(), unit_display_name(kind, unit).c_str());
-}
-
-}  // namespace
 
 void update_results_availability(EditorSession& session)
 {

@@ -22,6 +22,11 @@ enum class SketchMode { Normal, Results, WindPressure };
 
 enum class ResultsMove { Next, Previous, First, Last, JumpAhead, JumpBack };
 
+// The direction code (1..6) of flow from a terminal's duct into it, from
+// its glyph and the duct pieces around it on the grid (none: 0 for the
+// terminals that connect sideways).
+int terminal_direction(const SketchGrid* grid, int row, int col, std::uint8_t code);
+
 // One path drawn with results: its cell on the level, the direction code
 // (1..6) positive flow leaves the cell in, its values and whether a value
 // lies outside the path's limits.

@@ -1,0 +1,40 @@
+// The wind pressures of the wind pressure display: on every flow path and
+// duct terminal that takes wind, at the outdoor conditions of the wind
+// pressure test weather (User Set) or of a weather file's record.
+#pragma once
+
+#include <vector>
+
+namespace avelor {
+
+class Project;
+struct FlowPath;
+struct Junction;
+
+// The pressure of the wind on a path at dynamic pressure q and wind
+// direction Wd: none for a path that takes no wind (flag 0x01) or takes it
+// only from a WPC file; its constant wind pressure without a wind profile;
+// otherwise wPmod q Cp(Wd - wall azimuth). A terminal in the wind likewise,
+// with its own modifier, azimuth and profile.
+double path_wind_pressure(const FlowPath& path, double q, double Wd);
+double terminal_wind_pressure(const Junction& junction, double q, double Wd);
+
+// Each path's and junction's wind pressure, by number (index nr - 1), and
+// the display scale.
+struct WindPressures {
+    std::vector<double> paths;
+    std::vector<double> terminals;
+    double scale = 0.001;
+};
+
+// At the wind pressure test weather: the pressures, each written to the run
+// log after "Computing wind pressures for %g [m/s], %g deg:"; the scale
+// the largest magnitude, from 1 % of q, at least 0.001.
+WindPressures user_set_wind_pressures(const Project& project);
+// At a weather record (Ta, Pb, Ws, Wd): the pressures, logged, and the
+// scale the largest magnitude any of them could reach at the dynamic
+// pressure max_q (the largest of the file), at least 0.001.
+WindPressures weather_wind_pressures(const Project& project, double Ta, double Pb, double Ws, double Wd,
+                                     double max_q);
+
+}  // namespace avelor
