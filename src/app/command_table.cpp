@@ -92,9 +92,9 @@ constexpr std::array kCommands = {
 
     CommandEntry{cmd::NormalMode, View, "", "&Normal Mode", "Alt+N", Radio, true},
     CommandEntry{cmd::ResultsMode, View, "", "&Results Mode", "Alt+R", Radio, true},
-    CommandEntry{cmd::WindPressureMode, View, "", "&Wind Pressure Mode", "Alt+W", Radio, Later},
-    CommandEntry{cmd::WindUserSet, View, "W&ind Pressure Type", "&User Set", "", Radio, Later},
-    CommandEntry{cmd::WindWeatherFile, View, "W&ind Pressure Type", "&Weather File", "", Radio, Later},
+    CommandEntry{cmd::WindPressureMode, View, "", "&Wind Pressure Mode", "Alt+W", Radio, true},
+    CommandEntry{cmd::WindUserSet, View, "W&ind Pressure Type", "&User Set", "", Radio, true},
+    CommandEntry{cmd::WindWeatherFile, View, "W&ind Pressure Type", "&Weather File", "", Radio, true},
     CommandEntry{cmd::WindWpc, View, "W&ind Pressure Type", "W&PC", "", Radio, Later},
     sep(View),
     CommandEntry{cmd::ResultsDisplayWindow, View, "", "R&esults Display Window", "", Check, true},

@@ -429,7 +429,10 @@ void MainWindow::update_status()
         return;
     }
     const Project& project = session_.project();
-    status_label_->setText(from_1252(cursor_status_text(results_, project, grid)));
+    std::string status = cursor_status_text(results_, project, grid);
+    // Wind pressure mode: the record or the test wind leads.
+    if (wind_.active()) status = wind_.status_text(project) + (status.empty() ? "" : "; " + status);
+    status_label_->setText(from_1252(status));
     position_label_->setText(from_1252(avelor::position_text(project, grid.cursor)));
     update_floating_status();
     update_results_window();
@@ -526,7 +529,9 @@ CommandState MainWindow::command_state() const
     const ViewFlags& flags = session_.view.flags;
     const LevelCommands levels = level_commands(project);
     CommandState s;
-    s.mode = results_.active() ? DisplayMode::Results : DisplayMode::Normal;
+    s.mode = wind_.active() ? DisplayMode::WindPressure : results_.active() ? DisplayMode::Results : DisplayMode::Normal;
+    s.wind_type = wind_.type();
+    s.wind_time_series = wind_.time_series();
     s.tool = editor_->tool;
     s.level_above = levels.above;
     s.level_below = levels.below;
@@ -725,6 +730,7 @@ void MainWindow::edit_description()
 void MainWindow::level_changed()
 {
     if (results_.active()) refresh_results();
+    if (wind_.active()) refresh_wind();
     if (navigator_) navigator_->level_changed();
     sketchpad_->refresh();
     update_commands();
@@ -746,6 +752,7 @@ void MainWindow::project_replaced()
     if (problems_) problems_->close();
     // Its lines point into the project that went.
     if (duct_colouring_) duct_colouring_->close();
+    leave_wind_mode();
     leave_results_mode();
     update_results_availability(session_);
     update_title();
@@ -877,7 +884,11 @@ void MainWindow::run_command(int command)
         data_changed();
         break;
     case cmd::EditWeatherData:
-        if (run_weather_dialog(this, s.project())) data_changed();
+        if (run_weather_dialog(this, s.project())) {
+            data_changed();
+            wind_.recompute(s.project());
+            refresh_wind();
+        }
         break;
     case cmd::ProgramOptions:
         if (run_program_options(this, s)) {
@@ -1065,6 +1076,8 @@ void MainWindow::run_command(int command)
     case cmd::NormalMode:
     case cmd::ResultsMode:
     case cmd::WindPressureMode: change_display_mode(command); break;
+    case cmd::WindUserSet: choose_wind_type(WindPressureType::UserSet); break;
+    case cmd::WindWeatherFile: choose_wind_type(WindPressureType::WeatherFile); break;
     case cmd::NextTimeStep: move_in_results(ResultsMove::Next); break;
     case cmd::PreviousTimeStep: move_in_results(ResultsMove::Previous); break;
     case cmd::FirstTimeStep: move_in_results(ResultsMove::First); break;
@@ -1085,14 +1098,63 @@ void MainWindow::run_command(int command)
 
 void MainWindow::change_display_mode(int command)
 {
-    const ModeChange change = change_mode(results_.active() ? DisplayMode::Results : DisplayMode::Normal, command);
+    const DisplayMode current =
+        wind_.active() ? DisplayMode::WindPressure : results_.active() ? DisplayMode::Results : DisplayMode::Normal;
+    const ModeChange change = change_mode(current, command);
     switch (change.mode) {
     // Entering turns the tools off once the results are there.
-    case DisplayMode::Results: enter_results_mode(); break;
-    case DisplayMode::Normal: leave_results_mode(); break;
-    // The wind pressure display is still to come; its command is greyed.
-    case DisplayMode::WindPressure: break;
+    case DisplayMode::Results:
+        leave_wind_mode();
+        enter_results_mode();
+        break;
+    case DisplayMode::Normal:
+        leave_wind_mode();
+        leave_results_mode();
+        break;
+    case DisplayMode::WindPressure:
+        leave_results_mode();
+        enter_wind_mode();
+        break;
     }
+}
+
+void MainWindow::enter_wind_mode()
+{
+    if (wind_.active()) return;
+    if (!wind_.enter(session_)) {
+        update_commands();
+        return;
+    }
+    editor_->leave_tools();
+    editor_->mode = DisplayMode::WindPressure;
+    refresh_wind();
+    update_commands();
+}
+
+void MainWindow::leave_wind_mode()
+{
+    if (!wind_.active()) return;
+    wind_.leave();
+    editor_->mode = DisplayMode::Normal;
+    results_overlay_ = ResultsOverlay{};
+    sketchpad_->set_results_overlay(nullptr);
+    update_status();
+    update_commands();
+}
+
+void MainWindow::choose_wind_type(WindPressureType type)
+{
+    if (wind_.choose_type(session_, type) && wind_.active()) refresh_wind();
+    update_commands();
+}
+
+void MainWindow::refresh_wind()
+{
+    if (!wind_.active()) return;
+    results_overlay_ = wind_.overlay(session_);
+    sketchpad_->set_results_overlay(&results_overlay_);
+    statusBar()->clearMessage();
+    update_status();
 }
 
 void MainWindow::enter_results_mode()
@@ -1123,6 +1185,10 @@ void MainWindow::leave_results_mode()
 
 void MainWindow::move_in_results(ResultsMove how)
 {
+    if (wind_.active()) {
+        if (wind_.move(session_.project(), how, std::max(1, session_.config.time_jump))) refresh_wind();
+        return;
+    }
     if (!results_.active()) return;
     if (results_.move(how)) refresh_results();
 }

@@ -17,6 +17,7 @@
 #include "model/duct_rules.h"
 #include "simulation/results_export.h"
 #include "simulation/results_mode.h"
+#include "simulation/wind_display.h"
 #include "sketchpad/renderer.h"
 
 class QAction;
@@ -135,6 +136,10 @@ private:
     // The mode commands: Normal, Results and Wind Pressure Mode.
     void change_display_mode(int command);
     // The Results Mode command after a run.
+    void enter_wind_mode();
+    void leave_wind_mode();
+    void choose_wind_type(WindPressureType type);
+    void refresh_wind();
     void enter_results_mode();
     void leave_results_mode();
     void move_in_results(ResultsMove how);
@@ -177,6 +182,7 @@ private:
     QPointer<DuctColouringWindow> duct_colouring_;
     ResultsMode results_;
     ResultsOverlay results_overlay_;
+    WindDisplay wind_;
     ExportDataForm export_form_;
     QPointer<ResultsDisplayWindow> results_window_;
     SimulationRunner* runner_ = nullptr;

@@ -39,6 +39,7 @@ public:
         results_overlay_ = overlay;
         viewport()->update();
     }
+    const ResultsOverlay* results_overlay() const { return results_overlay_; }
 
     // Editing: without an editor the SketchPad only shows and moves the
     // cursor. With one, clicks, drags and keys draw with its tools.

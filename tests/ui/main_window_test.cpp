@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <QLabel>
 #include <QLineEdit>
 #include <QDialog>
 #include <QListWidget>
@@ -23,6 +24,7 @@
 #include "forms/control_node_forms.h"
 #include "model/project.h"
 #include "prjfile/library_file.h"
+#include "sketchpad/renderer.h"
 #include "support/scripted_port.h"
 #include "ui/command_table.h"
 #include "ui/main_window.h"
@@ -61,6 +63,7 @@ private slots:
     void error_box_has_caption_icon_and_stays_on_screen();
     void question_escape_is_cancel();
     void super_elements_window_takes_an_element_from_a_library();
+    void wind_pressure_mode_draws_the_test_wind_and_steps_through_a_weather_file();
     void text_1252_round_trip();
     void desktop_keys_join_the_table_keys_and_the_title_marks_changes();
 };
@@ -485,6 +488,45 @@ void MainWindowTest::super_elements_window_takes_an_element_from_a_library()
     QVERIFY(copied);
     QCOMPARE(copied->nodes.count(), 1);
     QCOMPARE(copied->nodes.at(1)->name, std::string("gain"));
+}
+
+void MainWindowTest::wind_pressure_mode_draws_the_test_wind_and_steps_through_a_weather_file()
+{
+    FreshSession fresh;
+    testing::ScriptedPort port;
+    QVERIFY(open_in_session(fresh.session, std::string(AVELOR_SOURCE_DIR) + "/examples/wind_cross_ventilation.prj"));
+    ui::MainWindow window(fresh.session);
+    window.project_replaced();
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    auto* status = window.findChild<QLabel*>(QStringLiteral("StatusText"));
+    QVERIFY(status);
+    QVERIFY(!window.command_action(ui::cmd::WindWeatherFile)->isEnabled());  // no weather file named
+
+    window.command_action(ui::cmd::WindPressureMode)->trigger();
+    QVERIFY(window.command_action(ui::cmd::WindPressureMode)->isChecked());
+    QVERIFY(!window.command_action(ui::cmd::DrawWalls)->isEnabled());
+    const ResultsOverlay* overlay = window.sketchpad()->results_overlay();
+    QVERIFY(overlay);
+    QCOMPARE(overlay->lines, ResultLines::PressureOnly);
+    QVERIFY(!overlay->marks.empty());
+    QVERIFY2(status->text().startsWith(QStringLiteral("Wind: 1 m/s, 270 deg")), qPrintable(status->text()));
+    QVERIFY(!window.command_action(ui::cmd::NextTimeStep)->isEnabled());
+
+    fresh.session.project().rc.weather_file = std::string(AVELOR_SOURCE_DIR) + "/examples/synthetic_year.wth";
+    window.update_commands();
+    window.run_command(ui::cmd::WindWeatherFile);
+    QVERIFY(window.command_action(ui::cmd::WindWeatherFile)->isChecked());
+    QVERIFY2(status->text().startsWith(QStringLiteral("Jan01 00:00:00")), qPrintable(status->text()));
+    window.run_command(ui::cmd::NextTimeStep);
+    QVERIFY2(status->text().startsWith(QStringLiteral("Jan01 01:00:00")), qPrintable(status->text()));
+    window.run_command(ui::cmd::LastTimeStep);
+    QVERIFY2(status->text().startsWith(QStringLiteral("Dec31 24:00:00")), qPrintable(status->text()));
+
+    window.run_command(ui::cmd::NormalMode);
+    QVERIFY(!window.command_action(ui::cmd::WindPressureMode)->isChecked());
+    QCOMPARE(window.sketchpad()->results_overlay(), nullptr);
+    QVERIFY(window.command_action(ui::cmd::DrawWalls)->isEnabled());
 }
 
 QTEST_MAIN(MainWindowTest)
