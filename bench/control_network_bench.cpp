@@ -34,7 +34,7 @@ void control_network(benchmark::State& state)
     Project p;
     bench::add_network_level(p, "L1", 0, 3);
     std::vector<Zone*> zones;
-    for (int z = 0; z < 100; ++z) zones.push_back(bench::add_network_zone(p, "z" + std::to_string(z), 293.15f, 50));
+    for (int z = 0; z < 100; ++z) zones.push_back(bench::add_network_zone(p, std::string("z").append(std::to_string(z)), 293.15f, 50));
     for (int b = 0; b < 1000; ++b) {
         ControlNode* sensor = add(p, kCtSns);
         SensorData& s = std::get<SensorData>(sensor->data);

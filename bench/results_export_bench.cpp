@@ -39,14 +39,14 @@ struct YearOfResults {
         p.current_level = p.lowest_level = p.top_level = level;
         for (int c = 0; c < kSpecies; ++c) {
             avelor::Species s;
-            s.name = "S" + std::to_string(c + 1);
+            s.name = std::string("S").append(std::to_string(c + 1));
             p.Ctm.push_back(p.species.insert_copy(s));
             p.CC0.push_back(0);
         }
         for (int i = 0; i < kZones; ++i) {
             avelor::Zone* z = avelor::add_zone(p, avelor::new_zone(p));
             z->level = level;
-            z->name = "Z" + std::to_string(i + 1);
+            z->name = std::string("Z").append(std::to_string(i + 1));
             level->icons.push_back({static_cast<std::int16_t>(1 + i / 50), static_cast<std::int16_t>(1 + i % 50), 5, i + 1});
         }
         p.mark_saved();
