@@ -8,12 +8,15 @@
 #include <string>
 
 #include "app/diagnostics.h"
+#include "app/paths.h"
 #include "app/run_log.h"
 #include "app/text_convert.h"
 #include "check/level_walk.h"
 #include "check/path_position.h"
 #include "model/duct_element.h"
 #include "model/project.h"
+#include "outdoor/path_locations.h"
+#include "outdoor/wpc_file.h"
 #include "prjfile/project_pack.h"
 #include "sketchpad/cell_scan.h"
 #include "sketchpad/control_links.h"
@@ -560,6 +563,62 @@ namespace {
 // The coupled-CFD rules: run-control limits as boxes, then the network
 // rules as entries at the items' icons, each group only while nothing
 // failed before it.
+// The WPC file against the building: the path location file written for
+// the converter, no envelope opening at 0,0, the file well formed and
+// mapped, and every opening's location in it. Each opening is placed as
+// the location list places it (a two-way element at its mid-height), so no
+// path is found missing that the list holds.
+int check_wpc(Project& p, const std::string& project_path, ProblemList& problems, const IconPlaces& places)
+{
+    const RunControl& rc = p.rc;
+    const auto takes_part = [](const FlowPath& path) {
+        return !(path.flags & (kPathRecirculation | kPathExhaust)) &&
+               (path.zone_n.is_ambient() || path.zone_m.is_ambient());
+    };
+    PathLocationList list = build_path_locations(p);
+    if (!project_path.empty() && write_path_location_file(p, project_path, list, rc.wp != 0, rc.mf != 0) != 0) {
+        show_message(ERROR, {" No paths match the WPC file."});
+        return 1;
+    }
+    if (list.at_origin > 0) {
+        for (const FlowPath& path : p.paths)
+            if (takes_part(path) && path.X == 0 && path.Y == 0)
+                add_at(problems, places.paths, path.nr,
+                       "Error: X, Y coordinates of exterior path must be non-zero when using a WPC file.");
+        for (const Junction& j : p.junctions)
+            if (j.t == kJunctionExposed && j.X == 0 && j.Y == 0)
+                add_at(problems, places.junctions, j.nr,
+                       "Error: X, Y coordinates of exterior duct terminal must be non-zero when using a WPC file.");
+        return 1;
+    }
+    // A copy: the header's values are the file's, not settings to change.
+    RunControl header = rc;
+    WpcData data;
+    const int read = read_wpc_file(header, input_file_location(rc.wpc_file, project_path), 2, data, true);
+    if (read == -1) {
+        show_message(ERROR, {"Unable to run simulation due to ill-formed WPC file."});
+        return 1;
+    }
+    const auto in_file = [&](float X, float Y, float Z) {
+        for (const WpcLocation& w : data.location_list)
+            if (w.flag == 0 && same_location(X, Y, Z, w.X, w.Y, w.Z)) return true;
+        return false;
+    };
+    if (read == 1 || count_unmatched_locations(list, data) > 0) {
+        for (const FlowPath& path : p.paths)
+            if (takes_part(path) && (path.flags & (kPathWpcPressure | kPathWpcConcentration)) &&
+                !in_file(path.X, path.Y, path_location_height(path)))
+                add_at(problems, places.paths, path.nr,
+                       "Error: Path location (absolute coordinates) not found in the WPC file.");
+        for (const Junction& j : p.junctions)
+            if (j.t == kJunctionExposed && !in_file(j.X, j.Y, terminal_location_height(j)))
+                add_at(problems, places.junctions, j.nr,
+                       "Error: Terminal location (absolute coordinates) not found in the WPC file.");
+        return 1;
+    }
+    return 0;
+}
+
 int check_cfd(Project& p, ProblemList& problems, const IconPlaces& places)
 {
     int result = 0;
@@ -940,6 +999,7 @@ int check_building(CheckScope scope, ProblemList& problems, int mode)
         add_warnings(p, problems, places);
         if (check_values_file_names(p, problems, places) != 0) result = 1;
         if (p.rc.cfd > 0 && check_cfd(p, problems, places) != 0) result = 1;
+        if (p.rc.wpc_in_use() && check_wpc(p, scope.project_path, problems, places) != 0) result = 1;
     }
     if (p.exposures.head() && p.rc.mf_solver > 1)
         show_message(WARNING, {"Occupant exposures will not be computed when using the AM or BDF options for "

@@ -31,6 +31,9 @@ struct CheckScope {
     SketchView& view;
     bool& must_save;
     ProblemList& problems;
+    // Where the project is saved (empty: untitled): the path location file
+    // goes beside it and a relative WPC file name is looked for there.
+    std::string project_path;
 };
 
 // Adds a problem at a cell of a level.

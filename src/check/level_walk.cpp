@@ -87,7 +87,7 @@ int LevelWalk::visit_levels(ProblemList& problems, const std::function<int(Check
     if (window_) {
         SketchGrid& w = *window_;
         ProblemList found;
-        const CheckScope in_window{p, w, scope_.view, scope_.must_save, found};
+        const CheckScope in_window{p, w, scope_.view, scope_.must_save, found, scope_.project_path};
         int result = 0;
         bool clean = true;
         goto_level(p, w, *p.lowest_level);

@@ -34,7 +34,7 @@ struct EditorSession {
 
     // The building check works on the session's project, SketchPad and
     // problem list.
-    operator CheckScope() { return {project(), grid, view, document.must_save, problems}; }
+    operator CheckScope() { return {project(), grid, view, document.must_save, problems, document.path}; }
 };
 
 // Gives the session's project a grid of its size and shows its lowest

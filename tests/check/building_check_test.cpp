@@ -1,7 +1,9 @@
 #include "check/building_check.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -591,6 +593,67 @@ TEST(CheckBuilding, CfdInterfacePathsTakeTheirBoundaryConditionFromTheElement)
         const std::string entry = c.entry;
         EXPECT_EQ(count_text(list, entry), entry.empty() ? 0 : 1) << dump(list);
     }
+}
+
+// With a WPC file in use the check writes the path location file beside the
+// project and finds the envelope openings in the WPC file: at 0,0, missing
+// from it, or with the file ill-formed, each with its entry or message.
+TEST(CheckBuilding, WpcFileMustHoldEveryEnvelopeOpening)
+{
+    const std::string dir = ::testing::TempDir();
+    const std::string wpc = dir + "check.wpc";
+    const auto wpc_text = [](const std::string& location) {
+        return "WPCfile AvelorW 2.4\nsite\n1\n0\n1\n3600\n1/1 1/1\n" + location +
+               "1/1 0 101325 1.2\n1\n1/1 86400 101325 1.2\n1\n";
+    };
+    struct Case {
+        float X, Y;
+        std::string file;  // "" for none at all
+        int result;
+        const char* entry;  // "" for none
+        const char* box;    // "" for none
+    };
+    const std::vector<Case> cases = {
+        {0, 0, wpc_text("1 2 3 1 0\n"), 1,
+         "Error: X, Y coordinates of exterior path must be non-zero when using a WPC file.", ""},
+        {2, 3, wpc_text("1 2 3 1 0\n"), 0, "", ""},
+        {2, 3, wpc_text("1 2 3 5 0\n"), 1, "Error: Path location (absolute coordinates) not found in the WPC file.", ""},
+        {2, 3, wpc_text("1 2 3 1 1\n"), 1, "Error: Path location (absolute coordinates) not found in the WPC file.", ""},
+        {2, 3, "", 1, "", "Unable to run simulation due to ill-formed WPC file."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.entry) + c.box);
+        EditFixture f;
+        f.build({Plan(kLinked)});
+        Project& p = f.project();
+        f.session.document.path = dir + "check_wpc.prj";
+        p.rc.wp = 1;
+        p.rc.wpc_file = wpc;
+        std::remove(wpc.c_str());
+        if (!c.file.empty()) std::ofstream(wpc, std::ios::binary) << c.file;
+        FlowPath* outdoor = p.paths.at(1);
+        outdoor->dir = initial_path_dir(f.grid(), 3, 1);
+        p.paths.at(2)->dir = initial_path_dir(f.grid(), 3, 5);
+        outdoor->element = add_orifice(p);
+        p.paths.at(2)->element = outdoor->element;
+        outdoor->X = c.X;
+        outdoor->Y = c.Y;
+        outdoor->relHt = 1;
+        f.port.boxes.clear();
+        ProblemList list;
+        EXPECT_EQ(check_building(f.session, list, kCheckBuilding), c.result) << dump(list);
+        const std::string entry = c.entry;
+        EXPECT_EQ(count_text(list, entry), entry.empty() ? 0 : 1) << dump(list);
+        bool boxed = std::string(c.box).empty();
+        for (const auto& b : f.port.boxes) boxed = boxed || b.text.find(c.box) != std::string::npos;
+        EXPECT_TRUE(boxed);
+        if (c.X != 0) {
+            const std::string pld = avelor::testing::read_file(dir + "check_wpc.pld");
+            EXPECT_NE(pld.find("   1   2.000   3.000   1.000\n-999\n"), std::string::npos) << pld;
+        }
+    }
+    std::remove(wpc.c_str());
+    std::remove((dir + "check_wpc.pld").c_str());
 }
 
 TEST(CheckBuilding, EveryLevelCheckedAndCurrentLevelKept)
