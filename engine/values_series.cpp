@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "airflow_network.h"
+#include "app/data_fields.h"
 #include "app/data_reader.h"
 #include "app/diagnostics.h"
 
@@ -21,27 +22,6 @@ constexpr int kMonthDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
 std::string kind_text(ValuesFileKind kind)
 {
     return kind == ValuesFileKind::Continuous ? "continuous values file " : "discrete values file ";
-}
-
-// The fields of a line up to its comment.
-std::vector<std::string_view> fields_of(std::string_view line)
-{
-    std::vector<std::string_view> out;
-    std::size_t i = 0;
-    while (i < line.size()) {
-        const char c = line[i];
-        if (c == '!') break;
-        if (c == ' ' || c == '\t' || c == ',' || c == '\r') {
-            ++i;
-            continue;
-        }
-        const std::size_t start = i;
-        while (i < line.size() && line[i] != ' ' && line[i] != '\t' && line[i] != ',' && line[i] != '\r' &&
-               line[i] != '!')
-            ++i;
-        out.push_back(line.substr(start, i - start));
-    }
-    return out;
 }
 
 std::optional<int> whole(std::string_view text)
@@ -85,15 +65,7 @@ std::optional<int> time_of(std::string_view text)
     return t;
 }
 
-std::optional<double> number_of(std::string_view text)
-{
-    double v = 0;
-    const char* first = text.data();
-    if (!text.empty() && text.front() == '+') ++first;
-    const auto [end, ec] = std::from_chars(first, text.data() + text.size(), v);
-    if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(v)) return std::nullopt;
-    return v;
-}
+std::optional<double> number_of(std::string_view text) { return finite_number(text); }
 
 bool blank_or_comment(std::string_view line)
 {
@@ -144,7 +116,7 @@ ValuesSeries ValuesSeries::read(const std::string& path, ValuesFileKind kind)
             --header_lines;
             continue;
         }
-        const std::vector<std::string_view> fields = fields_of(*line);
+        const std::vector<std::string_view> fields = data_fields(*line);
         if (fields.empty()) continue;
         if (fields.front().front() == '*') break;
         const auto fail = [&](const std::string& why) {

@@ -1,11 +1,11 @@
 #include "outdoor/weather_file.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <optional>
 #include <string_view>
 
+#include "app/data_fields.h"
 #include "app/data_reader.h"
 #include "app/diagnostics.h"
 #include "app/text_convert.h"
@@ -21,51 +21,11 @@ constexpr std::size_t kLineSize = 4096;
 
 int day_distance(int from, int to) { return to >= from ? to - from : to + 365 - from; }
 
-// The fields of a line up to its comment.
-int split_fields(std::string_view line, std::array<std::string_view, 16>& out)
-{
-    int n = 0;
-    std::size_t i = 0;
-    while (i < line.size()) {
-        const char c = line[i];
-        if (c == '!') break;
-        if (c == ' ' || c == '\t' || c == ',' || c == '\r') {
-            ++i;
-            continue;
-        }
-        const std::size_t start = i;
-        while (i < line.size() && line[i] != ' ' && line[i] != '\t' && line[i] != ',' && line[i] != '\r' &&
-               line[i] != '!')
-            ++i;
-        if (n == static_cast<int>(out.size())) return n + 1;  // too many: the caller refuses
-        out[static_cast<std::size_t>(n++)] = line.substr(start, i - start);
-    }
-    return n;
-}
-
-std::optional<double> number_of(std::string_view text)
-{
-    double v = 0;
-    const char* first = text.data();
-    if (!text.empty() && text.front() == '+') ++first;
-    const auto [end, ec] = std::from_chars(first, text.data() + text.size(), v);
-    if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(v)) return std::nullopt;
-    return v;
-}
-
-std::optional<long long> integer_of(std::string_view text)
-{
-    long long v = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
-    if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
-    return v;
-}
-
 // Seconds of the day: hh:mm:ss, or a plain count of seconds.
 std::optional<int> time_of(std::string_view text)
 {
     if (text.find(':') != std::string_view::npos) return parse_time_text(text);
-    const std::optional<long long> s = integer_of(text);
+    const std::optional<long long> s = whole_number(text);
     if (!s || *s < 0 || *s > kSecondsPerDay) return std::nullopt;
     return static_cast<int>(*s);
 }
@@ -97,7 +57,7 @@ bool WeatherFile::read(const std::string& path)
     if (in.open(path, 0) != 0) return fail("it cannot be opened.");
     const int errors = error_count();
     enum class Stage { Header, Description, Span, Days, Records, Done } stage = Stage::Header;
-    std::array<std::string_view, 16> f{};
+    std::vector<std::string_view> f;
     int expected_day = 0;
     while (stage != Stage::Done) {
         const std::optional<std::string> line = in.read_line(kLineSize);
@@ -112,7 +72,8 @@ bool WeatherFile::read(const std::string& path)
             stage = Stage::Span;
             continue;
         }
-        const int n = split_fields(text, f);
+        split_data_fields(text, f);
+        const int n = static_cast<int>(f.size());
         if (n == 0) continue;
         switch (stage) {
         case Stage::Header:
@@ -136,8 +97,8 @@ bool WeatherFile::read(const std::string& path)
                 return fail(" Incorrect weather file date: " + std::to_string(expected_day) + " (" +
                             month_day_text(expected_day) + ") expected.");
             if (n != 5) return fail("a daily record holds the date and four values.");
-            const std::optional<long long> type = integer_of(f[1]), dst = integer_of(f[2]), reserved = integer_of(f[3]);
-            const std::optional<double> ground = number_of(f[4]);
+            const std::optional<long long> type = whole_number(f[1]), dst = whole_number(f[2]), reserved = whole_number(f[3]);
+            const std::optional<double> ground = finite_number(f[4]);
             if (!type || !dst || !reserved || !ground) return fail("a daily record's value is not a number.");
             if (*type < 1 || *type > 12) return fail("the day type must be 1 to 12.");
             WeatherDay d;
@@ -165,7 +126,7 @@ bool WeatherFile::read(const std::string& path)
             r.time = *time;
             std::array<double, 10> v{};
             for (std::size_t k = 0; k < v.size(); ++k) {
-                const std::optional<double> x = number_of(f[k + 2]);
+                const std::optional<double> x = finite_number(f[k + 2]);
                 if (!x) return fail("value " + std::to_string(k + 1) + " of the record is not a number.");
                 v[k] = *x;
             }

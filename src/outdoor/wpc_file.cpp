@@ -1,11 +1,11 @@
 #include "outdoor/wpc_file.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <optional>
 #include <string_view>
 
+#include "app/data_fields.h"
 #include "app/data_reader.h"
 #include "app/diagnostics.h"
 #include "app/run_log.h"
@@ -66,21 +66,8 @@ private:
 
     void split()
     {
-        fields_.clear();
+        split_data_fields(line_, fields_);
         at_ = 0;
-        std::string_view s = line_;
-        std::size_t i = 0;
-        while (i < s.size()) {
-            const char c = s[i];
-            if (c == '!') break;
-            if (c == ' ' || c == '\t' || c == ',' || c == '\r') {
-                ++i;
-                continue;
-            }
-            const std::size_t start = i;
-            while (i < s.size() && s[i] != ' ' && s[i] != '\t' && s[i] != ',' && s[i] != '\r' && s[i] != '!') ++i;
-            fields_.push_back(s.substr(start, i - start));
-        }
     }
 
     DataReader& in_;
@@ -92,22 +79,12 @@ private:
 
 std::optional<double> number_of(std::optional<std::string_view> text)
 {
-    if (!text) return std::nullopt;
-    double v = 0;
-    const char* first = text->data();
-    if (!text->empty() && text->front() == '+') ++first;
-    const auto [end, ec] = std::from_chars(first, text->data() + text->size(), v);
-    if (ec != std::errc() || end != text->data() + text->size() || !std::isfinite(v)) return std::nullopt;
-    return v;
+    return text ? finite_number(*text) : std::nullopt;
 }
 
 std::optional<long long> integer_of(std::optional<std::string_view> text)
 {
-    if (!text) return std::nullopt;
-    long long v = 0;
-    const auto [end, ec] = std::from_chars(text->data(), text->data() + text->size(), v);
-    if (ec != std::errc() || end != text->data() + text->size()) return std::nullopt;
-    return v;
+    return text ? whole_number(*text) : std::nullopt;
 }
 
 // H:MM:SS, HH:MM:SS or a count of seconds.
