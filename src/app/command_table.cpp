@@ -95,7 +95,7 @@ constexpr std::array kCommands = {
     CommandEntry{cmd::WindPressureMode, View, "", "&Wind Pressure Mode", "Alt+W", Radio, true},
     CommandEntry{cmd::WindUserSet, View, "W&ind Pressure Type", "&User Set", "", Radio, true},
     CommandEntry{cmd::WindWeatherFile, View, "W&ind Pressure Type", "&Weather File", "", Radio, true},
-    CommandEntry{cmd::WindWpc, View, "W&ind Pressure Type", "W&PC", "", Radio, Later},
+    CommandEntry{cmd::WindWpc, View, "W&ind Pressure Type", "W&PC", "", Radio, true},
     sep(View),
     CommandEntry{cmd::ResultsDisplayWindow, View, "", "R&esults Display Window", "", Check, true},
     CommandEntry{cmd::ControlLinks, View, "", "Control &Links", "Alt+L", Check, true},

@@ -8,7 +8,9 @@
 #include "model/project.h"
 #include "model/unit_field.h"
 #include "model/wind_profile.h"
+#include "outdoor/path_locations.h"
 #include "outdoor/weather.h"
+#include "outdoor/wpc_file.h"
 
 namespace avelor {
 
@@ -99,6 +101,47 @@ WindPressures weather_wind_pressures(const Project& project, double Ta, double P
                                                : std::fabs(t.wind_pressure()));
     }
     out.scale = scale;
+    return out;
+}
+
+WindPressures wpc_wind_pressures(const Project& project, const WpcData& data, std::size_t record)
+{
+    WindPressures out;
+    out.paths.assign(static_cast<std::size_t>(std::max(0, project.paths.count())), 0.0);
+    out.terminals.assign(static_cast<std::size_t>(std::max(0, project.junctions.count())), 0.0);
+    out.path_marked.assign(out.paths.size(), 0);
+    out.terminal_marked.assign(out.terminals.size(), 0);
+    out.scale = std::max(0.001, data.max_pressure);
+    const WpcRecord* r = record < data.records.size() ? &data.records[record] : nullptr;
+    const bool located = !data.location_list.empty();
+    // The pressure at a location, or false when the file does not hold it.
+    const auto at = [&](float X, float Y, float Z, double& p) {
+        for (std::size_t k = 0; k < data.location_list.size(); ++k) {
+            const WpcLocation& w = data.location_list[k];
+            if (!same_location(X, Y, Z, w.X, w.Y, w.Z)) continue;
+            p = r && k < r->pressures.size() ? r->pressures[k] : 0.0;
+            return true;
+        }
+        return false;
+    };
+    for (const FlowPath& path : project.paths) {
+        const auto i = static_cast<std::size_t>(path.nr - 1);
+        if (path.nr < 1 || i >= out.paths.size() || !(path.flags & kAnyWind)) continue;
+        if (!located) {
+            out.path_marked[i] = path.X == 0 && path.Y == 0;
+            continue;
+        }
+        if (!at(path.X, path.Y, path_location_height(path), out.paths[i])) out.path_marked[i] = 1;
+    }
+    for (const Junction& j : project.junctions) {
+        const auto i = static_cast<std::size_t>(j.nr - 1);
+        if (j.nr < 1 || i >= out.terminals.size() || j.t == kJunctionPlain || !j.zone.is_ambient()) continue;
+        if (!located) {
+            out.terminal_marked[i] = j.X == 0 && j.Y == 0;
+            continue;
+        }
+        if (!at(j.X, j.Y, terminal_location_height(j), out.terminals[i])) out.terminal_marked[i] = 1;
+    }
     return out;
 }
 

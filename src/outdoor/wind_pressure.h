@@ -10,6 +10,7 @@ namespace avelor {
 class Project;
 struct FlowPath;
 struct Junction;
+struct WpcData;
 
 // The pressure of the wind on a path at dynamic pressure q and wind
 // direction Wd: none for a path that takes no wind (flag 0x01) or takes it
@@ -25,6 +26,9 @@ struct WindPressures {
     std::vector<double> paths;
     std::vector<double> terminals;
     double scale = 0.001;
+    // WPC type: the items the file does not place (highlighted).
+    std::vector<char> path_marked;
+    std::vector<char> terminal_marked;
 };
 
 // At the wind pressure test weather: the pressures, each written to the run
@@ -36,5 +40,12 @@ WindPressures user_set_wind_pressures(const Project& project);
 // pressure max_q (the largest of the file), at least 0.001.
 WindPressures weather_wind_pressures(const Project& project, double Ta, double Pb, double Ws, double Wd,
                                      double max_q);
+
+// At a WPC file's record: each path that takes wind or WPC data, and each
+// terminal in the open, takes the record's pressure at its location (the
+// path location list's rule); one the file does not hold is marked, and so
+// is one at 0,0 when the file gave no locations. The scale is the file's
+// largest pressure.
+WindPressures wpc_wind_pressures(const Project& project, const WpcData& data, std::size_t record);
 
 }  // namespace avelor

@@ -33,6 +33,16 @@ int path_wind_direction(const SketchGrid& grid, int row, int col, int dir)
     }
 }
 
+// An item the WPC file does not place is framed, and logged.
+void highlight(ResultsOverlay& overlay, const std::vector<char>& marked, std::int32_t nr, const IconEntry& icon,
+               const char* what)
+{
+    if (nr < 1 || static_cast<std::size_t>(nr) > marked.size() || !marked[static_cast<std::size_t>(nr - 1)]) return;
+    run_log().write(format_text("Highlighting %s %d at (%d,%d)\n", what, static_cast<int>(nr), static_cast<int>(icon.row),
+                                static_cast<int>(icon.col)));
+    overlay.highlighted.push_back(GridCell{icon.row, icon.col});
+}
+
 double pressure_of(const std::vector<double>& values, std::int32_t nr)
 {
     return nr >= 1 && static_cast<std::size_t>(nr) <= values.size() ? values[static_cast<std::size_t>(nr - 1)] : 0.0;
@@ -57,9 +67,36 @@ bool WindDisplay::load_weather(const EditorSession& session)
     return true;
 }
 
+void WindDisplay::load_wpc(const EditorSession& session)
+{
+    const RunControl& rc = session.project().rc;
+    const std::string path = input_file_location(rc.wpc_file, session.document.path);
+    if (!wpc_.records.empty() && path == wpc_path_) return;
+    if (rc.wp == 0 || rc.wpc_file.empty() || rc.wpc_file == "null" || !file_exists(path)) return;
+    // A copy: reading for the display changes none of the project's settings.
+    RunControl settings = rc;
+    read_wpc_file(settings, path, 3, wpc_);
+    wpc_path_ = path;
+    record_ = 0;
+}
+
+std::size_t WindDisplay::record_count() const
+{
+    if (type_ == WindPressureType::WeatherFile) return weather_.records().size();
+    if (type_ == WindPressureType::Wpc) return wpc_.records.size();
+    return 0;
+}
+
+const WpcRecord* WindDisplay::wpc_record() const
+{
+    return type_ == WindPressureType::Wpc && record_ < wpc_.records.size() ? &wpc_.records[record_] : nullptr;
+}
+
 void WindDisplay::compute(const Project& project)
 {
-    if (type_ == WindPressureType::WeatherFile && !weather_.empty()) {
+    if (type_ == WindPressureType::Wpc) {
+        pressures_ = wpc_wind_pressures(project, wpc_, record_);
+    } else if (type_ == WindPressureType::WeatherFile && !weather_.empty()) {
         const WeatherRecord& r = weather_.records()[record_];
         pressures_ = weather_wind_pressures(project, r.Ta, r.Pb, r.Ws, r.Wd, weather_.max_dynamic_pressure());
     } else {
@@ -70,7 +107,7 @@ void WindDisplay::compute(const Project& project)
 bool WindDisplay::enter(EditorSession& session)
 {
     if (type_ == WindPressureType::WeatherFile && !load_weather(session)) return false;
-    if (type_ == WindPressureType::Wpc) type_ = WindPressureType::UserSet;
+    if (type_ == WindPressureType::Wpc) load_wpc(session);
     active_ = true;
     compute(session.project());
     return true;
@@ -80,13 +117,17 @@ void WindDisplay::leave()
 {
     active_ = false;
     pressures_ = {};
+    // The WPC data are read again on the next use.
+    wpc_ = {};
+    wpc_path_.clear();
 }
 
 bool WindDisplay::choose_type(EditorSession& session, WindPressureType type)
 {
-    if (type == WindPressureType::Wpc) return false;
     if (type == WindPressureType::WeatherFile && active_ && !load_weather(session)) return false;
+    if (type != type_) record_ = 0;
     type_ = type;
+    if (type == WindPressureType::Wpc && active_) load_wpc(session);
     if (active_) compute(session.project());
     return true;
 }
@@ -99,7 +140,7 @@ void WindDisplay::recompute(const Project& project)
 bool WindDisplay::move(const Project& project, ResultsMove how, int jump)
 {
     if (!time_series()) return false;
-    const std::size_t last = weather_.records().size() - 1;
+    const std::size_t last = record_count() - 1;
     const std::size_t by = static_cast<std::size_t>(std::max(1, jump));
     std::size_t to = record_;
     switch (how) {
@@ -143,16 +184,19 @@ ResultsOverlay WindDisplay::overlay(const EditorSession& session) const
             const FlowPath* outdoor = system ? p.paths.at(system->ps) : nullptr;
             if (!outdoor) continue;
             mark.pressure = static_cast<float>(pressure_of(pressures_.paths, outdoor->nr));
+            highlight(overlay, pressures_.path_marked, outdoor->nr, icon, "path");
             mark.dir = path_wind_direction(session.grid, icon.row, icon.col, outdoor->dir);
         } else if (has_flag(icon.code, CC_PATH_ICON)) {
             const FlowPath* path = icon.nr > 0 ? p.paths.at(icon.nr) : nullptr;
             if (!path) continue;
             mark.pressure = static_cast<float>(pressure_of(pressures_.paths, path->nr));
+            highlight(overlay, pressures_.path_marked, path->nr, icon, "path");
             mark.dir = path_wind_direction(session.grid, icon.row, icon.col, path->dir);
         } else if (icon.code >= ICN_TERMINAL && icon.code <= ICN_LAST_DUCT_NODE) {
             const Junction* j = icon.nr > 0 ? p.junctions.at(icon.nr) : nullptr;
             if (!j || j->t == kJunctionPlain) continue;
             mark.pressure = static_cast<float>(pressure_of(pressures_.terminals, j->nr));
+            highlight(overlay, pressures_.terminal_marked, j->nr, icon, "terminal");
             mark.dir = terminal_direction(&session.grid, icon.row, icon.col, icon.code);
         } else {
             continue;
@@ -166,6 +210,10 @@ ResultsOverlay WindDisplay::overlay(const EditorSession& session) const
 std::string WindDisplay::status_text(const Project& project) const
 {
     if (!active_) return {};
+    if (const WpcRecord* r = wpc_record())
+        return day_text(r->day) + " " + time_text(r->time) + "; Pbar = " + format_number(r->Pbar, 0) + " Pa" +
+               "; Density: " + format_number(r->density, 0, 4) + " kg/m^3";
+    if (type_ == WindPressureType::Wpc) return "WPC file: no records";
     if (const WeatherRecord* r = record())
         return day_text(r->day) + " " + time_text(r->time) + "; Wind: " + format_number(r->Ws, 0, 3) + " m/s, " +
                format_number(r->Wd, 0, 4) + " deg";

@@ -1,7 +1,7 @@
 // Wind pressure mode: the wind pressures of the current level's paths and
 // terminals drawn on the SketchPad, at the wind pressure test weather (User
-// Set) or at one record of the project's weather file, stepped through with
-// the time step commands. (The WPC type is not built yet.)
+// Set), at one record of the project's weather file or at one record of its
+// WPC file, stepped through with the time step commands.
 #pragma once
 
 #include <cstddef>
@@ -11,6 +11,7 @@
 #include "app/command_rules.h"
 #include "outdoor/weather_file.h"
 #include "outdoor/wind_pressure.h"
+#include "outdoor/wpc_file.h"
 #include "simulation/results_mode.h"
 #include "sketchpad/renderer.h"
 
@@ -23,8 +24,8 @@ class WindDisplay {
 public:
     bool active() const { return active_; }
     WindPressureType type() const { return type_; }
-    // Weather File type with its records read: the time step commands move.
-    bool time_series() const { return active_ && type_ == WindPressureType::WeatherFile && !weather_.empty(); }
+    // Weather File or WPC type with records read: the time step commands move.
+    bool time_series() const { return active_ && record_count() > 0; }
 
     // Enters the mode with the type chosen (computing its pressures); false
     // when the type's data cannot be had (the reason has been told), the
@@ -37,9 +38,9 @@ public:
     // The pressures again (the project's wind data changed).
     void recompute(const Project& project);
 
-    // Weather File type: Next and Previous one record, First and Last to
-    // the ends, Jump Ahead and Back by jump records; false when no move is
-    // possible.
+    // Weather File and WPC types: Next and Previous one record, First and
+    // Last to the ends, Jump Ahead and Back by jump records; false when no
+    // move is possible.
     bool move(const Project& project, ResultsMove how, int jump);
     // The current record (Weather File type).
     const WeatherRecord* record() const;
@@ -54,15 +55,22 @@ public:
     // date and time, or the test weather's wind.
     std::string status_text(const Project& project) const;
 
+    // The WPC file's current record (WPC type).
+    const WpcRecord* wpc_record() const;
+
 private:
     bool load_weather(const EditorSession& session);
+    void load_wpc(const EditorSession& session);
     void compute(const Project& project);
+    std::size_t record_count() const;
 
     bool active_ = false;
     WindPressureType type_ = WindPressureType::UserSet;
     WeatherFile weather_;
     std::string weather_path_;
     std::size_t record_ = 0;
+    WpcData wpc_;
+    std::string wpc_path_;
     WindPressures pressures_;
 };
 

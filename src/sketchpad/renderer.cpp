@@ -81,6 +81,7 @@ public:
     void cell(int row, int col, int x, int y);
     void results(int first_row, int first_col);
     void problem_and_cursor(int first_row, int first_col);
+    void frame(GridCell cell, int first_row, int first_col);
 
 private:
     std::uint32_t role(std::uint8_t index) const
@@ -339,6 +340,7 @@ void CellPainter::results(int first_row, int first_col)
         if (x0 >= x1 || y0 >= y1) return;
         fill(int(x0), int(y0), int(x1 - x0), int(y1 - y0), c);
     };
+    for (const GridCell& cell : r->highlighted) frame(cell, first_row, first_col);
     for (const ResultMark& m : r->marks) {
         if (r->lines != ResultLines::PressureOnly) draw(m, m.flow, r->flow_scale, role(st_.palette.flow_results));
         if (r->lines != ResultLines::FlowOnly)
@@ -346,18 +348,21 @@ void CellPainter::results(int first_row, int first_col)
     }
 }
 
+void CellPainter::frame(GridCell cell, int first_row, int first_col)
+{
+    const int x = (cell.col - first_col) * s_, y = (cell.row - first_row) * s_;
+    const std::uint32_t c = role(st_.palette.errors);
+    // Thick enough to find on a large level at the smallest cells.
+    const int w = std::max(2, s_ / 8);
+    fill(x, y, s_, w, c);
+    fill(x, y + s_ - w, s_, w, c);
+    fill(x, y, w, s_, c);
+    fill(x + s_ - w, y, w, s_, c);
+}
+
 void CellPainter::problem_and_cursor(int first_row, int first_col)
 {
-    if (st_.show_problem) {
-        const int x = (st_.problem.col - first_col) * s_, y = (st_.problem.row - first_row) * s_;
-        const std::uint32_t c = role(st_.palette.errors);
-        // Thick enough to find on a large level at the smallest cells.
-        const int w = std::max(2, s_ / 8);
-        fill(x, y, s_, w, c);
-        fill(x, y + s_ - w, s_, w, c);
-        fill(x, y, w, s_, c);
-        fill(x + s_ - w, y, w, s_, c);
-    }
+    if (st_.show_problem) frame(st_.problem, first_row, first_col);
     if (st_.show_cursor)
         invert((st_.cursor.col - first_col) * s_, (st_.cursor.row - first_row) * s_, s_, s_);
 }

@@ -61,6 +61,8 @@ struct ResultsOverlay {
     // a scale that is not positive draws no line.
     float flow_scale = 1;
     float pressure_scale = 1;
+    // Cells framed in the error colour (items the WPC file does not place).
+    std::vector<GridCell> highlighted;
 };
 
 // How to draw.

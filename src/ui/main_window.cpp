@@ -1078,6 +1078,7 @@ void MainWindow::run_command(int command)
     case cmd::WindPressureMode: change_display_mode(command); break;
     case cmd::WindUserSet: choose_wind_type(WindPressureType::UserSet); break;
     case cmd::WindWeatherFile: choose_wind_type(WindPressureType::WeatherFile); break;
+    case cmd::WindWpc: choose_wind_type(WindPressureType::Wpc); break;
     case cmd::NextTimeStep: move_in_results(ResultsMove::Next); break;
     case cmd::PreviousTimeStep: move_in_results(ResultsMove::Previous); break;
     case cmd::FirstTimeStep: move_in_results(ResultsMove::First); break;

@@ -8,6 +8,7 @@
 #include "model/project.h"
 #include "model/wind_profile.h"
 #include "outdoor/weather.h"
+#include "outdoor/wpc_file.h"
 #include "support/test_files.h"
 
 namespace avelor {
@@ -103,6 +104,36 @@ TEST_F(WindFixture, WeatherScaleIsTheLargestAtTheFilesStrongestWind)
     EXPECT_NEAR(w.paths[0], 0.36 * q * -0.3, 1e-5);  // the wind from the east on a west wall
     EXPECT_NEAR(w.terminals[0], 0.5 * q * 0.6, 1e-5);
     EXPECT_NEAR(w.scale, 0.5 * max_q * 0.6, 1e-3);
+}
+
+// WPC type: a path takes the record's pressure at its location; one the
+// file does not hold is marked; without locations, only those at 0,0.
+TEST_F(WindFixture, WpcPressuresComeFromTheRecordAtEachLocation)
+{
+    facing->X = 1, facing->Y = 2, facing->relHt = 3;
+    constant->X = 9, constant->Y = 9;
+    terminal->X = 4, terminal->Y = 4, terminal->relHt = 1;
+    terminal->zone = ZoneRef::ambient();
+    WpcData data;
+    data.location_list = {{1, 2, 3, 0}, {4, 4, 1, 0}};
+    WpcRecord r;
+    r.pressures = {6.5f, -2.0f};
+    data.records = {r, r};
+    data.records[1].pressures = {1.0f, 1.0f};
+    data.max_pressure = 6.5;
+    const WindPressures w = wpc_wind_pressures(project, data, 0);
+    EXPECT_DOUBLE_EQ(w.paths[0], 6.5);
+    EXPECT_DOUBLE_EQ(w.terminals[0], -2.0);
+    EXPECT_EQ(w.path_marked[0], 0);
+    EXPECT_EQ(w.path_marked[1], 1);  // at 9,9: not in the file
+    EXPECT_EQ(w.path_marked[3], 0);  // takes no wind
+    EXPECT_DOUBLE_EQ(w.scale, 6.5);
+    EXPECT_DOUBLE_EQ(wpc_wind_pressures(project, data, 1).paths[0], 1.0);
+    // No locations: the paths at 0,0 are marked (the WPC-only path 3).
+    const WindPressures none = wpc_wind_pressures(project, WpcData{}, 0);
+    EXPECT_EQ(none.path_marked[0], 0);
+    EXPECT_EQ(none.path_marked[2], 1);
+    EXPECT_DOUBLE_EQ(none.scale, 0.001);
 }
 
 }  // namespace

@@ -17,6 +17,8 @@
 #include <QSet>
 #include <QtTest>
 
+#include <fstream>
+
 #include "app/diagnostics.h"
 #include "app/startup.h"
 #include "editing/editor_session.h"
@@ -522,6 +524,22 @@ void MainWindowTest::wind_pressure_mode_draws_the_test_wind_and_steps_through_a_
     QVERIFY2(status->text().startsWith(QStringLiteral("Jan01 01:00:00")), qPrintable(status->text()));
     window.run_command(ui::cmd::LastTimeStep);
     QVERIFY2(status->text().startsWith(QStringLiteral("Dec31 24:00:00")), qPrintable(status->text()));
+
+    // WPC type: the openings the file does not place are framed.
+    QTemporaryDir dir;
+    const std::string wpc = dir.path().toStdString() + "/site.wpc";
+    std::ofstream(wpc, std::ios::binary) << "WPCfile AvelorW 2.4\nsite\n1\n0\n1\n3600\n1/1 1/1\n1 7 7 7 0\n"
+                                            "1/1 0:00:00 101325 1.2\n3\n1/1 24:00:00 101300 1.2\n4\n";
+    fresh.session.project().rc.wp = 1;
+    fresh.session.project().rc.wpc_file = wpc;
+    window.update_commands();
+    window.run_command(ui::cmd::WindWpc);
+    QVERIFY(window.command_action(ui::cmd::WindWpc)->isChecked());
+    QVERIFY2(status->text().startsWith(QStringLiteral("Jan01 00:00:00; Pbar = 101325 Pa; Density: 1.2 kg/m^3")),
+             qPrintable(status->text()));
+    QVERIFY(!window.sketchpad()->results_overlay()->highlighted.empty());
+    window.run_command(ui::cmd::NextTimeStep);
+    QVERIFY2(status->text().startsWith(QStringLiteral("Jan01 24:00:00; Pbar = 101300 Pa")), qPrintable(status->text()));
 
     window.run_command(ui::cmd::NormalMode);
     QVERIFY(!window.command_action(ui::cmd::WindPressureMode)->isChecked());
