@@ -6,7 +6,8 @@
 # build/fuzz/artifacts.
 #   scripts/fuzz.sh TARGET SECONDS [extra libFuzzer flags...]
 #   scripts/fuzz.sh --regression    every target over its corpus, once (test.sh)
-# TARGET: data_reader, project_file, results_file, restart_file, engine_project
+# TARGET: data_reader, project_file, results_file, restart_file, engine_project,
+#         weather_wpc
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD="$ROOT/build/fuzz"
