@@ -588,25 +588,7 @@ std::vector<std::string> SimulationParametersForm::steady_weather_lines() const
     };
 }
 
-void SimulationParametersForm::weather_edited()
-{
-    const RunControl& p = project_->rc;
-    rc_.steady = p.steady;
-    rc_.wind_test = p.wind_test;
-    rc_.N = p.N;
-    rc_.wH = p.wH;
-    rc_.u_wH = p.u_wH;
-    rc_.Ao = p.Ao;
-    rc_.a = p.a;
-    rc_.wind_modifier_squared = p.wind_modifier_squared;
-    rc_.latd = p.latd;
-    rc_.longtd = p.longtd;
-    rc_.tznr = p.tznr;
-    rc_.altd = p.altd;
-    rc_.u_loc = p.u_loc;
-    rc_.sin_latitude = p.sin_latitude;
-    rc_.cos_latitude = p.cos_latitude;
-}
+void SimulationParametersForm::weather_edited() { copy_weather_and_site(project_->rc, rc_); }
 
 std::string SimulationParametersForm::weather_file_text() const
 {

@@ -25,7 +25,7 @@ float rotated(float azimuth, float by)
 
 WeatherForm::WeatherForm(Project& project) : project_(project), rc_(project.rc)
 {
-    struct Spec {
+    struct FieldSetup {
         WeatherField field;
         float* value;
         UnitKind kind;
@@ -34,7 +34,7 @@ WeatherForm::WeatherForm(Project& project) : project_(project), rc_(project.rc)
     };
     SteadyWeather& w = rc_.steady;
     SteadyWeather& t = rc_.wind_test;
-    const Spec specs[] = {
+    const FieldSetup setups[] = {
         {WeatherField::Temperature, &w.Ta, UnitKind::Temperature, &w.u[0], 213.15f, 333.15f},
         {WeatherField::Pressure, &w.Pb, UnitKind::Pressure, &w.u[1], 10000, 120000},
         {WeatherField::WindSpeed, &w.Ws, UnitKind::Speed, &w.u[2], 0, NO_LIMIT},
@@ -53,7 +53,7 @@ WeatherForm::WeatherForm(Project& project) : project_(project), rc_(project.rc)
         {WeatherField::TestWindSpeed, &t.Ws, UnitKind::Speed, &t.u[2], 0, NO_LIMIT},
         {WeatherField::TestWindDirection, &t.Wd, UnitKind::Dimensionless, nullptr, 0, 360},
     };
-    for (const Spec& s : specs) {
+    for (const FieldSetup& s : setups) {
         const int unit = s.unit ? *s.unit : 0;
         fields_[index(s.field)] = std::make_unique<UnitField>(*s.value, s.kind, unit, s.lower, s.upper);
         if (s.unit) selectors_[index(s.field)] = std::make_unique<UnitSelector>(s.kind, *s.value, *s.unit);
@@ -132,21 +132,7 @@ void WeatherForm::accept()
     const double latitude = rc_.latd * 3.14159265358979323846 / 180.0;
     rc_.sin_latitude = std::sin(latitude);
     rc_.cos_latitude = std::cos(latitude);
-    stored.steady = rc_.steady;
-    stored.wind_test = rc_.wind_test;
-    stored.N = rc_.N;
-    stored.wH = rc_.wH;
-    stored.u_wH = rc_.u_wH;
-    stored.Ao = rc_.Ao;
-    stored.a = rc_.a;
-    stored.wind_modifier_squared = rc_.wind_modifier_squared;
-    stored.latd = rc_.latd;
-    stored.longtd = rc_.longtd;
-    stored.tznr = rc_.tznr;
-    stored.altd = rc_.altd;
-    stored.u_loc = rc_.u_loc;
-    stored.sin_latitude = rc_.sin_latitude;
-    stored.cos_latitude = rc_.cos_latitude;
+    copy_weather_and_site(rc_, stored);
     project_.mark_changed();
 }
 

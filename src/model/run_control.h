@@ -161,4 +161,25 @@ struct RunControl {
     std::int16_t dtcmo = 1;
 };
 
+// The weather, wind and location data the Weather and Wind Parameters sheet
+// edits, taken from one run control into another.
+inline void copy_weather_and_site(const RunControl& from, RunControl& to)
+{
+    to.steady = from.steady;
+    to.wind_test = from.wind_test;
+    to.N = from.N;
+    to.wH = from.wH;
+    to.u_wH = from.u_wH;
+    to.Ao = from.Ao;
+    to.a = from.a;
+    to.wind_modifier_squared = from.wind_modifier_squared;
+    to.latd = from.latd;
+    to.longtd = from.longtd;
+    to.tznr = from.tznr;
+    to.altd = from.altd;
+    to.u_loc = from.u_loc;
+    to.sin_latitude = from.sin_latitude;
+    to.cos_latitude = from.cos_latitude;
+}
+
 }  // namespace avelor

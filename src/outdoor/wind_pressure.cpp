@@ -84,10 +84,8 @@ WindPressures user_set_wind_pressures(const Project& project)
     return out;
 }
 
-WindPressures weather_wind_pressures(const Project& project, double Ta, double Pb, double Ws, double Wd,
-                                     double max_q)
+double weather_wind_scale(const Project& project, double max_q)
 {
-    WindPressures out = compute(project, dynamic_pressure(Pb, Ta, Ws), Wd);
     double scale = 0.001;
     for (const FlowPath& p : project.paths) {
         if (!(p.flags & kPathWindPressure)) continue;
@@ -100,8 +98,21 @@ WindPressures weather_wind_pressures(const Project& project, double Ta, double P
         scale = std::max(scale, t.wind_profile ? std::fabs(t.wind_modifier()) * max_q * largest_coefficient(*t.wind_profile)
                                                : std::fabs(t.wind_pressure()));
     }
+    return scale;
+}
+
+WindPressures weather_record_wind_pressures(const Project& project, double Ta, double Pb, double Ws, double Wd,
+                                            double scale)
+{
+    WindPressures out = compute(project, dynamic_pressure(Pb, Ta, Ws), Wd);
     out.scale = scale;
     return out;
+}
+
+WindPressures weather_wind_pressures(const Project& project, double Ta, double Pb, double Ws, double Wd,
+                                     double max_q)
+{
+    return weather_record_wind_pressures(project, Ta, Pb, Ws, Wd, weather_wind_scale(project, max_q));
 }
 
 WindPressures wpc_wind_pressures(const Project& project, const WpcData& data, std::size_t record)

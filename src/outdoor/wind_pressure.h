@@ -40,6 +40,12 @@ WindPressures user_set_wind_pressures(const Project& project);
 // pressure max_q (the largest of the file), at least 0.001.
 WindPressures weather_wind_pressures(const Project& project, double Ta, double Pb, double Ws, double Wd,
                                      double max_q);
+// The same in two parts, for a display that steps through the records: the
+// scale once for the file (it scans every profile round the compass), then
+// the pressures of each record with it.
+double weather_wind_scale(const Project& project, double max_q);
+WindPressures weather_record_wind_pressures(const Project& project, double Ta, double Pb, double Ws, double Wd,
+                                            double scale);
 
 // At a WPC file's record: each path that takes wind or WPC data, and each
 // terminal in the open, takes the record's pressure at its location (the

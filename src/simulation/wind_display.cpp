@@ -63,6 +63,7 @@ bool WindDisplay::load_weather(const EditorSession& session)
     }
     weather_ = std::move(file);
     weather_path_ = path;
+    weather_scale_ = -1;
     record_ = 0;
     return true;
 }
@@ -98,7 +99,9 @@ void WindDisplay::compute(const Project& project)
         pressures_ = wpc_wind_pressures(project, wpc_, record_);
     } else if (type_ == WindPressureType::WeatherFile && !weather_.empty()) {
         const WeatherRecord& r = weather_.records()[record_];
-        pressures_ = weather_wind_pressures(project, r.Ta, r.Pb, r.Ws, r.Wd, weather_.max_dynamic_pressure());
+        // The scale stands for the whole file: found once, not at every record.
+        if (weather_scale_ < 0) weather_scale_ = weather_wind_scale(project, weather_.max_dynamic_pressure());
+        pressures_ = weather_record_wind_pressures(project, r.Ta, r.Pb, r.Ws, r.Wd, weather_scale_);
     } else {
         pressures_ = user_set_wind_pressures(project);
     }
@@ -117,6 +120,7 @@ void WindDisplay::leave()
 {
     active_ = false;
     pressures_ = {};
+    weather_scale_ = -1;
     // The WPC data are read again on the next use.
     wpc_ = {};
     wpc_path_.clear();
@@ -134,6 +138,8 @@ bool WindDisplay::choose_type(EditorSession& session, WindPressureType type)
 
 void WindDisplay::recompute(const Project& project)
 {
+    // The project's wind data changed: so may the file's scale.
+    weather_scale_ = -1;
     if (active_) compute(project);
 }
 

@@ -69,6 +69,7 @@ private:
     WeatherFile weather_;
     std::string weather_path_;
     std::size_t record_ = 0;
+    double weather_scale_ = -1;  // the file's display scale, once found
     WpcData wpc_;
     std::string wpc_path_;
     WindPressures pressures_;
